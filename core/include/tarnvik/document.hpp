@@ -1,0 +1,68 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "tarnvik/span.hpp"
+
+// The parsed project file: spanned keys and values, tables in source order.
+namespace tarnvik::document {
+
+struct Value;
+struct Entry;
+
+// An integer stays unconverted: its sign and digits (no radix prefix, no underscores) and radix.
+struct Integer {
+    std::string digits;
+    int radix = 10;
+};
+
+// A date, time or date-time, kept as written.
+struct Datetime {
+    std::string text;
+};
+
+using Array = std::vector<Value>;
+
+// Entries in source order; lookups are linear scans (see `get`).
+struct Table {
+    std::vector<Entry> entries;
+};
+
+enum class Kind { String, Integer, Float, Boolean, Datetime, Array, Table };
+
+struct Value {
+    std::variant<std::string, Integer, double, bool, Datetime, Array, Table> data;
+    Span span;
+
+    Kind kind() const { return static_cast<Kind>(data.index()); }
+    const std::string* as_string() const { return std::get_if<std::string>(&data); }
+    const Integer* as_integer() const { return std::get_if<Integer>(&data); }
+    const double* as_float() const { return std::get_if<double>(&data); }
+    const bool* as_bool() const { return std::get_if<bool>(&data); }
+    const Datetime* as_datetime() const { return std::get_if<Datetime>(&data); }
+    const Array* as_array() const { return std::get_if<Array>(&data); }
+    const Table* as_table() const { return std::get_if<Table>(&data); }
+    Array* as_array() { return std::get_if<Array>(&data); }
+    Table* as_table() { return std::get_if<Table>(&data); }
+};
+
+struct Entry {
+    std::string key;  // the key's text after unquoting
+    Span key_span;
+    Value value;
+};
+
+// The first entry, in source order, whose key text equals `key` byte for byte.
+const Entry* get(const Table& table, std::string_view key);
+
+// The source span of content bytes [inner_start, inner_end) of the string literal at `span`,
+// or the whole literal's span when that cannot be mapped exactly.
+Span string_span(std::string_view source, Span span, std::size_t inner_start,
+                 std::size_t inner_end);
+
+}  // namespace tarnvik::document

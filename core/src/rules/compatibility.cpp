@@ -1,0 +1,7 @@
+#include "tarnvik/rules/compatibility.hpp"
+
+namespace tarnvik::rules::compatibility {
+
+void collect_usages(Checker& /*checker*/, const document::Table& /*root*/) {}
+
+}  // namespace tarnvik::rules::compatibility

@@ -1,0 +1,7 @@
+#include "tarnvik/rules/project.hpp"
+
+namespace tarnvik::rules::project {
+
+void check_project(Checker& /*checker*/, const document::Table& /*root*/) {}
+
+}  // namespace tarnvik::rules::project

@@ -1,0 +1,7 @@
+#include "tarnvik/rules/uv.hpp"
+
+namespace tarnvik::rules::uv {
+
+void check_uv(Checker& /*checker*/, const document::Table& /*root*/) {}
+
+}  // namespace tarnvik::rules::uv
