@@ -1,0 +1,7 @@
+#include "rules/project_checks.hpp"
+
+namespace tarnvik::rules::project {
+
+void check_license(Checker& /*checker*/, const document::Table& /*project*/) {}
+
+}  // namespace tarnvik::rules::project
