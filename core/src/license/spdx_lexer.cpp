@@ -11,10 +11,16 @@ namespace {
 bool is_ascii_alnum(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
-bool is_idstring_char(char c) { return is_ascii_alnum(c) || c == '-' || c == '.'; }
-bool is_word_char(char c) { return is_idstring_char(c) || c == ':'; }
+bool is_idstring_char(char c) {
+    return is_ascii_alnum(c) || c == '-' || c == '.';
+}
+bool is_word_char(char c) {
+    return is_idstring_char(c) || c == ':';
+}
 
-char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char ascii_lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -33,15 +39,17 @@ constexpr Operator OPERATORS[] = {
 };
 
 std::size_t idstring_end(std::string_view text, std::size_t pos) {
-    while (pos < text.size() && is_idstring_char(text[pos])) ++pos;
+    while (pos < text.size() && is_idstring_char(text[pos]))
+        ++pos;
     return pos;
 }
 
 }  // namespace
 
 const License* find_license(std::string_view id) {
-    auto it = std::lower_bound(LICENSES.begin(), LICENSES.end(), id,
-                               [](const License& row, std::string_view key) { return row.id < key; });
+    auto it =
+        std::lower_bound(LICENSES.begin(), LICENSES.end(), id,
+                         [](const License& row, std::string_view key) { return row.id < key; });
     return it != LICENSES.end() && it->id == id ? &*it : nullptr;
 }
 
@@ -51,7 +59,8 @@ bool is_exception(std::string_view id) {
 
 Read Lexer::next() {
     std::size_t space_start = pos_;
-    while (std::size_t space = white_space_length(text_, pos_)) pos_ += space;
+    while (std::size_t space = white_space_length(text_, pos_))
+        pos_ += space;
     if (pos_ >= text_.size()) return {};
     std::size_t start = pos_;
     auto single = [&](TermKind kind) {
@@ -60,7 +69,8 @@ Read Lexer::next() {
     };
     switch (text_[start]) {
         case '+':
-            if (space_start != start) return {{}, Failure{Reason::PlusAfterSpace, {space_start, start}}};
+            if (space_start != start)
+                return {{}, Failure{Reason::PlusAfterSpace, {space_start, start}}};
             return single(TermKind::Plus);
         case '(':
             return single(TermKind::Open);
@@ -77,7 +87,8 @@ Read Lexer::next() {
 
 Read Lexer::word(std::size_t start) {
     std::size_t end = start;
-    while (end < text_.size() && is_word_char(text_[end])) ++end;
+    while (end < text_.size() && is_word_char(text_[end]))
+        ++end;
     if (end == start) return {{}, Failure{Reason::InvalidCharacters, {start, text_.size()}}};
     std::string_view word = text_.substr(start, end - start);
     auto found = [&](Term term) {

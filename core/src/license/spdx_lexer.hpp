@@ -9,7 +9,18 @@
 // Reads an SPDX license expression term by term, left to right.
 namespace tarnvik::standards::spdx {
 
-enum class TermKind { License, LicenseRef, Exception, AdditionRef, And, Or, With, Plus, Open, Close };
+enum class TermKind {
+    License,
+    LicenseRef,
+    Exception,
+    AdditionRef,
+    And,
+    Or,
+    With,
+    Plus,
+    Open,
+    Close
+};
 
 struct Term {
     TermKind kind;
@@ -45,11 +56,11 @@ struct Read {
 };
 
 class Lexer {
-public:
+  public:
     Lexer(std::string_view text, Mode mode) : text_(text), mode_(mode) {}
     Read next();
 
-private:
+  private:
     Read word(std::size_t start);
     std::optional<Term> reference(std::size_t start, std::size_t end) const;
     std::optional<Term> imprecise_name(std::size_t start) const;

@@ -71,7 +71,8 @@ constexpr Rule RULES[] = {
     {State::Start, {true, false, false, false, true, false, false}, "<license>, `(`"},
     {State::Operator, {true, false, false, false, true, false, false}, "<license>, `(`"},
     {State::Open, {true, false, false, false, true, false, false}, "<license>, `(`"},
-    {State::License, {false, true, true, true, false, true, false},
+    {State::License,
+     {false, true, true, true, false, true, false},
      "`AND`, `OR`, `WITH`, `)`, `+`"},
     {State::Reference, {false, false, true, true, false, true, false}, "`AND`, `OR`, `WITH`, `)`"},
     {State::Plus, {false, false, true, true, false, true, false}, "`AND`, `OR`, `WITH`, `)`"},
@@ -80,9 +81,13 @@ constexpr Rule RULES[] = {
     {State::Addition, {false, false, false, true, false, true, false}, "`AND`, `OR`, `)`"},
 };
 
-const Rule& rule_for(State state) { return RULES[static_cast<std::size_t>(state)]; }
+const Rule& rule_for(State state) {
+    return RULES[static_cast<std::size_t>(state)];
+}
 
-bool ends_with(std::string_view text, std::string_view suffix) { return text.ends_with(suffix); }
+bool ends_with(std::string_view text, std::string_view suffix) {
+    return text.ends_with(suffix);
+}
 
 // `+` after a GNU id means "or later", which must exist as an id of its own.
 std::optional<Failure> check_gnu_plus(const License& license, Span plus) {
@@ -150,7 +155,8 @@ std::string describe(const Failure& failure, std::string_view text) {
     // The expected terms depend on what came before the unexpected one.
     Lexer lexer(text.substr(0, failure.span.start), Mode::Strict);
     State state = State::Start;
-    for (Read read = lexer.next(); read.term; read = lexer.next()) state = state_after(*read.term);
+    for (Read read = lexer.next(); read.term; read = lexer.next())
+        state = state_after(*read.term);
     return "unexpected term, expected one of " + std::string(rule_for(state).expected);
 }
 

@@ -18,8 +18,8 @@ struct ImpreciseName {
     std::uint16_t license;  // index into LICENSES
 };
 
-extern const std::span<const License> LICENSES;            // sorted by bytes
-extern const std::span<const std::string_view> EXCEPTIONS;  // sorted by bytes
+extern const std::span<const License> LICENSES;               // sorted by bytes
+extern const std::span<const std::string_view> EXCEPTIONS;    // sorted by bytes
 extern const std::span<const ImpreciseName> IMPRECISE_NAMES;  // in matching order
 
 }  // namespace tarnvik::standards::spdx

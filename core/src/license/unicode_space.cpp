@@ -15,7 +15,9 @@ constexpr std::array<std::string_view, 19> NON_ASCII_SPACES = {
     "\u2028", "\u2029", "\u202f", "\u205f", "\u3000",
 };
 
-bool is_ascii_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool is_ascii_space(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 }  // namespace
 
