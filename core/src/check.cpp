@@ -46,7 +46,8 @@ CheckResult check_with_lock(std::string bytes, const lock::Lock* lock) {
     if (parse_errors.empty()) {
         append(diagnostics, toml_version::check_toml_1_1_syntax(text));
         Checker checker{{}, text, lock};
-        for (Pass pass : RULE_PASSES) pass(checker, document);
+        for (Pass pass : RULE_PASSES)
+            pass(checker, document);
         append(diagnostics, std::move(checker.diagnostics));
     } else {
         append(diagnostics, std::move(parse_errors));

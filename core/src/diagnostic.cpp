@@ -7,14 +7,16 @@ namespace tarnvik {
 
 namespace {
 constexpr std::array<std::string_view, 14> CODE_NAMES = {
-    "invalid-toml",       "byte-order-mark",     "toml-1-1-syntax",     "unknown-key",
-    "missing-key",        "invalid-type",        "invalid-value",       "invalid-dynamic",
-    "duplicate-name",     "deprecated-metadata", "unsupported-feature", "deprecated-setting",
+    "invalid-toml",        "byte-order-mark",     "toml-1-1-syntax",     "unknown-key",
+    "missing-key",         "invalid-type",        "invalid-value",       "invalid-dynamic",
+    "duplicate-name",      "deprecated-metadata", "unsupported-feature", "deprecated-setting",
     "ineffective-setting", "unknown-version",
 };
 }  // namespace
 
-std::string_view code_name(Code code) { return CODE_NAMES.at(static_cast<std::size_t>(code)); }
+std::string_view code_name(Code code) {
+    return CODE_NAMES.at(static_cast<std::size_t>(code));
+}
 
 Diagnostic Diagnostic::error(std::string message, Span span, Code code) {
     Diagnostic d;

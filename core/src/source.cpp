@@ -68,9 +68,9 @@ std::pair<std::string, std::optional<Diagnostic>> decode(std::string bytes) {
             i += n;
         }
     }
-    auto diagnostic =
-        Diagnostic::error("invalid UTF-8", Span{first_invalid, first_invalid + 3}, Code::InvalidToml)
-            .with_help("TOML files must be encoded as UTF-8");
+    auto diagnostic = Diagnostic::error("invalid UTF-8", Span{first_invalid, first_invalid + 3},
+                                        Code::InvalidToml)
+                          .with_help("TOML files must be encoded as UTF-8");
     return {std::move(text), std::move(diagnostic)};
 }
 

@@ -1,18 +1,71 @@
 #pragma once
 
+#include <optional>
+#include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "tarnvik/diagnostic.hpp"
+#include "tarnvik/document.hpp"
 #include "tarnvik/lock.hpp"
 
 namespace tarnvik {
 
-// The state every rule pass takes beside the document.
+// One string element of an array: its decoded text (borrowed from the document) and its span.
+struct StringEntry {
+    std::string_view text;
+    Span span;
+};
+
+// The state every rule pass takes beside the document, and the reports all passes share.
 struct Checker {
     std::vector<Diagnostic> diagnostics;
     std::string_view source;
     const lock::Lock* lock = nullptr;
+
+    // One `unknown-key` error per key of `table` that is not in `known_keys`, with a suggestion
+    // and an unsafe rename fix when a known key is close. `table_name` is written as it should
+    // read in the message, e.g. "`[build-system]`".
+    void unknown_keys(const document::Table& table, std::string_view table_name,
+                      std::span<const std::string_view> known_keys);
+
+    // "`{key}` must be {expected}, found {kind of value}" at the value.
+    void invalid_type(std::string_view key, std::string_view expected,
+                      const document::Value& value);
+
+    // An `invalid-value` error; `inner` is a byte range of the string value's decoded text that
+    // narrows `span` through `document::string_span`.
+    void invalid_value(std::string message, Span span, std::optional<Span> inner = std::nullopt);
+
+    // The string elements of an array value, in order; reports a value that is not an array and
+    // every element that is not a string.
+    std::vector<StringEntry> string_array(std::string_view key, const document::Value& value);
+
+    void push(Diagnostic diagnostic);
 };
+
+// The phrase naming a value's TOML type in messages: "a string", "an integer", "a float",
+// "a boolean", "a datetime", "an array", "a table".
+std::string_view value_kind(document::Kind kind);
+std::string_view value_kind(const document::Value& value);
+
+// The candidate to suggest for a misspelt name (Jaro-Winkler at least 0.85, ties to the later
+// candidate), borrowed from `candidates`.
+std::optional<std::string_view> closest_name(std::string_view name,
+                                             std::span<const std::string_view> candidates);
+std::optional<std::string_view> closest_name(std::string_view name,
+                                             std::span<const std::string> candidates);
+
+// Each name in backticks.
+std::vector<std::string> quote_names(std::span<const std::string_view> names);
+std::vector<std::string> quote_names(std::span<const std::string> names);
+
+// The names in backticks, joined with ", ".
+std::string quoted_list(std::span<const std::string_view> names);
+std::string quoted_list(std::span<const std::string> names);
+
+// Whether the text is a dotted path of identifiers, such as `package.module`.
+bool is_dotted_identifier(std::string_view text);
 
 }  // namespace tarnvik

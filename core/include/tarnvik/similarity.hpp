@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+// String similarity over Unicode scalar values, for "did you mean" suggestions.
+namespace tarnvik::similarity {
+
+// Jaro similarity in [0, 1]: two empty texts are equal (1), one empty text matches nothing (0).
+double jaro(std::string_view a, std::string_view b);
+
+// Jaro similarity with Winkler's bonus of 0.1 per common leading character (at most four), given
+// only when the Jaro similarity exceeds 0.7.
+double jaro_winkler(std::string_view a, std::string_view b);
+
+// The least number of single-character insertions, deletions and substitutions.
+std::size_t levenshtein(std::string_view a, std::string_view b);
+
+}  // namespace tarnvik::similarity

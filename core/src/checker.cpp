@@ -1,0 +1,192 @@
+#include "tarnvik/checker.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "tarnvik/fix.hpp"
+#include "tarnvik/similarity.hpp"
+#include "unicode.hpp"
+
+namespace tarnvik {
+
+namespace {
+
+constexpr double SUGGESTION_THRESHOLD = 0.85;
+
+// Indexed by document::Kind.
+constexpr std::string_view KIND_PHRASES[] = {
+    "a string", "an integer", "a float", "a boolean", "a datetime", "an array", "a table",
+};
+
+// Misspellings often differ from the known names only in capitals or in `_` for `-`.
+std::string normalize_for_suggestion(std::string_view name) {
+    std::string result(name);
+    for (char& c : result) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c == '_') c = '-';
+    }
+    return result;
+}
+
+template <typename Name>
+std::optional<std::string_view> closest(std::string_view name, std::span<const Name> candidates) {
+    std::string normalized = normalize_for_suggestion(name);
+    std::optional<std::string_view> best;
+    double best_similarity = 0.0;
+    for (std::string_view candidate : candidates) {
+        double similarity = similarity::jaro_winkler(normalized, candidate);
+        if (std::isnan(similarity) || similarity < SUGGESTION_THRESHOLD) continue;
+        // `>=` so that the later of equally close candidates wins.
+        if (!best || similarity >= best_similarity) {
+            best = candidate;
+            best_similarity = similarity;
+        }
+    }
+    return best;
+}
+
+template <typename Name>
+std::vector<std::string> quote_all(std::span<const Name> names) {
+    std::vector<std::string> result;
+    result.reserve(names.size());
+    for (std::string_view name : names)
+        result.push_back("`" + std::string(name) + "`");
+    return result;
+}
+
+template <typename Name>
+std::string join_quoted(std::span<const Name> names) {
+    std::string result;
+    for (const std::string& quoted : quote_all(names)) {
+        if (!result.empty()) result += ", ";
+        result += quoted;
+    }
+    return result;
+}
+
+bool has_key(const document::Table& table, std::string_view key) {
+    return document::get(table, key) != nullptr;
+}
+
+bool starts_identifier(char32_t c) {
+    return c == U'_' || unicode::is_alphabetic(c);
+}
+
+bool continues_identifier(char32_t c) {
+    bool ascii_word = c == U'_' || (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') ||
+                      (c >= U'0' && c <= U'9');
+    return ascii_word || unicode::is_alphabetic(c) || unicode::is_numeric(c);
+}
+
+bool is_identifier(std::string_view text) {
+    std::vector<char32_t> chars = unicode::scalars(text);
+    return !chars.empty() && starts_identifier(chars.front()) &&
+           std::all_of(chars.begin() + 1, chars.end(), continues_identifier);
+}
+
+}  // namespace
+
+std::string_view value_kind(document::Kind kind) {
+    return KIND_PHRASES[static_cast<std::size_t>(kind)];
+}
+
+std::string_view value_kind(const document::Value& value) {
+    return value_kind(value.kind());
+}
+
+void Checker::unknown_keys(const document::Table& table, std::string_view table_name,
+                           std::span<const std::string_view> known_keys) {
+    for (const document::Entry& entry : table.entries) {
+        if (std::find(known_keys.begin(), known_keys.end(), entry.key) != known_keys.end()) {
+            continue;
+        }
+        std::optional<std::string_view> suggestion = closest_name(entry.key, known_keys);
+        std::string help = suggestion ? "did you mean `" + std::string(*suggestion) + "`?"
+                                      : "expected one of " + quoted_list(known_keys);
+        std::string message = "unknown key `" + entry.key + "` in " + std::string(table_name);
+        Diagnostic diagnostic =
+            Diagnostic::error(std::move(message), entry.key_span, Code::UnknownKey)
+                .with_help(std::move(help));
+        // Renaming onto a key the table already has would define it twice.
+        if (suggestion && !has_key(table, *suggestion)) {
+            Fix fix{{fix::rename(source, entry.key_span.start, entry.key_span.end, entry.key,
+                                 *suggestion)},
+                    Applicability::Unsafe};
+            diagnostic = std::move(diagnostic).with_fix(std::move(fix));
+        }
+        push(std::move(diagnostic));
+    }
+}
+
+void Checker::invalid_type(std::string_view key, std::string_view expected,
+                           const document::Value& value) {
+    std::string message = "`" + std::string(key) + "` must be " + std::string(expected) +
+                          ", found " + std::string(value_kind(value));
+    push(Diagnostic::error(std::move(message), value.span, Code::InvalidType));
+}
+
+void Checker::invalid_value(std::string message, Span span, std::optional<Span> inner) {
+    if (inner) span = document::string_span(source, span, inner->start, inner->end);
+    push(Diagnostic::error(std::move(message), span, Code::InvalidValue));
+}
+
+std::vector<StringEntry> Checker::string_array(std::string_view key, const document::Value& value) {
+    const document::Array* array = value.as_array();
+    if (!array) {
+        invalid_type(key, "an array of strings", value);
+        return {};
+    }
+    std::vector<StringEntry> strings;
+    for (const document::Value& element : *array) {
+        if (const std::string* text = element.as_string()) {
+            strings.push_back({*text, element.span});
+            continue;
+        }
+        std::string message = "entries of `" + std::string(key) + "` must be strings, found " +
+                              std::string(value_kind(element));
+        push(Diagnostic::error(std::move(message), element.span, Code::InvalidType));
+    }
+    return strings;
+}
+
+void Checker::push(Diagnostic diagnostic) {
+    diagnostics.push_back(std::move(diagnostic));
+}
+
+std::optional<std::string_view> closest_name(std::string_view name,
+                                             std::span<const std::string_view> candidates) {
+    return closest(name, candidates);
+}
+
+std::optional<std::string_view> closest_name(std::string_view name,
+                                             std::span<const std::string> candidates) {
+    return closest(name, candidates);
+}
+
+std::vector<std::string> quote_names(std::span<const std::string_view> names) {
+    return quote_all(names);
+}
+
+std::vector<std::string> quote_names(std::span<const std::string> names) {
+    return quote_all(names);
+}
+
+std::string quoted_list(std::span<const std::string_view> names) {
+    return join_quoted(names);
+}
+
+std::string quoted_list(std::span<const std::string> names) {
+    return join_quoted(names);
+}
+
+bool is_dotted_identifier(std::string_view text) {
+    std::size_t start = 0;
+    while (true) {
+        std::size_t dot = text.find('.', start);
+        if (!is_identifier(text.substr(start, dot - start))) return false;
+        if (dot == std::string_view::npos) return true;
+        start = dot + 1;
+    }
+}
+
+}  // namespace tarnvik

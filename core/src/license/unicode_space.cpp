@@ -1,0 +1,43 @@
+#include "license/unicode_space.hpp"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+namespace tarnvik::standards {
+
+namespace {
+
+// The Unicode White_Space property outside ASCII, as UTF-8 byte sequences.
+constexpr std::array<std::string_view, 19> NON_ASCII_SPACES = {
+    "\u0085", "\u00a0", "\u1680", "\u2000", "\u2001", "\u2002", "\u2003",
+    "\u2004", "\u2005", "\u2006", "\u2007", "\u2008", "\u2009", "\u200a",
+    "\u2028", "\u2029", "\u202f", "\u205f", "\u3000",
+};
+
+bool is_ascii_space(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+}  // namespace
+
+std::size_t white_space_length(std::string_view text, std::size_t pos) {
+    if (pos >= text.size()) return 0;
+    if (is_ascii_space(text[pos])) return 1;
+    std::string_view rest = text.substr(pos);
+    auto found = std::find_if(NON_ASCII_SPACES.begin(), NON_ASCII_SPACES.end(),
+                              [&](std::string_view space) { return rest.starts_with(space); });
+    return found == NON_ASCII_SPACES.end() ? 0 : found->size();
+}
+
+std::string without_white_space(std::string_view text) {
+    std::string out;
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t space = white_space_length(text, pos);
+        if (space == 0) out += text[pos++];
+        pos += space;
+    }
+    return out;
+}
+
+}  // namespace tarnvik::standards

@@ -1,0 +1,97 @@
+#include "tarnvik/similarity.hpp"
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+#include "unicode.hpp"
+
+namespace tarnvik::similarity {
+
+namespace {
+
+constexpr double WINKLER_THRESHOLD = 0.7;
+constexpr double WINKLER_SCALE = 0.1;
+constexpr std::size_t WINKLER_MAX_PREFIX = 4;
+
+using Scalars = std::vector<char32_t>;
+
+double jaro(const Scalars& a, const Scalars& b) {
+    if (a.empty() && b.empty()) return 1.0;
+    if (a.empty() || b.empty()) return 0.0;
+
+    std::size_t window = std::max(a.size(), b.size()) / 2;
+    window = window > 0 ? window - 1 : 0;
+    std::vector<bool> a_matched(a.size()), b_matched(b.size());
+    std::size_t matches = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        std::size_t low = i > window ? i - window : 0;
+        std::size_t high = std::min(b.size(), i + window + 1);
+        for (std::size_t j = low; j < high; ++j) {
+            if (b_matched[j] || a[i] != b[j]) continue;
+            a_matched[i] = b_matched[j] = true;
+            ++matches;
+            break;
+        }
+    }
+    if (matches == 0) return 0.0;
+
+    // Matched characters of both texts, paired in order; each pair that differs is half a
+    // transposition.
+    std::size_t half_transpositions = 0;
+    std::size_t j = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (!a_matched[i]) continue;
+        while (!b_matched[j])
+            ++j;
+        if (a[i] != b[j]) ++half_transpositions;
+        ++j;
+    }
+    double m = static_cast<double>(matches);
+    double transpositions = static_cast<double>(half_transpositions / 2);
+    return (m / static_cast<double>(a.size()) + m / static_cast<double>(b.size()) +
+            (m - transpositions) / m) /
+           3.0;
+}
+
+std::size_t common_prefix(const Scalars& a, const Scalars& b) {
+    std::size_t limit = std::min({a.size(), b.size(), WINKLER_MAX_PREFIX});
+    std::size_t n = 0;
+    while (n < limit && a[n] == b[n])
+        ++n;
+    return n;
+}
+
+}  // namespace
+
+double jaro(std::string_view a, std::string_view b) {
+    return jaro(unicode::scalars(a), unicode::scalars(b));
+}
+
+double jaro_winkler(std::string_view a, std::string_view b) {
+    Scalars x = unicode::scalars(a), y = unicode::scalars(b);
+    double similarity = jaro(x, y);
+    if (similarity <= WINKLER_THRESHOLD) return similarity;
+    double prefix = static_cast<double>(common_prefix(x, y));
+    return similarity + WINKLER_SCALE * prefix * (1.0 - similarity);
+}
+
+std::size_t levenshtein(std::string_view a, std::string_view b) {
+    Scalars x = unicode::scalars(a), y = unicode::scalars(b);
+    // One row of the edit-distance table at a time.
+    std::vector<std::size_t> row(y.size() + 1);
+    std::iota(row.begin(), row.end(), std::size_t{0});
+    for (std::size_t i = 1; i <= x.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= y.size(); ++j) {
+            std::size_t above = row[j];
+            std::size_t substitution = diagonal + (x[i - 1] == y[j - 1] ? 0 : 1);
+            row[j] = std::min({above + 1, row[j - 1] + 1, substitution});
+            diagonal = above;
+        }
+    }
+    return row[y.size()];
+}
+
+}  // namespace tarnvik::similarity

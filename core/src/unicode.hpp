@@ -1,0 +1,26 @@
+#pragma once
+
+#include <span>
+#include <string_view>
+#include <vector>
+
+// Unicode scalar values and the two character properties identifiers need.
+namespace tarnvik::unicode {
+
+// An inclusive range of code points.
+struct Range {
+    char32_t first;
+    char32_t last;
+};
+
+// Sorted, disjoint and non-adjacent; generated from the Unicode Character Database.
+extern const std::span<const Range> ALPHABETIC;
+extern const std::span<const Range> NUMERIC;  // general categories Nd, Nl and No
+
+bool is_alphabetic(char32_t c);
+bool is_numeric(char32_t c);
+
+// The scalar values of UTF-8 text; each ill-formed sequence becomes one U+FFFD.
+std::vector<char32_t> scalars(std::string_view utf8);
+
+}  // namespace tarnvik::unicode
