@@ -74,10 +74,10 @@ TEST(ProjectLicense, ChecksLicenseFilePatterns) {
     if (!testing::parser_ready()) GTEST_SKIP() << "no TOML parser yet";
     expect_findings({
         {"[project]\nlicense-files = [\"LICENSE\", \"../LICENSE\", 1, \"/x\"]\n",
-         {"warning invalid-value `\"../LICENSE\"` invalid glob pattern `../LICENSE`\n"
-          "  help: patterns cannot contain `..`",
-          "error invalid-type `1` entries of `project.license-files` must be strings, found an "
+         {"error invalid-type `1` entries of `project.license-files` must be strings, found an "
           "integer",
+          "warning invalid-value `\"../LICENSE\"` invalid glob pattern `../LICENSE`\n"
+          "  help: patterns cannot contain `..`",
           "warning invalid-value `\"/x\"` invalid glob pattern `/x`\n"
           "  help: patterns must be relative and cannot start with `/`"}},
         {"[project]\nlicense-files = \"LICENSE\"\n",
@@ -104,7 +104,7 @@ TEST(ProjectLicense, ReportsLicenseClassifiers) {
         {"[project]\nlicense = 3\nclassifiers = [" + classifier + "]\n",
          {"error invalid-type `3` `project.license` must be a string, found an integer",
           without_expression}},
-        {"[project]\nclassifiers = \"" + classifier + "\"\n", {}},
+        {"[project]\nclassifiers = " + classifier + "\n", {}},
         {"[project]\nclassifiers = [\"License ::\", \"License :\"]\n",
          {"warning deprecated-metadata `\"License ::\"` `License ::` classifiers are deprecated\n"
           "  help: use an SPDX license expression in `project.license` instead (PEP 639)"}},

@@ -1,8 +1,8 @@
 #include <algorithm>
 
 #include "license/spdx_expression.hpp"
-#include "license/unicode_space.hpp"
 #include "tarnvik/license.hpp"
+#include "white_space.hpp"
 
 namespace tarnvik::standards {
 
@@ -23,8 +23,8 @@ bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
 enum class Difference { Spacing, LetterCase, Identifiers };
 
 Difference difference(std::string_view expression, std::string_view canonical) {
-    std::string written = without_white_space(expression);
-    std::string wanted = without_white_space(canonical);
+    std::string written = unicode::without_white_space(expression);
+    std::string wanted = unicode::without_white_space(canonical);
     if (written == wanted) return Difference::Spacing;
     if (equal_ignoring_ascii_case(written, wanted)) return Difference::LetterCase;
     return Difference::Identifiers;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "license/unicode_space.hpp"
+#include "white_space.hpp"
 
 namespace tarnvik::standards::spdx {
 
@@ -59,7 +59,7 @@ bool is_exception(std::string_view id) {
 
 Read Lexer::next() {
     std::size_t space_start = pos_;
-    while (std::size_t space = white_space_length(text_, pos_))
+    while (std::size_t space = unicode::white_space_length(text_, pos_))
         pos_ += space;
     if (pos_ >= text_.size()) return {};
     std::size_t start = pos_;
