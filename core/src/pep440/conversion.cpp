@@ -1,4 +1,6 @@
 // How each specifier turns into a set of versions.
+#include <limits>
+
 #include "tarnvik/pep440.hpp"
 
 namespace tarnvik::pep440 {
@@ -33,14 +35,33 @@ Version release_only(const Version& v) {
     return out;
 }
 
-// The first release after the prefix that `~=` or `==V.*` keeps: the last kept number raised.
-Version next_prefix(const Version& v, std::size_t kept) {
+// The first version above every version whose release starts with the first `kept` numbers of
+// v: the last kept number raised, carrying past numbers that cannot grow; nothing when no
+// version lies that high.
+std::optional<Version> next_prefix(const Version& v, std::size_t kept) {
+    constexpr std::uint64_t MAX = std::numeric_limits<std::uint64_t>::max();
+    while (kept > 0 && v.release[kept - 1] == MAX)
+        --kept;
     Version out;
     out.epoch = v.epoch;
     for (std::size_t i = 0; i < kept; ++i)
         out.release.push_back(v.release[i]);
-    out.release.back() += 1;
+    if (kept > 0) {
+        out.release.back() += 1;
+        return out;
+    }
+    if (v.epoch == MAX) return std::nullopt;
+    out.epoch += 1;
+    out.release.push_back(0);
     return out;
+}
+
+// The excluded end bound at the development release `.dev0` of `next`, its lowest version;
+// without `dev0`, at `next` itself.
+Bound end_before(std::optional<Version> next, bool dev0) {
+    if (!next) return unbounded();
+    if (dev0) next->dev = 0;
+    return excluded(std::move(*next));
 }
 
 VersionSet equal(const Version& v) {
@@ -70,15 +91,13 @@ VersionSet greater_than(const Version& v) {
 VersionSet equal_star(const Version& v) {
     Version low = v;
     low.dev = 0;
-    Version high = next_prefix(v, v.release.size());
-    high.dev = 0;
-    return VersionSet::interval(included(std::move(low)), excluded(std::move(high)));
+    return VersionSet::interval(included(std::move(low)),
+                                end_before(next_prefix(v, v.release.size()), true));
 }
 
 VersionSet tilde_equal(const Version& v) {
-    Version high = next_prefix(v, v.release.size() - 1);
-    high.dev = 0;
-    return VersionSet::interval(included(v), excluded(std::move(high)));
+    return VersionSet::interval(included(v),
+                                end_before(next_prefix(v, v.release.size() - 1), true));
 }
 
 VersionSet release_set(const Specifier& s) {
@@ -98,13 +117,13 @@ VersionSet release_set(const Specifier& s) {
         case Operator::GreaterThanEqual:
             return VersionSet::interval(included(std::move(r)), unbounded());
         case Operator::TildeEqual: {
-            Version high = release_only(next_prefix(s.version, s.version.release.size() - 1));
-            return VersionSet::interval(included(std::move(r)), excluded(std::move(high)));
+            Bound end = end_before(next_prefix(r, r.release.size() - 1), false);
+            return VersionSet::interval(included(std::move(r)), std::move(end));
         }
         case Operator::EqualStar:
         case Operator::NotEqualStar: {
-            Version high = release_only(next_prefix(s.version, s.version.release.size()));
-            auto set = VersionSet::interval(included(std::move(r)), excluded(std::move(high)));
+            Bound end = end_before(next_prefix(r, r.release.size()), false);
+            auto set = VersionSet::interval(included(std::move(r)), std::move(end));
             return s.op == Operator::EqualStar ? set : set.complement();
         }
     }

@@ -87,6 +87,21 @@ VersionSet at_most_constant(std::string_view text) {
 
 }  // namespace
 
+std::span<const VersionSet::Interval> VersionSet::intervals() const {
+    if (count_ == 1) return {&one_, 1};
+    return many_;
+}
+
+void VersionSet::push(Interval interval) {
+    if (count_ == 0) {
+        one_ = std::move(interval);
+    } else {
+        if (count_ == 1) many_.push_back(std::move(one_));
+        many_.push_back(std::move(interval));
+    }
+    ++count_;
+}
+
 VersionSet VersionSet::full() {
     return interval(unbounded(), unbounded());
 }
@@ -97,7 +112,7 @@ VersionSet VersionSet::singleton(const Version& version) {
 
 VersionSet VersionSet::interval(Bound start, Bound end) {
     VersionSet set;
-    if (is_nonempty(start, end)) set.intervals_.push_back({std::move(start), std::move(end)});
+    if (is_nonempty(start, end)) set.push({std::move(start), std::move(end)});
     return set;
 }
 
@@ -114,9 +129,10 @@ VersionSet VersionSet::at_least(std::string_view first) {
 }
 
 bool VersionSet::contains(const Version& version) const {
-    auto it = std::partition_point(intervals_.begin(), intervals_.end(),
+    auto all = intervals();
+    auto it = std::partition_point(all.begin(), all.end(),
                                    [&](const Interval& i) { return !end_admits(i.end, version); });
-    return it != intervals_.end() && start_admits(it->start, version);
+    return it != all.end() && start_admits(it->start, version);
 }
 
 bool VersionSet::contains(std::string_view version) const {
@@ -125,32 +141,28 @@ bool VersionSet::contains(std::string_view version) const {
 }
 
 VersionSet VersionSet::complement() const {
-    if (intervals_.empty()) return full();
+    auto all = intervals();
+    if (all.empty()) return full();
     VersionSet out;
-    auto add = [&](Bound start, Bound end) {
-        out.intervals_.push_back({std::move(start), std::move(end)});
-    };
-    if (intervals_.front().start.kind != BoundKind::Unbounded) {
-        add(unbounded(), flip(intervals_.front().start));
+    if (all.front().start.kind != BoundKind::Unbounded) {
+        out.push({unbounded(), flip(all.front().start)});
     }
-    for (std::size_t i = 1; i < intervals_.size(); ++i) {
-        add(flip(intervals_[i - 1].end), flip(intervals_[i].start));
+    for (std::size_t i = 1; i < all.size(); ++i) {
+        out.push({flip(all[i - 1].end), flip(all[i].start)});
     }
-    if (intervals_.back().end.kind != BoundKind::Unbounded) {
-        add(flip(intervals_.back().end), unbounded());
-    }
+    if (all.back().end.kind != BoundKind::Unbounded) out.push({flip(all.back().end), unbounded()});
     return out;
 }
 
 VersionSet VersionSet::intersection(const VersionSet& other) const {
     VersionSet out;
-    const auto& a = intervals_;
-    const auto& b = other.intervals_;
+    auto a = intervals();
+    auto b = other.intervals();
     for (std::size_t i = 0, j = 0; i < a.size() && j < b.size();) {
         const Bound& start = compare_starts(a[i].start, b[j].start) >= 0 ? a[i].start : b[j].start;
         bool a_ends_first = compare_ends(a[i].end, b[j].end) < 0;
         const Bound& end = a_ends_first ? a[i].end : b[j].end;
-        if (is_nonempty(start, end)) out.intervals_.push_back({start, end});
+        if (is_nonempty(start, end)) out.push({start, end});
         a_ends_first ? ++i : ++j;
     }
     return out;
@@ -173,8 +185,9 @@ bool VersionSet::is_subset(const VersionSet& other) const {
 }
 
 bool operator==(const VersionSet& a, const VersionSet& b) {
-    return std::equal(a.intervals_.begin(), a.intervals_.end(), b.intervals_.begin(),
-                      b.intervals_.end(), [](const Interval& x, const Interval& y) {
+    auto left = a.intervals(), right = b.intervals();
+    return std::equal(left.begin(), left.end(), right.begin(), right.end(),
+                      [](const Interval& x, const Interval& y) {
                           return same_bound(x.start, y.start) && same_bound(x.end, y.end);
                       });
 }
