@@ -1,0 +1,121 @@
+#include "margin.hpp"
+
+#include <algorithm>
+#include <limits>
+
+namespace tarnvik::cli {
+
+namespace {
+
+std::size_t sat_sub(std::size_t a, std::size_t b) {
+    return a > b ? a - b : 0;
+}
+
+// Room kept around the spans for the "..." marks.
+constexpr std::size_t PADDING = 6;
+
+bool is_pattern_whitespace(char32_t c) {
+    return c == '\t' || c == '\n' || c == 0x0B || c == 0x0C || c == '\r' || c == ' ' || c == 0x85 ||
+           c == 0x200E || c == 0x200F || c == 0x2028 || c == 0x2029;
+}
+
+}  // namespace
+
+Margin::Margin(std::size_t whitespace_left, std::size_t span_left, std::size_t span_right,
+               std::size_t label_right, std::size_t column_width, std::size_t max_line_len)
+    : whitespace_left_(sat_sub(whitespace_left, PADDING)),
+      span_left_(sat_sub(span_left, PADDING)),
+      span_right_(span_right + PADDING),
+      label_right_(label_right + PADDING),
+      column_width_(column_width) {
+    // Plenty of leading white space is cut, keeping some.
+    computed_left_ = whitespace_left_ > 20 ? whitespace_left_ - 16 : 0;
+    computed_right_ = std::max(max_line_len, computed_left_);
+    if (computed_right_ - computed_left_ <= column_width_) return;
+    if (sat_sub(label_right_, whitespace_left_) <= column_width_) {
+        computed_left_ = whitespace_left_;
+        computed_right_ = computed_left_ + column_width_;
+    } else if (sat_sub(label_right_, span_left_) <= column_width_) {
+        std::size_t padding_left = (column_width_ - (label_right_ - span_left_)) / 2;
+        computed_left_ = sat_sub(span_left_, padding_left);
+        computed_right_ = computed_left_ + column_width_;
+    } else if (sat_sub(span_right_, span_left_) <= column_width_) {
+        std::size_t padding_left = (column_width_ - (span_right_ - span_left_)) / 5 * 2;
+        computed_left_ = sat_sub(span_left_, padding_left);
+        computed_right_ = computed_left_ + column_width_;
+    } else {
+        computed_left_ = span_left_;
+        computed_right_ = span_right_;
+    }
+}
+
+std::size_t Margin::left(std::size_t line_len) const {
+    return std::min(computed_left_, line_len);
+}
+
+std::size_t Margin::right(std::size_t line_len) const {
+    if (sat_sub(line_len, computed_left_) <= column_width_) return line_len;
+    return std::min(line_len, computed_right_);
+}
+
+TrimmedLine Margin::trim(std::string_view line) const {
+    std::size_t line_len = display_width(line);
+    TrimmedLine out;
+    std::size_t want_left = left(line_len);
+    std::size_t right_edge = right(line_len);
+    // Cut whole characters only.
+    std::size_t i = 0;
+    while (i < line.size()) {
+        std::size_t at = i;
+        std::size_t w = display_width(next_char(line, i));
+        if (out.left + w > want_left) {
+            i = at;
+            break;
+        }
+        out.left += w;
+    }
+    while (i < line.size()) {
+        std::size_t at = i;
+        std::size_t w = display_width(next_char(line, i));
+        if (out.left + out.columns + w > right_edge) {
+            i = at;
+            break;
+        }
+        out.columns += w;
+        out.code.append(line.substr(at, i - at));
+    }
+    out.cut_left = computed_left_ > 0;
+    out.cut_right = i < line.size();
+    return out;
+}
+
+Margin make_margin(const std::vector<AnnotatedLine>& lines, std::size_t column_width) {
+    std::size_t whitespace = std::numeric_limits<std::size_t>::max();
+    std::size_t span_left = std::numeric_limits<std::size_t>::max();
+    std::size_t span_right = 0, label_right = 0, max_line_len = 0;
+    for (const AnnotatedLine& line : lines) {
+        std::string_view text = line.line->text;
+        std::size_t leading = 0;
+        bool blank = true;
+        for (std::size_t i = 0; i < text.size();) {
+            if (!is_pattern_whitespace(next_char(text, i))) {
+                blank = false;
+                break;
+            }
+            ++leading;
+        }
+        if (!blank) whitespace = std::min(whitespace, leading);
+        max_line_len = std::max(max_line_len, display_width(normalize_whitespace(text)));
+        for (const LineAnnotation& ann : line.annotations) {
+            span_left = std::min({span_left, ann.start.display, ann.end.display});
+            span_right = std::max({span_right, ann.start.display, ann.end.display});
+            std::size_t label = ann.has_label() ? display_width(ann.label) + 1 : 0;
+            label_right = std::max(label_right, ann.end.display + label);
+        }
+    }
+    if (whitespace == std::numeric_limits<std::size_t>::max()) whitespace = 0;
+    if (span_left == std::numeric_limits<std::size_t>::max()) span_left = 0;
+    return Margin(whitespace, span_left, span_right, label_right, column_width, max_line_len);
+}
+
+}  // namespace tarnvik::cli

@@ -1,0 +1,149 @@
+#include "source_lines.hpp"
+
+#include <algorithm>
+
+#include "tarnvik/char_width.hpp"
+
+namespace tarnvik::cli {
+
+namespace {
+
+constexpr char32_t REPLACEMENT = 0xFFFD;
+
+bool is_direction_control(char32_t c) {
+    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+void append_utf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Characters before `bytes` bytes of the line and the columns they take.
+std::pair<std::size_t, std::size_t> measure(std::string_view text, std::size_t bytes) {
+    std::string_view prefix = text.substr(0, std::min(bytes, text.size()));
+    std::size_t chars = 0, columns = 0;
+    for (std::size_t i = 0; i < prefix.size();) {
+        columns += display_width(next_char(prefix, i));
+        ++chars;
+    }
+    return {chars, columns};
+}
+
+const SourceLine& line_of(const std::vector<SourceLine>& lines, std::size_t offset) {
+    auto it = std::find_if(lines.begin(), lines.end(), [offset](const SourceLine& line) {
+        return offset >= line.start && offset < line.end;
+    });
+    return it == lines.end() ? lines.back() : *it;
+}
+
+}  // namespace
+
+char32_t next_char(std::string_view text, std::size_t& i) {
+    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    unsigned char lead = byte(i);
+    std::size_t length = lead < 0x80           ? 1
+                         : (lead >> 5) == 0x6  ? 2
+                         : (lead >> 4) == 0xE  ? 3
+                         : (lead >> 3) == 0x1E ? 4
+                                               : 0;
+    if (length == 0 || i + length > text.size()) {
+        ++i;
+        return REPLACEMENT;
+    }
+    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) {
+            ++i;
+            return REPLACEMENT;
+        }
+        c = (c << 6) | (byte(i + k) & 0x3F);
+    }
+    i += length;
+    return c;
+}
+
+std::vector<SourceLine> split_lines(std::string_view source) {
+    std::vector<SourceLine> lines;
+    std::size_t start = 0;
+    while (start < source.size()) {
+        std::size_t newline = source.find('\n', start);
+        std::size_t text_end = newline == std::string_view::npos ? source.size() : newline;
+        std::size_t end = newline == std::string_view::npos ? source.size() : newline + 1;
+        if (text_end > start && newline != std::string_view::npos && source[text_end - 1] == '\r') {
+            --text_end;
+        }
+        lines.push_back({source.substr(start, text_end - start), lines.size() + 1, start, end});
+        start = end;
+    }
+    if (lines.empty()) lines.push_back({source.substr(0, 0), 1, 0, 0});
+    return lines;
+}
+
+std::pair<Loc, Loc> locate(const std::vector<SourceLine>& lines, std::size_t start,
+                           std::size_t end) {
+    const SourceLine& first = line_of(lines, start);
+    auto [start_chars, start_columns] = measure(first.text, start - std::min(start, first.start));
+    Loc lo{first.number, start_chars, start_columns};
+    if (start > first.start + first.text.size()) ++lo.chr;
+    if (start == end) return {lo, lo};
+
+    const SourceLine& last = line_of(lines, end);
+    auto [end_chars, end_columns] = measure(last.text, end - std::min(end, last.start));
+    Loc hi{last.number, end_chars, end_columns};
+    if (end > last.start + last.text.size()) {
+        ++hi.chr;
+        ++hi.display;
+    }
+    return {lo, hi};
+}
+
+std::size_t display_width(char32_t c) {
+    if (c == '\t') return 4;
+    if (c < 0x20 || c == 0x7F || is_direction_control(c)) return 1;
+    return char_width(c);
+}
+
+std::size_t display_width(std::string_view text) {
+    std::size_t columns = 0;
+    for (std::size_t i = 0; i < text.size();)
+        columns += display_width(next_char(text, i));
+    return columns;
+}
+
+std::string normalize_whitespace(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = next_char(text, i);
+        if (c == '\t') {
+            out += "    ";
+        } else if (c < 0x20) {
+            append_utf8(out, 0x2400 + c);  // the control pictures block
+        } else if (c == 0x7F) {
+            append_utf8(out, 0x2421);
+        } else if (c == 0x200D) {
+            // A zero width joiner draws differently from terminal to terminal.
+        } else if (is_direction_control(c)) {
+            append_utf8(out, REPLACEMENT);
+        } else {
+            append_utf8(out, c);
+        }
+    }
+    return out;
+}
+
+}  // namespace tarnvik::cli

