@@ -131,3 +131,49 @@ TEST(AllowsPythonMinor, JudgesReleaseNumbersOnly) {
 
 }  // namespace
 }  // namespace tarnvik::standards
+
+namespace tarnvik::standards {
+namespace {
+
+// Arbitrary bytes, built from the characters the grammars care about, always give an answer.
+TEST(StandardsInput, AnyBytesGiveAnAnswer) {
+    const std::string_view alphabet[] = {"0",
+                                         "9",
+                                         ".",
+                                         "*",
+                                         "!",
+                                         "+",
+                                         "-",
+                                         "_",
+                                         "a",
+                                         "rc",
+                                         "post",
+                                         "dev",
+                                         "v",
+                                         " ",
+                                         ",",
+                                         "=",
+                                         "<",
+                                         ">",
+                                         "~",
+                                         "\xC2\xA0",
+                                         "\xFF",
+                                         "\xE2\x80",
+                                         "18446744073709551615"};
+    std::uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        for (std::uint32_t n = next() % 12; n > 0; --n)
+            text += alphabet[(next() >> 8) % std::size(alphabet)];
+        (void)check_version(text);
+        (void)check_specifiers(text);
+        (void)allowed_versions(text);
+        (void)allows_python_minor(text, 3, 9);
+        (void)normalize_name(text);
+        EXPECT_FALSE(VersionSet::full().contains(text) && check_version(text)) << text;
+    }
+}
+
+}  // namespace
+}  // namespace tarnvik::standards
