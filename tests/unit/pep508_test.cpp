@@ -272,7 +272,8 @@ TEST(Requirement, KeepsItsParts) {
 }
 
 TEST(Requirement, ArbitraryBytesGiveAnErrorInsideTheText) {
-    const std::string alphabet = std::string("ab1-_.[],;()@<=>~!'\" \t\xC3\xA9\xFF", 28) + '\0';
+    constexpr char ALPHABET[] = "ab1-_.[],;()@<=>~!'\" \t\xC3\xA9\xFF";
+    const std::string alphabet(ALPHABET, sizeof ALPHABET);  // the final NUL byte included
     std::string text;
     for (std::size_t i = 0; i < 20000; ++i) {
         text.push_back(alphabet[(i * 7919 + i / 13) % alphabet.size()]);

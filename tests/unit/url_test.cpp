@@ -47,6 +47,7 @@ TEST(UrlCheck, AcceptsWhatAWhatwgParserAccepts) {
         "https://bücher.de/",
         "https://BÜCHER.de/",
         "https://xn--bcher-kva.de",
+        "https://XN--BCHER-KVA.de",
         "https://ｅｘａｍｐｌｅ.com",
         "https://ab--cd.bücher.de",
         "https://%C3%BC.de",
