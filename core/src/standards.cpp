@@ -1,6 +1,6 @@
 #include "tarnvik/standards.hpp"
 
-#include "pep440/text.hpp"
+#include "white_space.hpp"
 
 namespace tarnvik::standards {
 namespace {
@@ -59,15 +59,15 @@ std::optional<Error> check_version(std::string_view text) {
 }
 
 std::optional<Error> check_specifiers(std::string_view text) {
-    if (pep440::text::trim(text).empty()) {
+    if (unicode::trim_white_space(text).empty()) {
         return Error{std::nullopt, "expected at least one version specifier"};
     }
     std::size_t offset = 0;
     while (true) {
         std::size_t comma = std::min(text.find(',', offset), text.size());
         std::string_view part = text.substr(offset, comma - offset);
-        std::string_view trimmed = pep440::text::trim(part);
-        std::size_t start = offset + pep440::text::leading_white_space(part);
+        std::string_view trimmed = unicode::trim_white_space(part);
+        std::size_t start = offset + static_cast<std::size_t>(trimmed.data() - part.data());
         Span span{start, start + trimmed.size()};
         if (trimmed.empty()) return Error{span, "empty version specifier"};
         auto specifier = pep440::parse_specifier(trimmed);
@@ -80,7 +80,7 @@ std::optional<Error> check_specifiers(std::string_view text) {
 }
 
 std::variant<VersionSet, Error> allowed_versions(std::string_view text) {
-    auto version = pep440::parse_version(pep440::text::trim(text));
+    auto version = pep440::parse_version(unicode::trim_white_space(text));
     if (auto* exact = std::get_if<pep440::Version>(&version)) {
         return pep440::to_version_set(pep440::Specifier{pep440::Operator::Equal, *exact});
     }

@@ -3,7 +3,6 @@
 #include <limits>
 
 #include "pep440/pattern.hpp"
-#include "pep440/text.hpp"
 #include "tarnvik/pep440.hpp"
 
 namespace tarnvik::pep440 {
@@ -34,9 +33,18 @@ void Release::pop_back() {
 
 namespace {
 
-using text::ascii_lower;
-using text::is_ascii_letter;
-using text::is_digit;
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool is_ascii_letter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool is_ascii_space(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+char ascii_lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 struct PreLabel {
     std::string_view spelling;
@@ -106,7 +114,7 @@ class Parser {
     }
 
     void skip_space() {
-        while (i_ < s_.size() && text::is_ascii_space(s_[i_]))
+        while (i_ < s_.size() && is_ascii_space(s_[i_]))
             ++i_;
     }
 
@@ -265,9 +273,9 @@ class Parser {
     Error unexpected_rest() const {
         std::string_view parsed = s_.substr(start_, i_ - start_);
         std::string_view rest = s_.substr(i_);
-        while (!parsed.empty() && text::is_ascii_space(parsed.back()))
+        while (!parsed.empty() && is_ascii_space(parsed.back()))
             parsed.remove_suffix(1);
-        while (!rest.empty() && text::is_ascii_space(rest.back()))
+        while (!rest.empty() && is_ascii_space(rest.back()))
             rest.remove_suffix(1);
         return Error{
             "unexpected `" + std::string(rest) + "` after version `" + std::string(parsed) + "`",
