@@ -171,8 +171,8 @@ class VersionSet {
     // A text that is not a valid version is in no set.
     bool contains(std::string_view version) const;
 
-    bool is_empty() const { return intervals_.empty(); }
-    const std::vector<Interval>& intervals() const { return intervals_; }
+    bool is_empty() const { return count_ == 0; }
+    std::span<const Interval> intervals() const;
 
     VersionSet complement() const;
     VersionSet intersection(const VersionSet& other) const;
@@ -184,7 +184,12 @@ class VersionSet {
     friend bool operator==(const VersionSet&, const VersionSet&);
 
   private:
-    std::vector<Interval> intervals_;
+    void push(Interval interval);
+
+    // One interval, the common case, is kept inline; from two on, all are in `many_`.
+    std::size_t count_ = 0;
+    Interval one_;
+    std::vector<Interval> many_;
 };
 
 }  // namespace tarnvik::pep440
