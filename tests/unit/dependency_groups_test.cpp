@@ -123,9 +123,10 @@ TEST(DependencyGroups, ReportsEachIncludeCycleOnce) {
         {groups("a = [{ include-group = \"a\" }]\n"),
          {"error invalid-value `\"a\"`: dependency groups include each other in a cycle: `a` -> "
           "`a`"}},
-        // Cycle texts use normal forms; the search starts from the sorted names.
+        // Cycle texts use normal forms; the search starts at `x-y`, the first name in sorted
+        // order, so the include inside `Zed` closes the cycle.
         {groups("Zed = [{ include-group = \"x_y\" }]\n\"X.Y\" = [{ include-group = \"ZED\" }]\n"),
-         {"error invalid-value `\"ZED\"`: dependency groups include each other in a cycle: `x-y` "
+         {"error invalid-value `\"x_y\"`: dependency groups include each other in a cycle: `x-y` "
           "-> `zed` -> `x-y`"}},
         // Two groups leading into one cycle: it is reported once.
         {groups("a = [{ include-group = \"c\" }]\nb = [{ include-group = \"c\" }]\n"
