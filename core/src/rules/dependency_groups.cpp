@@ -1,7 +1,255 @@
 #include "tarnvik/rules/dependency_groups.hpp"
 
+#include <algorithm>
+#include <cassert>
+#include <optional>
+#include <string_view>
+
+#include "tarnvik/standards.hpp"
+
 namespace tarnvik::rules::dependency_groups {
 
-void check_dependency_groups(Checker& /*checker*/, const document::Table& /*root*/) {}
+namespace {
+
+constexpr std::string_view INCLUDE_KEYS[] = {"include-group"};
+
+// Valid group names, normalized, each with the key that first defined it; `names` keeps the
+// order they were met, which is the order suggestions are offered in.
+struct GroupTable {
+    std::unordered_map<std::string, Span> first_key;
+    std::vector<std::string> names;
+
+    const Span* find(const std::string& name) const {
+        auto it = first_key.find(name);
+        return it == first_key.end() ? nullptr : &it->second;
+    }
+};
+
+std::optional<std::string> normalized(std::string_view name) {
+    auto result = standards::normalize_name(name);
+    if (auto* text = std::get_if<std::string>(&result)) return std::move(*text);
+    return std::nullopt;
+}
+
+std::string backticked(std::string_view text) {
+    return "`" + std::string(text) + "`";
+}
+
+void report_invalid_group_name(Checker& checker, const document::Entry& group) {
+    checker.push(Diagnostic::error("invalid dependency group name " + backticked(group.key),
+                                   group.key_span, Code::InvalidValue)
+                     .with_help("names must start and end with a letter or digit and contain only "
+                                "letters, digits, `-`, `_`, and `.`"));
+}
+
+// Records the group's name, or reports it when an earlier group has the same normal form.
+void register_group(Checker& checker, GroupTable& groups, const document::Entry& group,
+                    const std::string& name) {
+    if (const Span* first = groups.find(name)) {
+        checker.push(
+            Diagnostic::error("dependency group " + backticked(group.key) +
+                                  " is the same as another group after normalization",
+                              group.key_span, Code::DuplicateName)
+                .with_label(first->start, first->end, "first defined here")
+                .with_help("group names are compared in normalized form, " + backticked(name)));
+        return;
+    }
+    groups.first_key.emplace(name, group.key_span);
+    groups.names.push_back(name);
+}
+
+void check_include_table(Checker& checker, const document::Value& element,
+                         const document::Table& table, const std::string& group,
+                         const std::string& path, std::vector<Include>& includes) {
+    checker.unknown_keys(table, "a dependency group include", INCLUDE_KEYS);
+    const document::Entry* include = document::get(table, "include-group");
+    if (!include) {
+        checker.push(Diagnostic::error("dependency group tables must set `include-group`",
+                                       element.span, Code::MissingKey)
+                         .with_help("use `{ include-group = \"other-group\" }`"));
+        return;
+    }
+    const std::string* text = include->value.as_string();
+    if (!text) {
+        checker.invalid_type(path + ".include-group", "a string", include->value);
+        return;
+    }
+    std::optional<std::string> target = normalized(*text);
+    if (!target) {
+        checker.push(Diagnostic::error("invalid dependency group name " + backticked(*text),
+                                       include->value.span, Code::InvalidValue));
+        return;
+    }
+    includes.push_back({group, std::move(*target), *text, include->value.span});
+}
+
+void check_group_entries(Checker& checker, const document::Array& entries, const std::string& group,
+                         const std::string& path, std::vector<Include>& includes) {
+    for (const document::Value& element : entries) {
+        if (const std::string* requirement = element.as_string()) {
+            if (auto error = standards::check_requirement(*requirement)) {
+                checker.invalid_value("invalid requirement: " + error->message, element.span,
+                                      error->span);
+            }
+        } else if (const document::Table* table = element.as_table()) {
+            check_include_table(checker, element, *table, group, path, includes);
+        } else {
+            checker.push(Diagnostic::error("entries of " + backticked(path) +
+                                               " must be strings or tables, found " +
+                                               std::string(value_kind(element)),
+                                           element.span, Code::InvalidType));
+        }
+    }
+}
+
+void report_missing_includes(Checker& checker, const GroupTable& groups,
+                             const std::vector<Include>& includes) {
+    for (const Include& include : includes) {
+        if (groups.find(include.target)) continue;
+        Diagnostic diagnostic = Diagnostic::error(
+            "included dependency group " + backticked(include.target_text) + " does not exist",
+            include.span, Code::InvalidValue);
+        if (auto suggestion = closest_name(include.target, std::span(groups.names))) {
+            diagnostic =
+                std::move(diagnostic).with_help("did you mean " + backticked(*suggestion) + "?");
+        }
+        checker.push(std::move(diagnostic));
+    }
+}
+
+void search_cycles(Checker& checker, const std::vector<Include>& includes) {
+    IncludeGraph graph;
+    for (const Include& include : includes)
+        graph[include.group].push_back(include);
+    std::vector<std::string> starts;
+    starts.reserve(graph.size());
+    for (const auto& [group, _] : graph)
+        starts.push_back(group);
+    std::sort(starts.begin(), starts.end());
+
+    std::unordered_set<std::string> finished;
+    std::set<std::vector<std::string>> reported;
+    for (const std::string& start : starts) {
+        std::vector<std::string> path{start};
+        find_cycles(checker, graph, path, finished, reported);
+    }
+}
+
+void report_groups_named_like_extras(Checker& checker, const document::Table& root,
+                                     const GroupTable& groups) {
+    if (groups.names.empty()) return;
+    const document::Entry* project = document::get(root, "project");
+    const document::Table* project_table = project ? project->value.as_table() : nullptr;
+    if (!project_table) return;
+    const document::Entry* extras = document::get(*project_table, "optional-dependencies");
+    const document::Table* extras_table = extras ? extras->value.as_table() : nullptr;
+    if (!extras_table) return;
+    for (const document::Entry& extra : extras_table->entries) {
+        std::optional<std::string> name = normalized(extra.key);
+        const Span* group_key = name ? groups.find(*name) : nullptr;
+        if (!group_key) continue;
+        checker.push(
+            Diagnostic::error(
+                "dependency group " + backticked(*name) + " has the same name as an extra",
+                *group_key, Code::DuplicateName)
+                .with_label(extra.key_span.start, extra.key_span.end, "extra defined here")
+                .with_help("tools may treat this as an error; give the group a different name"));
+    }
+}
+
+std::string cycle_text(const std::vector<std::string>& path, std::size_t from,
+                       const std::string& target) {
+    std::string text;
+    for (std::size_t i = from; i < path.size(); ++i)
+        text += backticked(path[i]) + " -> ";
+    return text + backticked(target);
+}
+
+}  // namespace
+
+void check_dependency_groups(Checker& checker, const document::Table& root) {
+    const document::Entry* entry = document::get(root, "dependency-groups");
+    if (!entry) return;
+    const document::Table* table = entry->value.as_table();
+    if (!table) {
+        checker.invalid_type("dependency-groups", "a table", entry->value);
+        return;
+    }
+
+    GroupTable groups;
+    std::vector<Include> includes;
+    for (const document::Entry& group : table->entries) {
+        std::optional<std::string> name = normalized(group.key);
+        if (!name) {
+            report_invalid_group_name(checker, group);
+            continue;
+        }
+        register_group(checker, groups, group, *name);
+        std::string path = "dependency-groups." + group.key;
+        const document::Array* entries = group.value.as_array();
+        if (!entries) {
+            checker.invalid_type(path, "an array", group.value);
+            continue;
+        }
+        check_group_entries(checker, *entries, *name, path, includes);
+    }
+    report_missing_includes(checker, groups, includes);
+    search_cycles(checker, includes);
+    report_groups_named_like_extras(checker, root, groups);
+}
+
+// A depth-first search kept on an explicit stack, so that a long chain of includes cannot
+// exhaust the call stack.
+void find_cycles(Checker& checker, const IncludeGraph& graph, std::vector<std::string>& path,
+                 std::unordered_set<std::string>& finished,
+                 std::set<std::vector<std::string>>& reported) {
+    assert(!path.empty() && "path is never empty");
+    if (path.empty()) return;
+
+    // Where each group stands on the path; a group is on it at most once past the given start.
+    std::unordered_map<std::string, std::size_t> position;
+    for (std::size_t i = 0; i < path.size(); ++i)
+        position.emplace(path[i], i);
+
+    struct Frame {
+        const std::vector<Include>* includes;
+        std::size_t next;
+    };
+    std::vector<Frame> frames;
+    auto enter = [&] {
+        if (finished.contains(path.back())) return false;
+        auto it = graph.find(path.back());
+        frames.push_back({it == graph.end() ? nullptr : &it->second, 0});
+        return true;
+    };
+    auto leave = [&] {
+        position.erase(path.back());
+        path.pop_back();
+    };
+
+    if (!enter()) return;
+    while (!frames.empty()) {
+        Frame& frame = frames.back();
+        if (!frame.includes || frame.next == frame.includes->size()) {
+            finished.insert(path.back());
+            frames.pop_back();
+            if (!frames.empty()) leave();
+            continue;
+        }
+        const Include& include = (*frame.includes)[frame.next++];
+        if (auto at = position.find(include.target); at != position.end()) {
+            std::vector<std::string> members(path.begin() + at->second, path.end());
+            std::sort(members.begin(), members.end());
+            if (!reported.insert(std::move(members)).second) continue;
+            checker.push(Diagnostic::error("dependency groups include each other in a cycle: " +
+                                               cycle_text(path, at->second, include.target),
+                                           include.span, Code::InvalidValue));
+            continue;
+        }
+        path.push_back(include.target);
+        position.emplace(include.target, path.size() - 1);
+        if (!enter()) leave();
+    }
+}
 
 }  // namespace tarnvik::rules::dependency_groups

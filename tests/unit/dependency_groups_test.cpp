@@ -1,0 +1,180 @@
+#include "tarnvik/rules/dependency_groups.hpp"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "checked_findings.hpp"
+
+namespace tarnvik::rules::dependency_groups {
+namespace {
+
+using testing::ElementsAreArray;
+using testing_support::findings;
+
+struct Case {
+    std::string toml;
+    std::vector<std::string> expected;
+};
+
+void expect_findings(const std::vector<Case>& cases) {
+    for (const Case& c : cases)
+        EXPECT_THAT(findings(c.toml), ElementsAreArray(c.expected)) << c.toml;
+}
+
+// Only the findings about dependency groups, for documents that also hold a `[project]` table.
+std::vector<std::string> group_findings(const std::string& toml) {
+    std::vector<std::string> lines = findings(toml);
+    std::erase_if(lines, [](const std::string& line) {
+        return line.find("dependency group") == std::string::npos;
+    });
+    return lines;
+}
+
+std::string groups(const std::string& body) {
+    return "[dependency-groups]\n" + body;
+}
+
+const std::string NAME_HELP =
+    " | help: names must start and end with a letter or digit and contain only letters, digits, "
+    "`-`, `_`, and `.`";
+
+TEST(DependencyGroups, ChecksNamesAndTypes) {
+    expect_findings({
+        {"", {}},
+        {"[tool.other]\ndependency-groups = 1\n", {}},
+        {"dependency-groups = []\n",
+         {"error invalid-type `[]`: `dependency-groups` must be a table, found an array"}},
+        {groups("dev = [\"pytest\", \"ruff>=0.5\"]\ntest = []\n"), {}},
+        {groups("Dev = [\"a\"]\ndev = [1]\n"),
+         {"error duplicate-name `dev`: dependency group `dev` is the same as another group after "
+          "normalization | label `Dev`: first defined here | help: group names are compared in "
+          "normalized form, `dev`",
+          "error invalid-type `1`: entries of `dependency-groups.dev` must be strings or tables, "
+          "found an integer"}},
+        {groups("\"Dev.Tools\" = []\ndev_tools = []\n"),
+         {"error duplicate-name `dev_tools`: dependency group `dev_tools` is the same as another "
+          "group after normalization | label `\"Dev.Tools\"`: first defined here | help: group "
+          "names are compared in normalized form, `dev-tools`"}},
+        // An invalid name stops the group: not even its bad entries are looked at.
+        {groups("-dev = [1, { x = 1 }]\n"),
+         {"error invalid-value `-dev`: invalid dependency group name `-dev`" + NAME_HELP}},
+        {groups("\"\" = []\n"),
+         {"error invalid-value `\"\"`: invalid dependency group name ``" + NAME_HELP}},
+        {groups("dev = \"pytest\"\n"),
+         {"error invalid-type `\"pytest\"`: `dependency-groups.dev` must be an array, found a "
+          "string"}},
+        {groups("dev = [1.5, true, 2001-01-01, [\"x\"]]\n"),
+         {"error invalid-type `1.5`: entries of `dependency-groups.dev` must be strings or tables, "
+          "found a float",
+          "error invalid-type `true`: entries of `dependency-groups.dev` must be strings or "
+          "tables, "
+          "found a boolean",
+          "error invalid-type `2001-01-01`: entries of `dependency-groups.dev` must be strings or "
+          "tables, found a datetime",
+          "error invalid-type `[\"x\"]`: entries of `dependency-groups.dev` must be strings or "
+          "tables, found an array"}},
+    });
+}
+
+TEST(DependencyGroups, ReportsABadRequirementInsideItsString) {
+    const std::string toml = groups("dev = [\"pytest>=\"]\n");
+    CheckResult result = check_with_lock(toml, nullptr);
+    ASSERT_EQ(result.diagnostics.size(), 1u);
+    const Diagnostic& d = result.diagnostics[0];
+    EXPECT_EQ(d.code, Code::InvalidValue);
+    EXPECT_THAT(d.message, testing::StartsWith("invalid requirement: "));
+    std::size_t literal = toml.find("\"pytest>=\"");
+    EXPECT_GE(d.span.start, literal + 1);
+    EXPECT_LE(d.span.end, literal + std::string("\"pytest>=\"").size() - 1);
+}
+
+TEST(DependencyGroups, ChecksIncludeTables) {
+    expect_findings({
+        {groups("dev = [{ include-group = \"test\" }]\ntest = [\"pytest\"]\n"), {}},
+        // Includes are compared in normal form.
+        {groups("a = [{ include-group = \"B\" }]\nb = []\n"), {}},
+        {groups("dev = [{ include = \"test\" }]\ntest = []\n"),
+         {"error missing-key `{ include = \"test\" }`: dependency group tables must set "
+          "`include-group` | help: use `{ include-group = \"other-group\" }`",
+          "error unknown-key `include`: unknown key `include` in a dependency group include | "
+          "help: did you mean `include-group`? | fix unsafe: `include` -> `include-group`"}},
+        {groups("dev = [{ include-group = 1 }]\n"),
+         {"error invalid-type `1`: `dependency-groups.dev.include-group` must be a string, found "
+          "an integer"}},
+        {groups("dev = [{ include-group = \"-x\" }]\n"),
+         {"error invalid-value `\"-x\"`: invalid dependency group name `-x`"}},
+        {groups("a = [{ include-group = \"tset\" }]\ntest = []\n"),
+         {"error invalid-value `\"tset\"`: included dependency group `tset` does not exist | "
+          "help: did you mean `test`?"}},
+        {groups("a = [{ include-group = \"Missing_Group\" }]\n"),
+         {"error invalid-value `\"Missing_Group\"`: included dependency group `Missing_Group` does "
+          "not exist"}},
+    });
+}
+
+TEST(DependencyGroups, ReportsEachIncludeCycleOnce) {
+    expect_findings({
+        {groups("a = [{ include-group = \"b\" }]\nb = [{ include-group = \"a\" }]\n"),
+         {"error invalid-value `\"a\"`: dependency groups include each other in a cycle: `a` -> "
+          "`b` -> `a`"}},
+        {groups("a = [{ include-group = \"a\" }]\n"),
+         {"error invalid-value `\"a\"`: dependency groups include each other in a cycle: `a` -> "
+          "`a`"}},
+        // Cycle texts use normal forms; the search starts at `x-y`, the first name in sorted
+        // order, so the include inside `Zed` closes the cycle.
+        {groups("Zed = [{ include-group = \"x_y\" }]\n\"X.Y\" = [{ include-group = \"ZED\" }]\n"),
+         {"error invalid-value `\"x_y\"`: dependency groups include each other in a cycle: `x-y` "
+          "-> `zed` -> `x-y`"}},
+        // Two groups leading into one cycle: it is reported once.
+        {groups("a = [{ include-group = \"c\" }]\nb = [{ include-group = \"c\" }]\n"
+                "c = [{ include-group = \"d\" }]\nd = [{ include-group = \"c\" }]\n"),
+         {"error invalid-value `\"c\"`: dependency groups include each other in a cycle: `c` -> "
+          "`d` -> `c`"}},
+        // Two cycles over different sets through one group are both reported.
+        {groups("a = [{ include-group = \"b\" }, { include-group = \"c\" }]\n"
+                "b = [{ include-group = \"a\" }]\nc = [{ include-group = \"a\" }]\n"),
+         {"error invalid-value `\"a\"`: dependency groups include each other in a cycle: `a` -> "
+          "`b` -> `a`",
+          "error invalid-value `\"a\"`: dependency groups include each other in a cycle: `a` -> "
+          "`c` -> `a`"}},
+        // A missing group is reported as such and searched without a further error.
+        {groups("a = [{ include-group = \"gone\" }]\n"),
+         {"error invalid-value `\"gone\"`: included dependency group `gone` does not exist"}},
+    });
+}
+
+TEST(DependencyGroups, SurvivesALongChainOfIncludes) {
+    std::string body;
+    const int length = 50000;
+    for (int i = 0; i < length; ++i) {
+        body += "g" + std::to_string(i) + " = [{ include-group = \"g" +
+                std::to_string((i + 1) % length) + "\" }]\n";
+    }
+    std::vector<std::string> found = findings(groups(body));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_THAT(found[0], testing::HasSubstr("in a cycle: `g0` -> `g1` -> "));
+}
+
+TEST(DependencyGroups, ComparesGroupsWithExtras) {
+    const std::string clash =
+        "error duplicate-name `docs`: dependency group `docs` has the same name as an extra | "
+        "label `Docs`: extra defined here | help: tools may treat this as an error; give the group "
+        "a different name";
+    const Case cases[] = {
+        {"[project.optional-dependencies]\nDocs = []\n[dependency-groups]\ndocs = []\n", {clash}},
+        {"[dependency-groups]\ndocs = []\n[project.optional-dependencies]\nDocs = []\n", {clash}},
+        {"[project.optional-dependencies]\ntest = []\n[dependency-groups]\ndocs = []\n", {}},
+        // When no group name is valid there is nothing to compare.
+        {"[project.optional-dependencies]\n\"-x\" = []\n[dependency-groups]\n\"-x\" = []\n",
+         {"error invalid-value `\"-x\"`: invalid dependency group name `-x`" + NAME_HELP}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_THAT(group_findings(c.toml), ElementsAreArray(c.expected)) << c.toml;
+    }
+}
+
+}  // namespace
+}  // namespace tarnvik::rules::dependency_groups
