@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "tarnvik/fix.hpp"
 #include "tarnvik/similarity.hpp"
 #include "unicode.hpp"
 
@@ -63,19 +64,6 @@ std::string join_quoted(std::span<const Name> names) {
     return result;
 }
 
-// Replaces the first occurrence of the old name within the span, keeping quotes around it;
-// without one the whole span becomes the new name.
-Edit rename(std::string_view text, Span span, std::string_view old_name,
-            std::string_view new_name) {
-    std::string content(text.substr(span.start, span.size()));
-    if (auto at = content.find(old_name); at != std::string::npos) {
-        content.replace(at, old_name.size(), new_name);
-    } else {
-        content = new_name;
-    }
-    return Edit{std::move(content), span};
-}
-
 bool has_key(const document::Table& table, std::string_view key) {
     return document::get(table, key) != nullptr;
 }
@@ -121,7 +109,8 @@ void Checker::unknown_keys(const document::Table& table, std::string_view table_
                 .with_help(std::move(help));
         // Renaming onto a key the table already has would define it twice.
         if (suggestion && !has_key(table, *suggestion)) {
-            Fix fix{{rename(source, entry.key_span, entry.key, *suggestion)},
+            Fix fix{{fix::rename(source, entry.key_span.start, entry.key_span.end, entry.key,
+                                 *suggestion)},
                     Applicability::Unsafe};
             diagnostic = std::move(diagnostic).with_fix(std::move(fix));
         }

@@ -2,14 +2,13 @@
 
 #include <algorithm>
 
+#include "fix_loop.hpp"
 #include "tarnvik/parse.hpp"
 #include "tarnvik/source.hpp"
 
 namespace tarnvik::fix {
 
 namespace {
-
-constexpr int MAX_ITERATIONS = 10;
 
 bool is_blank(char c) {
     return c == ' ' || c == '\t';
@@ -25,11 +24,6 @@ std::size_t skip_blanks(std::string_view text, std::size_t i) {
 std::size_t past_line_end(std::string_view text, std::size_t from) {
     const std::size_t lf = text.find('\n', from);
     return lf == std::string_view::npos ? text.size() : lf + 1;
-}
-
-bool has_invalid_toml(const CheckResult& report) {
-    return std::ranges::any_of(report.diagnostics,
-                               [](const Diagnostic& d) { return d.code == Code::InvalidToml; });
 }
 
 std::string splice_refs(std::string_view text, std::vector<const Edit*> edits) {
@@ -97,20 +91,9 @@ std::vector<const Fix*> candidates(const std::vector<Diagnostic>& diagnostics,
 }  // namespace
 
 FixResult fix(std::string bytes, const lock::Lock* lock, Applicability minimum) {
-    CheckResult report = check_with_lock(std::move(bytes), lock);
-    std::size_t fixed = 0;
-    std::size_t skipped = 0;
-    if (!has_invalid_toml(report)) {
-        for (int iteration = 0; iteration < MAX_ITERATIONS; ++iteration) {
-            Applied step = apply(report.source, report.diagnostics, minimum);
-            skipped = std::max(skipped, step.rejected);
-            if (step.applied == 0) break;
-            report = check_with_lock(std::move(step.text), lock);
-            fixed += step.applied;
-        }
-    }
-    std::string output = report.source;
-    return FixResult{std::move(output), std::move(report), fixed, skipped};
+    return detail::fix_loop(std::move(bytes), minimum, [lock](std::string text) {
+        return check_with_lock(std::move(text), lock);
+    });
 }
 
 Applied apply(std::string_view text, const std::vector<Diagnostic>& diagnostics,

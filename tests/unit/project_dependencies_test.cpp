@@ -1,9 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "project_findings.hpp"
+#include "whole_check_findings.hpp"
 
-namespace tarnvik::testing {
+namespace tarnvik::whole_check {
 namespace {
 
 using ::testing::ElementsAreArray;
@@ -36,6 +36,28 @@ TEST(ProjectDependencies, ListTypes) {
         {EXTRAS + "test = \"pytest\"\n",
          {"error[invalid-type] at [\"pytest\"]: `project.optional-dependencies.test` must be an "
           "array of strings, found a string"}},
+    });
+}
+
+TEST(ProjectDependencies, RequirementsAreNarrowedToTheFailingPart) {
+    expect_findings({
+        {BASE + "dependencies = [\"requests>=2.0\", \"not a requirement!\"]\n",
+         {"error[invalid-value] at [a]: invalid requirement: expected one of `@`, `(`, `<`, `=`, "
+          "`>`, `~`, `!`, `;`, found `a`"}},
+        {BASE + "dependencies = [\"pyyaml=6.0\"]\n",
+         {"error[invalid-value] at [=6.0]: invalid requirement: unknown operator `=`, expected "
+          "`~=`, `==`, `!=`, `<=`, `>=`, `<`, `>` or `===`"}},
+        // An error at the very end stays inside the literal.
+        {BASE + "dependencies = [\"y ; python_version > \"]\n",
+         {"error[invalid-value] at [^\"]]: invalid requirement: expected a quoted string or a "
+          "marker variable, found end of input"}},
+        // Escapes and multi-line literals cannot be mapped exactly, so the whole literal is marked.
+        {BASE + "dependencies = [\"pyyaml\\u003d6.0\", \"\"\"a[b\"\"\"]\n",
+         {"error[invalid-value] at [\"pyyaml\\u003d6.0\"]: invalid requirement: unknown operator "
+          "`=`, expected `~=`, `==`, `!=`, `<=`, `>=`, `<`, `>` or `===`",
+          "error[invalid-value] at [\"\"\"a[b\"\"\"]: invalid requirement: missing closing `]`"}},
+        {EXTRAS + "docs = [\"x @ foo\"]\n",
+         {"error[invalid-value] at [foo]: invalid requirement: relative URL without a base"}},
     });
 }
 
@@ -75,4 +97,4 @@ TEST(ProjectDependencies, ExtraNames) {
 }
 
 }  // namespace
-}  // namespace tarnvik::testing
+}  // namespace tarnvik::whole_check

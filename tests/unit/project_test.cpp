@@ -1,9 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "project_findings.hpp"
+#include "whole_check_findings.hpp"
 
-namespace tarnvik::testing {
+namespace tarnvik::whole_check {
 namespace {
 
 using ::testing::ElementsAreArray;
@@ -115,6 +115,42 @@ TEST(ProjectTable, Name) {
     });
 }
 
+TEST(ProjectTable, Version) {
+    const std::string head = "[project]\nname = \"x\"\n";
+    expect_findings({
+        {head + "version = \"1.0.post1.dev2+local.7\"\n", {}},
+        {head + "version = \"1.0.x\"\n",
+         {"error[invalid-value] at [\"1.0.x\"]: invalid version `1.0.x`: unexpected `.x` after "
+          "version `1.0`"}},
+        {head + "version = 1\n",
+         {"error[invalid-type] at [1]: `project.version` must be a string, found an integer"}},
+        // A wrongly typed static value still counts as set, so `dynamic` is not consulted.
+        {head + "version = [\"1\"]\ndynamic = [\"version\"]\n",
+         {"error[invalid-dynamic] at [version]: `version` is set statically and also listed in "
+          "`project.dynamic` | label at [\"version\"]: listed in `dynamic` here | help: remove "
+          "`version` from `dynamic` or remove its static value",
+          "error[invalid-type] at [[\"1\"]]: `project.version` must be a string, found an array"}},
+    });
+}
+
+TEST(ProjectTable, RequiresPython) {
+    expect_findings({
+        {BASE + "requires-python = \">=3.9, <4\"\n", {}},
+        // The empty last specifier is reported where it would stand, before the closing quote.
+        {BASE + "requires-python = \">=3.9,\"\n",
+         {"error[invalid-value] at [^\"]: invalid `requires-python`: empty version specifier"}},
+        {BASE + "requires-python = \" \"\n",
+         {"error[invalid-value] at [\" \"]: invalid `requires-python`: expected at least one "
+          "version specifier"}},
+        {BASE + "requires-python = \">=3.9, =>3.10\"\n",
+         {"error[invalid-value] at [=>3.10]: invalid `requires-python`: unknown operator `=>`, "
+          "expected `~=`, `==`, `!=`, `<=`, `>=`, `<`, `>` or `===`"}},
+        {BASE + "requires-python = 3.9\n",
+         {"error[invalid-type] at [3.9]: `project.requires-python` must be a string, found a "
+          "float"}},
+    });
+}
+
 TEST(ProjectTable, Description) {
     const std::string multi_line =
         "warning[invalid-value] at [%s]: `project.description` should be a single line | help: "
@@ -200,4 +236,4 @@ TEST(ProjectTable, KeywordsAndClassifiersHoldStrings) {
 }
 
 }  // namespace
-}  // namespace tarnvik::testing
+}  // namespace tarnvik::whole_check

@@ -65,11 +65,16 @@ TEST(Levenshtein, CountsEdits) {
         std::size_t expected;
     };
     const Case cases[] = {
-        {"kitten", "sitting", 3}, {"flaw", "lawn", 2},   {"", "", 0},
-        {"", "abc", 3},           {"abc", "", 3},        {"abc", "abc", 0},
-        {"E501", "E510", 2},      {"héllo", "hello", 1},  // one substitution of a two-byte
-                                                          // character
-        {"\xff", "a", 1},                                 // an ill-formed byte is one character
+        {"kitten", "sitting", 3},
+        {"flaw", "lawn", 2},
+        {"", "", 0},
+        {"", "abc", 3},
+        {"abc", "", 3},
+        {"abc", "abc", 0},
+        {"E501", "E510", 2},
+        {"héllo", "hello", 1},  // one substitution of a two-byte
+                                // character
+        {"\xff", "a", 1},       // an ill-formed byte is one character
     };
     for (const Case& c : cases) {
         EXPECT_EQ(levenshtein(c.a, c.b), c.expected) << c.a << " / " << c.b;

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "tarnvik/diagnostic.hpp"
@@ -10,7 +11,25 @@
 
 namespace tarnvik::parse {
 
-// Recoverable parse: the document as far as it could be read, and every error found, sorted by span.
+// Recoverable parse: the document as far as it could be read, and every error found, sorted by
+// span.
 std::pair<document::Table, std::vector<Diagnostic>> parse(std::string_view text);
+
+// The first error of a strict parse.
+struct ParseError {
+    std::string message;
+    Span span;
+};
+
+// Strict parse: the whole document, or the first error met.
+std::variant<document::Table, ParseError> parse_strict(std::string_view text);
+
+// The message shown for one parser error at `span`: a key without a value becomes "missing
+// value", a duplicate key names the key as written, or the header when it stands in one.
+std::string rewrite_message(std::string_view text, Span span, std::string_view message);
+
+// Adds an error for every integer in `value` that does not fit a signed 64-bit integer, unless
+// its span overlaps one of the diagnostics already listed.
+void check_integers(const document::Value& value, std::vector<Diagnostic>& diagnostics);
 
 }  // namespace tarnvik::parse

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "rules/project_checks.hpp"
 #include "tarnvik/standards.hpp"
+#include "white_space.hpp"
 
 namespace tarnvik::rules::project {
 
@@ -124,7 +126,7 @@ void check_name(Checker& checker, const Project& project) {
     const std::string* text = name->value.as_string();
     if (text == nullptr) {
         checker.invalid_type("project.name", "a string", name->value);
-    } else if (!standards::normalize_name(*text)) {
+    } else if (std::holds_alternative<standards::Error>(standards::normalize_name(*text))) {
         checker.push(Diagnostic::error("invalid project name " + backticked(*text),
                                        name->value.span, Code::InvalidValue)
                          .with_help(std::string(NAME_RULES_HELP)));
@@ -183,7 +185,7 @@ void check_readme_file_name(Checker& checker, const std::string& file, Span span
 
 // The media type without parameters, trimmed and in lower case, as tools compare it.
 std::string media_type(std::string_view content_type) {
-    return lower_ascii(standards::trim(content_type.substr(0, content_type.find(';'))));
+    return lower_ascii(unicode::trim_white_space(content_type.substr(0, content_type.find(';'))));
 }
 
 void check_readme_content_type(Checker& checker, const Table& readme, Span readme_span) {

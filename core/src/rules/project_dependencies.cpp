@@ -1,6 +1,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <variant>
 
 #include "rules/project_checks.hpp"
 #include "tarnvik/standards.hpp"
@@ -16,8 +17,9 @@ using document::Table;
 using SeenExtras = std::unordered_map<std::string, Span>;
 
 void check_extra_name(Checker& checker, const Entry& extra, SeenExtras& seen) {
-    auto normalized = standards::normalize_name(extra.key);
-    if (!normalized) {
+    auto result = standards::normalize_name(extra.key);
+    const std::string* normalized = std::get_if<std::string>(&result);
+    if (normalized == nullptr) {
         checker.push(Diagnostic::error("invalid extra name `" + extra.key + "`", extra.key_span,
                                        Code::InvalidValue)
                          .with_help(std::string(NAME_RULES_HELP)));

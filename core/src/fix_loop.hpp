@@ -1,0 +1,40 @@
+#pragma once
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+#include "tarnvik/fix.hpp"
+
+namespace tarnvik::fix::detail {
+
+inline constexpr int MAX_ITERATIONS = 10;
+
+inline bool has_invalid_toml(const CheckResult& report) {
+    return std::ranges::any_of(report.diagnostics,
+                               [](const Diagnostic& d) { return d.code == Code::InvalidToml; });
+}
+
+// The iterations of `fix::fix`, over any check of the same shape as `check_with_lock`, so the
+// loop can be driven by a check that always finds something to fix.
+template <class Check>
+FixResult fix_loop(std::string bytes, Applicability minimum, Check&& check) {
+    CheckResult report = check(std::move(bytes));
+    std::size_t fixed = 0;
+    std::size_t skipped = 0;
+    // A file that is not UTF-8 or not valid TOML is never changed.
+    if (!has_invalid_toml(report)) {
+        for (int iteration = 0; iteration < MAX_ITERATIONS; ++iteration) {
+            Applied step = apply(report.source, report.diagnostics, minimum);
+            // A fix that keeps breaking the TOML is rejected in every iteration: count it once.
+            skipped = std::max(skipped, step.rejected);
+            if (step.applied == 0) break;
+            report = check(std::move(step.text));
+            fixed += step.applied;
+        }
+    }
+    std::string output = report.source;
+    return FixResult{std::move(output), std::move(report), fixed, skipped};
+}
+
+}  // namespace tarnvik::fix::detail

@@ -1,0 +1,65 @@
+#include <algorithm>
+
+#include "license/spdx_expression.hpp"
+#include "tarnvik/license.hpp"
+#include "white_space.hpp"
+
+namespace tarnvik::standards {
+
+namespace {
+
+char ascii_lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return ascii_lower(x) == ascii_lower(y);
+           });
+}
+
+// How the canonical form differs from the expression. White space never counts: the
+// canonical spacing is a matter of taste, not of meaning.
+enum class Difference { Spacing, LetterCase, Identifiers };
+
+Difference difference(std::string_view expression, std::string_view canonical) {
+    std::string written = unicode::without_white_space(expression);
+    std::string wanted = unicode::without_white_space(canonical);
+    if (written == wanted) return Difference::Spacing;
+    if (equal_ignoring_ascii_case(written, wanted)) return Difference::LetterCase;
+    return Difference::Identifiers;
+}
+
+LicenseCheck judge_parsed(std::string_view expression, std::optional<std::string> canonical) {
+    if (!canonical) return license_check::Canonical{};
+    switch (difference(expression, *canonical)) {
+        case Difference::Spacing:
+            return license_check::Canonical{};
+        case Difference::LetterCase:
+            return license_check::CaseDiffers{std::move(*canonical)};
+        case Difference::Identifiers:
+            break;
+    }
+    return license_check::NotCanonical{std::move(*canonical)};
+}
+
+LicenseCheck judge_unparsed(std::string_view expression, const spdx::Failure& failure,
+                            std::optional<std::string> canonical) {
+    // A correction is only worth offering when it is itself a valid expression.
+    if (canonical && spdx::parse(*canonical)) canonical.reset();
+    if (canonical && difference(expression, *canonical) != Difference::Identifiers)
+        return license_check::CaseDiffers{std::move(*canonical)};
+    return license_check::Invalid{failure.span, spdx::describe(failure, expression),
+                                  std::move(canonical)};
+}
+
+}  // namespace
+
+LicenseCheck check_license_expression(std::string_view expression) {
+    std::optional<std::string> canonical = spdx::canonicalize(expression);
+    if (auto failure = spdx::parse(expression))
+        return judge_unparsed(expression, *failure, std::move(canonical));
+    return judge_parsed(expression, std::move(canonical));
+}
+
+}  // namespace tarnvik::standards

@@ -1,0 +1,175 @@
+// How each specifier turns into a set of versions.
+#include <limits>
+
+#include "tarnvik/pep440.hpp"
+
+namespace tarnvik::pep440 {
+namespace {
+
+using Bound = VersionSet::Bound;
+using BoundKind = VersionSet::BoundKind;
+
+Bound unbounded() {
+    return Bound{};
+}
+Bound included(Version v) {
+    return Bound{BoundKind::Included, std::move(v)};
+}
+Bound excluded(Version v) {
+    return Bound{BoundKind::Excluded, std::move(v)};
+}
+
+Version with_local_max(Version v) {
+    v.local_max = true;
+    return v;
+}
+
+Version with_min(Version v) {
+    v.min = true;
+    return v;
+}
+
+Version release_only(const Version& v) {
+    Version out;
+    out.release = v.release;
+    return out;
+}
+
+// The first version above every version whose release starts with the first `kept` numbers of
+// v: the last kept number raised, carrying past numbers that cannot grow; nothing when no
+// version lies that high.
+std::optional<Version> next_prefix(const Version& v, std::size_t kept) {
+    constexpr std::uint64_t MAX = std::numeric_limits<std::uint64_t>::max();
+    while (kept > 0 && v.release[kept - 1] == MAX)
+        --kept;
+    Version out;
+    out.epoch = v.epoch;
+    for (std::size_t i = 0; i < kept; ++i)
+        out.release.push_back(v.release[i]);
+    if (kept > 0) {
+        out.release.back() += 1;
+        return out;
+    }
+    if (v.epoch == MAX) return std::nullopt;
+    out.epoch += 1;
+    out.release.push_back(0);
+    return out;
+}
+
+// The excluded end bound at the development release `.dev0` of `next`, its lowest version;
+// without `dev0`, at `next` itself.
+Bound end_before(std::optional<Version> next, bool dev0) {
+    if (!next) return unbounded();
+    if (dev0) next->dev = 0;
+    return excluded(std::move(*next));
+}
+
+VersionSet equal(const Version& v) {
+    if (v.is_local()) return VersionSet::singleton(v);
+    return VersionSet::interval(included(v), included(with_local_max(v)));  // any local label
+}
+
+// `<V` admits no pre-release of V unless V is one; for a post-release V, neither the
+// pre-releases of its release nor its own development releases.
+VersionSet less_than(const Version& v) {
+    if (v.is_prerelease()) return VersionSet::interval(unbounded(), excluded(v));
+    if (!v.post) return VersionSet::interval(unbounded(), excluded(with_min(v)));
+    Version base = v;
+    base.post.reset();
+    return VersionSet::interval(unbounded(), excluded(with_min(base)))
+        .union_with(VersionSet::interval(included(base), excluded(with_min(v))));
+}
+
+// `>V` admits neither local versions of V nor, unless V is a post- or development release,
+// its post-releases.
+VersionSet greater_than(const Version& v) {
+    Version bound = with_local_max(v);
+    if (!v.post && !v.dev) bound.post_max = true;
+    return VersionSet::interval(excluded(std::move(bound)), unbounded());
+}
+
+VersionSet equal_star(const Version& v) {
+    Version low = v;
+    low.dev = 0;
+    return VersionSet::interval(included(std::move(low)),
+                                end_before(next_prefix(v, v.release.size()), true));
+}
+
+VersionSet tilde_equal(const Version& v) {
+    return VersionSet::interval(included(v),
+                                end_before(next_prefix(v, v.release.size() - 1), true));
+}
+
+VersionSet release_set(const Specifier& s) {
+    Version r = release_only(s.version);
+    switch (s.op) {
+        case Operator::Equal:
+        case Operator::ExactEqual:
+            return VersionSet::singleton(r);
+        case Operator::NotEqual:
+            return VersionSet::singleton(r).complement();
+        case Operator::LessThan:
+            return VersionSet::interval(unbounded(), excluded(std::move(r)));
+        case Operator::LessThanEqual:
+            return VersionSet::interval(unbounded(), included(std::move(r)));
+        case Operator::GreaterThan:
+            return VersionSet::interval(excluded(std::move(r)), unbounded());
+        case Operator::GreaterThanEqual:
+            return VersionSet::interval(included(std::move(r)), unbounded());
+        case Operator::TildeEqual: {
+            Bound end = end_before(next_prefix(r, r.release.size() - 1), false);
+            return VersionSet::interval(included(std::move(r)), std::move(end));
+        }
+        case Operator::EqualStar:
+        case Operator::NotEqualStar: {
+            Bound end = end_before(next_prefix(r, r.release.size()), false);
+            auto set = VersionSet::interval(included(std::move(r)), std::move(end));
+            return s.op == Operator::EqualStar ? set : set.complement();
+        }
+    }
+    return VersionSet::full();
+}
+
+}  // namespace
+
+VersionSet to_version_set(const Specifier& s) {
+    switch (s.op) {
+        case Operator::Equal:
+            return equal(s.version);
+        case Operator::ExactEqual:
+            return VersionSet::singleton(s.version);
+        case Operator::NotEqual:
+            return equal(s.version).complement();
+        case Operator::TildeEqual:
+            return tilde_equal(s.version);
+        case Operator::LessThan:
+            return less_than(s.version);
+        case Operator::LessThanEqual:
+            return VersionSet::interval(unbounded(), included(with_local_max(s.version)));
+        case Operator::GreaterThan:
+            return greater_than(s.version);
+        case Operator::GreaterThanEqual:
+            return VersionSet::interval(included(s.version), unbounded());
+        case Operator::EqualStar:
+            return equal_star(s.version);
+        case Operator::NotEqualStar:
+            return equal_star(s.version).complement();
+    }
+    return VersionSet::full();
+}
+
+VersionSet to_version_set(std::span<const Specifier> specifiers) {
+    VersionSet set = VersionSet::full();
+    for (const Specifier& s : specifiers)
+        set = set.intersection(to_version_set(s));
+    return set;
+}
+
+VersionSet to_release_set(std::span<const Specifier> specifiers) {
+    VersionSet set = VersionSet::full();
+    for (const Specifier& s : specifiers)
+        set = set.intersection(release_set(s));
+    return set;
+}
+
+}  // namespace tarnvik::pep440

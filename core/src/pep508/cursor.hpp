@@ -1,0 +1,71 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "tarnvik/pep508.hpp"
+
+// The reading position shared by the requirement and marker parsers.
+namespace tarnvik::pep508::detail {
+
+inline bool is_space(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+inline bool is_alnum(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+inline bool is_name_char(char c) {
+    return is_alnum(c) || c == '-' || c == '_' || c == '.';
+}
+
+struct Cursor {
+    std::string_view text;
+    std::size_t pos = 0;
+
+    bool at_end() const { return pos >= text.size(); }
+    char peek() const { return at_end() ? '\0' : text[pos]; }
+    bool eat(char c) {
+        if (at_end() || text[pos] != c) return false;
+        ++pos;
+        return true;
+    }
+    void skip_space() {
+        while (!at_end() && is_space(text[pos]))
+            ++pos;
+    }
+    template <class Predicate>
+    std::string_view take_while(Predicate predicate) {
+        std::size_t start = pos;
+        while (!at_end() && predicate(text[pos]))
+            ++pos;
+        return text.substr(start, pos - start);
+    }
+
+    // The UTF-8 character at the position (one byte for a stray byte), empty at the end.
+    std::string_view current_char() const {
+        if (at_end()) return {};
+        auto lead = static_cast<unsigned char>(text[pos]);
+        std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        std::size_t available = 1;
+        while (available < length && pos + available < text.size() &&
+               (static_cast<unsigned char>(text[pos + available]) & 0xC0) == 0x80) {
+            ++available;
+        }
+        return text.substr(pos, available == length ? length : 1);
+    }
+
+    Error error_at(std::size_t start, std::size_t end, std::string message) const {
+        return Error{std::move(message), start, end - start};
+    }
+
+    // "expected {what}, found `c`" on the character at the position, or "..., found end of
+    // input" on the empty stretch at the end.
+    Error unexpected(std::string_view what) const {
+        std::string_view found = current_char();
+        std::string message = "expected " + std::string(what) + ", found ";
+        message += found.empty() ? "end of input" : "`" + std::string(found) + "`";
+        return Error{std::move(message), pos, found.size()};
+    }
+};
+
+}  // namespace tarnvik::pep508::detail

@@ -1,0 +1,146 @@
+// Environment markers: `or` of `and` of comparisons between a variable or quoted string and
+// another, with parentheses. Only the syntax is judged; what a comparison means is not.
+#include "pep508/marker.hpp"
+
+#include <algorithm>
+#include <string>
+
+#include "pep508/marker_variables.hpp"
+
+namespace tarnvik::pep508::detail {
+namespace {
+
+// Deep enough for any real marker, shallow enough that the recursion cannot exhaust the stack.
+constexpr int MAX_NESTING = 100;
+
+template <std::size_t N>
+bool is_listed(const std::array<std::string_view, N>& sorted, std::string_view word) {
+    return std::binary_search(sorted.begin(), sorted.end(), word);
+}
+
+bool is_alpha(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool is_variable_char(char c) {
+    return is_name_char(c);
+}
+bool is_comparison_char(char c) {
+    return std::string_view("<=>~!").find(c) != std::string_view::npos;
+}
+
+class MarkerParser {
+  public:
+    explicit MarkerParser(Cursor& cursor) : cursor_(cursor) {}
+
+    std::optional<Error> parse_or() { return parse_chain("or", &MarkerParser::parse_and); }
+
+  private:
+    std::optional<Error> parse_and() { return parse_chain("and", &MarkerParser::parse_expression); }
+
+    // `inner (keyword inner)*`; a keyword counts only as a whole word.
+    std::optional<Error> parse_chain(std::string_view keyword,
+                                     std::optional<Error> (MarkerParser::*inner)()) {
+        if (std::optional<Error> error = (this->*inner)()) return error;
+        for (;;) {
+            std::size_t before = cursor_.pos;
+            cursor_.skip_space();
+            if (!eat_keyword(keyword)) {
+                cursor_.pos = before;
+                return std::nullopt;
+            }
+            if (std::optional<Error> error = (this->*inner)()) return error;
+        }
+    }
+
+    bool eat_keyword(std::string_view keyword) {
+        std::string_view rest = cursor_.text.substr(cursor_.pos);
+        if (rest.substr(0, keyword.size()) != keyword) return false;
+        if (rest.size() > keyword.size() && is_variable_char(rest[keyword.size()])) return false;
+        cursor_.pos += keyword.size();
+        return true;
+    }
+
+    std::optional<Error> parse_expression() {
+        cursor_.skip_space();
+        std::size_t open = cursor_.pos;
+        if (!cursor_.eat('(')) return parse_comparison();
+        if (++depth_ > MAX_NESTING) {
+            return cursor_.error_at(open, open + 1, "too many nested parentheses in marker");
+        }
+        if (std::optional<Error> error = parse_or()) return error;
+        cursor_.skip_space();
+        if (!cursor_.eat(')')) return cursor_.unexpected("`)`");
+        --depth_;
+        return std::nullopt;
+    }
+
+    std::optional<Error> parse_comparison() {
+        if (std::optional<Error> error = parse_value()) return error;
+        cursor_.skip_space();
+        if (std::optional<Error> error = parse_operator()) return error;
+        cursor_.skip_space();
+        return parse_value();
+    }
+
+    // A quoted string (either quote, no escapes) or a marker variable.
+    std::optional<Error> parse_value() {
+        std::size_t start = cursor_.pos;
+        char quote = cursor_.peek();
+        if (quote == '\'' || quote == '"') {
+            std::size_t close = cursor_.text.find(quote, start + 1);
+            if (close == std::string_view::npos) {
+                return cursor_.error_at(start, start + 1,
+                                        std::string("missing closing quote `") + quote + "`");
+            }
+            cursor_.pos = close + 1;
+            return std::nullopt;
+        }
+        std::string_view name = cursor_.take_while(is_variable_char);
+        if (name.empty()) return cursor_.unexpected("a quoted string or a marker variable");
+        if (is_listed(MARKER_VARIABLES, name)) return std::nullopt;
+        return cursor_.error_at(
+            start, cursor_.pos,
+            "expected a quoted string or a marker variable, found `" + std::string(name) + "`");
+    }
+
+    // `<`, `<=`, `==`, `===`, `!=`, `>=`, `>`, `~=`, `in`, or `not` and `in` with space between.
+    std::optional<Error> parse_operator() {
+        std::size_t start = cursor_.pos;
+        if (!is_alpha(cursor_.peek())) {
+            std::string_view op = cursor_.take_while(is_comparison_char);
+            if (is_listed(MARKER_COMPARISONS, op)) return std::nullopt;
+            if (op.empty()) return cursor_.unexpected(EXPECTED_OPERATOR);
+            return invalid_operator(start);
+        }
+        std::string_view word = cursor_.take_while(is_alpha);
+        if (word == "in") return std::nullopt;
+        if (word != "not") return invalid_operator(start);
+        if (!is_space(cursor_.peek())) return cursor_.unexpected("white space after `not`");
+        cursor_.skip_space();
+        std::size_t in = cursor_.pos;
+        if (cursor_.take_while(is_alpha) == "in") return std::nullopt;
+        cursor_.pos = in;
+        return cursor_.unexpected("`in` after `not`");
+    }
+
+    Error invalid_operator(std::size_t start) const {
+        return cursor_.error_at(start, cursor_.pos,
+                                "expected " + std::string(EXPECTED_OPERATOR) + ", found `" +
+                                    std::string(cursor_.text.substr(start, cursor_.pos - start)) +
+                                    "`");
+    }
+
+    static constexpr std::string_view EXPECTED_OPERATOR =
+        "a marker operator (such as `>=` or `not in`)";
+
+    Cursor& cursor_;
+    int depth_ = 0;
+};
+
+}  // namespace
+
+std::optional<Error> parse_marker(Cursor& cursor) {
+    return MarkerParser(cursor).parse_or();
+}
+
+}  // namespace tarnvik::pep508::detail

@@ -1,0 +1,107 @@
+#include <algorithm>
+
+#include "rules/project_checks.hpp"
+#include "unicode.hpp"
+#include "white_space.hpp"
+
+namespace tarnvik::rules::project {
+
+namespace {
+
+struct OwnGroup {
+    std::string_view group;
+    std::string_view key;  // the `[project]` key these entry points belong in
+};
+constexpr OwnGroup OWN_GROUPS[] = {
+    {"console_scripts", "scripts"},
+    {"gui_scripts", "gui-scripts"},
+};
+
+bool is_group_character(char32_t c) {
+    return c == U'_' || (c < 0x80 && std::isalnum(static_cast<int>(c))) ||
+           unicode::is_alphabetic(c) || unicode::is_numeric(c);
+}
+
+bool is_valid_group(std::string_view group) {
+    for (std::size_t start = 0;;) {
+        std::size_t dot = std::min(group.find('.', start), group.size());
+        std::vector<char32_t> part = unicode::scalars(group.substr(start, dot - start));
+        if (part.empty() || !std::all_of(part.begin(), part.end(), is_group_character))
+            return false;
+        if (dot == group.size()) return true;
+        start = dot + 1;
+    }
+}
+
+// `package.module:object.attribute`, optionally followed by `[extras]`.
+bool is_object_reference(std::string_view value) {
+    std::string_view reference = unicode::trim_white_space(value.substr(0, value.find('[')));
+    std::size_t colon = reference.find(':');
+    if (colon == std::string_view::npos) return is_dotted_identifier(reference);
+    return is_dotted_identifier(reference.substr(0, colon)) &&
+           is_dotted_identifier(reference.substr(colon + 1));
+}
+
+void check_table_of_entry_points(Checker& checker, const document::Table& project,
+                                 std::string_view key) {
+    const document::Entry* entry = document::get(project, key);
+    if (entry == nullptr) return;
+    std::string path = "project." + std::string(key);
+    if (const document::Table* entries = entry->value.as_table())
+        check_entry_point(checker, path, *entries);
+    else
+        checker.invalid_type(path, "a table", entry->value);
+}
+
+void check_group(Checker& checker, const document::Entry& group) {
+    auto own = std::find_if(std::begin(OWN_GROUPS), std::end(OWN_GROUPS),
+                            [&](const OwnGroup& g) { return g.group == group.key; });
+    if (own != std::end(OWN_GROUPS))
+        return checker.push(
+            Diagnostic::error("`" + group.key + "` entry points must be declared in `[project." +
+                                  std::string(own->key) + "]`",
+                              group.key_span, Code::InvalidValue)
+                .with_help("move these entries to `[project." + std::string(own->key) + "]`"));
+    if (!is_valid_group(group.key))
+        checker.push(Diagnostic::error("invalid entry point group `" + group.key + "`",
+                                       group.key_span, Code::InvalidValue)
+                         .with_help("group names are letters, digits, and underscores, separated "
+                                    "by dots"));
+    std::string path = "project.entry-points." + group.key;
+    if (const document::Table* entries = group.value.as_table())
+        check_entry_point(checker, path, *entries);
+    else
+        checker.invalid_type(path, "a table", group.value);
+}
+
+}  // namespace
+
+void check_scripts(Checker& checker, const document::Table& project) {
+    check_table_of_entry_points(checker, project, "scripts");
+    check_table_of_entry_points(checker, project, "gui-scripts");
+    const document::Entry* entry = document::get(project, "entry-points");
+    if (entry == nullptr) return;
+    const document::Table* groups = entry->value.as_table();
+    if (groups == nullptr)
+        return checker.invalid_type("project.entry-points", "a table", entry->value);
+    for (const document::Entry& group : groups->entries)
+        check_group(checker, group);
+}
+
+void check_entry_point(Checker& checker, std::string_view path, const document::Table& entries) {
+    for (const document::Entry& entry : entries.entries) {
+        const std::string& name = entry.key;
+        if (name.empty() || name.find('=') != std::string::npos || name.starts_with('['))
+            checker.push(Diagnostic::error("invalid entry point name `" + name + "`",
+                                           entry.key_span, Code::InvalidValue));
+        const std::string* value = entry.value.as_string();
+        if (value == nullptr)
+            checker.invalid_type(std::string(path) + "." + name, "a string", entry.value);
+        else if (!is_object_reference(*value))
+            checker.push(Diagnostic::error("invalid object reference `" + *value + "`",
+                                           entry.value.span, Code::InvalidValue)
+                             .with_help("use `package.module:function`"));
+    }
+}
+
+}  // namespace tarnvik::rules::project

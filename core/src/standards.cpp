@@ -1,0 +1,110 @@
+#include "tarnvik/standards.hpp"
+
+#include "pep440/text.hpp"
+
+namespace tarnvik::standards {
+namespace {
+
+bool is_ascii_alphanumeric(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool is_name_separator(char c) {
+    return c == '-' || c == '_' || c == '.';
+}
+
+char ascii_lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool is_valid_name(std::string_view name) {
+    if (name.empty() || !is_ascii_alphanumeric(name.front()) ||
+        !is_ascii_alphanumeric(name.back())) {
+        return false;
+    }
+    for (char c : name) {
+        if (!is_ascii_alphanumeric(c) && !is_name_separator(c)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::variant<std::string, Error> normalize_name(std::string_view name) {
+    if (name.empty()) return Error{std::nullopt, "empty name"};
+    if (!is_valid_name(name)) {
+        return Error{std::nullopt,
+                     "invalid name `" + std::string(name) +
+                         "`: a name must start and end with a letter or digit and contain only "
+                         "letters, digits, `-`, `_` and `.`"};
+    }
+    std::string normal;
+    normal.reserve(name.size());
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (!is_name_separator(name[i])) {
+            normal.push_back(ascii_lower(name[i]));
+        } else if (!is_name_separator(name[i - 1])) {
+            normal.push_back('-');  // one `-` for a whole run; a name never starts with one
+        }
+    }
+    return normal;
+}
+
+std::optional<Error> check_version(std::string_view text) {
+    auto version = pep440::parse_version(text);
+    if (auto* error = std::get_if<pep440::Error>(&version)) {
+        return Error{std::nullopt, std::move(error->message)};
+    }
+    return std::nullopt;
+}
+
+std::optional<Error> check_specifiers(std::string_view text) {
+    if (pep440::text::trim(text).empty()) {
+        return Error{std::nullopt, "expected at least one version specifier"};
+    }
+    std::size_t offset = 0;
+    while (true) {
+        std::size_t comma = std::min(text.find(',', offset), text.size());
+        std::string_view part = text.substr(offset, comma - offset);
+        std::string_view trimmed = pep440::text::trim(part);
+        std::size_t start = offset + pep440::text::leading_white_space(part);
+        Span span{start, start + trimmed.size()};
+        if (trimmed.empty()) return Error{span, "empty version specifier"};
+        auto specifier = pep440::parse_specifier(trimmed);
+        if (auto* error = std::get_if<pep440::Error>(&specifier)) {
+            return Error{span, std::move(error->message)};
+        }
+        if (comma == text.size()) return std::nullopt;
+        offset = comma + 1;
+    }
+}
+
+std::variant<VersionSet, Error> allowed_versions(std::string_view text) {
+    auto version = pep440::parse_version(pep440::text::trim(text));
+    if (auto* exact = std::get_if<pep440::Version>(&version)) {
+        return pep440::to_version_set(pep440::Specifier{pep440::Operator::Equal, *exact});
+    }
+    if (auto error = check_specifiers(text)) return std::move(*error);
+    auto specifiers = pep440::parse_specifiers(text);
+    if (auto* error = std::get_if<pep440::Error>(&specifiers)) {
+        return Error{std::nullopt, std::move(error->message)};
+    }
+    return pep440::to_version_set(std::get<std::vector<pep440::Specifier>>(specifiers));
+}
+
+std::optional<bool> allows_python_minor(std::string_view specifiers, unsigned major,
+                                        unsigned minor) {
+    auto parsed = pep440::parse_specifiers(specifiers);
+    if (std::holds_alternative<pep440::Error>(parsed)) return std::nullopt;
+    auto allowed = pep440::to_release_set(std::get<std::vector<pep440::Specifier>>(parsed));
+    using Bound = VersionSet::Bound;
+    using Kind = VersionSet::BoundKind;
+    pep440::Version low, high;
+    low.release = {major, minor};
+    high.release = {major, std::uint64_t{minor} + 1};
+    auto minor_releases =
+        VersionSet::interval(Bound{Kind::Included, low}, Bound{Kind::Excluded, high});
+    return !allowed.is_disjoint(minor_releases);
+}
+
+}  // namespace tarnvik::standards

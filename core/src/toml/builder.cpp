@@ -1,0 +1,247 @@
+#include "toml/builder.hpp"
+
+namespace tarnvik::toml {
+
+using document::Array;
+using document::Entry;
+using document::Table;
+using document::Value;
+
+namespace {
+
+constexpr std::string_view DUPLICATE_KEY = "duplicate key";
+constexpr std::string_view EXTENDS_INLINE_TABLE = "cannot extend an inline table";
+constexpr std::string_view EXTENDS_STATIC_ARRAY = "cannot extend a static array";
+
+// Tables with fewer entries are searched linearly; larger ones get a hashed index.
+constexpr std::size_t INDEX_FROM = 16;
+
+}  // namespace
+
+void DocumentBuilder::error(Span span, std::string_view message) {
+    if (stopped()) return;
+    errors_.push_back({span, message});
+}
+
+void DocumentBuilder::recover() {
+    keys_.clear();
+    frames_.clear();
+}
+
+void DocumentBuilder::simple_key(const Token& token) {
+    KeyPart& part = keys_.emplace_back();
+    part.span = token.span;
+    if (token.kind == Tok::BareKey) {
+        part.text.assign(text_.substr(token.span.start, token.span.size()));
+    } else {
+        decode_string(text_, token, part.text);
+    }
+}
+
+void DocumentBuilder::scalar(const Token& token, const Classified& classified) {
+    Value value;
+    value.span = token.span;
+    const std::string_view atom = text_.substr(token.span.start, token.span.size());
+    switch (classified.kind) {
+        case ScalarKind::String:
+            decode_string(text_, token, value.data.emplace<std::string>());
+            break;
+        case ScalarKind::Integer:
+            value.data =
+                document::Integer{integer_digits(atom, classified.radix), classified.radix};
+            break;
+        case ScalarKind::Float:
+            value.data = float_value(atom);
+            break;
+        case ScalarKind::Boolean:
+            value.data = atom == "true";
+            break;
+        case ScalarKind::Datetime:
+            value.data = document::Datetime{std::string(atom)};
+            break;
+        case ScalarKind::Invalid:
+            return;
+    }
+    place(std::move(value));
+}
+
+void DocumentBuilder::open(Span span, std::variant<Table, Array> container) {
+    Frame& frame = frames_.emplace_back();
+    frame.value.span = span;
+    if (auto* table = std::get_if<Table>(&container)) {
+        frame.value.data = std::move(*table);
+    } else {
+        frame.value.data = std::move(std::get<Array>(container));
+    }
+    frame.key_base = keys_.size();
+}
+
+void DocumentBuilder::close(Span span) {
+    if (frames_.empty()) return;
+    Value value = std::move(frames_.back().value);
+    frames_.pop_back();
+    value.span.end = span.end;
+    if (!indexes_.empty()) indexes_.erase(value.span.start);
+    place(std::move(value));
+}
+
+void DocumentBuilder::place(Value&& value) {
+    if (frames_.empty()) {
+        if (section_.table != nullptr) insert_dotted(section_, 0, std::move(value));
+        keys_.clear();
+        return;
+    }
+    Frame& frame = frames_.back();
+    if (Array* array = frame.value.as_array()) {
+        array->push_back(std::move(value));
+        return;
+    }
+    insert_dotted({frame.value.as_table(), frame.value.span.start}, frame.key_base,
+                  std::move(value));
+    keys_.resize(frame.key_base);
+}
+
+// `a.b.c = value` into the target: `a` and `b` are tables made (or reopened) by dotted keys.
+void DocumentBuilder::insert_dotted(Target target, std::size_t base, Value&& value) {
+    if (base >= keys_.size()) return;
+    for (std::size_t i = base; i + 1 < keys_.size(); ++i) {
+        KeyPart& part = keys_[i];
+        Entry* entry = find(target, part.text);
+        if (entry == nullptr) {
+            const std::size_t id = part.span.start;
+            insert(target, std::move(part), Value{Table{}, part.span});
+            dotted_[id] = section_number_;
+            target = {target.table->entries.back().value.as_table(), id};
+            continue;
+        }
+        Value& existing = entry->value;
+        Table* table = existing.as_table();
+        if (table == nullptr || opener(existing) == '[' || opener(existing) == '{') {
+            return error(part.span, opener(existing) == '{' && table != nullptr
+                                        ? EXTENDS_INLINE_TABLE
+                                        : DUPLICATE_KEY);
+        }
+        const std::size_t id = existing.span.start;
+        auto [made_by, fresh] = dotted_.try_emplace(id, section_number_);
+        if (!fresh && made_by->second != section_number_) return error(part.span, DUPLICATE_KEY);
+        target = {table, id};
+    }
+    KeyPart& last = keys_.back();
+    if (find(target, last.text) != nullptr) return error(last.span, DUPLICATE_KEY);
+    insert(target, std::move(last), std::move(value));
+}
+
+void DocumentBuilder::std_table_open(Span span) {
+    keys_.clear();
+    header_start_ = span.start;
+    section_.table = nullptr;  // until the header is complete
+    ++section_number_;
+}
+
+void DocumentBuilder::array_table_open(Span span) {
+    std_table_open(span);
+}
+
+void DocumentBuilder::std_table_close(Span span) {
+    header_close(span, false);
+}
+
+void DocumentBuilder::array_table_close(Span span) {
+    header_close(span, true);
+}
+
+// Walks the header's parts but the last, making missing tables; the target becomes the table
+// that the last part belongs in. Returns null (after reporting) when a part cannot be a table.
+Value* DocumentBuilder::header_parent(Target& target) {
+    Value* current = nullptr;
+    for (std::size_t i = 0; i + 1 < keys_.size(); ++i) {
+        KeyPart& part = keys_[i];
+        Entry* entry = find(target, part.text);
+        if (entry == nullptr) {
+            const Span key_span = part.span;
+            insert(target, std::move(part), Value{Table{}, key_span});
+            current = &target.table->entries.back().value;
+        } else {
+            current = &entry->value;
+            if (Array* array = current->as_array()) {
+                if (!is_array_of_tables(*current)) {
+                    error(part.span, EXTENDS_STATIC_ARRAY);
+                    return nullptr;
+                }
+                current = &array->back();
+            } else if (current->as_table() == nullptr) {
+                error(part.span, DUPLICATE_KEY);
+                return nullptr;
+            } else if (opener(*current) == '{') {
+                error(part.span, EXTENDS_INLINE_TABLE);
+                return nullptr;
+            }
+        }
+        target = {current->as_table(), current->span.start};
+    }
+    return current;
+}
+
+void DocumentBuilder::header_close(Span span, bool array) {
+    if (keys_.empty()) return;
+    const Span header{header_start_, span.end};
+    Target target{&root_, ROOT};
+    if (keys_.size() > 1 && header_parent(target) == nullptr) return keys_.clear();
+    KeyPart& last = keys_.back();
+    Entry* entry = find(target, last.text);
+    if (entry == nullptr) {
+        Value value = array ? Value{Array{Value{Table{}, header}}, header} : Value{Table{}, header};
+        insert(target, std::move(last), std::move(value));
+        Value& made = target.table->entries.back().value;
+        section_ = array ? Target{made.as_array()->back().as_table(), header.start}
+                         : Target{made.as_table(), header.start};
+    } else if (Value& existing = entry->value; array && is_array_of_tables(existing)) {
+        existing.as_array()->push_back(Value{Table{}, header});
+        section_ = {existing.as_array()->back().as_table(), header.start};
+    } else if (!array && existing.as_table() != nullptr && opener(existing) != '[' &&
+               opener(existing) != '{' && !dotted_.contains(existing.span.start)) {
+        // A table made on the way to a deeper header is defined here, once.
+        move_index(existing.span.start, header.start);
+        existing.span = header;
+        section_ = {existing.as_table(), header.start};
+    } else {
+        error(last.span, DUPLICATE_KEY);
+    }
+    keys_.clear();
+}
+
+Entry* DocumentBuilder::find(Target target, std::string_view key) {
+    std::vector<Entry>& entries = target.table->entries;
+    if (entries.size() < INDEX_FROM) {
+        for (Entry& entry : entries) {
+            if (entry.key == key) return &entry;
+        }
+        return nullptr;
+    }
+    auto& index = indexes_[target.id];
+    for (std::size_t i = index.size(); i < entries.size(); ++i) {
+        index.emplace(entries[i].key, static_cast<std::uint32_t>(i));
+    }
+    const auto found = index.find(std::string(key));
+    return found == index.end() ? nullptr : &entries[found->second];
+}
+
+void DocumentBuilder::insert(Target target, KeyPart&& key, Value&& value) {
+    target.table->entries.push_back(Entry{std::move(key.text), key.span, std::move(value)});
+}
+
+void DocumentBuilder::move_index(std::size_t from, std::size_t to) {
+    auto node = indexes_.extract(from);
+    if (node.empty()) return;
+    node.key() = to;
+    indexes_.insert(std::move(node));
+}
+
+// An array made by `[[...]]` headers, as opposed to a static array written as a value.
+bool DocumentBuilder::is_array_of_tables(const Value& value) const {
+    const Array* array = value.as_array();
+    return array != nullptr && !array->empty() && array->front().as_table() != nullptr &&
+           opener(array->front()) == '[';
+}
+
+}  // namespace tarnvik::toml

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "tarnvik/document.hpp"
+#include "toml/lexer.hpp"
+#include "toml/scalar.hpp"
+
+// The parser receiver that builds the spanned document and enforces TOML's rules on tables:
+// no key defined twice, no table defined twice, no inline table or static array extended.
+namespace tarnvik::toml {
+
+struct Error {
+    Span span;
+    std::string_view message;  // static text
+};
+
+class DocumentBuilder {
+  public:
+    // A strict builder stops the parse at the first error.
+    DocumentBuilder(std::string_view text, bool strict) : text_(text), strict_(strict) {}
+
+    void std_table_open(Span span);
+    void std_table_close(Span span);
+    void array_table_open(Span span);
+    void array_table_close(Span span);
+    void simple_key(const Token& token);
+    void key_sep(Span) {}
+    void key_val_sep(Span) {}
+    void scalar(const Token& token, const Classified& classified);
+    void inline_table_open(Span span) { open(span, document::Table{}); }
+    void inline_table_close(Span span) { close(span); }
+    void array_open(Span span) { open(span, document::Array{}); }
+    void array_close(Span span) { close(span); }
+    void value_sep(Span) {}
+    void comment(Span) {}
+    void newline(Span) {}
+    void error(Span span, std::string_view message);
+    void recover();
+    bool stopped() const { return strict_ && !errors_.empty(); }
+
+    document::Table& document() { return root_; }
+    std::vector<Error>& errors() { return errors_; }
+
+  private:
+    struct KeyPart {
+        std::string text;
+        Span span;
+    };
+    struct Frame {
+        document::Value value;
+        std::size_t key_base;  // where this inline table's keys start in keys_
+    };
+    // A table of the document together with the identity its bookkeeping is filed under.
+    struct Target {
+        document::Table* table;
+        std::size_t id;
+    };
+
+    void open(Span span, std::variant<document::Table, document::Array> container);
+    void close(Span span);
+    void header_close(Span span, bool array);
+    void place(document::Value&& value);
+    void insert_dotted(Target target, std::size_t base, document::Value&& value);
+    document::Value* header_parent(Target& target);
+    document::Entry* find(Target target, std::string_view key);
+    void insert(Target target, KeyPart&& key, document::Value&& value);
+    void move_index(std::size_t from, std::size_t to);
+    bool is_array_of_tables(const document::Value& value) const;
+    char opener(const document::Value& value) const { return text_[value.span.start]; }
+
+    std::string_view text_;
+    bool strict_;
+    document::Table root_;
+    Target section_{&root_, ROOT};  // where key/value lines go; table null after a bad header
+    std::uint32_t section_number_ = 0;
+    std::size_t header_start_ = 0;
+    std::vector<KeyPart> keys_;
+    std::vector<Frame> frames_;
+    std::vector<Error> errors_;
+    // Tables made by dotted keys, by id, with the number of the section that made them: only
+    // that section may add to them.
+    std::unordered_map<std::size_t, std::uint32_t> dotted_;
+    // Key indexes of large tables, by id, so that duplicate keys are found in constant time.
+    std::unordered_map<std::size_t, std::unordered_map<std::string, std::uint32_t>> indexes_;
+
+    // A table's id is where its span starts; tables never share a start. The root has none.
+    static constexpr std::size_t ROOT = static_cast<std::size_t>(-1);
+};
+
+}  // namespace tarnvik::toml

@@ -1,0 +1,422 @@
+#include "toml/lexer.hpp"
+
+#include <array>
+
+namespace tarnvik::toml {
+
+namespace {
+
+enum CharClass : std::uint8_t {
+    KEY = 1,      // may stand in a bare key
+    ATOM = 2,     // may stand in an unquoted value
+    CONTROL = 4,  // not allowed in strings and comments (tab excepted)
+    HEX = 8,
+    STRING_STOP = 16,  // ends the fast scan of a basic string's content
+};
+
+constexpr std::array<std::uint8_t, 256> make_classes() {
+    std::array<std::uint8_t, 256> table{};
+    for (int c = 0; c < 0x20; ++c)
+        table[c] = CONTROL | STRING_STOP;
+    table['\t'] = 0;
+    table[0x7f] = CONTROL | STRING_STOP;
+    for (int c = 'a'; c <= 'z'; ++c)
+        table[c] = KEY | ATOM;
+    for (int c = 'A'; c <= 'Z'; ++c)
+        table[c] = KEY | ATOM;
+    for (int c = '0'; c <= '9'; ++c)
+        table[c] = KEY | ATOM | HEX;
+    for (int c = 'a'; c <= 'f'; ++c)
+        table[c] |= HEX;
+    for (int c = 'A'; c <= 'F'; ++c)
+        table[c] |= HEX;
+    table['_'] = KEY | ATOM;
+    table['-'] = KEY | ATOM;
+    table['+'] = ATOM;
+    table['.'] = ATOM;
+    table[':'] = ATOM;
+    table['"'] = STRING_STOP;
+    table['\\'] = STRING_STOP;
+    return table;
+}
+
+constexpr std::array<std::uint8_t, 256> CLASSES = make_classes();
+
+bool has(char c, std::uint8_t cls) {
+    return (CLASSES[static_cast<unsigned char>(c)] & cls) != 0;
+}
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+constexpr std::string_view UNTERMINATED = "unterminated string";
+constexpr std::string_view CONTROL_IN_STRING = "control character in string";
+constexpr std::string_view BAD_ESCAPE = "invalid escape sequence";
+
+// The number of hexadecimal digits that follow an escape letter, 0 for a one-letter escape,
+// -1 for a letter that is no escape.
+int escape_length(char letter) {
+    switch (letter) {
+        case 'b':
+        case 't':
+        case 'n':
+        case 'f':
+        case 'r':
+        case 'e':
+        case '"':
+        case '\\':
+            return 0;
+        case 'x':
+            return 2;
+        case 'u':
+            return 4;
+        case 'U':
+            return 8;
+        default:
+            return -1;
+    }
+}
+
+std::uint32_t hex_value(std::string_view digits) {
+    std::uint32_t value = 0;
+    for (char c : digits) {
+        const std::uint32_t d = is_digit(c) ? c - '0' : (c | 0x20) - 'a' + 10;
+        value = value * 16 + d;
+    }
+    return value;
+}
+
+void append_utf8(std::string& out, std::uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+char unescape(char letter) {
+    switch (letter) {
+        case 'b':
+            return '\b';
+        case 't':
+            return '\t';
+        case 'n':
+            return '\n';
+        case 'f':
+            return '\f';
+        case 'r':
+            return '\r';
+        case 'e':
+            return '\x1b';
+        default:
+            return letter;  // '"' and '\\'
+    }
+}
+
+bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+}  // namespace
+
+Lexer::Lexer(std::string_view text) : text_(text), pos_(text.starts_with("\xEF\xBB\xBF") ? 3 : 0) {}
+
+bool Lexer::take(char c) {
+    if (pos_ >= text_.size() || text_[pos_] != c) return false;
+    ++pos_;
+    return true;
+}
+
+void Lexer::fail(Token& token, std::string_view message, Span at) {
+    if (!token.error.empty()) return;  // the first fault of a token is the one reported
+    token.error = message;
+    token.error_span = at;
+}
+
+Token Lexer::next(Mode mode) {
+    const std::size_t n = text_.size();
+    while (pos_ < n && is_blank(text_[pos_]))
+        ++pos_;
+    Token token;
+    const std::size_t start = pos_;
+    if (pos_ >= n) {
+        token.span = {n, n};
+        return token;
+    }
+    const char c = text_[pos_];
+    auto single = [&](Tok kind) {
+        token.kind = kind;
+        token.span = {start, ++pos_};
+        return token;
+    };
+    switch (c) {
+        case '\n':
+            return single(Tok::Newline);
+        case '.':
+            return single(Tok::Dot);
+        case '=':
+            return single(Tok::Equals);
+        case ',':
+            return single(Tok::Comma);
+        case '[':
+            return single(Tok::LeftBracket);
+        case ']':
+            return single(Tok::RightBracket);
+        case '{':
+            return single(Tok::LeftBrace);
+        case '}':
+            return single(Tok::RightBrace);
+        case '"':
+        case '\'':
+            return string_token(start);
+        case '#':
+            comment(token);
+            return token;
+        case '\r':
+            if (pos_ + 1 < n && text_[pos_ + 1] == '\n') {
+                token.kind = Tok::Newline;
+                pos_ += 2;
+                token.span = {start, pos_};
+                return token;
+            }
+            break;
+        default:
+            break;
+    }
+    if (mode == Mode::Key && has(c, KEY)) {
+        while (pos_ < n && has(text_[pos_], KEY))
+            ++pos_;
+        token.kind = Tok::BareKey;
+        token.span = {start, pos_};
+        return token;
+    }
+    if (mode == Mode::Value && has(c, ATOM)) {
+        atom(token);
+        return token;
+    }
+    // One character, with the continuation bytes of a UTF-8 sequence, so spans stay on boundaries.
+    ++pos_;
+    while (pos_ < n && (static_cast<unsigned char>(text_[pos_]) & 0xC0) == 0x80)
+        ++pos_;
+    token.kind = Tok::Invalid;
+    token.span = {start, pos_};
+    return token;
+}
+
+void Lexer::atom(Token& token) {
+    const std::size_t start = pos_;
+    const std::size_t n = text_.size();
+    while (pos_ < n && has(text_[pos_], ATOM))
+        ++pos_;
+    // A date and a time may be joined by one space: 1979-05-27 07:32:00.
+    const std::string_view a = text_.substr(start, pos_ - start);
+    if (a.size() == 10 && a[4] == '-' && a[7] == '-' && pos_ + 3 < n && text_[pos_] == ' ' &&
+        is_digit(text_[pos_ + 1]) && is_digit(text_[pos_ + 2]) && text_[pos_ + 3] == ':') {
+        ++pos_;
+        while (pos_ < n && has(text_[pos_], ATOM))
+            ++pos_;
+    }
+    token.kind = Tok::Atom;
+    token.span = {start, pos_};
+}
+
+void Lexer::comment(Token& token) {
+    const std::size_t start = pos_;
+    const std::size_t n = text_.size();
+    ++pos_;
+    while (pos_ < n) {
+        const char c = text_[pos_];
+        if (c == '\n') break;
+        if (c == '\r' && pos_ + 1 < n && text_[pos_ + 1] == '\n') break;
+        if (has(c, CONTROL)) fail(token, "control character in comment", {pos_, pos_ + 1});
+        ++pos_;
+    }
+    token.kind = Tok::Comment;
+    token.span = {start, pos_};
+}
+
+Token Lexer::string_token(std::size_t start) {
+    Token token;
+    token.kind = Tok::String;
+    const char quote = text_[start];
+    const bool multiline = text_.substr(start, 3) == (quote == '"' ? "\"\"\"" : "'''");
+    pos_ = start + (multiline ? 3 : 1);
+    if (quote == '"') {
+        token.encoding = multiline ? Encoding::MlBasic : Encoding::Basic;
+        basic(token, multiline);
+    } else {
+        token.encoding = multiline ? Encoding::MlLiteral : Encoding::Literal;
+        literal(token, multiline);
+    }
+    if (multiline) token.plain = false;
+    token.span = {start, pos_};
+    return token;
+}
+
+// At a quote: true when it closes the string (pos_ then past the delimiter). A multi-line
+// string's content may end in one or two quotes right before its closing three.
+bool Lexer::closes(char quote, bool multiline, Token& token) {
+    if (!multiline) {
+        ++pos_;
+        return true;
+    }
+    std::size_t run = 0;
+    while (pos_ + run < text_.size() && text_[pos_ + run] == quote)
+        ++run;
+    if (run < 3) {
+        pos_ += run;
+        return false;
+    }
+    if (run > 5)
+        fail(token, "too many quotes at the end of a multi-line string", {pos_, pos_ + run});
+    pos_ += run;
+    return true;
+}
+
+void Lexer::basic(Token& token, bool multiline) {
+    const std::size_t n = text_.size();
+    while (true) {
+        while (pos_ < n && !has(text_[pos_], STRING_STOP))
+            ++pos_;
+        if (pos_ >= n) return fail(token, UNTERMINATED, {n, n});
+        const char c = text_[pos_];
+        if (c == '"') {
+            if (closes('"', multiline, token)) return;
+        } else if (c == '\\') {
+            token.plain = false;
+            if (!escape(token)) return;
+        } else if (c == '\n' || (c == '\r' && pos_ + 1 < n && text_[pos_ + 1] == '\n')) {
+            if (!multiline) return fail(token, UNTERMINATED, {pos_, pos_});
+            pos_ += c == '\r' ? 2 : 1;
+        } else {
+            fail(token, CONTROL_IN_STRING, {pos_, pos_ + 1});
+            ++pos_;
+        }
+    }
+}
+
+// At a backslash: checks one escape and moves past it; false when the string ended meanwhile.
+bool Lexer::escape(Token& token) {
+    const std::size_t n = text_.size();
+    const std::size_t at = pos_;
+    if (at + 1 >= n) {
+        pos_ = n;
+        fail(token, UNTERMINATED, {n, n});
+        return false;
+    }
+    const bool multiline = token.encoding == Encoding::MlBasic;
+    const char letter = text_[at + 1];
+    if (multiline && (is_blank(letter) || letter == '\n' || letter == '\r')) {
+        // A line-ending backslash: only white space may stand between it and the line break.
+        std::size_t i = at + 1;
+        while (i < n && is_blank(text_[i]))
+            ++i;
+        if (i < n &&
+            (text_[i] == '\n' || (text_[i] == '\r' && i + 1 < n && text_[i + 1] == '\n'))) {
+            pos_ = i;
+            return true;
+        }
+        fail(token, BAD_ESCAPE, {at, at + 2});
+        pos_ = at + 1;
+        return true;
+    }
+    const int digits = escape_length(letter);
+    if (digits < 0) {
+        fail(token, BAD_ESCAPE, {at, at + 2});
+        pos_ = at + 2;
+        return true;
+    }
+    std::size_t i = at + 2;
+    while (i < n && i < at + 2 + digits && has(text_[i], HEX))
+        ++i;
+    pos_ = i;
+    if (i != at + 2 + static_cast<std::size_t>(digits)) {
+        fail(token, BAD_ESCAPE, {at, i});
+        return true;
+    }
+    if (digits > 0) {
+        const std::uint32_t cp = hex_value(text_.substr(at + 2, digits));
+        if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            fail(token, "escape is not a Unicode scalar value", {at, i});
+        }
+    }
+    return true;
+}
+
+void Lexer::literal(Token& token, bool multiline) {
+    const std::size_t n = text_.size();
+    while (true) {
+        if (pos_ >= n) return fail(token, UNTERMINATED, {n, n});
+        const char c = text_[pos_];
+        if (c == '\'') {
+            if (closes('\'', multiline, token)) return;
+        } else if (c == '\n' || (c == '\r' && pos_ + 1 < n && text_[pos_ + 1] == '\n')) {
+            if (!multiline) return fail(token, UNTERMINATED, {pos_, pos_});
+            pos_ += c == '\r' ? 2 : 1;
+        } else if (has(c, CONTROL)) {
+            fail(token, CONTROL_IN_STRING, {pos_, pos_ + 1});
+            ++pos_;
+        } else {
+            ++pos_;
+        }
+    }
+}
+
+void decode_string(std::string_view text, const Token& token, std::string& out) {
+    const bool multiline =
+        token.encoding == Encoding::MlBasic || token.encoding == Encoding::MlLiteral;
+    const std::size_t quote = multiline ? 3 : 1;
+    std::string_view body = text.substr(token.span.start + quote, token.span.size() - 2 * quote);
+    out.clear();
+    if (token.plain) {
+        out.assign(body);
+        return;
+    }
+    // A line break right after the opening delimiter is not part of the content.
+    if (body.starts_with('\n')) {
+        body.remove_prefix(1);
+    } else if (body.starts_with("\r\n")) {
+        body.remove_prefix(2);
+    }
+    if (token.encoding != Encoding::Basic && token.encoding != Encoding::MlBasic) {
+        out.assign(body);
+        return;
+    }
+    out.reserve(body.size());
+    for (std::size_t i = 0; i < body.size();) {
+        const std::size_t stop = body.find('\\', i);
+        if (stop == std::string_view::npos) {
+            out.append(body.substr(i));
+            break;
+        }
+        out.append(body.substr(i, stop - i));
+        const char letter = body[stop + 1];
+        if (is_blank(letter) || letter == '\n' || letter == '\r') {
+            i = stop + 1;
+            while (i < body.size() && (is_blank(body[i]) || body[i] == '\n' || body[i] == '\r')) {
+                ++i;
+            }
+            continue;
+        }
+        const int digits = escape_length(letter);
+        if (digits <= 0) {
+            out += unescape(letter);
+            i = stop + 2;
+        } else {
+            append_utf8(out, hex_value(body.substr(stop + 2, digits)));
+            i = stop + 2 + digits;
+        }
+    }
+}
+
+}  // namespace tarnvik::toml

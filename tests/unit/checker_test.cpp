@@ -1,0 +1,165 @@
+#include "tarnvik/checker.hpp"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnvik {
+namespace {
+
+using document::Value;
+
+// A value whose span is where `needle` first occurs in `source`.
+Value at(std::string_view source, std::string_view needle, decltype(Value::data) data) {
+    std::size_t start = source.find(needle);
+    return Value{std::move(data), Span{start, start + needle.size()}};
+}
+
+TEST(ClosestName, SuggestsTheMostSimilarCandidate) {
+    const std::vector<std::string_view> build_keys = {"requires", "build-backend", "backend-path"};
+    struct Case {
+        std::string_view name;
+        std::vector<std::string_view> candidates;
+        std::optional<std::string_view> expected;
+    };
+    const Case cases[] = {
+        {"requirs", build_keys, "requires"},
+        {"Requires", build_keys, "requires"},            // capitals are lowered first
+        {"build_backend", build_keys, "build-backend"},  // "_" is read as "-"
+        {"build-backends", build_keys, "build-backend"},
+        {"zzz", build_keys, std::nullopt},
+        {"", build_keys, std::nullopt},
+        {"anything", {}, std::nullopt},
+        // Equally close candidates: the later one wins.
+        {"abcd", {"abce", "abcf"}, "abcf"},
+        {"abcd", {"abcf", "abce"}, "abce"},
+        // Candidates are compared as written, not normalized.
+        {"NAME", {"NAME"}, std::nullopt},
+        // 0.85 is the threshold: "abcdxyz" against "abcdefg" is about 0.77.
+        {"abcdxyz", {"abcdefg"}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(closest_name(c.name, c.candidates), c.expected) << c.name;
+    }
+    const std::vector<std::string> owned = {"docs", "test"};
+    EXPECT_EQ(closest_name("tset", owned), "test");
+}
+
+TEST(QuotedList, QuotesAndJoinsInOrder) {
+    const std::vector<std::string_view> names = {"requires", "build-backend", "backend-path"};
+    EXPECT_EQ(quoted_list(names), "`requires`, `build-backend`, `backend-path`");
+    EXPECT_THAT(quote_names(names),
+                testing::ElementsAre("`requires`", "`build-backend`", "`backend-path`"));
+    EXPECT_EQ(quoted_list(std::vector<std::string_view>{"one"}), "`one`");
+    EXPECT_EQ(quoted_list(std::vector<std::string>{}), "");
+}
+
+TEST(IsDottedIdentifier, AcceptsModulePathsOnly) {
+    struct Case {
+        std::string_view text;
+        bool expected;
+    };
+    const Case cases[] = {
+        {"setuptools.build_meta", true},
+        {"_private", true},
+        {"pkg2.mod_3", true},
+        {"paquet.modèle", true},
+        {"モジュール", true},
+        {"é", true},
+        {"x١", true},  // a non-ASCII digit after the first character
+        {"xⅫ", true},
+        {"x½", true},  // No counts as numeric
+        {"", false},
+        {".pkg", false},
+        {"pkg.", false},
+        {"pkg..mod", false},
+        {"1pkg", false},
+        {"pkg.2mod", false},
+        {"١x", false},  // a digit cannot start a part
+        {"my-pkg", false},
+        {"pkg mod", false},
+        {"pkg:obj", false},
+        {"\xff", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(is_dotted_identifier(c.text), c.expected) << c.text;
+}
+
+TEST(ValueKind, NamesEveryType) {
+    const std::pair<Value, std::string_view> cases[] = {
+        {{std::string("x"), {}}, "a string"},
+        {{document::Integer{"1", 10}, {}}, "an integer"},
+        {{1.5, {}}, "a float"},
+        {{true, {}}, "a boolean"},
+        {{document::Datetime{"1979-05-27"}, {}}, "a datetime"},
+        {{document::Array{}, {}}, "an array"},
+        {{document::Table{}, {}}, "a table"},
+    };
+    for (const auto& [value, phrase] : cases)
+        EXPECT_EQ(value_kind(value), phrase);
+}
+
+TEST(StringArray, ReturnsStringsAndReportsTheRest) {
+    const std::string source = R"(x = ["a", 1, "b"])";
+    Value array = at(source, R"(["a", 1, "b"])",
+                     document::Array{at(source, R"("a")", std::string("a")),
+                                     at(source, "1", document::Integer{"1", 10}),
+                                     at(source, R"("b")", std::string("b"))});
+    Checker checker{{}, source, nullptr};
+    std::vector<StringEntry> strings = checker.string_array("x", array);
+    ASSERT_EQ(strings.size(), 2u);
+    EXPECT_EQ(strings[0].text, "a");
+    EXPECT_EQ(strings[0].span, (Span{5, 8}));
+    EXPECT_EQ(strings[1].text, "b");
+    EXPECT_EQ(strings[1].span, (Span{13, 16}));
+    ASSERT_EQ(checker.diagnostics.size(), 1u);
+    EXPECT_EQ(checker.diagnostics[0].message, "entries of `x` must be strings, found an integer");
+    EXPECT_EQ(checker.diagnostics[0].code, Code::InvalidType);
+    EXPECT_EQ(checker.diagnostics[0].span, (Span{10, 11}));
+}
+
+TEST(StringArray, ReportsAValueThatIsNoArray) {
+    const std::string source = R"(x = "a")";
+    Checker checker{{}, source, nullptr};
+    EXPECT_TRUE(checker.string_array("tool.x", at(source, R"("a")", std::string("a"))).empty());
+    EXPECT_TRUE(checker.string_array("tool.x", at(source, "a", document::Array{})).empty());
+    ASSERT_EQ(checker.diagnostics.size(), 1u);
+    EXPECT_EQ(checker.diagnostics[0].message,
+              "`tool.x` must be an array of strings, found a string");
+    EXPECT_EQ(checker.diagnostics[0].span, (Span{4, 7}));
+    EXPECT_FALSE(checker.diagnostics[0].help);
+}
+
+TEST(InvalidValue, NarrowsToTheInnerRangeWhereItCan) {
+    struct Case {
+        std::string_view literal;
+        std::optional<Span> inner;
+        std::string_view expected_text;
+    };
+    const Case cases[] = {
+        {R"("abcdef")", Span{1, 3}, "bc"},
+        {R"('abcdef')", Span{0, 6}, "abcdef"},
+        {R"("abcdef")", std::nullopt, R"("abcdef")"},
+        {R"("a\tb")", Span{0, 1}, R"("a\tb")"},        // escapes: positions do not map
+        {R"("""abc""")", Span{0, 1}, R"("""abc""")"},  // multi-line strings neither
+        {R"("abc")", Span{1, 9}, R"("abc")"},          // beyond the content
+    };
+    for (const Case& c : cases) {
+        const std::string source = "x = " + std::string(c.literal);
+        Checker checker{{}, source, nullptr};
+        checker.invalid_value("bad", Span{4, source.size()}, c.inner);
+        ASSERT_EQ(checker.diagnostics.size(), 1u);
+        const Diagnostic& d = checker.diagnostics[0];
+        EXPECT_EQ(source.substr(d.span.start, d.span.size()), c.expected_text) << c.literal;
+        EXPECT_EQ(d.code, Code::InvalidValue);
+        EXPECT_EQ(d.severity, Severity::Error);
+        EXPECT_TRUE(d.labels.empty() && !d.help && !d.note && !d.fix);
+    }
+}
+
+}  // namespace
+}  // namespace tarnvik
