@@ -1,10 +1,72 @@
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <variant>
+
 #include "rules/project_checks.hpp"
+#include "tarnvik/standards.hpp"
 
 namespace tarnvik::rules::project {
 
-void check_dependencies(Checker& /*checker*/, const document::Table& /*project*/) {}
+namespace {
 
-void check_requirements(Checker& /*checker*/, std::string_view /*path*/,
-                        const document::Value& /*value*/) {}
+using document::Entry;
+using document::Table;
+
+// Normalized extra name -> key span of the first extra that produced it.
+using SeenExtras = std::unordered_map<std::string, Span>;
+
+void check_extra_name(Checker& checker, const Entry& extra, SeenExtras& seen) {
+    auto result = standards::normalize_name(extra.key);
+    const std::string* normalized = std::get_if<std::string>(&result);
+    if (normalized == nullptr) {
+        checker.push(Diagnostic::error("invalid extra name `" + extra.key + "`", extra.key_span,
+                                       Code::InvalidValue)
+                         .with_help(std::string(NAME_RULES_HELP)));
+        return;
+    }
+    auto [first, inserted] = seen.try_emplace(*normalized, extra.key_span);
+    if (inserted) return;
+    checker.push(
+        Diagnostic::error(
+            "extra `" + extra.key + "` is the same as another extra after normalization",
+            extra.key_span, Code::DuplicateName)
+            .with_label(first->second.start, first->second.end, "first defined here")
+            .with_help("extra names are compared in normalized form, `" + first->first + "`"));
+}
+
+void check_optional_dependencies(Checker& checker, const document::Value& value) {
+    const Table* extras = value.as_table();
+    if (extras == nullptr) {
+        checker.invalid_type("project.optional-dependencies", "a table", value);
+        return;
+    }
+    SeenExtras seen;
+    for (const Entry& extra : extras->entries) {
+        check_extra_name(checker, extra, seen);
+        // A bad or duplicate name does not hide problems in its requirements.
+        check_requirements(checker, "project.optional-dependencies." + extra.key, extra.value);
+    }
+}
+
+}  // namespace
+
+void check_dependencies(Checker& checker, const Table& project) {
+    if (const Entry* dependencies = document::get(project, "dependencies")) {
+        check_requirements(checker, "project.dependencies", dependencies->value);
+    }
+    if (const Entry* optional = document::get(project, "optional-dependencies")) {
+        check_optional_dependencies(checker, optional->value);
+    }
+}
+
+void check_requirements(Checker& checker, std::string_view path, const document::Value& value) {
+    for (const StringEntry& entry : checker.string_array(path, value)) {
+        if (auto error = standards::check_requirement(entry.text)) {
+            checker.invalid_value("invalid requirement: " + error->message, entry.span,
+                                  error->span);
+        }
+    }
+}
 
 }  // namespace tarnvik::rules::project
