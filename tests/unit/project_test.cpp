@@ -30,6 +30,13 @@ TEST(ProjectTable, PresenceTypeAndRequiredKeys) {
         {"[project]\nversion = \"1\"\n",
          {"error[missing-key] at [project]: `[project]` is missing the required key `name` | "
           "help: the project name must be set statically, for example `name = \"my-project\"`"}},
+        // Both at the `project` key: `name` is judged before `version`.
+        {"[project]\n",
+         {"error[missing-key] at [project]: `[project]` is missing the required key `name` | "
+          "help: the project name must be set statically, for example `name = \"my-project\"`",
+          "error[missing-key] at [project]: `[project]` must set `version` or list it in "
+          "`dynamic` | help: add `version = \"0.1.0\"`, or `dynamic = [\"version\"]` if your "
+          "build backend provides it"}},
         // Listing `name` in `dynamic` does not excuse its absence.
         {"[project]\nversion = \"1\"\ndynamic = [\"name\"]\n",
          {"error[missing-key] at [project]: `[project]` is missing the required key `name` | "
