@@ -42,6 +42,14 @@ TEST(VersionSetConstructors, BoundTheirVersionsAsDocumented) {
     });
 }
 
+TEST(VersionSetConstructorsDeathTest, StopOnInvalidConstants) {
+    EXPECT_DEATH(VersionSet::at_least("not a version"), "embedded versions are valid");
+    EXPECT_DEATH(VersionSet::from_through("1.0", "2.0+local"),
+                 "`<=` accepts any version without a local part");
+    EXPECT_DEATH(VersionSet::between("1.0+local", "2.0"),
+                 "`<=` accepts any version without a local part");
+}
+
 TEST(VersionSetContains, AnswersForAnyText) {
     VersionSet all = VersionSet::full();
     for (auto text : {"", "not a version", "1.0.*", "\xFF\xFE", "1.0+", "99999999999999999999"}) {
