@@ -56,6 +56,7 @@ void DocumentBuilder::scalar(const Token& token, const Classified& classified) {
         case ScalarKind::Integer:
             value.data =
                 document::Integer{integer_digits(atom, classified.radix), classified.radix};
+            may_overflow_ = may_overflow_ || atom.size() > SURELY_FITS;
             break;
         case ScalarKind::Float:
             value.data = float_value(atom);
