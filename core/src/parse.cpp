@@ -152,9 +152,12 @@ std::pair<document::Table, std::vector<Diagnostic>> parse(std::string_view text)
         diagnostics.push_back(Diagnostic::error(rewrite_message(text, error.span, error.message),
                                                 error.span, Code::InvalidToml));
     }
-    const Overlaps overlaps(diagnostics);
-    for (const document::Entry& entry : builder.document().entries) {
-        check_integers(entry.value, overlaps, diagnostics);
+    // Only a long integer can be out of range; most documents have none and skip the walk.
+    if (builder.may_overflow()) {
+        const Overlaps overlaps(diagnostics);
+        for (const document::Entry& entry : builder.document().entries) {
+            check_integers(entry.value, overlaps, diagnostics);
+        }
     }
     sort_by_span(diagnostics);
     return {std::move(builder.document()), std::move(diagnostics)};

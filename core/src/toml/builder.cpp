@@ -1,5 +1,7 @@
 #include "toml/builder.hpp"
 
+#include <iterator>
+
 namespace tarnvik::toml {
 
 using document::Array;
@@ -16,6 +18,10 @@ constexpr std::string_view EXTENDS_STATIC_ARRAY = "cannot extend a static array"
 // Tables with fewer entries are searched linearly; larger ones get a hashed index.
 constexpr std::size_t INDEX_FROM = 16;
 
+// An integer of at most this many characters (sign included) fits 64 bits in every radix:
+// 15 hexadecimal digits make 60 bits.
+constexpr std::size_t SURELY_FITS = 15;
+
 }  // namespace
 
 void DocumentBuilder::error(Span span, std::string_view message) {
@@ -26,6 +32,7 @@ void DocumentBuilder::error(Span span, std::string_view message) {
 void DocumentBuilder::recover() {
     keys_.clear();
     frames_.clear();
+    values_.clear();
 }
 
 void DocumentBuilder::simple_key(const Token& token) {
@@ -49,6 +56,7 @@ void DocumentBuilder::scalar(const Token& token, const Classified& classified) {
         case ScalarKind::Integer:
             value.data =
                 document::Integer{integer_digits(atom, classified.radix), classified.radix};
+            may_overflow_ = may_overflow_ || atom.size() > SURELY_FITS;
             break;
         case ScalarKind::Float:
             value.data = float_value(atom);
@@ -74,11 +82,18 @@ void DocumentBuilder::open(Span span, std::variant<Table, Array> container) {
         frame.value.data = std::move(std::get<Array>(container));
     }
     frame.key_base = keys_.size();
+    frame.value_base = values_.size();
 }
 
 void DocumentBuilder::close(Span span) {
     if (frames_.empty()) return;
     Value value = std::move(frames_.back().value);
+    if (Array* array = value.as_array()) {
+        const auto first = values_.begin() + static_cast<std::ptrdiff_t>(frames_.back().value_base);
+        array->reserve(values_.end() - first);
+        std::move(first, values_.end(), std::back_inserter(*array));
+        values_.erase(first, values_.end());
+    }
     frames_.pop_back();
     value.span.end = span.end;
     if (!indexes_.empty()) indexes_.erase(value.span.start);
@@ -92,8 +107,8 @@ void DocumentBuilder::place(Value&& value) {
         return;
     }
     Frame& frame = frames_.back();
-    if (Array* array = frame.value.as_array()) {
-        array->push_back(std::move(value));
+    if (frame.value.as_array() != nullptr) {
+        values_.push_back(std::move(value));
         return;
     }
     insert_dotted({frame.value.as_table(), frame.value.span.start}, frame.key_base,

@@ -45,6 +45,8 @@ class DocumentBuilder {
 
     document::Table& document() { return root_; }
     std::vector<Error>& errors() { return errors_; }
+    // Whether some integer has too many digits to be sure that it fits 64 bits.
+    bool may_overflow() const { return may_overflow_; }
 
   private:
     struct KeyPart {
@@ -52,8 +54,9 @@ class DocumentBuilder {
         Span span;
     };
     struct Frame {
-        document::Value value;
-        std::size_t key_base;  // where this inline table's keys start in keys_
+        document::Value value;   // an array stays empty until it is closed
+        std::size_t key_base;    // where this inline table's keys start in keys_
+        std::size_t value_base;  // where this array's elements start in values_
     };
     // A table of the document together with the identity its bookkeeping is filed under.
     struct Target {
@@ -81,6 +84,9 @@ class DocumentBuilder {
     std::size_t header_start_ = 0;
     std::vector<KeyPart> keys_;
     std::vector<Frame> frames_;
+    // The elements of the open arrays, innermost last: an array is allocated once, at its size.
+    std::vector<document::Value> values_;
+    bool may_overflow_ = false;
     std::vector<Error> errors_;
     // Tables made by dotted keys, by id, with the number of the section that made them: only
     // that section may add to them.

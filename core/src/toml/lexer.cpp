@@ -11,7 +11,10 @@ enum CharClass : std::uint8_t {
     ATOM = 2,     // may stand in an unquoted value
     CONTROL = 4,  // not allowed in strings and comments (tab excepted)
     HEX = 8,
-    STRING_STOP = 16,  // ends the fast scan of a basic string's content
+    STRING_STOP = 16,   // ends the fast scan of a basic string's content
+    LITERAL_STOP = 32,  // ends the fast scan of a literal string's content
+    BLANK = 64,
+    CONTINUATION = 128,  // a continuation byte of UTF-8
 };
 
 constexpr std::array<std::uint8_t, 256> make_classes() {
@@ -35,8 +38,16 @@ constexpr std::array<std::uint8_t, 256> make_classes() {
     table['+'] = ATOM;
     table['.'] = ATOM;
     table[':'] = ATOM;
+    for (int c = 0; c < 256; ++c) {
+        if (table[c] & CONTROL) table[c] |= LITERAL_STOP;
+    }
+    for (int c = 0x80; c < 0xC0; ++c)
+        table[c] = CONTINUATION;
     table['"'] = STRING_STOP;
     table['\\'] = STRING_STOP;
+    table['\''] = LITERAL_STOP;
+    table[' '] = BLANK;
+    table['\t'] = BLANK;
     return table;
 }
 
@@ -129,6 +140,24 @@ bool is_blank(char c) {
 
 }  // namespace
 
+// Scanning works on a local position: stepping the member would make the compiler store it
+// after every byte, since a char may alias it.
+std::size_t Lexer::scan(std::size_t p, std::uint8_t cls) const {
+    const char* data = text_.data();
+    const std::size_t n = text_.size();
+    while (p < n && has(data[p], cls))
+        ++p;
+    return p;
+}
+
+std::size_t Lexer::scan_until(std::size_t p, std::uint8_t cls) const {
+    const char* data = text_.data();
+    const std::size_t n = text_.size();
+    while (p < n && !has(data[p], cls))
+        ++p;
+    return p;
+}
+
 Lexer::Lexer(std::string_view text) : text_(text), pos_(text.starts_with("\xEF\xBB\xBF") ? 3 : 0) {}
 
 bool Lexer::take(char c) {
@@ -138,26 +167,19 @@ bool Lexer::take(char c) {
 }
 
 void Lexer::fail(Token& token, std::string_view message, Span at) {
-    if (!token.error.empty()) return;  // the first fault of a token is the one reported
-    token.error = message;
-    token.error_span = at;
+    if (token.malformed) return;  // the first fault of a token is the one reported
+    token.malformed = true;
+    fault_ = {message, at};
 }
 
 Token Lexer::next(Mode mode) {
     const std::size_t n = text_.size();
-    while (pos_ < n && is_blank(text_[pos_]))
-        ++pos_;
-    Token token;
-    const std::size_t start = pos_;
-    if (pos_ >= n) {
-        token.span = {n, n};
-        return token;
-    }
-    const char c = text_[pos_];
+    const std::size_t start = pos_ = scan(pos_, BLANK);
+    if (start >= n) return Token{{n, n}, Tok::Eof};
+    const char c = text_[start];
     auto single = [&](Tok kind) {
-        token.kind = kind;
-        token.span = {start, ++pos_};
-        return token;
+        pos_ = start + 1;
+        return Token{{start, start + 1}, kind};
     };
     switch (c) {
         case '\n':
@@ -180,69 +202,53 @@ Token Lexer::next(Mode mode) {
         case '\'':
             return string_token(start);
         case '#':
-            comment(token);
-            return token;
+            return comment(start);
         case '\r':
-            if (pos_ + 1 < n && text_[pos_ + 1] == '\n') {
-                token.kind = Tok::Newline;
-                pos_ += 2;
-                token.span = {start, pos_};
-                return token;
+            if (start + 1 < n && text_[start + 1] == '\n') {
+                pos_ = start + 2;
+                return Token{{start, start + 2}, Tok::Newline};
             }
             break;
         default:
             break;
     }
     if (mode == Mode::Key && has(c, KEY)) {
-        while (pos_ < n && has(text_[pos_], KEY))
-            ++pos_;
-        token.kind = Tok::BareKey;
-        token.span = {start, pos_};
-        return token;
+        pos_ = scan(start, KEY);
+        return Token{{start, pos_}, Tok::BareKey};
     }
-    if (mode == Mode::Value && has(c, ATOM)) {
-        atom(token);
-        return token;
-    }
+    if (mode == Mode::Value && has(c, ATOM)) return atom(start);
     // One character, with the continuation bytes of a UTF-8 sequence, so spans stay on boundaries.
-    ++pos_;
-    while (pos_ < n && (static_cast<unsigned char>(text_[pos_]) & 0xC0) == 0x80)
-        ++pos_;
-    token.kind = Tok::Invalid;
-    token.span = {start, pos_};
-    return token;
+    pos_ = scan(start + 1, CONTINUATION);
+    return Token{{start, pos_}, Tok::Invalid};
 }
 
-void Lexer::atom(Token& token) {
-    const std::size_t start = pos_;
+Token Lexer::atom(std::size_t start) {
     const std::size_t n = text_.size();
-    while (pos_ < n && has(text_[pos_], ATOM))
-        ++pos_;
+    std::size_t end = scan(start, ATOM);
     // A date and a time may be joined by one space: 1979-05-27 07:32:00.
-    const std::string_view a = text_.substr(start, pos_ - start);
-    if (a.size() == 10 && a[4] == '-' && a[7] == '-' && pos_ + 3 < n && text_[pos_] == ' ' &&
-        is_digit(text_[pos_ + 1]) && is_digit(text_[pos_ + 2]) && text_[pos_ + 3] == ':') {
-        ++pos_;
-        while (pos_ < n && has(text_[pos_], ATOM))
-            ++pos_;
+    const std::string_view a = text_.substr(start, end - start);
+    if (a.size() == 10 && a[4] == '-' && a[7] == '-' && end + 3 < n && text_[end] == ' ' &&
+        is_digit(text_[end + 1]) && is_digit(text_[end + 2]) && text_[end + 3] == ':') {
+        end = scan(end + 1, ATOM);
     }
-    token.kind = Tok::Atom;
-    token.span = {start, pos_};
+    pos_ = end;
+    return Token{{start, end}, Tok::Atom};
 }
 
-void Lexer::comment(Token& token) {
-    const std::size_t start = pos_;
+Token Lexer::comment(std::size_t start) {
+    Token token{{start, start}, Tok::Comment};
     const std::size_t n = text_.size();
-    ++pos_;
-    while (pos_ < n) {
-        const char c = text_[pos_];
-        if (c == '\n') break;
-        if (c == '\r' && pos_ + 1 < n && text_[pos_ + 1] == '\n') break;
-        if (has(c, CONTROL)) fail(token, "control character in comment", {pos_, pos_ + 1});
-        ++pos_;
+    std::size_t p = start + 1;
+    while (true) {
+        p = scan_until(p, CONTROL);
+        if (p >= n || text_[p] == '\n') break;
+        if (text_[p] == '\r' && p + 1 < n && text_[p + 1] == '\n') break;
+        fail(token, "control character in comment", {p, p + 1});
+        ++p;
     }
-    token.kind = Tok::Comment;
-    token.span = {start, pos_};
+    pos_ = p;
+    token.span.end = p;
+    return token;
 }
 
 Token Lexer::string_token(std::size_t start) {
@@ -356,6 +362,7 @@ bool Lexer::escape(Token& token) {
 void Lexer::literal(Token& token, bool multiline) {
     const std::size_t n = text_.size();
     while (true) {
+        pos_ = scan_until(pos_, LITERAL_STOP);
         if (pos_ >= n) return fail(token, UNTERMINATED, {n, n});
         const char c = text_[pos_];
         if (c == '\'') {

@@ -33,12 +33,17 @@ enum class Encoding : std::uint8_t { None, Literal, Basic, MlLiteral, MlBasic };
 enum class Mode : std::uint8_t { Key, Value };
 
 struct Token {
+    Span span;
     Tok kind = Tok::Eof;
     Encoding encoding = Encoding::None;
-    bool plain = true;  // a string whose content is its text between the delimiters
+    bool plain = true;       // a string whose content is its text between the delimiters
+    bool malformed = false;  // see Lexer::fault
+};
+
+// What is wrong with the last malformed token, and where.
+struct Fault {
+    std::string_view message;
     Span span;
-    std::string_view error;  // a malformed token: the message and where it applies
-    Span error_span;
 };
 
 class Lexer {
@@ -52,19 +57,23 @@ class Lexer {
     // Skips spaces and tabs, then reads one token.
     Token next(Mode mode);
     std::size_t position() const { return pos_; }
+    const Fault& fault() const { return fault_; }
 
   private:
     Token string_token(std::size_t start);
     void basic(Token& token, bool multiline);
     void literal(Token& token, bool multiline);
-    void comment(Token& token);
-    void atom(Token& token);
+    Token comment(std::size_t start);
+    Token atom(std::size_t start);
+    std::size_t scan(std::size_t p, std::uint8_t cls) const;
+    std::size_t scan_until(std::size_t p, std::uint8_t cls) const;
     bool escape(Token& token);
     bool closes(char quote, bool multiline, Token& token);
     void fail(Token& token, std::string_view message, Span at);
 
     std::string_view text_;
     std::size_t pos_ = 0;
+    Fault fault_;
 };
 
 // The content of a valid string token, escapes decoded and delimiters removed.

@@ -74,12 +74,12 @@ class Parser {
 
     // A malformed string token is reported where its fault lies.
     bool well_formed(const Token& token) {
-        if (token.error.empty()) return true;
-        return fail_at(token.error_span, token.error);
+        if (!token.malformed) return true;
+        return fail_at(lexer_.fault().span, lexer_.fault().message);
     }
 
     void comment(const Token& token) {
-        if (!token.error.empty()) receiver_.error(token.error_span, token.error);
+        if (token.malformed) receiver_.error(lexer_.fault().span, lexer_.fault().message);
         receiver_.comment(token.span);
     }
 

@@ -1,0 +1,154 @@
+// Parse throughput of the TOML document parser on a generated lock file of about 5 MB (the
+// shape of a uv.lock) and on a typical 5 KB pyproject.toml.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "tarnvik/parse.hpp"
+#include "tarnvik/toml_version.hpp"
+
+namespace {
+
+// A deterministic hex string of `n` digits derived from `seed`.
+std::string hex(std::size_t seed, std::size_t n) {
+    std::string out;
+    std::uint64_t x = seed * 0x9E3779B97F4A7C15ull + 1;
+    while (out.size() < n) {
+        x ^= x << 13;
+        x ^= x >> 7;
+        x ^= x << 17;
+        out += "0123456789abcdef"[x & 15];
+    }
+    return out;
+}
+
+std::string wheel(std::size_t package, std::size_t i, const std::string& name) {
+    static const char* const TAGS[] = {"cp312-cp312-manylinux_2_17_x86_64.manylinux2014_x86_64",
+                                       "cp312-cp312-macosx_11_0_arm64", "cp313-cp313-win_amd64",
+                                       "py3-none-any"};
+    return "    { url = \"https://files.pythonhosted.org/packages/" + hex(package * 31 + i, 2) +
+           "/" + hex(package * 37 + i, 2) + "/" + hex(package * 41 + i, 60) + "/" + name + "-1." +
+           std::to_string(i) + ".0-" + TAGS[i % 4] +
+           ".whl\", hash = \"sha256:" + hex(package * 43 + i, 64) +
+           "\", size = " + std::to_string(100000 + package * 7 + i) +
+           ", upload-time = \"2025-01-05T13:13:07.985Z\" },\n";
+}
+
+std::string lock_file(std::size_t target_size) {
+    std::string text = "version = 1\nrevision = 3\nrequires-python = \">=3.12\"\n";
+    for (std::size_t p = 0; text.size() < target_size; ++p) {
+        const std::string name = "package-" + std::to_string(p);
+        text += "\n[[package]]\nname = \"" + name + "\"\nversion = \"" + std::to_string(p % 13) +
+                "." + std::to_string(p % 7) +
+                ".0\"\nsource = { registry = \"https://pypi.org/simple\" }\n";
+        text += "dependencies = [\n    { name = \"package-" + std::to_string(p / 2) +
+                "\" },\n    { name = \"idna\" },\n    { name = \"sniffio\", marker = "
+                "\"python_full_version < '3.13'\" },\n]\n";
+        text += "sdist = { url = \"https://files.pythonhosted.org/packages/" + hex(p, 60) + "/" +
+                name + "-1.0.tar.gz\", hash = \"sha256:" + hex(p + 1, 64) +
+                "\", size = 181126, upload-time = \"2025-01-05T13:13:11.095Z\" }\n";
+        text += "wheels = [\n";
+        for (std::size_t i = 0; i < 8; ++i)
+            text += wheel(p, i, name);
+        text += "]\n\n[package.optional-dependencies]\ntrio = [\n    { name = \"trio\" },\n]\n";
+    }
+    return text;
+}
+
+std::string pyproject(std::size_t target_size) {
+    std::string text = R"([build-system]
+requires = ["hatchling>=1.26", "hatch-vcs"]
+build-backend = "hatchling.build"
+
+[project]
+name = "example-project"
+dynamic = ["version"]
+description = "An example project with a realistic amount of metadata"
+readme = "README.md"
+license = "MIT OR Apache-2.0"
+license-files = ["LICEN[CS]E*"]
+requires-python = ">=3.10"
+authors = [{ name = "Ada Lovelace", email = "ada@example.org" }]
+classifiers = [
+    "Development Status :: 5 - Production/Stable",
+    "Programming Language :: Python :: 3.12",
+    "Programming Language :: Python :: 3.13",
+]
+dependencies = [
+    "httpx>=0.27",
+    "pydantic>=2.7,<3",
+    "rich>=13; python_version >= '3.11'",
+]
+
+[project.urls]
+Homepage = "https://example.org"
+Source = "https://github.com/example/example-project"
+
+[project.scripts]
+example = "example.cli:main"
+
+[dependency-groups]
+dev = ["pytest>=8", "ruff==0.9.1", { include-group = "typing" }]
+typing = ["ty>=0.0.1"]
+
+[tool.uv]
+required-version = ">=0.6"
+default-groups = ["dev"]
+
+[tool.ruff]
+line-length = 100
+target-version = "py310"
+
+[tool.ruff.lint]
+select = ["E", "F", "I", "UP", "B"]
+ignore = ["E501"]
+)";
+    for (std::size_t i = 0; text.size() < target_size; ++i) {
+        text += "\n[tool.ruff.lint.per-file-ignores-" + std::to_string(i) +
+                "]\n\"tests/**\" = [\"S101\", \"PLR2004\"]\n\"docs/*.py\" = [\"INP001\"]\n"
+                "max-args = 7\npreview = true\nthreshold = 0.75\n";
+    }
+    return text;
+}
+
+void parse_document(benchmark::State& state, const std::string& text) {
+    for (auto _ : state) {
+        auto result = tarnvik::parse::parse(text);
+        benchmark::DoNotOptimize(result);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+void BM_ParseLockFile5MB(benchmark::State& state) {
+    static const std::string text = lock_file(5'000'000);
+    parse_document(state, text);
+}
+BENCHMARK(BM_ParseLockFile5MB)->Unit(benchmark::kMillisecond);
+
+void BM_ParseStrictLockFile5MB(benchmark::State& state) {
+    static const std::string text = lock_file(5'000'000);
+    for (auto _ : state) {
+        auto result = tarnvik::parse::parse_strict(text);
+        benchmark::DoNotOptimize(result);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_ParseStrictLockFile5MB)->Unit(benchmark::kMillisecond);
+
+void BM_ParsePyproject5KB(benchmark::State& state) {
+    static const std::string text = pyproject(5'000);
+    parse_document(state, text);
+}
+BENCHMARK(BM_ParsePyproject5KB)->Unit(benchmark::kMicrosecond);
+
+void BM_Toml11DetectionPyproject5KB(benchmark::State& state) {
+    static const std::string text = pyproject(5'000);
+    for (auto _ : state) {
+        auto result = tarnvik::toml_version::check_toml_1_1_syntax(text);
+        benchmark::DoNotOptimize(result);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_Toml11DetectionPyproject5KB)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
