@@ -102,11 +102,15 @@ Applied apply(std::string_view text, const std::vector<Diagnostic>& diagnostics,
     std::vector<const Edit*> accepted;
     for (const Fix* candidate : candidates(diagnostics, minimum)) {
         if (collides_with_any(*candidate, accepted)) continue;  // waits for the next iteration
+        if (!keeps_utf8(text, *candidate)) {
+            ++result.rejected;
+            continue;
+        }
         std::vector<const Edit*> trial = accepted;
         for (const Edit& e : candidate->edits)
             trial.push_back(&e);
         std::string trial_text = splice_refs(text, trial);
-        if (keeps_utf8(text, *candidate) && parse::parse(trial_text).second.empty()) {
+        if (parse::parse(trial_text).second.empty()) {
             accepted = std::move(trial);
             result.text = std::move(trial_text);
             ++result.applied;

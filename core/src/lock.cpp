@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "tarnvik/parse.hpp"
 #include "tarnvik/standards.hpp"
 
 namespace tarnvik::lock {
@@ -32,6 +33,19 @@ const std::vector<std::string>& Lock::versions(std::string_view name) const {
 bool Lock::has_local_package(std::string_view name) const {
     const auto key = normalized(name);
     return key && std::ranges::find(local_packages, *key) != local_packages.end();
+}
+
+std::optional<std::string> project_name(std::string_view text) {
+    auto parsed = parse::parse_strict(text);
+    const auto* root = std::get_if<document::Table>(&parsed);
+    if (!root) return std::nullopt;
+    const document::Entry* project = document::get(*root, "project");
+    const document::Table* table = project ? project->value.as_table() : nullptr;
+    if (!table || table->entries.empty()) return std::nullopt;
+    const document::Entry* name = document::get(*table, "name");
+    const std::string* text_value = name ? name->value.as_string() : nullptr;
+    if (!text_value) return std::nullopt;
+    return *text_value;
 }
 
 bool is_local(const document::Table& package) {

@@ -18,12 +18,22 @@ std::string_view trim(std::string_view s) {
     return s.substr(first, s.find_last_not_of(WHITESPACE) - first + 1);
 }
 
+std::string_view trim_end(std::string_view s) {
+    const std::size_t last = s.find_last_not_of(WHITESPACE);
+    return last == std::string_view::npos ? std::string_view{} : s.substr(0, last + 1);
+}
+
+// Where the line holding `offset` starts.
+std::size_t line_start(std::string_view text, std::size_t offset) {
+    if (offset == 0) return 0;
+    const std::size_t previous = text.rfind('\n', offset - 1);
+    return previous == std::string_view::npos ? 0 : previous + 1;
+}
+
 // The line holding `offset`, without its line break, trimmed.
 std::string_view line_at(std::string_view text, std::size_t offset) {
     offset = std::min(offset, text.size());
-    const std::size_t previous = text.rfind('\n', offset == 0 ? 0 : offset - 1);
-    const std::size_t start =
-        previous == std::string_view::npos || (offset == 0 && text[0] != '\n') ? 0 : previous + 1;
+    const std::size_t start = line_start(text, offset);
     const std::size_t newline = text.find('\n', offset);
     std::string_view line = text.substr(
         start, newline == std::string_view::npos ? std::string_view::npos : newline - start);
@@ -171,6 +181,32 @@ std::variant<document::Table, ParseError> parse_strict(std::string_view text) {
         return ParseError{rewrite_message(text, error.span, error.message), error.span};
     }
     return std::move(builder.document());
+}
+
+std::string display(std::string_view text, const ParseError& error) {
+    const std::size_t start = std::min(error.span.start, text.size());
+    const std::size_t first = line_start(text, start);
+    const std::size_t line_end = std::min(text.find('\n', first), text.size());
+    std::size_t line = 1;
+    for (std::size_t i = 0; i < first; ++i)
+        line += text[i] == '\n';
+    std::size_t column = 0;  // characters before the start, not bytes
+    for (std::size_t i = first; i < start; ++i) {
+        column += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+    }
+    const std::string_view content = text.substr(first, line_end - first);
+    const std::string number = std::to_string(line);
+    const std::string gutter(number.size() + 1, ' ');
+    std::string out =
+        "TOML parse error at line " + number + ", column " + std::to_string(column + 1) + "\n";
+    out += gutter + "|\n";
+    out += number + " | " + std::string(trim_end(content)) + "\n";
+    out += gutter + "|" + std::string(column + 1, ' ') + "^";
+    const std::size_t end = std::min(error.span.end, start + content.size());
+    for (std::size_t i = start + 1; i < end; ++i)
+        out += '^';
+    out += "\n" + error.message + "\n";
+    return out;
 }
 
 }  // namespace tarnvik::parse

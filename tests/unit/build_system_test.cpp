@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "checked_findings.hpp"
+#include "tarnvik/fix.hpp"
 
 namespace tarnvik {
 namespace {
@@ -63,6 +64,15 @@ TEST(BuildSystem, ChecksTheTableAndItsKeys) {
         {"[build-system]\nrequires = []\nzzz = 1\n",
          {"error unknown-key `zzz`: unknown key `zzz` in `[build-system]` | help: " + known}},
     });
+}
+
+TEST(BuildSystem, RenamesAMisspeltKeyOnlyWithUnsafeFixes) {
+    const std::string toml = "[build-system]\nrequirs = [\"x\"]\n";
+    EXPECT_EQ(fix::fix(toml, nullptr, Applicability::Safe).output, toml);
+    fix::FixResult fixed = fix::fix(toml, nullptr, Applicability::Unsafe);
+    EXPECT_EQ(fixed.output, "[build-system]\nrequires = [\"x\"]\n");
+    EXPECT_EQ(fixed.fixed, 1u);
+    EXPECT_TRUE(fixed.report.diagnostics.empty());
 }
 
 TEST(BuildSystem, ChecksRequirements) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <variant>
+
+#include "tarnvik/parse.hpp"
+
 namespace tarnvik {
 namespace {
 
@@ -39,6 +43,50 @@ TEST(LockHasLocalPackage, ComparesNormalizedNames) {
     };
     for (const auto& [name, expected] : cases) {
         EXPECT_EQ(lock.has_local_package(name), expected) << name;
+    }
+}
+
+TEST(LockProjectName, ReadsProjectNameAsWrittenFromStrictlyValidToml) {
+    const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
+        {"[project]\nname = \"My_Pkg\"\n", "My_Pkg"},
+        {"[project]\nversion = \"1\"\nname = 'x'\n", "x"},
+        {"project = { name = \"inline\" }\n", "inline"},
+        {"project.name = \"dotted\"\n", "dotted"},
+        {"[project]\nname = \"-not valid-\"\n", "-not valid-"},
+        {"[project]\nname = 3\n", std::nullopt},
+        {"[project]\nversion = \"1\"\n", std::nullopt},
+        {"[project]\n", std::nullopt},
+        {"project = \"x\"\n", std::nullopt},
+        {"[tool]\nname = \"x\"\n", std::nullopt},
+        {"name = \"x\"\n", std::nullopt},
+        {"", std::nullopt},
+        {"[project]\nname = \"x\"\n[broken\n", std::nullopt},
+        {"[project]\nname = \"x\"\nname = \"y\"\n", std::nullopt},
+        {"[project]\nname = \"x\"\nn = 9223372036854775808\n", "x"},
+        {"\xEF\xBB\xBF[project]\nname = \"bom\"\n", "bom"},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(lock::project_name(text), expected) << text;
+}
+
+TEST(LockIsLocal, SourceTableWithVirtualDirectoryOrEditable) {
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"source = { editable = \".\" }", true},
+        {"source = { virtual = \".\" }", true},
+        {"source = { directory = \"../lib\" }", true},
+        {"source = { editable = false }", true},
+        {"source = { registry = \"https://pypi.org/simple\" }", false},
+        {"source = { git = \"https://example.com/x\" }", false},
+        {"source = {}", false},
+        {"source = \"editable\"", false},
+        {"editable = \".\"", false},
+        {"name = \"x\"", false},
+    };
+    for (const auto& [text, expected] : cases) {
+        auto parsed = parse::parse_strict(text);
+        const auto* table = std::get_if<document::Table>(&parsed);
+        ASSERT_NE(table, nullptr) << text;
+        EXPECT_EQ(lock::is_local(*table), expected) << text;
     }
 }
 

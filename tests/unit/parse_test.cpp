@@ -244,3 +244,39 @@ TEST(ParseStrict, GivesTheDocumentOrTheFirstError) {
 
 }  // namespace
 }  // namespace tarnvik::parse
+
+namespace tarnvik::parse {
+namespace {
+
+TEST(Display, NamesLineAndColumnAndUnderlinesTheSpan) {
+    struct Case {
+        std::string text;
+        ParseError error;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"a = 1\nb = @\n",
+         {"expected a value", {10, 11}},
+         "TOML parse error at line 2, column 5\n  |\n2 | b = @\n  |     ^\nexpected a value\n"},
+        {"name =",
+         {"missing value", {6, 6}},
+         "TOML parse error at line 1, column 7\n  |\n1 | name =\n  |       ^\nmissing value\n"},
+        {"\"\xC3\xA9\" = 1\n\"\xC3\xA9\" = 2",
+         {"duplicate key `\"\xC3\xA9\"`", {9, 13}},
+         "TOML parse error at line 2, column 1\n  |\n2 | \"\xC3\xA9\" = 2\n  | ^^^^\n"
+         "duplicate key `\"\xC3\xA9\"`\n"},
+        {"a = \"\xC3\xA9\", b = 1",
+         {"expected a newline", {8, 9}},
+         "TOML parse error at line 1, column 8\n  |\n1 | a = \"\xC3\xA9\", b = 1\n  |        ^\n"
+         "expected a newline\n"},
+        {"x = 12ab",
+         {"invalid number", {4, 8}},
+         "TOML parse error at line 1, column 5\n  |\n1 | x = 12ab\n  |     ^^^^\ninvalid number\n"},
+        {"", {"m", {0, 0}}, "TOML parse error at line 1, column 1\n  |\n1 | \n  | ^\nm\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(display(c.text, c.error), c.expected) << c.text;
+}
+
+}  // namespace
+}  // namespace tarnvik::parse

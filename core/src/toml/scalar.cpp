@@ -1,6 +1,7 @@
 #include "toml/scalar.hpp"
 
 #include <charconv>
+#include <cstdlib>
 #include <limits>
 
 namespace tarnvik::toml {
@@ -194,7 +195,10 @@ double float_value(std::string_view atom) {
         if (c == '+' && n > 0) out[n++] = c;  // an exponent's sign stays
     }
     double value = 0;
-    std::from_chars(out, out + n, value);
+    if (std::from_chars(out, out + n, value).ec == std::errc::result_out_of_range) {
+        // Too large or too small for a double: strtod gives infinity or zero, as TOML readers do.
+        value = std::strtod(std::string(out, n).c_str(), nullptr);
+    }
     return value;
 }
 

@@ -1,0 +1,84 @@
+#include "lock_loader.hpp"
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include "tarnvik/document.hpp"
+#include "tarnvik/parse.hpp"
+#include "tarnvik/standards.hpp"
+
+namespace tarnvik::cli {
+
+namespace {
+
+struct Format {
+    std::string_view entry_list_key;
+    bool records_local_packages;
+};
+
+// Indexed by LockKind.
+constexpr Format FORMATS[] = {
+    {"package", true},    // uv.lock
+    {"packages", false},  // pylock.toml
+};
+
+using VersionMap = std::map<std::string, std::vector<std::string>, std::less<>>;
+
+const std::string* string_at(const document::Table& table, std::string_view key) {
+    const document::Entry* entry = document::get(table, key);
+    return entry ? entry->value.as_string() : nullptr;
+}
+
+std::optional<std::string> normalized(std::string_view name) {
+    auto result = standards::normalize_name(name);
+    if (auto* text = std::get_if<std::string>(&result)) return std::move(*text);
+    return std::nullopt;
+}
+
+void record_version(VersionMap& versions, std::string name, const std::string& version) {
+    std::vector<std::string>& list = versions[std::move(name)];
+    if (std::ranges::find(list, version) == list.end()) list.push_back(version);
+}
+
+void read_entry(const Format& format, const document::Table& package, lock::Lock& lock,
+                VersionMap& versions) {
+    const std::string* raw_name = string_at(package, "name");
+    if (!raw_name) return;
+    std::optional<std::string> name = normalized(*raw_name);
+    if (!name) return;
+    // A local package counts even without a usable version.
+    if (format.records_local_packages && lock::is_local(package)) {
+        lock.local_packages.push_back(*name);
+    }
+    if (const std::string* version = string_at(package, "version")) {
+        record_version(versions, std::move(*name), *version);
+    }
+}
+
+}  // namespace
+
+std::variant<lock::Lock, std::string> load_lock(LockKind kind, std::string path,
+                                                std::string_view text) {
+    auto parsed = parse::parse_strict(text);
+    if (auto* error = std::get_if<parse::ParseError>(&parsed)) return parse::display(text, *error);
+    const auto& root = std::get<document::Table>(parsed);
+
+    lock::Lock lock{std::move(path), {}, {}};
+    const Format& format = FORMATS[static_cast<std::size_t>(kind)];
+    const document::Entry* list = document::get(root, format.entry_list_key);
+    const document::Array* entries = list ? list->value.as_array() : nullptr;
+    if (!entries) return lock;
+
+    VersionMap versions;
+    for (const document::Value& element : *entries) {
+        if (const document::Table* package = element.as_table()) {
+            read_entry(format, *package, lock, versions);
+        }
+    }
+    lock.package_versions.assign(std::make_move_iterator(versions.begin()),
+                                 std::make_move_iterator(versions.end()));
+    return lock;
+}
+
+}  // namespace tarnvik::cli

@@ -1,0 +1,129 @@
+#include "lock_loader.hpp"
+
+#include <gtest/gtest.h>
+
+#include <variant>
+
+#include "tarnvik/parse.hpp"
+
+namespace tarnvik::cli {
+namespace {
+
+using Versions = std::vector<std::pair<std::string, std::vector<std::string>>>;
+
+struct LoadCase {
+    std::string name;
+    LockKind kind;
+    std::string text;
+    std::vector<std::string> local_packages;
+    Versions versions;
+};
+
+TEST(LoadLock, TakesNamesVersionsAndLocalPackages) {
+    const LockKind uv = LockKind::UvLock;
+    const LockKind pylock = LockKind::PyLock;
+    const std::vector<LoadCase> cases = {
+        {"empty file", uv, "", {}, {}},
+        {"entry list not an array", uv, "package = \"x\"\n", {}, {}},
+        {"entry list a table", uv, "[package]\nname = \"a\"\nversion = \"1\"\n", {}, {}},
+        {"uv.lock under the other format's key",
+         uv,
+         "[[packages]]\nname = \"a\"\nversion = \"1\"\n",
+         {},
+         {}},
+        {"pylock.toml under the other format's key",
+         pylock,
+         "[[package]]\nname = \"a\"\nversion = \"1\"\n",
+         {},
+         {}},
+        {"names join after normalization, first-seen order kept",
+         uv,
+         "[[package]]\nname = \"Foo_Bar\"\nversion = \"2.0\"\n"
+         "[[package]]\nname = \"foo.bar\"\nversion = \"1.0\"\n",
+         {},
+         {{"foo-bar", {"2.0", "1.0"}}}},
+        {"byte-equal versions recorded once, equal-valued ones both",
+         uv,
+         "[[package]]\nname = \"a\"\nversion = \"1.0\"\n"
+         "[[package]]\nname = \"a\"\nversion = \"1.0\"\n"
+         "[[package]]\nname = \"a\"\nversion = \"1.0.0\"\n",
+         {},
+         {{"a", {"1.0", "1.0.0"}}}},
+        {"versions ordered by name",
+         uv,
+         "[[package]]\nname = \"zeta\"\nversion = \"1\"\n"
+         "[[package]]\nname = \"Alpha\"\nversion = \"2\"\n"
+         "[[package]]\nname = \"mid\"\nversion = \"3\"\n",
+         {},
+         {{"alpha", {"2"}}, {"mid", {"3"}}, {"zeta", {"1"}}}},
+        {"local package without version",
+         uv,
+         "[[package]]\nname = \"My.App\"\nsource = { editable = \".\" }\n",
+         {"my-app"},
+         {}},
+        {"local packages in file order with duplicates",
+         uv,
+         "[[package]]\nname = \"b\"\nversion = \"1\"\nsource = { virtual = \".\" }\n"
+         "[[package]]\nname = \"a\"\nversion = \"1\"\nsource = { directory = \"a\" }\n"
+         "[[package]]\nname = \"B\"\nversion = \"2\"\nsource = { editable = \"b\" }\n"
+         "[[package]]\nname = \"c\"\nversion = \"1\"\nsource = { registry = \"r\" }\n",
+         {"b", "a", "b"},
+         {{"a", {"1"}}, {"b", {"1", "2"}}, {"c", {"1"}}}},
+        {"pylock.toml never records local packages",
+         pylock,
+         "[[packages]]\nname = \"x\"\nversion = \"1\"\n"
+         "[packages.source]\ndirectory = \".\"\n",
+         {},
+         {{"x", {"1"}}}},
+        {"invalid name skipped altogether",
+         uv,
+         "[[package]]\nname = \"-bad-\"\nversion = \"1\"\nsource = { editable = \".\" }\n",
+         {},
+         {}},
+        {"entries that do not fit are skipped",
+         uv,
+         "package = [1, \"x\", [], { version = \"1\" }, { name = 3, version = \"1\" },"
+         " { name = \"\", version = \"1\" }, { name = \"ok\", version = 1 },"
+         " { name = \"ok\", version = \"2\" }]\n",
+         {},
+         {{"ok", {"2"}}}},
+        {"other keys ignored",
+         pylock,
+         "lock-version = \"1.0\"\n[[packages]]\nname = \"p\"\nversion = \"0.1\"\nextra = 1\n",
+         {},
+         {{"p", {"0.1"}}}},
+    };
+    for (const auto& c : cases) {
+        auto loaded = load_lock(c.kind, "../uv.lock", c.text);
+        const auto* lock = std::get_if<lock::Lock>(&loaded);
+        ASSERT_NE(lock, nullptr) << c.name;
+        EXPECT_EQ(lock->path, "../uv.lock") << c.name;
+        EXPECT_EQ(lock->local_packages, c.local_packages) << c.name;
+        EXPECT_EQ(lock->package_versions, c.versions) << c.name;
+    }
+}
+
+struct ErrorCase {
+    std::string text;
+    std::string head;  // the display without the parser's own message
+};
+
+TEST(LoadLock, TomlErrorGivesTheParserErrorDisplay) {
+    const std::vector<ErrorCase> cases = {
+        {"[[package]]\nname = \n",
+         "TOML parse error at line 2, column 8\n  |\n2 | name =\n  |        ^\n"},
+        {"a = 1\na = 2\n", "TOML parse error at line 2, column 1\n  |\n2 | a = 2\n  | ^\n"},
+    };
+    for (const auto& c : cases) {
+        auto parsed = parse::parse_strict(c.text);
+        const auto* error = std::get_if<parse::ParseError>(&parsed);
+        ASSERT_NE(error, nullptr) << c.text;
+        auto loaded = load_lock(LockKind::UvLock, "uv.lock", c.text);
+        const auto* text = std::get_if<std::string>(&loaded);
+        ASSERT_NE(text, nullptr) << c.text;
+        EXPECT_EQ(*text, c.head + error->message + "\n") << c.text;
+    }
+}
+
+}  // namespace
+}  // namespace tarnvik::cli
