@@ -1,0 +1,109 @@
+#include "files.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "streams.hpp"
+
+namespace tarnvik::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string last_error() {
+    return std::strerror(errno);
+}
+
+// Closes the descriptor and removes the temporary file unless the rename took it over.
+class TempFile {
+  public:
+    explicit TempFile(std::string pattern)
+        : path_(std::move(pattern)), fd_(::mkstemp(path_.data())), created_(fd_ >= 0) {}
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() {
+        close();
+        if (created_ && !committed_) ::unlink(path_.c_str());
+    }
+    bool opened() const { return created_; }
+    int fd() const { return fd_; }
+    const std::string& path() const { return path_; }
+    int close() {
+        int result = fd_ >= 0 ? ::close(fd_) : 0;
+        fd_ = -1;
+        return result;
+    }
+    void commit() { committed_ = true; }
+
+  private:
+    std::string path_;
+    int fd_;
+    bool created_;
+    bool committed_ = false;
+};
+
+// Flushes the directory entry of the rename; losing it is no corruption, so failures pass.
+void sync_directory(const fs::path& directory) {
+    int fd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    (void)::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+std::variant<std::string, ReadError> read_file(const fs::path& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return ReadError{errno == ENOENT, last_error()};
+    std::string bytes;
+    char chunk[1 << 16];
+    for (;;) {
+        ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ReadError error{false, last_error()};
+            ::close(fd);
+            return error;
+        }
+        if (n == 0) break;
+        bytes.append(chunk, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+std::optional<std::string> replace_file(const fs::path& path, std::string_view text) {
+    std::error_code ec;
+    fs::path target = fs::is_symlink(path, ec) ? fs::canonical(path, ec) : path;
+    if (ec) return ec.message();
+
+    // The same test a plain write would meet first: may this file be written at all?
+    int probe = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (probe < 0) return last_error();
+    struct stat original {};
+    int stat_result = ::fstat(probe, &original);
+    ::close(probe);
+    if (stat_result != 0) return last_error();
+
+    fs::path directory = target.parent_path();
+    TempFile temp((directory.empty() ? fs::path(".") : directory) /
+                  ("." + target.filename().string() + ".tarnvik-XXXXXX"));
+    if (!temp.opened()) return last_error();
+    if (auto error = write_all(temp.fd(), text)) return error;
+    if (::fchmod(temp.fd(), original.st_mode & 07777) != 0) return last_error();
+    // Keep the owner when we may (running as root); otherwise the file stays ours, as it was.
+    (void)::fchown(temp.fd(), original.st_uid, original.st_gid);
+    if (::fsync(temp.fd()) != 0) return last_error();
+    if (temp.close() != 0) return last_error();
+    if (::rename(temp.path().c_str(), target.c_str()) != 0) return last_error();
+    temp.commit();
+    sync_directory(directory);
+    return std::nullopt;
+}
+
+}  // namespace tarnvik::cli

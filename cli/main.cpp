@@ -1,0 +1,22 @@
+#include <csignal>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "check.hpp"
+#include "command_line.hpp"
+#include "streams.hpp"
+
+int main(int argc, char** argv) {
+    // A closed pipe then shows up as a failed write, which the run reports.
+    std::signal(SIGPIPE, SIG_IGN);
+    using namespace tarnvik::cli;
+    auto parsed = parse_command_line(std::vector<std::string>(argv, argv + argc));
+    if (auto* exit = std::get_if<EarlyExit>(&parsed)) {
+        (void)write_all(1, exit->out);
+        write_stderr(exit->err);
+        return exit->status;
+    }
+    CheckArgs& args = std::get<CheckArgs>(parsed);
+    return run_check(std::move(args.path), args.fix, args.unsafe_fixes);
+}

@@ -1,0 +1,56 @@
+#include "summary.hpp"
+
+#include <algorithm>
+
+namespace tarnvik::cli {
+
+namespace {
+
+std::size_t count_if(const std::vector<Diagnostic>& diagnostics, auto predicate) {
+    return static_cast<std::size_t>(
+        std::count_if(diagnostics.begin(), diagnostics.end(), predicate));
+}
+
+std::size_t fixable(const std::vector<Diagnostic>& diagnostics, Applicability applicability) {
+    return count_if(diagnostics, [&](const Diagnostic& d) {
+        return d.fix && d.fix->applicability == applicability;
+    });
+}
+
+}  // namespace
+
+std::string count_phrase(std::size_t count, std::string_view noun, std::string_view plural) {
+    return std::to_string(count) + " " + std::string(noun) +
+           (count == 1 ? "" : std::string(plural));
+}
+
+std::string fixable_hint(std::size_t count, std::string_view flags) {
+    return count_phrase(count, "problem", "s") + (count == 1 ? " is" : " are") + " fixable with `" +
+           std::string(flags) + "`";
+}
+
+std::string summary_line(const std::vector<Diagnostic>& diagnostics) {
+    std::size_t errors =
+        count_if(diagnostics, [](const Diagnostic& d) { return d.severity == Severity::Error; });
+    std::size_t warnings = diagnostics.size() - errors;
+    if (errors > 0 && warnings > 0) {
+        return "Found " + count_phrase(errors, "error", "s") + " and " +
+               count_phrase(warnings, "warning", "s") + ".";
+    }
+    if (errors > 0) return "Found " + count_phrase(errors, "error", "s") + ".";
+    if (warnings > 0) return "Found " + count_phrase(warnings, "warning", "s") + ".";
+    return "All checks passed!";
+}
+
+std::optional<std::string> fix_hint_line(const std::vector<Diagnostic>& diagnostics,
+                                         bool unsafe_fixes) {
+    std::size_t safe = fixable(diagnostics, Applicability::Safe);
+    std::size_t unsafe = fixable(diagnostics, Applicability::Unsafe);
+    if (safe == 0 && unsafe == 0) return std::nullopt;
+    if (safe == 0 || unsafe_fixes) return fixable_hint(safe + unsafe, "--fix --unsafe-fixes") + ".";
+    if (unsafe == 0) return fixable_hint(safe, "--fix") + ".";
+    return fixable_hint(safe, "--fix") + " (" + std::to_string(unsafe) +
+           " more with `--unsafe-fixes`).";
+}
+
+}  // namespace tarnvik::cli
