@@ -1,0 +1,150 @@
+#!/usr/bin/env python3
+"""Runs the built tarnvik on one end-to-end case folder and compares what it did.
+
+Usage: run_case.py TARNVIK CASE_DIR
+With TARNVIK_E2E_UPDATE=1 in the environment, writes the expected files from this run instead.
+The folder format is described in README.md beside this script.
+"""
+import os
+import pathlib
+import shutil
+import subprocess
+import sys
+import tempfile
+
+CONTROL_FILES = {"args", "cwd", "env", "readonly", "stdout", "expected.out", "expected.err",
+                 "expected.status", "expected.toml"}
+# Variables that would change colour or behaviour between machines.
+SCRUBBED_ENV = ("NO_COLOR", "CLICOLOR", "CLICOLOR_FORCE", "TERM", "CI")
+NOBODY = 65534
+
+
+def read_lines(path):
+    if not path.exists():
+        return []
+    return [line for line in path.read_text(encoding="utf-8").split("\n") if line != ""]
+
+
+def copy_tree(case, root):
+    for item in case.iterdir():
+        if item.name in CONTROL_FILES:
+            continue
+        target = root / item.name
+        if item.is_dir() and not item.is_symlink():
+            shutil.copytree(item, target, symlinks=True)
+        else:
+            shutil.copy2(item, target, follow_symlinks=False)
+
+
+def snapshot(root):
+    files = {}
+    for path in sorted(root.rglob("*")):
+        if path.is_file() and not path.is_symlink():
+            files[str(path.relative_to(root))] = path.read_bytes()
+        else:
+            files[str(path.relative_to(root))] = None
+    return files
+
+
+def environment(case):
+    env = {k: v for k, v in os.environ.items() if k not in SCRUBBED_ENV}
+    for line in read_lines(case / "env"):
+        key, _, value = line.partition("=")
+        env[key] = value
+    return env
+
+
+def make_read_only(case, root):
+    """Files listed in `readonly` lose their write bits; as root, the run drops to an
+    unprivileged user, since root may write any file."""
+    listed = read_lines(case / "readonly")
+    for name in listed:
+        (root / name).chmod(0o444)
+    if not listed or os.geteuid() != 0:
+        return None
+    for path in [root, *root.rglob("*")]:
+        os.lchown(path, NOBODY, NOBODY)
+    os.chown(root.parent, NOBODY, NOBODY)
+
+    def drop():
+        os.setgid(NOBODY)
+        os.setuid(NOBODY)
+    return drop
+
+
+def run(binary, case, root):
+    cwd = root / (read_lines(case / "cwd") or ["."])[0]
+    stdout_mode = (read_lines(case / "stdout") or ["pipe"])[0]
+    drop = make_read_only(case, root)
+    args = [binary, *read_lines(case / "args")]
+    with tempfile.TemporaryFile() as err:
+        if stdout_mode == "closed":
+            # A reader that has gone away: the first write meets a broken pipe.
+            read_end, write_end = os.pipe()
+            os.close(read_end)
+            proc = subprocess.run(args, cwd=cwd, env=environment(case), stdout=write_end,
+                                  stderr=err, preexec_fn=drop)
+            os.close(write_end)
+            out = b""
+        else:
+            proc = subprocess.run(args, cwd=cwd, env=environment(case), stdout=subprocess.PIPE,
+                                  stderr=err, preexec_fn=drop)
+            out = proc.stdout
+        err.seek(0)
+        return out, err.read(), proc.returncode
+
+
+def main():
+    binary, case = os.path.abspath(sys.argv[1]), pathlib.Path(sys.argv[2]).resolve()
+    update = os.environ.get("TARNVIK_E2E_UPDATE") == "1"
+    # A parent of its own, so that a read-only case can hand the whole tree to another user.
+    with tempfile.TemporaryDirectory(prefix="tarnvik-e2e-") as scratch:
+        os.chmod(scratch, 0o755)
+        root = pathlib.Path(scratch) / "tree"
+        root.mkdir()
+        copy_tree(case, root)
+        before = snapshot(root)
+        out, err, status = run(binary, case, root)
+        after = snapshot(root)
+        project = root / "pyproject.toml"
+        fixed = project.read_bytes() if project.is_file() else None
+
+        expected_toml = case / "expected.toml"
+        if update:
+            (case / "expected.out").write_bytes(out)
+            (case / "expected.err").write_bytes(err)
+            (case / "expected.status").write_text(f"{status}\n")
+            if expected_toml.exists() or (fixed is not None and after != before):
+                expected_toml.write_bytes(fixed)
+            print(f"updated {case.name}")
+            return 0
+
+        failures = []
+        for name, actual in (("expected.out", out), ("expected.err", err)):
+            wanted = (case / name).read_bytes() if (case / name).exists() else b""
+            if actual != wanted:
+                failures.append(f"{name} differs:\n--- expected\n{wanted.decode(errors='replace')}"
+                                f"--- actual\n{actual.decode(errors='replace')}")
+        wanted_status = int((case / "expected.status").read_text().strip())
+        if status != wanted_status:
+            failures.append(f"status {status}, expected {wanted_status}")
+        if expected_toml.exists():
+            if fixed != expected_toml.read_bytes():
+                failures.append(f"pyproject.toml after the run differs:\n{fixed!r}")
+            changed_ok = {"pyproject.toml"}
+            if project.is_symlink():
+                changed_ok.add(str(project.resolve().relative_to(root.resolve())))
+        else:
+            changed_ok = set()
+        unexpected = sorted(k for k in set(before) | set(after)
+                            if before.get(k) != after.get(k) and k not in changed_ok)
+        if unexpected:
+            failures.append(f"files changed on disk that should not have: {unexpected}")
+        if failures:
+            print(f"case {case.name} failed:\n" + "\n".join(failures))
+            return 1
+        return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
