@@ -46,7 +46,7 @@ std::variant<std::string, std::string> read_lock_text(const LockFile& lock) {
         return std::variant<std::string, std::string>(std::in_place_index<1>, error->description);
     }
     std::string& bytes = std::get<std::string>(read);
-    if (source::decode(bytes).second) {
+    if (!is_utf8(bytes)) {
         return std::variant<std::string, std::string>(std::in_place_index<1>,
                                                       "stream did not contain valid UTF-8");
     }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "streams.hpp"
@@ -60,10 +61,16 @@ void sync_directory(const fs::path& directory) {
 std::variant<std::string, ReadError> read_file(const fs::path& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return ReadError{errno == ENOENT, last_error()};
-    std::string bytes;
-    char chunk[1 << 16];
+    // Sized from the file up front, so a large lock is read without regrowing the buffer; a
+    // file that changes meanwhile is still read to its end.
+    struct stat info {};
+    std::size_t expected =
+        ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+    std::string bytes(expected + 1, '\0');
+    std::size_t size = 0;
     for (;;) {
-        ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (size == bytes.size()) bytes.resize(bytes.size() * 2 + 4096);
+        ssize_t n = ::read(fd, bytes.data() + size, bytes.size() - size);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             ReadError error{false, last_error()};
@@ -71,10 +78,54 @@ std::variant<std::string, ReadError> read_file(const fs::path& path) {
             return error;
         }
         if (n == 0) break;
-        bytes.append(chunk, static_cast<std::size_t>(n));
+        size += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    bytes.resize(size);
     return bytes;
+}
+
+bool is_utf8(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        // Plain ASCII, the bulk of any lock file, eight bytes at a time.
+        if (i + 8 <= n) {
+            std::uint64_t chunk;
+            std::memcpy(&chunk, bytes + i, 8);
+            if ((chunk & 0x8080808080808080ull) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        unsigned char lead = bytes[i];
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length;
+        unsigned char low = 0x80, high = 0xBF;  // bounds of the second byte
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0) low = 0xA0;   // no overlong forms
+            if (lead == 0xED) high = 0x9F;  // no surrogates
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0) low = 0x90;
+            if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
+        } else {
+            return false;
+        }
+        if (i + length > n || bytes[i + 1] < low || bytes[i + 1] > high) return false;
+        for (std::size_t k = 2; k < length; ++k) {
+            if ((bytes[i + k] & 0xC0) != 0x80) return false;
+        }
+        i += length;
+    }
+    return true;
 }
 
 std::optional<std::string> replace_file(const fs::path& path, std::string_view text) {
@@ -91,8 +142,10 @@ std::optional<std::string> replace_file(const fs::path& path, std::string_view t
     if (stat_result != 0) return last_error();
 
     fs::path directory = target.parent_path();
-    TempFile temp((directory.empty() ? fs::path(".") : directory) /
-                  ("." + target.filename().string() + ".tarnvik-XXXXXX"));
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".tarnvik-XXXXXX";
+    TempFile temp((directory.empty() ? fs::path(".") : directory) / name);
     if (!temp.opened()) return last_error();
     if (auto error = write_all(temp.fd(), text)) return error;
     if (::fchmod(temp.fd(), original.st_mode & 07777) != 0) return last_error();
