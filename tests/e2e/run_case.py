@@ -7,10 +7,12 @@ The folder format is described in README.md beside this script.
 """
 import os
 import pathlib
+import pty
 import shutil
 import subprocess
 import sys
 import tempfile
+import termios
 
 CONTROL_FILES = {"args", "cwd", "env", "readonly", "stdout", "expected.out", "expected.err",
                  "expected.status", "expected.toml"}
@@ -72,6 +74,27 @@ def make_read_only(case, root):
     return drop
 
 
+def run_on_terminal(args, cwd, env, err, drop):
+    """Standard output is a pseudo-terminal; what the program wrote to it, line ends as written."""
+    controller, terminal = pty.openpty()
+    attributes = termios.tcgetattr(terminal)
+    attributes[1] &= ~termios.OPOST  # no "\n" to "\r\n" translation
+    termios.tcsetattr(terminal, termios.TCSANOW, attributes)
+    proc = subprocess.Popen(args, cwd=cwd, env=env, stdout=terminal, stderr=err, preexec_fn=drop)
+    os.close(terminal)
+    chunks = []
+    while True:
+        try:
+            chunk = os.read(controller, 65536)
+        except OSError:  # the terminal closes when the program ends
+            break
+        if not chunk:
+            break
+        chunks.append(chunk)
+    os.close(controller)
+    return b"".join(chunks), proc.wait()
+
+
 def run(binary, case, root):
     cwd = root / (read_lines(case / "cwd") or ["."])[0]
     stdout_mode = (read_lines(case / "stdout") or ["pipe"])[0]
@@ -86,6 +109,10 @@ def run(binary, case, root):
                                   stderr=err, preexec_fn=drop)
             os.close(write_end)
             out = b""
+        elif stdout_mode == "terminal":
+            out, status = run_on_terminal(args, cwd, environment(case), err, drop)
+            err.seek(0)
+            return out, err.read(), status
         else:
             proc = subprocess.run(args, cwd=cwd, env=environment(case), stdout=subprocess.PIPE,
                                   stderr=err, preexec_fn=drop)
