@@ -5,6 +5,7 @@
 #include <map>
 #include <tuple>
 
+#include "elision.hpp"
 #include "margin.hpp"
 #include "snippet_layout.hpp"
 #include "source_lines.hpp"
@@ -44,6 +45,7 @@ struct Frame {
     std::size_t width_offset;  // column of the multi-line bars' left edge
     std::size_t code_offset;   // column where source text starts
     std::size_t line_number_width;
+    std::size_t column_width;  // columns left for the source text
     Margin margin;
     Style primary_style;
 };
@@ -145,10 +147,11 @@ std::vector<std::pair<std::size_t, const LineAnnotation*>> label_rows(
     return positions;
 }
 
-Depths render_source_line(StyledBuffer& buffer, const AnnotatedLine& line, const Frame& frame) {
-    std::string source = normalize_whitespace(line.line->text);
+Depths draw_annotated_line(StyledBuffer& buffer, const AnnotatedLine& line, std::string_view text,
+                           const Frame& frame, const std::optional<Elision>& elision) {
+    std::string source = normalize_whitespace(text);
     std::size_t row = buffer.num_lines();
-    std::size_t left = draw_line(buffer, line.line->text, line.line->number, row, frame);
+    std::size_t left = draw_line(buffer, text, line.line->number, row, frame);
 
     Depths depths;
     if (draw_short_start(buffer, line, source, row, frame, depths)) return depths;
@@ -247,11 +250,29 @@ Depths render_source_line(StyledBuffer& buffer, const AnnotatedLine& line, const
         }
     }
 
+    if (elision) {
+        Style style = frame.primary_style;
+        for (const auto& [pos, ann] : positions) {
+            if (ann->start.display <= elision->begin && elision->begin < ann->end.display) {
+                style = underline(frame, ann->primary).style;
+            }
+        }
+        buffer.puts(row + 1, column(elision->begin), "...", style);
+    }
+
     for (const auto& [pos, ann] : by_length) {
-        if (ann->takes_space())
+        if (ann->takes_space()) {
             depths.emplace_back(ann->depth, underline(frame, ann->primary).style);
+        }
     }
     return depths;
+}
+
+Depths render_source_line(StyledBuffer& buffer, const AnnotatedLine& line, const Frame& frame) {
+    std::optional<Elision> elision = find_elision(line, frame.column_width);
+    if (!elision) return draw_annotated_line(buffer, line, line.line->text, frame, elision);
+    std::string text = elide_text(normalize_whitespace(line.line->text), *elision);
+    return draw_annotated_line(buffer, elide_annotations(line, *elision), text, frame, elision);
 }
 
 // Draws the bars of the multi-line spans open across a row between shown lines.
@@ -374,8 +395,13 @@ std::string render(const Report& report, const RenderOptions& options) {
         std::size_t width_offset = 3 + line_number_width;
         std::size_t code_offset =
             layout.depth == 0 ? width_offset : width_offset + layout.depth + 1;
-        Frame frame{width_offset, code_offset, line_number_width,
-                    make_margin(layout.lines, sat_sub(options.width, code_offset)), level.style};
+        std::size_t column_width = sat_sub(options.width, code_offset);
+        Frame frame{width_offset,
+                    code_offset,
+                    line_number_width,
+                    column_width,
+                    make_margin(layout.lines, column_width),
+                    level.style};
         render_snippet(buffer, layout.lines, lines, frame);
     }
     render_messages(buffer, report.messages, line_number_width);
