@@ -99,6 +99,9 @@ def run(binary, case, root):
     cwd = root / (read_lines(case / "cwd") or ["."])[0]
     stdout_mode = (read_lines(case / "stdout") or ["pipe"])[0]
     drop = make_read_only(case, root)
+    if drop:
+        # The unprivileged user may not reach the build tree; it gets its own copy.
+        binary = shutil.copy2(binary, root.parent / "tarnvik")
     args = [binary, *read_lines(case / "args")]
     with tempfile.TemporaryFile() as err:
         if stdout_mode == "closed":
