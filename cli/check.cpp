@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <variant>
 
 #include "color.hpp"
@@ -13,7 +14,6 @@
 #include "tarnvik/check.hpp"
 #include "tarnvik/fix.hpp"
 #include "tarnvik/lock.hpp"
-#include "tarnvik/source.hpp"
 
 namespace tarnvik::cli {
 
@@ -39,18 +39,19 @@ Outcome<std::string> read_project(const ProjectFile& project) {
     return Fatal{"failed to read `" + project.display + "`: " + error.description};
 }
 
-// The lock's text when it is UTF-8, else why it could not be read.
-std::variant<std::string, std::string> read_lock_text(const LockFile& lock) {
-    auto read = read_file(lock.io_path);
-    if (auto* error = std::get_if<ReadError>(&read)) {
-        return std::variant<std::string, std::string>(std::in_place_index<1>, error->description);
-    }
-    std::string& bytes = std::get<std::string>(read);
-    if (!is_utf8(bytes)) {
-        return std::variant<std::string, std::string>(std::in_place_index<1>,
-                                                      "stream did not contain valid UTF-8");
-    }
-    return std::variant<std::string, std::string>(std::in_place_index<0>, std::move(bytes));
+// Why a lock file could not be used: its read failure or its parse error.
+struct LockProblem {
+    std::string description;
+};
+
+std::variant<lock::Lock, LockProblem> load_lock_file(const LockFile& file) {
+    auto read = read_file(file.io_path);
+    if (auto* error = std::get_if<ReadError>(&read)) return LockProblem{error->description};
+    const std::string& text = std::get<std::string>(read);
+    if (!is_utf8(text)) return LockProblem{"stream did not contain valid UTF-8"};
+    auto loaded = load_lock(file.kind, file.display, text);
+    if (auto* error = std::get_if<std::string>(&loaded)) return LockProblem{std::move(*error)};
+    return std::move(std::get<lock::Lock>(loaded));
 }
 
 // The lock that tool versions are taken from: the one the search found, when it loads, and,
@@ -59,13 +60,10 @@ std::optional<lock::Lock> load_project_lock(const ProjectFile& project, const st
     std::optional<LockFile> found = find_lock_file(project);
     if (!found) return std::nullopt;
     std::optional<std::string> name = lock::project_name(text);
-    auto lock_text = read_lock_text(*found);
-    std::variant<lock::Lock, std::string> loaded =
-        lock_text.index() == 0 ? load_lock(found->kind, found->display, std::get<0>(lock_text))
-                               : std::variant<lock::Lock, std::string>(std::get<1>(lock_text));
-    if (auto* error = std::get_if<std::string>(&loaded)) {
+    auto loaded = load_lock_file(*found);
+    if (auto* problem = std::get_if<LockProblem>(&loaded)) {
         warn("failed to read `" + found->display +
-             "`, so tool versions are not taken from it: " + *error);
+             "`, so tool versions are not taken from it: " + problem->description);
         return std::nullopt;
     }
     lock::Lock& lock = std::get<lock::Lock>(loaded);
