@@ -12,51 +12,27 @@ enum class State { Start, Operator, Open, License, Reference, Plus, With, Close,
 
 enum class Slot { License, Plus, With, Operator, Open, Close, Addition };
 
-Slot slot_of(TermKind kind) {
-    switch (kind) {
-        case TermKind::License:
-        case TermKind::LicenseRef:
-            return Slot::License;
-        case TermKind::Exception:
-        case TermKind::AdditionRef:
-            return Slot::Addition;
-        case TermKind::And:
-        case TermKind::Or:
-            return Slot::Operator;
-        case TermKind::With:
-            return Slot::With;
-        case TermKind::Plus:
-            return Slot::Plus;
-        case TermKind::Open:
-            return Slot::Open;
-        case TermKind::Close:
-            return Slot::Close;
-    }
-    return Slot::License;
-}
+// How each term kind (in TermKind order) fits the grammar: where it may stand, and what it
+// leaves behind for the next term.
+struct Role {
+    Slot slot;
+    State leaves;
+};
+constexpr Role ROLES[] = {
+    {Slot::License, State::License},    // License
+    {Slot::License, State::Reference},  // LicenseRef
+    {Slot::Addition, State::Addition},  // Exception
+    {Slot::Addition, State::Addition},  // AdditionRef
+    {Slot::Operator, State::Operator},  // And
+    {Slot::Operator, State::Operator},  // Or
+    {Slot::With, State::With},          // With
+    {Slot::Plus, State::Plus},          // Plus
+    {Slot::Open, State::Open},          // Open
+    {Slot::Close, State::Close},        // Close
+};
 
-State state_after(const Term& term) {
-    switch (term.kind) {
-        case TermKind::License:
-            return State::License;
-        case TermKind::LicenseRef:
-            return State::Reference;
-        case TermKind::Exception:
-        case TermKind::AdditionRef:
-            return State::Addition;
-        case TermKind::And:
-        case TermKind::Or:
-            return State::Operator;
-        case TermKind::With:
-            return State::With;
-        case TermKind::Plus:
-            return State::Plus;
-        case TermKind::Open:
-            return State::Open;
-        case TermKind::Close:
-            return State::Close;
-    }
-    return State::Start;
+const Role& role_of(TermKind kind) {
+    return ROLES[static_cast<std::size_t>(kind)];
 }
 
 struct Rule {
@@ -81,20 +57,23 @@ constexpr Rule RULES[] = {
     {State::Addition, {false, false, false, true, false, true, false}, "`AND`, `OR`, `)`"},
 };
 
+constexpr bool rules_in_state_order() {
+    for (std::size_t i = 0; i < std::size(RULES); ++i)
+        if (RULES[i].after != static_cast<State>(i)) return false;
+    return true;
+}
+static_assert(rules_in_state_order());
+
 const Rule& rule_for(State state) {
     return RULES[static_cast<std::size_t>(state)];
-}
-
-bool ends_with(std::string_view text, std::string_view suffix) {
-    return text.ends_with(suffix);
 }
 
 // `+` after a GNU id means "or later", which must exist as an id of its own.
 std::optional<Failure> check_gnu_plus(const License& license, Span plus) {
     if (!license.gnu) return std::nullopt;
-    if (ends_with(license.id, "-or-later")) return Failure{Reason::PlusAfterOrLater, plus};
+    if (license.id.ends_with("-or-later")) return Failure{Reason::PlusAfterOrLater, plus};
     std::string_view base = license.id;
-    if (ends_with(base, "-only")) base.remove_suffix(5);
+    if (base.ends_with("-only")) base.remove_suffix(5);
     if (find_license(std::string(base) + "-or-later") == nullptr)
         return Failure{Reason::UnknownGnuOrLater, plus};
     return std::nullopt;
@@ -112,7 +91,7 @@ std::optional<Failure> parse(std::string_view text) {
         if (read.failure) return read.failure;
         if (!read.term) break;
         const Term& term = *read.term;
-        if (!rule_for(state).allowed[static_cast<std::size_t>(slot_of(term.kind))])
+        if (!rule_for(state).allowed[static_cast<std::size_t>(role_of(term.kind).slot)])
             return Failure{Reason::Unexpected, term.span};
         if (term.kind == TermKind::Plus)
             if (auto failure = check_gnu_plus(*last_license, term.span)) return failure;
@@ -122,7 +101,7 @@ std::optional<Failure> parse(std::string_view text) {
             open_parens.pop_back();
         }
         last_license = term.license;
-        state = state_after(term);
+        state = role_of(term.kind).leaves;
     }
     if (state == State::Start) return Failure{Reason::Empty, {0, text.size()}};
     if (state == State::Operator || state == State::With || state == State::Open)
@@ -156,7 +135,7 @@ std::string describe(const Failure& failure, std::string_view text) {
     Lexer lexer(text.substr(0, failure.span.start), Mode::Strict);
     State state = State::Start;
     for (Read read = lexer.next(); read.term; read = lexer.next())
-        state = state_after(*read.term);
+        state = role_of(read.term->kind).leaves;
     return "unexpected term, expected one of " + std::string(rule_for(state).expected);
 }
 
