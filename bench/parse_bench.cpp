@@ -103,10 +103,30 @@ target-version = "py310"
 select = ["E", "F", "I", "UP", "B"]
 ignore = ["E501"]
 )";
+    text += R"(
+[tool.ruff.lint.per-file-ignores]
+"tests/**" = ["S101", "PLR2004"]
+"docs/*.py" = ["INP001"]
+
+[tool.pytest.ini_options]
+minversion = "8.0"
+addopts = ["-ra", "--strict-markers", "--strict-config"]
+testpaths = ["tests"]
+filterwarnings = ["error", "ignore::DeprecationWarning"]
+
+[tool.coverage.run]
+branch = true
+source = ["example"]
+
+[tool.coverage.report]
+fail_under = 95.5
+exclude_lines = ["pragma: no cover", "if TYPE_CHECKING:"]
+)";
     for (std::size_t i = 0; text.size() < target_size; ++i) {
-        text += "\n[tool.ruff.lint.per-file-ignores-" + std::to_string(i) +
-                "]\n\"tests/**\" = [\"S101\", \"PLR2004\"]\n\"docs/*.py\" = [\"INP001\"]\n"
-                "max-args = 7\npreview = true\nthreshold = 0.75\n";
+        text += "\n[[tool.mypy.overrides]]\nmodule = [\"example.part" + std::to_string(i) +
+                ".*\", \"vendored.lib" + std::to_string(i) +
+                "\"]\nignore_missing_imports = true\ndisallow_untyped_defs = false\n"
+                "warn_unused_ignores = true\n";
     }
     return text;
 }

@@ -32,6 +32,7 @@ void DocumentBuilder::error(Span span, std::string_view message) {
 void DocumentBuilder::recover() {
     keys_.clear();
     frames_.clear();
+    entries_.clear();
     values_.clear();
 }
 
@@ -82,27 +83,41 @@ void DocumentBuilder::open(Span span, std::variant<Table, Array> container) {
         frame.value.data = std::move(std::get<Array>(container));
     }
     frame.key_base = keys_.size();
+    frame.entry_base = entries_.size();
     frame.value_base = values_.size();
 }
 
+namespace {
+
+// Moves the tail of `pending` from `base` on into `out`, allocated once at its size.
+template <class T>
+void take_tail(std::vector<T>& pending, std::size_t base, std::vector<T>& out) {
+    const auto first = pending.begin() + static_cast<std::ptrdiff_t>(base);
+    out.reserve(static_cast<std::size_t>(pending.end() - first));
+    std::move(first, pending.end(), std::back_inserter(out));
+    pending.erase(first, pending.end());
+}
+
+}  // namespace
+
 void DocumentBuilder::close(Span span) {
     if (frames_.empty()) return;
-    Value value = std::move(frames_.back().value);
+    Frame& frame = frames_.back();
+    Value value = std::move(frame.value);
     if (Array* array = value.as_array()) {
-        const auto first = values_.begin() + static_cast<std::ptrdiff_t>(frames_.back().value_base);
-        array->reserve(values_.end() - first);
-        std::move(first, values_.end(), std::back_inserter(*array));
-        values_.erase(first, values_.end());
+        take_tail(values_, frame.value_base, *array);
+    } else {
+        take_tail(entries_, frame.entry_base, value.as_table()->entries);
+        if (!indexes_.empty()) indexes_.erase(value.span.start);
     }
     frames_.pop_back();
     value.span.end = span.end;
-    if (!indexes_.empty()) indexes_.erase(value.span.start);
     place(std::move(value));
 }
 
 void DocumentBuilder::place(Value&& value) {
     if (frames_.empty()) {
-        if (section_.table != nullptr) insert_dotted(section_, 0, std::move(value));
+        if (section_.entries != nullptr) insert_dotted(section_, 0, std::move(value));
         keys_.clear();
         return;
     }
@@ -111,9 +126,10 @@ void DocumentBuilder::place(Value&& value) {
         values_.push_back(std::move(value));
         return;
     }
-    insert_dotted({frame.value.as_table(), frame.value.span.start}, frame.key_base,
+    const std::size_t key_base = frame.key_base;
+    insert_dotted({&entries_, frame.entry_base, frame.value.span.start}, key_base,
                   std::move(value));
-    keys_.resize(frame.key_base);
+    keys_.resize(key_base);
 }
 
 // `a.b.c = value` into the target: `a` and `b` are tables made (or reopened) by dotted keys.
@@ -123,10 +139,10 @@ void DocumentBuilder::insert_dotted(Target target, std::size_t base, Value&& val
         KeyPart& part = keys_[i];
         Entry* entry = find(target, part.text);
         if (entry == nullptr) {
-            const std::size_t id = part.span.start;
-            insert(target, std::move(part), Value{Table{}, part.span});
-            dotted_[id] = section_number_;
-            target = {target.table->entries.back().value.as_table(), id};
+            const Span key_span = part.span;
+            insert(target, std::move(part), Value{Table{}, key_span});
+            dotted_[key_span.start] = section_number_;
+            target = target_of(target.entries->back().value);
             continue;
         }
         Value& existing = entry->value;
@@ -136,10 +152,9 @@ void DocumentBuilder::insert_dotted(Target target, std::size_t base, Value&& val
                                         ? EXTENDS_INLINE_TABLE
                                         : DUPLICATE_KEY);
         }
-        const std::size_t id = existing.span.start;
-        auto [made_by, fresh] = dotted_.try_emplace(id, section_number_);
+        auto [made_by, fresh] = dotted_.try_emplace(existing.span.start, section_number_);
         if (!fresh && made_by->second != section_number_) return error(part.span, DUPLICATE_KEY);
-        target = {table, id};
+        target = target_of(existing);
     }
     KeyPart& last = keys_.back();
     if (find(target, last.text) != nullptr) return error(last.span, DUPLICATE_KEY);
@@ -149,7 +164,7 @@ void DocumentBuilder::insert_dotted(Target target, std::size_t base, Value&& val
 void DocumentBuilder::std_table_open(Span span) {
     keys_.clear();
     header_start_ = span.start;
-    section_.table = nullptr;  // until the header is complete
+    section_.entries = nullptr;  // until the header is complete
     ++section_number_;
 }
 
@@ -166,59 +181,58 @@ void DocumentBuilder::array_table_close(Span span) {
 }
 
 // Walks the header's parts but the last, making missing tables; the target becomes the table
-// that the last part belongs in. Returns null (after reporting) when a part cannot be a table.
-Value* DocumentBuilder::header_parent(Target& target) {
-    Value* current = nullptr;
+// that the last part belongs in. False (after reporting) when a part cannot be a table.
+bool DocumentBuilder::header_parent(Target& target) {
     for (std::size_t i = 0; i + 1 < keys_.size(); ++i) {
         KeyPart& part = keys_[i];
         Entry* entry = find(target, part.text);
+        Value* current = nullptr;
         if (entry == nullptr) {
             const Span key_span = part.span;
             insert(target, std::move(part), Value{Table{}, key_span});
-            current = &target.table->entries.back().value;
+            current = &target.entries->back().value;
         } else {
             current = &entry->value;
             if (Array* array = current->as_array()) {
                 if (!is_array_of_tables(*current)) {
                     error(part.span, EXTENDS_STATIC_ARRAY);
-                    return nullptr;
+                    return false;
                 }
                 current = &array->back();
             } else if (current->as_table() == nullptr) {
                 error(part.span, DUPLICATE_KEY);
-                return nullptr;
+                return false;
             } else if (opener(*current) == '{') {
                 error(part.span, EXTENDS_INLINE_TABLE);
-                return nullptr;
+                return false;
             }
         }
-        target = {current->as_table(), current->span.start};
+        target = target_of(*current);
     }
-    return current;
+    return true;
 }
 
 void DocumentBuilder::header_close(Span span, bool array) {
     if (keys_.empty()) return;
     const Span header{header_start_, span.end};
-    Target target{&root_, ROOT};
-    if (keys_.size() > 1 && header_parent(target) == nullptr) return keys_.clear();
+    Target target{&root_.entries, 0, ROOT};
+    if (!header_parent(target)) return keys_.clear();
     KeyPart& last = keys_.back();
     Entry* entry = find(target, last.text);
     if (entry == nullptr) {
         Value value = array ? Value{Array{Value{Table{}, header}}, header} : Value{Table{}, header};
         insert(target, std::move(last), std::move(value));
-        Value& made = target.table->entries.back().value;
-        section_ = array ? Target{made.as_array()->back().as_table(), header.start}
-                         : Target{made.as_table(), header.start};
+        Value& made = target.entries->back().value;
+        section_ = target_of(array ? made.as_array()->back() : made);
     } else if (Value& existing = entry->value; array && is_array_of_tables(existing)) {
         existing.as_array()->push_back(Value{Table{}, header});
-        section_ = {existing.as_array()->back().as_table(), header.start};
+        section_ = target_of(existing.as_array()->back());
     } else if (!array && existing.as_table() != nullptr && opener(existing) != '[' &&
                opener(existing) != '{' && !dotted_.contains(existing.span.start)) {
         // A table made on the way to a deeper header is defined here, once.
         move_index(existing.span.start, header.start);
         existing.span = header;
-        section_ = {existing.as_table(), header.start};
+        section_ = target_of(existing);
     } else {
         error(last.span, DUPLICATE_KEY);
     }
@@ -226,23 +240,24 @@ void DocumentBuilder::header_close(Span span, bool array) {
 }
 
 Entry* DocumentBuilder::find(Target target, std::string_view key) {
-    std::vector<Entry>& entries = target.table->entries;
-    if (entries.size() < INDEX_FROM) {
-        for (Entry& entry : entries) {
-            if (entry.key == key) return &entry;
+    std::vector<Entry>& entries = *target.entries;
+    const std::size_t count = entries.size() - target.base;
+    if (count < INDEX_FROM) {
+        for (std::size_t i = target.base; i < entries.size(); ++i) {
+            if (entries[i].key == key) return &entries[i];
         }
         return nullptr;
     }
     auto& index = indexes_[target.id];
-    for (std::size_t i = index.size(); i < entries.size(); ++i) {
-        index.emplace(entries[i].key, static_cast<std::uint32_t>(i));
+    for (std::size_t i = index.size(); i < count; ++i) {
+        index.emplace(entries[target.base + i].key, static_cast<std::uint32_t>(i));
     }
     const auto found = index.find(std::string(key));
-    return found == index.end() ? nullptr : &entries[found->second];
+    return found == index.end() ? nullptr : &entries[target.base + found->second];
 }
 
 void DocumentBuilder::insert(Target target, KeyPart&& key, Value&& value) {
-    target.table->entries.push_back(Entry{std::move(key.text), key.span, std::move(value)});
+    target.entries->push_back(Entry{std::move(key.text), key.span, std::move(value)});
 }
 
 void DocumentBuilder::move_index(std::size_t from, std::size_t to) {

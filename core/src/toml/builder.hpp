@@ -53,23 +53,30 @@ class DocumentBuilder {
         std::string text;
         Span span;
     };
+    // An open inline table or array. Its content waits in entries_ or values_ and moves into
+    // the container, allocated once at its final size, when it closes.
     struct Frame {
-        document::Value value;   // an array stays empty until it is closed
+        document::Value value;
         std::size_t key_base;    // where this inline table's keys start in keys_
+        std::size_t entry_base;  // where this inline table's entries start in entries_
         std::size_t value_base;  // where this array's elements start in values_
     };
-    // A table of the document together with the identity its bookkeeping is filed under.
+    // The entries of a table, from `base` on, and the identity its bookkeeping is filed under.
     struct Target {
-        document::Table* table;
+        std::vector<document::Entry>* entries;
+        std::size_t base;
         std::size_t id;
     };
+    static Target target_of(document::Value& table) {
+        return {&table.as_table()->entries, 0, table.span.start};
+    }
 
     void open(Span span, std::variant<document::Table, document::Array> container);
     void close(Span span);
     void header_close(Span span, bool array);
     void place(document::Value&& value);
     void insert_dotted(Target target, std::size_t base, document::Value&& value);
-    document::Value* header_parent(Target& target);
+    bool header_parent(Target& target);
     document::Entry* find(Target target, std::string_view key);
     void insert(Target target, KeyPart&& key, document::Value&& value);
     void move_index(std::size_t from, std::size_t to);
@@ -79,13 +86,13 @@ class DocumentBuilder {
     std::string_view text_;
     bool strict_;
     document::Table root_;
-    Target section_{&root_, ROOT};  // where key/value lines go; table null after a bad header
+    Target section_{&root_.entries, 0, ROOT};  // where key/value lines go; null after a bad header
     std::uint32_t section_number_ = 0;
     std::size_t header_start_ = 0;
     std::vector<KeyPart> keys_;
     std::vector<Frame> frames_;
-    // The elements of the open arrays, innermost last: an array is allocated once, at its size.
-    std::vector<document::Value> values_;
+    std::vector<document::Entry> entries_;  // of the open inline tables, innermost last
+    std::vector<document::Value> values_;   // of the open arrays, innermost last
     bool may_overflow_ = false;
     std::vector<Error> errors_;
     // Tables made by dotted keys, by id, with the number of the section that made them: only

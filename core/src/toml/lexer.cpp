@@ -292,8 +292,7 @@ bool Lexer::closes(char quote, bool multiline, Token& token) {
 void Lexer::basic(Token& token, bool multiline) {
     const std::size_t n = text_.size();
     while (true) {
-        while (pos_ < n && !has(text_[pos_], STRING_STOP))
-            ++pos_;
+        pos_ = scan_until(pos_, STRING_STOP);
         if (pos_ >= n) return fail(token, UNTERMINATED, {n, n});
         const char c = text_[pos_];
         if (c == '"') {
