@@ -13,6 +13,8 @@ std::size_t sat_sub(std::size_t a, std::size_t b) {
 
 // Room kept around the spans for the "..." marks.
 constexpr std::size_t PADDING = 6;
+// Columns that a window placed around the spans leaves unused at its right end.
+constexpr std::size_t RIGHT_RESERVE = 5;
 
 bool is_pattern_whitespace(char32_t c) {
     return c == '\t' || c == '\n' || c == 0x0B || c == 0x0C || c == '\r' || c == ' ' || c == 0x85 ||
@@ -34,15 +36,15 @@ Margin::Margin(std::size_t whitespace_left, std::size_t span_left, std::size_t s
     if (computed_right_ - computed_left_ <= column_width_) return;
     if (sat_sub(label_right_, whitespace_left_) <= column_width_) {
         computed_left_ = whitespace_left_;
-        computed_right_ = computed_left_ + column_width_;
+        computed_right_ = computed_left_ + sat_sub(column_width_, RIGHT_RESERVE);
     } else if (sat_sub(label_right_, span_left_) <= column_width_) {
         std::size_t padding_left = (column_width_ - (label_right_ - span_left_)) / 2;
         computed_left_ = sat_sub(span_left_, padding_left);
-        computed_right_ = computed_left_ + column_width_;
+        computed_right_ = computed_left_ + sat_sub(column_width_, RIGHT_RESERVE);
     } else if (sat_sub(span_right_, span_left_) <= column_width_) {
         std::size_t padding_left = (column_width_ - (span_right_ - span_left_)) / 5 * 2;
         computed_left_ = sat_sub(span_left_, padding_left);
-        computed_right_ = computed_left_ + column_width_;
+        computed_right_ = computed_left_ + sat_sub(column_width_, RIGHT_RESERVE);
     } else {
         computed_left_ = span_left_;
         computed_right_ = span_right_;
@@ -74,14 +76,16 @@ TrimmedLine Margin::trim(std::string_view line) const {
         }
         out.left += w;
     }
+    std::size_t columns = 0;
     while (i < line.size()) {
         std::size_t at = i;
         std::size_t w = display_width(next_char(line, i));
-        if (out.left + out.columns + w > right_edge) {
+        if (out.left + columns + w > right_edge) {
             i = at;
             break;
         }
-        out.columns += w;
+        columns += w;
+        ++out.chars;
         out.code.append(line.substr(at, i - at));
     }
     out.cut_left = computed_left_ > 0;

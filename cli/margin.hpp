@@ -9,12 +9,12 @@
 
 namespace tarnvik::cli {
 
-// A source line cut to the window: the text kept, how many columns were cut on the left, the
-// columns kept, and whether "..." marks a cut on either side.
+// A source line cut to the window: the text kept, how many columns were cut on the left, how
+// many characters were kept, and whether "..." marks a cut on either side.
 struct TrimmedLine {
     std::string code;
     std::size_t left = 0;
-    std::size_t columns = 0;
+    std::size_t chars = 0;
     bool cut_left = false;
     bool cut_right = false;
 };

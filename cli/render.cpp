@@ -76,7 +76,8 @@ std::size_t draw_line(StyledBuffer& buffer, std::string_view text, std::size_t n
     buffer.puts(row, frame.code_offset, trimmed.code, Style::Plain);
     if (trimmed.cut_left) buffer.puts(row, frame.code_offset, "...", Style::LineNumber);
     if (trimmed.cut_right) {
-        buffer.puts(row, frame.code_offset + sat_sub(trimmed.columns, 3), "...", Style::LineNumber);
+        // Over the last three characters kept, one cell each whatever their width.
+        buffer.puts(row, frame.code_offset + sat_sub(trimmed.chars, 3), "...", Style::LineNumber);
     }
     buffer.puts(row, 0, right_aligned(number, frame.line_number_width), Style::LineNumber);
     draw_separator(buffer, row, frame.width_offset - 2);
