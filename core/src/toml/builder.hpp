@@ -14,6 +14,10 @@
 // no key defined twice, no table defined twice, no inline table or static array extended.
 namespace tarnvik::toml {
 
+// A recoverable parse stops after this many errors: a file of garbage would otherwise yield a
+// diagnostic for every line, and nobody reads past the first screens of them.
+inline constexpr std::size_t MAX_ERRORS = 1000;
+
 struct Error {
     Span span;
     std::string_view message;  // static text
@@ -41,7 +45,7 @@ class DocumentBuilder {
     void newline(Span) {}
     void error(Span span, std::string_view message);
     void recover();
-    bool stopped() const { return strict_ && !errors_.empty(); }
+    bool stopped() const { return errors_.size() >= (strict_ ? 1 : MAX_ERRORS); }
 
     document::Table& document() { return root_; }
     std::vector<Error>& errors() { return errors_; }
