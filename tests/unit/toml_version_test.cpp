@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tarnvik/check.hpp"
 #include "tarnvik/parse.hpp"
 
 namespace tarnvik::toml_version {
@@ -98,6 +99,32 @@ TEST(Toml11, FindingsComeInSourceOrderAndTheByteOrderMarkIsSkipped) {
     EXPECT_EQ(found[0].span, (Span{8, 10}));
     EXPECT_EQ(found[1].span, (Span{16, 21}));
     EXPECT_EQ(text.substr(found[2].span.start, 1), ",");
+}
+
+// Through the check driver: TOML 1.1 findings only for a file that parses cleanly.
+TEST(Toml11, OnlyCheckedWhenTheFileParses) {
+    struct Case {
+        std::string text;
+        std::vector<std::pair<Code, std::string>> expected;  // code and text under the span
+    };
+    const Case cases[] = {
+        {"t = 07:32\nbroken =\n", {{Code::InvalidToml, ""}}},
+        {"t = 07:32\nx = 9223372036854775808\n", {{Code::InvalidToml, "9223372036854775808"}}},
+        {"t = 07:32\n", {{Code::Toml11Syntax, "07:32"}}},
+        {"\xEF\xBB\xBFt = { a = 1, }\n",
+         {{Code::ByteOrderMark, "\xEF\xBB\xBF"}, {Code::Toml11Syntax, ","}}},
+    };
+    for (const Case& c : cases) {
+        const CheckResult result = check_with_lock(c.text, nullptr);
+        std::vector<std::pair<Code, std::string>> found;
+        for (const Diagnostic& d : result.diagnostics) {
+            if (d.code == Code::InvalidToml || d.code == Code::Toml11Syntax ||
+                d.code == Code::ByteOrderMark) {
+                found.emplace_back(d.code, result.source.substr(d.span.start, d.span.size()));
+            }
+        }
+        EXPECT_EQ(found, c.expected) << c.text;
+    }
 }
 
 }  // namespace
