@@ -55,8 +55,8 @@ void DocumentBuilder::scalar(const Token& token, const Classified& classified) {
             decode_string(text_, token, value.data.emplace<std::string>());
             break;
         case ScalarKind::Integer:
-            value.data =
-                document::Integer{integer_digits(atom, classified.radix), classified.radix};
+            value.data.emplace<document::Integer>(integer_digits(atom, classified.radix),
+                                                  classified.radix);
             may_overflow_ = may_overflow_ || atom.size() > SURELY_FITS;
             break;
         case ScalarKind::Float:
@@ -66,7 +66,7 @@ void DocumentBuilder::scalar(const Token& token, const Classified& classified) {
             value.data = atom == "true";
             break;
         case ScalarKind::Datetime:
-            value.data = document::Datetime{std::string(atom)};
+            value.data.emplace<document::Datetime>(std::string(atom));
             break;
         case ScalarKind::Invalid:
             return;
@@ -257,7 +257,7 @@ Entry* DocumentBuilder::find(Target target, std::string_view key) {
 }
 
 void DocumentBuilder::insert(Target target, KeyPart&& key, Value&& value) {
-    target.entries->push_back(Entry{std::move(key.text), key.span, std::move(value)});
+    target.entries->emplace_back(std::move(key.text), key.span, std::move(value));
 }
 
 void DocumentBuilder::move_index(std::size_t from, std::size_t to) {
