@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,23 @@ TEST(DependencyGroups, SurvivesALongChainOfIncludes) {
     std::vector<std::string> found = findings(groups(body));
     ASSERT_EQ(found.size(), 1u);
     EXPECT_THAT(found[0], testing::HasSubstr("in a cycle: `g0` -> `g1` -> "));
+}
+
+TEST(DependencyGroups, BoundsTheSearchForManyLongCycles) {
+    // Every group closes a new, longer cycle back to `g0`: reporting them all would give
+    // messages whose total length grows with the square of the number of groups.
+    std::string body;
+    const std::size_t count = 5000;
+    for (std::size_t i = 0; i < count; ++i) {
+        body += "g" + std::to_string(i) + " = [{ include-group = \"g0\" }, { include-group = \"g" +
+                std::to_string(i + 1) + "\" }]\n";
+    }
+    std::vector<std::string> found = findings(groups(body));
+    std::size_t cycles = std::count_if(found.begin(), found.end(), [](const std::string& line) {
+        return line.find("in a cycle") != std::string::npos;
+    });
+    EXPECT_GT(cycles, 1000u);
+    EXPECT_LT(cycles, count);
 }
 
 TEST(DependencyGroups, ComparesGroupsWithExtras) {

@@ -128,7 +128,7 @@ void search_cycles(Checker& checker, const std::vector<Include>& includes) {
     std::sort(starts.begin(), starts.end());
 
     std::unordered_set<std::string> finished;
-    std::set<std::vector<std::string>> reported;
+    Reported reported;
     for (const std::string& start : starts) {
         std::vector<std::string> path{start};
         find_cycles(checker, graph, path, finished, reported);
@@ -201,8 +201,7 @@ void check_dependency_groups(Checker& checker, const document::Table& root) {
 // A depth-first search kept on an explicit stack, so that a long chain of includes cannot
 // exhaust the call stack.
 void find_cycles(Checker& checker, const IncludeGraph& graph, std::vector<std::string>& path,
-                 std::unordered_set<std::string>& finished,
-                 std::set<std::vector<std::string>>& reported) {
+                 std::unordered_set<std::string>& finished, Reported& reported) {
     assert(!path.empty() && "path is never empty");
     if (path.empty()) return;
 
@@ -227,7 +226,9 @@ void find_cycles(Checker& checker, const IncludeGraph& graph, std::vector<std::s
         path.pop_back();
     };
 
-    if (!enter()) return;
+    const std::size_t given = path.size();
+    auto over_budget = [&] { return reported.members_examined > Reported::MEMBER_BUDGET; };
+    if (over_budget() || !enter()) return;
     while (!frames.empty()) {
         Frame& frame = frames.back();
         if (!frame.includes || frame.next == frame.includes->size()) {
@@ -238,9 +239,11 @@ void find_cycles(Checker& checker, const IncludeGraph& graph, std::vector<std::s
         }
         const Include& include = (*frame.includes)[frame.next++];
         if (auto at = position.find(include.target); at != position.end()) {
+            reported.members_examined += path.size() - at->second;
+            if (over_budget()) break;
             std::vector<std::string> members(path.begin() + at->second, path.end());
             std::sort(members.begin(), members.end());
-            if (!reported.insert(std::move(members)).second) continue;
+            if (!reported.cycles.insert(std::move(members)).second) continue;
             checker.push(Diagnostic::error("dependency groups include each other in a cycle: " +
                                                cycle_text(path, at->second, include.target),
                                            include.span, Code::InvalidValue));
@@ -250,6 +253,8 @@ void find_cycles(Checker& checker, const IncludeGraph& graph, std::vector<std::s
         position.emplace(include.target, path.size() - 1);
         if (!enter()) leave();
     }
+    while (path.size() > given)
+        leave();
 }
 
 }  // namespace tarnvik::rules::dependency_groups

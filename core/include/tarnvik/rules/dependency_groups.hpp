@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -24,12 +25,21 @@ using IncludeGraph = std::unordered_map<std::string, std::vector<Include>>;
 
 void check_dependency_groups(Checker& checker, const document::Table& root);
 
+// The cycles reported so far, each as its sorted member names, and how many member names all
+// cycle tests have looked at. Past `MEMBER_BUDGET` names the search stops: a file made of
+// thousands of groups that each close a cycle with a long path would otherwise make the search
+// and its messages grow with the square of the file.
+struct Reported {
+    static constexpr std::size_t MEMBER_BUDGET = 1'000'000;
+    std::set<std::vector<std::string>> cycles;
+    std::size_t members_examined = 0;
+};
+
 // Reports each set of groups that include each other in a cycle once, at the include that closes
 // the first cycle over it met from `path` (never empty). `finished` holds groups whose includes
-// have all been searched; `reported` the sorted members of each cycle reported so far. Both live
-// across the searches from every start; `path` is as given when the search returns.
+// have all been searched; `reported` the cycles reported so far. Both live across the searches
+// from every start; `path` is as given when the search returns.
 void find_cycles(Checker& checker, const IncludeGraph& graph, std::vector<std::string>& path,
-                 std::unordered_set<std::string>& finished,
-                 std::set<std::vector<std::string>>& reported);
+                 std::unordered_set<std::string>& finished, Reported& reported);
 
 }  // namespace tarnvik::rules::dependency_groups
