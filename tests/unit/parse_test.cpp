@@ -80,6 +80,15 @@ TEST(Parse, MissingValue) {
     EXPECT_EQ(errors_of("a = { b = }"), std::vector<std::string>{"expected a value @ }"});
 }
 
+TEST(Parse, ErrorsAtALineBreakMarkTheEndOfTheLine) {
+    auto [document, diagnostics] = parse("[project\r\nname = 1\na = 1 b\n");
+    ASSERT_EQ(diagnostics.size(), 2u);
+    EXPECT_EQ(diagnostics[0].message, "expected `]`");
+    EXPECT_EQ(diagnostics[0].span, (Span{8, 8}));
+    EXPECT_EQ(diagnostics[1].message, "expected a newline");
+    EXPECT_EQ(diagnostics[1].span, (Span{25, 26}));
+}
+
 TEST(Parse, DuplicateKeysAndTables) {
     struct Case {
         std::string text;

@@ -60,9 +60,12 @@ class Parser {
     }
 
   private:
+    // An error at a line break points just before it, so that it marks the end of its line.
     bool fail(const Token& token, std::string_view message) {
         failed_on_ = token.kind;
-        receiver_.error(token.span, message);
+        const bool line_break = token.kind == Tok::Newline;
+        receiver_.error(line_break ? Span{token.span.start, token.span.start} : token.span,
+                        message);
         return false;
     }
 
