@@ -64,28 +64,25 @@ constexpr std::string_view UNTERMINATED = "unterminated string";
 constexpr std::string_view CONTROL_IN_STRING = "control character in string";
 constexpr std::string_view BAD_ESCAPE = "invalid escape sequence";
 
-// The number of hexadecimal digits that follow an escape letter, 0 for a one-letter escape,
-// -1 for a letter that is no escape.
-int escape_length(char letter) {
-    switch (letter) {
-        case 'b':
-        case 't':
-        case 'n':
-        case 'f':
-        case 'r':
-        case 'e':
-        case '"':
-        case '\\':
-            return 0;
-        case 'x':
-            return 2;
-        case 'u':
-            return 4;
-        case 'U':
-            return 8;
-        default:
-            return -1;
+// The escapes of basic strings: the letter after the backslash, the character it stands for,
+// and how many hexadecimal digits of a code point follow instead (\e and \xHH since TOML 1.1).
+struct Escape {
+    char letter;
+    char value;
+    int digits;
+};
+
+constexpr Escape ESCAPES[] = {
+    {'b', '\b', 0}, {'t', '\t', 0},   {'n', '\n', 0}, {'f', '\f', 0},
+    {'r', '\r', 0}, {'e', '\x1b', 0}, {'"', '"', 0},  {'\\', '\\', 0},
+    {'x', 0, 2},    {'u', 0, 4},      {'U', 0, 8},
+};
+
+const Escape* find_escape(char letter) {
+    for (const Escape& escape : ESCAPES) {
+        if (escape.letter == letter) return &escape;
     }
+    return nullptr;
 }
 
 std::uint32_t hex_value(std::string_view digits) {
@@ -112,25 +109,6 @@ void append_utf8(std::string& out, std::uint32_t cp) {
         out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-char unescape(char letter) {
-    switch (letter) {
-        case 'b':
-            return '\b';
-        case 't':
-            return '\t';
-        case 'n':
-            return '\n';
-        case 'f':
-            return '\f';
-        case 'r':
-            return '\r';
-        case 'e':
-            return '\x1b';
-        default:
-            return letter;  // '"' and '\\'
     }
 }
 
@@ -335,12 +313,13 @@ bool Lexer::escape(Token& token) {
         pos_ = at + 1;
         return true;
     }
-    const int digits = escape_length(letter);
-    if (digits < 0) {
+    const Escape* known = find_escape(letter);
+    if (known == nullptr) {
         fail(token, BAD_ESCAPE, {at, at + 2});
         pos_ = at + 2;
         return true;
     }
+    const int digits = known->digits;
     std::size_t i = at + 2;
     while (i < n && i < at + 2 + digits && has(text_[i], HEX))
         ++i;
@@ -414,9 +393,10 @@ void decode_string(std::string_view text, const Token& token, std::string& out) 
             }
             continue;
         }
-        const int digits = escape_length(letter);
-        if (digits <= 0) {
-            out += unescape(letter);
+        const Escape* escape = find_escape(letter);  // the lexer checked that it is one
+        const int digits = escape == nullptr ? 0 : escape->digits;
+        if (digits == 0) {
+            out += escape == nullptr ? letter : escape->value;
             i = stop + 2;
         } else {
             append_utf8(out, hex_value(body.substr(stop + 2, digits)));

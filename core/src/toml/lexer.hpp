@@ -56,7 +56,6 @@ class Lexer {
 
     // Skips spaces and tabs, then reads one token.
     Token next(Mode mode);
-    std::size_t position() const { return pos_; }
     const Fault& fault() const { return fault_; }
 
   private:
