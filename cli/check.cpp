@@ -103,10 +103,9 @@ Outcome<std::uint8_t> report(const Checked& checked, const ProjectFile& project,
         return std::nullopt;
     };
     const std::vector<Diagnostic>& diagnostics = checked.report.diagnostics;
+    DiagnosticRenderer renderer(checked.report.source, project.display, color);
     for (const Diagnostic& diagnostic : diagnostics) {
-        std::string text =
-            render_diagnostic(diagnostic, checked.report.source, project.display, color);
-        if (auto fatal = print(text + "\n\n")) return *fatal;
+        if (auto fatal = print(renderer.render(diagnostic) + "\n\n")) return *fatal;
     }
     std::string tail;
     if (checked.fixed > 0) tail += "Fixed " + count_phrase(checked.fixed, "problem", "s") + ".\n";

@@ -367,6 +367,11 @@ void render_messages(StyledBuffer& buffer, const std::vector<Message>& messages,
 }  // namespace
 
 std::string render(const Report& report, const RenderOptions& options) {
+    return render(report, split_lines(report.source), options);
+}
+
+std::string render(const Report& report, const std::vector<SourceLine>& lines,
+                   const RenderOptions& options) {
     StyledBuffer buffer;
     const LevelLook& level = look(report.level);
     buffer.append(0, level.name, level.style);
@@ -380,7 +385,6 @@ std::string render(const Report& report, const RenderOptions& options) {
 
     std::size_t line_number_width = 0;
     if (!report.annotations.empty()) {
-        std::vector<SourceLine> lines = split_lines(report.source);
         Layout layout = lay_out(lines, report.annotations);
         line_number_width = digits(layout.lines.back().line->number);
         if (report.path) {
@@ -409,21 +413,32 @@ std::string render(const Report& report, const RenderOptions& options) {
     return buffer.render(options.color);
 }
 
-std::string render_diagnostic(const Diagnostic& diagnostic, std::string_view source,
-                              std::string_view display_name, bool color) {
+DiagnosticRenderer::DiagnosticRenderer(std::string_view source, std::string display_name,
+                                       bool color)
+    : source_(source),
+      lines_(split_lines(source)),
+      display_name_(std::move(display_name)),
+      color_(color) {}
+
+std::string DiagnosticRenderer::render(const Diagnostic& diagnostic) const {
     Report report;
     report.level = diagnostic.severity == Severity::Error ? Level::Error : Level::Warning;
     report.title = diagnostic.message;
     report.id = std::string(code_name(diagnostic.code));
-    report.path = std::string(display_name);
-    report.source = source;
+    report.path = display_name_;
+    report.source = source_;
     report.annotations.push_back({diagnostic.span, true, ""});
     for (const Label& label : diagnostic.labels) {
         report.annotations.push_back({label.span, false, label.message});
     }
     if (diagnostic.help) report.messages.push_back({Level::Help, *diagnostic.help});
     if (diagnostic.note) report.messages.push_back({Level::Note, *diagnostic.note});
-    return render(report, RenderOptions{140, color});
+    return cli::render(report, lines_, RenderOptions{140, color_});
+}
+
+std::string render_diagnostic(const Diagnostic& diagnostic, std::string_view source,
+                              std::string_view display_name, bool color) {
+    return DiagnosticRenderer(source, std::string(display_name), color).render(diagnostic);
 }
 
 }  // namespace tarnvik::cli

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "source_lines.hpp"
 #include "tarnvik/diagnostic.hpp"
 #include "tarnvik/span.hpp"
 
@@ -43,8 +44,24 @@ struct RenderOptions {
     bool color = false;
 };
 
-// The rustc-style annotated snippet of the report, without a final line end.
+// The rustc-style annotated snippet of the report, without a final line end; `lines` are those
+// of the report's source, split once for every report on it.
+std::string render(const Report& report, const std::vector<SourceLine>& lines,
+                   const RenderOptions& options);
 std::string render(const Report& report, const RenderOptions& options);
+
+// Renders the diagnostics of one checked text, whose lines it splits once.
+class DiagnosticRenderer {
+  public:
+    DiagnosticRenderer(std::string_view source, std::string display_name, bool color);
+    std::string render(const Diagnostic& diagnostic) const;
+
+  private:
+    std::string_view source_;
+    std::vector<SourceLine> lines_;
+    std::string display_name_;
+    bool color_;
+};
 
 // A diagnostic as an annotated snippet of `source` with `display_name` as its origin.
 std::string render_diagnostic(const Diagnostic& diagnostic, std::string_view source,

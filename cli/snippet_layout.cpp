@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <map>
 #include <string_view>
 
 namespace tarnvik::cli {
@@ -113,11 +114,12 @@ bool overlaps(const LineAnnotation& a, const LineAnnotation& b, std::size_t padd
 }
 
 Layout lay_out(const std::vector<SourceLine>& lines, const std::vector<Annotation>& annotations) {
-    std::vector<AnnotatedLine> all(lines.size());
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        all[i].line = &lines[i];
+    // Only the lines that get an annotation, so the cost follows the spans, not the file.
+    std::map<std::size_t, AnnotatedLine> annotated;
     auto add = [&](std::size_t number, LineAnnotation ann) {
-        all[number - 1].annotations.push_back(std::move(ann));
+        AnnotatedLine& line = annotated[number];
+        line.line = &lines[number - 1];
+        line.annotations.push_back(std::move(ann));
     };
     auto text_of = [&](std::size_t number) -> const std::string_view* {
         return number >= 1 && number <= lines.size() ? &lines[number - 1].text : nullptr;
@@ -168,9 +170,8 @@ Layout lay_out(const std::vector<SourceLine>& lines, const std::vector<Annotatio
 
     Layout layout;
     layout.depth = depth;
-    for (AnnotatedLine& line : all) {
-        if (!line.annotations.empty()) layout.lines.push_back(std::move(line));
-    }
+    for (auto& [number, line] : annotated)
+        layout.lines.push_back(std::move(line));
     return layout;
 }
 

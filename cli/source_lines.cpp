@@ -43,11 +43,13 @@ std::pair<std::size_t, std::size_t> measure(std::string_view text, std::size_t b
     return {chars, columns};
 }
 
+// The line holding the offset; lines are contiguous from 0, so it is the last one starting at
+// or before it, and an offset past the end falls on the last line.
 const SourceLine& line_of(const std::vector<SourceLine>& lines, std::size_t offset) {
-    auto it = std::find_if(lines.begin(), lines.end(), [offset](const SourceLine& line) {
-        return offset >= line.start && offset < line.end;
-    });
-    return it == lines.end() ? lines.back() : *it;
+    auto after =
+        std::upper_bound(lines.begin(), lines.end(), offset,
+                         [](std::size_t o, const SourceLine& line) { return o < line.start; });
+    return after == lines.begin() ? lines.front() : *(after - 1);
 }
 
 }  // namespace

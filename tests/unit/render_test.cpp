@@ -173,3 +173,42 @@ TEST(RenderDiagnostic, OddSpansStillRender) {
 
 }  // namespace
 }  // namespace tarnvik::cli
+
+namespace tarnvik::cli {
+namespace {
+
+// Random reports over awkward text (multi-byte and wide characters, tabs, CR LF, control
+// characters, cut UTF-8) with spans anywhere, reversed or past the end, at narrow and wide
+// widths: rendering always ends, with the title first.
+TEST(Render, AnyInputRenders) {
+    const std::string_view pieces[] = {
+        "a",    " ",    "\t",       "\n",  "\r\n", "\xe4\xb8\x96", "\xf0\x9f\xa6\x80",
+        "\x1b", "\xff", "\xe2\x82", "[x]", "=",    "\"s\"",        "\n\n\n"};
+    std::uint32_t state = 12345;
+    auto next = [&](std::uint32_t bound) {
+        state = state * 1664525u + 1013904223u;
+        return bound == 0 ? 0u : (state >> 8) % bound;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        std::string source;
+        for (std::uint32_t n = next(40); n > 0; --n)
+            source += pieces[next(std::size(pieces))];
+        Report report;
+        report.level = next(2) ? Level::Error : Level::Warning;
+        report.title = "t";
+        report.path = "p";
+        report.source = source;
+        for (std::uint32_t n = 1 + next(4); n > 0; --n) {
+            auto bound = static_cast<std::uint32_t>(source.size() + 3);
+            report.annotations.push_back(
+                {Span{next(bound), next(bound)}, next(2) == 0, next(2) ? "label" : ""});
+        }
+        if (next(2)) report.messages.push_back({Level::Note, "n\nm"});
+        RenderOptions options{next(2) ? 140u : 1u + next(30), next(2) == 0};
+        std::string text = render(report, options);
+        ASSERT_NE(text.find("t"), std::string::npos) << "round " << round;
+    }
+}
+
+}  // namespace
+}  // namespace tarnvik::cli
