@@ -60,40 +60,31 @@ std::size_t Margin::right(std::size_t line_len) const {
     return std::min(line_len, computed_right_);
 }
 
-TrimmedLine Margin::trim(std::string_view line) const {
-    std::size_t line_len = display_width(line);
+TrimmedLine Margin::trim(std::string_view line, const LineColumns& columns) const {
+    std::size_t want_left = left(columns.width());
+    std::size_t right_edge = right(columns.width());
+    const auto& cols = columns.columns;
+    // Whole characters only: skip those that end at or before the left edge, keep those that
+    // end at or before the right edge.
+    auto ending_by = [&](std::size_t column) {
+        return static_cast<std::size_t>(std::upper_bound(cols.begin() + 1, cols.end(), column) -
+                                        (cols.begin() + 1));
+    };
+    std::size_t first = ending_by(want_left);
+    std::size_t last = std::max(first, ending_by(right_edge));
     TrimmedLine out;
-    std::size_t want_left = left(line_len);
-    std::size_t right_edge = right(line_len);
-    // Cut whole characters only.
-    std::size_t i = 0;
-    while (i < line.size()) {
-        std::size_t at = i;
-        std::size_t w = display_width(next_char(line, i));
-        if (out.left + w > want_left) {
-            i = at;
-            break;
-        }
-        out.left += w;
-    }
-    std::size_t columns = 0;
-    while (i < line.size()) {
-        std::size_t at = i;
-        std::size_t w = display_width(next_char(line, i));
-        if (out.left + columns + w > right_edge) {
-            i = at;
-            break;
-        }
-        columns += w;
-        ++out.chars;
-        out.code.append(line.substr(at, i - at));
-    }
+    out.left = cols[first];
+    out.code = normalize_whitespace(
+        line.substr(columns.bytes[first], columns.bytes[last] - columns.bytes[first]));
+    for (std::size_t i = 0; i < out.code.size(); ++out.chars)
+        next_char(out.code, i);
     out.cut_left = computed_left_ > 0;
-    out.cut_right = i < line.size();
+    out.cut_right = last < columns.chars();
     return out;
 }
 
-Margin make_margin(const std::vector<AnnotatedLine>& lines, std::size_t column_width) {
+Margin make_margin(const std::vector<AnnotatedLine>& lines, const SourceIndex& index,
+                   std::size_t column_width) {
     std::size_t whitespace = std::numeric_limits<std::size_t>::max();
     std::size_t span_left = std::numeric_limits<std::size_t>::max();
     std::size_t span_right = 0, label_right = 0, max_line_len = 0;
@@ -109,7 +100,7 @@ Margin make_margin(const std::vector<AnnotatedLine>& lines, std::size_t column_w
             ++leading;
         }
         if (!blank) whitespace = std::min(whitespace, leading);
-        max_line_len = std::max(max_line_len, display_width(normalize_whitespace(text)));
+        max_line_len = std::max(max_line_len, index.columns(line.line->number).width());
         for (const LineAnnotation& ann : line.annotations) {
             span_left = std::min({span_left, ann.start.display, ann.end.display});
             span_right = std::max({span_right, ann.start.display, ann.end.display});

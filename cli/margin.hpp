@@ -26,7 +26,8 @@ class Margin {
     Margin(std::size_t whitespace_left, std::size_t span_left, std::size_t span_right,
            std::size_t label_right, std::size_t column_width, std::size_t max_line_len);
 
-    TrimmedLine trim(std::string_view line) const;
+    // The window of a line whose characters `columns` measures.
+    TrimmedLine trim(std::string_view line, const LineColumns& columns) const;
 
   private:
     std::size_t left(std::size_t line_len) const;
@@ -41,6 +42,7 @@ class Margin {
     std::size_t computed_right_ = 0;
 };
 
-Margin make_margin(const std::vector<AnnotatedLine>& lines, std::size_t column_width);
+Margin make_margin(const std::vector<AnnotatedLine>& lines, const SourceIndex& index,
+                   std::size_t column_width);
 
 }  // namespace tarnvik::cli

@@ -69,10 +69,9 @@ std::string right_aligned(std::size_t number, std::size_t width) {
 }
 
 // Draws a source line, trimmed to the margin; returns how many columns were cut on the left.
-std::size_t draw_line(StyledBuffer& buffer, std::string_view text, std::size_t number,
-                      std::size_t row, const Frame& frame) {
-    std::string source = normalize_whitespace(text);
-    TrimmedLine trimmed = frame.margin.trim(source);
+std::size_t draw_line(StyledBuffer& buffer, std::string_view text, const LineColumns& columns,
+                      std::size_t number, std::size_t row, const Frame& frame) {
+    TrimmedLine trimmed = frame.margin.trim(text, columns);
     buffer.puts(row, frame.code_offset, trimmed.code, Style::Plain);
     if (trimmed.cut_left) buffer.puts(row, frame.code_offset, "...", Style::LineNumber);
     if (trimmed.cut_right) {
@@ -87,12 +86,16 @@ std::size_t draw_line(StyledBuffer& buffer, std::string_view text, std::size_t n
 using Depths = std::vector<std::pair<std::size_t, Style>>;
 
 // A line whose only marks start multi-line spans before any of its text is drawn as "/".
-bool draw_short_start(StyledBuffer& buffer, const AnnotatedLine& line, std::string_view source,
-                      std::size_t row, const Frame& frame, Depths& depths) {
+bool draw_short_start(StyledBuffer& buffer, const AnnotatedLine& line, std::string_view text,
+                      const LineColumns& columns, std::size_t row, const Frame& frame,
+                      Depths& depths) {
     std::vector<std::tuple<std::size_t, std::size_t, Style>> marks;
     for (const LineAnnotation& ann : line.annotations) {
         if (ann.kind == Kind::Line) continue;
         if (ann.kind != Kind::Start) return false;
+        // The characters before the start, as drawn.
+        std::string source = normalize_whitespace(
+            text.substr(0, columns.bytes[std::min(ann.start.chr, columns.chars())]));
         std::size_t i = 0;
         for (std::size_t n = 0; n < ann.start.chr && i < source.size(); ++n) {
             char32_t c = next_char(source, i);
@@ -149,13 +152,13 @@ std::vector<std::pair<std::size_t, const LineAnnotation*>> label_rows(
 }
 
 Depths draw_annotated_line(StyledBuffer& buffer, const AnnotatedLine& line, std::string_view text,
-                           const Frame& frame, const std::optional<Elision>& elision) {
-    std::string source = normalize_whitespace(text);
+                           const LineColumns& columns, const Frame& frame,
+                           const std::optional<Elision>& elision) {
     std::size_t row = buffer.num_lines();
-    std::size_t left = draw_line(buffer, text, line.line->number, row, frame);
+    std::size_t left = draw_line(buffer, text, columns, line.line->number, row, frame);
 
     Depths depths;
-    if (draw_short_start(buffer, line, source, row, frame, depths)) return depths;
+    if (draw_short_start(buffer, line, text, columns, row, frame, depths)) return depths;
 
     // Rightmost first, so the lines down to the labels never cross a label.
     std::vector<const LineAnnotation*> anns;
@@ -269,11 +272,16 @@ Depths draw_annotated_line(StyledBuffer& buffer, const AnnotatedLine& line, std:
     return depths;
 }
 
-Depths render_source_line(StyledBuffer& buffer, const AnnotatedLine& line, const Frame& frame) {
+Depths render_source_line(StyledBuffer& buffer, const AnnotatedLine& line, const SourceIndex& index,
+                          const Frame& frame) {
     std::optional<Elision> elision = find_elision(line, frame.column_width);
-    if (!elision) return draw_annotated_line(buffer, line, line.line->text, frame, elision);
+    if (!elision) {
+        return draw_annotated_line(buffer, line, line.line->text, index.columns(line.line->number),
+                                   frame, elision);
+    }
     std::string text = elide_text(normalize_whitespace(line.line->text), *elision);
-    return draw_annotated_line(buffer, elide_annotations(line, *elision), text, frame, elision);
+    return draw_annotated_line(buffer, elide_annotations(line, *elision), text,
+                               LineColumns::of(text), frame, elision);
 }
 
 // Draws the bars of the multi-line spans open across a row between shown lines.
@@ -289,11 +297,11 @@ void draw_open_bars(StyledBuffer& buffer, std::size_t row, const Frame& frame,
 }
 
 void render_snippet(StyledBuffer& buffer, const std::vector<AnnotatedLine>& lines,
-                    const std::vector<SourceLine>& source_lines, const Frame& frame) {
+                    const SourceIndex& index, const Frame& frame) {
     std::map<std::size_t, Style> open;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         std::size_t first_row = buffer.num_lines();
-        Depths depths = render_source_line(buffer, lines[i], frame);
+        Depths depths = render_source_line(buffer, lines[i], index, frame);
         std::map<std::size_t, Style> opened;
         for (auto [depth, style] : depths) {
             if (open.erase(depth) == 0) opened[depth] = style;
@@ -310,8 +318,9 @@ void render_snippet(StyledBuffer& buffer, const std::vector<AnnotatedLine>& line
                 buffer.puts(row, 0, "...", Style::LineNumber);
                 draw_open_bars(buffer, row, frame, open, lines[i]);
             } else if (gap == 2) {
-                const SourceLine& hidden = source_lines[lines[i].line->number];
-                draw_line(buffer, hidden.text, hidden.number, row, frame);
+                const SourceLine& hidden = index.line(lines[i].line->number + 1);
+                draw_line(buffer, hidden.text, index.columns(hidden.number), hidden.number, row,
+                          frame);
                 draw_open_bars(buffer, row, frame, open, lines[i]);
             }
         }
@@ -324,7 +333,7 @@ std::size_t digits(std::size_t n) {
 }
 
 // The origin: the start of the first primary span, else of the first span.
-Loc origin(const Report& report, const std::vector<SourceLine>& lines) {
+Loc origin(const Report& report, const SourceIndex& index) {
     const Annotation* first = nullptr;
     for (bool want_primary : {true, false}) {
         for (const Annotation& ann : report.annotations) {
@@ -333,7 +342,7 @@ Loc origin(const Report& report, const std::vector<SourceLine>& lines) {
         }
         if (first) break;
     }
-    return locate(lines, first->span.start, first->span.start).first;
+    return index.locate(first->span.start, first->span.start).first;
 }
 
 void render_messages(StyledBuffer& buffer, const std::vector<Message>& messages,
@@ -367,11 +376,10 @@ void render_messages(StyledBuffer& buffer, const std::vector<Message>& messages,
 }  // namespace
 
 std::string render(const Report& report, const RenderOptions& options) {
-    return render(report, split_lines(report.source), options);
+    return render(report, SourceIndex(report.source), options);
 }
 
-std::string render(const Report& report, const std::vector<SourceLine>& lines,
-                   const RenderOptions& options) {
+std::string render(const Report& report, const SourceIndex& index, const RenderOptions& options) {
     StyledBuffer buffer;
     const LevelLook& level = look(report.level);
     buffer.append(0, level.name, level.style);
@@ -385,10 +393,10 @@ std::string render(const Report& report, const std::vector<SourceLine>& lines,
 
     std::size_t line_number_width = 0;
     if (!report.annotations.empty()) {
-        Layout layout = lay_out(lines, report.annotations);
+        Layout layout = lay_out(index, report.annotations);
         line_number_width = digits(layout.lines.back().line->number);
         if (report.path) {
-            Loc at = origin(report, lines);
+            Loc at = origin(report, index);
             std::size_t row = buffer.num_lines();
             buffer.puts(row, 0, std::string(line_number_width, ' ') + "--> ", Style::LineNumber);
             buffer.append(
@@ -405,9 +413,9 @@ std::string render(const Report& report, const std::vector<SourceLine>& lines,
                     code_offset,
                     line_number_width,
                     column_width,
-                    make_margin(layout.lines, column_width),
+                    make_margin(layout.lines, index, column_width),
                     level.style};
-        render_snippet(buffer, layout.lines, lines, frame);
+        render_snippet(buffer, layout.lines, index, frame);
     }
     render_messages(buffer, report.messages, line_number_width);
     return buffer.render(options.color);
@@ -415,10 +423,7 @@ std::string render(const Report& report, const std::vector<SourceLine>& lines,
 
 DiagnosticRenderer::DiagnosticRenderer(std::string_view source, std::string display_name,
                                        bool color)
-    : source_(source),
-      lines_(split_lines(source)),
-      display_name_(std::move(display_name)),
-      color_(color) {}
+    : source_(source), index_(source), display_name_(std::move(display_name)), color_(color) {}
 
 std::string DiagnosticRenderer::render(const Diagnostic& diagnostic) const {
     Report report;
@@ -433,7 +438,7 @@ std::string DiagnosticRenderer::render(const Diagnostic& diagnostic) const {
     }
     if (diagnostic.help) report.messages.push_back({Level::Help, *diagnostic.help});
     if (diagnostic.note) report.messages.push_back({Level::Note, *diagnostic.note});
-    return cli::render(report, lines_, RenderOptions{140, color_});
+    return cli::render(report, index_, RenderOptions{140, color_});
 }
 
 std::string render_diagnostic(const Diagnostic& diagnostic, std::string_view source,

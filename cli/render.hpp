@@ -44,10 +44,9 @@ struct RenderOptions {
     bool color = false;
 };
 
-// The rustc-style annotated snippet of the report, without a final line end; `lines` are those
-// of the report's source, split once for every report on it.
-std::string render(const Report& report, const std::vector<SourceLine>& lines,
-                   const RenderOptions& options);
+// The rustc-style annotated snippet of the report, without a final line end; `index` holds the
+// lines of the report's source, split once for every report on it.
+std::string render(const Report& report, const SourceIndex& index, const RenderOptions& options);
 std::string render(const Report& report, const RenderOptions& options);
 
 // Renders the diagnostics of one checked text, whose lines it splits once.
@@ -58,7 +57,7 @@ class DiagnosticRenderer {
 
   private:
     std::string_view source_;
-    std::vector<SourceLine> lines_;
+    SourceIndex index_;
     std::string display_name_;
     bool color_;
 };

@@ -113,7 +113,8 @@ bool overlaps(const LineAnnotation& a, const LineAnnotation& b, std::size_t padd
                        false);
 }
 
-Layout lay_out(const std::vector<SourceLine>& lines, const std::vector<Annotation>& annotations) {
+Layout lay_out(const SourceIndex& index, const std::vector<Annotation>& annotations) {
+    const std::vector<SourceLine>& lines = index.lines();
     // Only the lines that get an annotation, so the cost follows the spans, not the file.
     std::map<std::size_t, AnnotatedLine> annotated;
     auto add = [&](std::size_t number, LineAnnotation ann) {
@@ -127,7 +128,7 @@ Layout lay_out(const std::vector<SourceLine>& lines, const std::vector<Annotatio
 
     std::vector<MultilineAnnotation> multi;
     for (const Annotation& annotation : annotations) {
-        auto [lo, hi] = locate(lines, annotation.span.start, annotation.span.end);
+        auto [lo, hi] = index.locate(annotation.span.start, annotation.span.end);
         // An empty span still gets one mark.
         if (lo.display == hi.display && lo.line == hi.line) ++hi.display;
         if (lo.line == hi.line) {

@@ -40,7 +40,7 @@ struct Layout {
     std::size_t depth = 0;
 };
 
-Layout lay_out(const std::vector<SourceLine>& lines, const std::vector<Annotation>& annotations);
+Layout lay_out(const SourceIndex& index, const std::vector<Annotation>& annotations);
 
 bool overlaps(const LineAnnotation& a, const LineAnnotation& b, std::size_t padding);
 bool is_unicode_whitespace(char32_t c);

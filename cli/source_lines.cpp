@@ -32,26 +32,6 @@ void append_utf8(std::string& out, char32_t c) {
     }
 }
 
-// Characters before `bytes` bytes of the line and the columns they take.
-std::pair<std::size_t, std::size_t> measure(std::string_view text, std::size_t bytes) {
-    std::string_view prefix = text.substr(0, std::min(bytes, text.size()));
-    std::size_t chars = 0, columns = 0;
-    for (std::size_t i = 0; i < prefix.size();) {
-        columns += display_width(next_char(prefix, i));
-        ++chars;
-    }
-    return {chars, columns};
-}
-
-// The line holding the offset; lines are contiguous from 0, so it is the last one starting at
-// or before it, and an offset past the end falls on the last line.
-const SourceLine& line_of(const std::vector<SourceLine>& lines, std::size_t offset) {
-    auto after =
-        std::upper_bound(lines.begin(), lines.end(), offset,
-                         [](std::size_t o, const SourceLine& line) { return o < line.start; });
-    return after == lines.begin() ? lines.front() : *(after - 1);
-}
-
 }  // namespace
 
 char32_t next_char(std::string_view text, std::size_t& i) {
@@ -95,17 +75,62 @@ std::vector<SourceLine> split_lines(std::string_view source) {
     return lines;
 }
 
-std::pair<Loc, Loc> locate(const std::vector<SourceLine>& lines, std::size_t start,
-                           std::size_t end) {
-    const SourceLine& first = line_of(lines, start);
-    auto [start_chars, start_columns] = measure(first.text, start - std::min(start, first.start));
-    Loc lo{first.number, start_chars, start_columns};
+LineColumns LineColumns::of(std::string_view text) {
+    LineColumns out;
+    std::size_t column = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        out.bytes.push_back(i);
+        out.columns.push_back(column);
+        column += display_width(next_char(text, i));
+    }
+    out.bytes.push_back(text.size());
+    out.columns.push_back(column);
+    return out;
+}
+
+std::pair<std::size_t, std::size_t> LineColumns::before(std::size_t offset) const {
+    offset = std::min(offset, bytes.back());
+    // The characters that start before the offset; the last of them may be cut by it.
+    auto after = std::lower_bound(bytes.begin(), bytes.end(), offset);
+    auto k = static_cast<std::size_t>(after - bytes.begin());
+    if (bytes[k] == offset) return {k, columns[k]};
+    std::size_t cut = offset - bytes[k - 1];
+    return {k - 1 + cut, columns[k - 1] + cut};
+}
+
+SourceIndex::SourceIndex(std::string_view source) : lines_(split_lines(source)) {}
+
+const LineColumns& SourceIndex::columns(std::size_t number) const {
+    auto it = columns_.find(number);
+    if (it == columns_.end()) {
+        it = columns_.emplace(number, LineColumns::of(line(number).text)).first;
+    }
+    return it->second;
+}
+
+// Lines are contiguous from 0: the line holding an offset is the last one starting at or
+// before it, and an offset past the end falls on the last line.
+const SourceLine& SourceIndex::line_of(std::size_t offset) const {
+    auto after =
+        std::upper_bound(lines_.begin(), lines_.end(), offset,
+                         [](std::size_t o, const SourceLine& line) { return o < line.start; });
+    return after == lines_.begin() ? lines_.front() : *(after - 1);
+}
+
+Loc SourceIndex::loc(const SourceLine& line, std::size_t offset) const {
+    std::size_t within = offset - std::min(offset, line.start);
+    auto [chars, width] = columns(line.number).before(within);
+    return {line.number, chars, width};
+}
+
+std::pair<Loc, Loc> SourceIndex::locate(std::size_t start, std::size_t end) const {
+    const SourceLine& first = line_of(start);
+    Loc lo = loc(first, start);
     if (start > first.start + first.text.size()) ++lo.chr;
     if (start == end) return {lo, lo};
 
-    const SourceLine& last = line_of(lines, end);
-    auto [end_chars, end_columns] = measure(last.text, end - std::min(end, last.start));
-    Loc hi{last.number, end_chars, end_columns};
+    const SourceLine& last = line_of(end);
+    Loc hi = loc(last, end);
     if (end > last.start + last.text.size()) {
         ++hi.chr;
         ++hi.display;

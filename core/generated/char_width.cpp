@@ -503,6 +503,7 @@ bool contains(const Range* begin, const Range* end, char32_t c) {
 }  // namespace
 
 std::size_t char_width(char32_t c) {
+    if (c < 0x300) return 1;  // nothing before it is wide or zero-width
     if (contains(std::begin(WIDE), std::end(WIDE), c)) return 2;
     if (contains(std::begin(ZERO_WIDTH), std::end(ZERO_WIDTH), c)) return 0;
     return 1;

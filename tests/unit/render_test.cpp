@@ -212,3 +212,37 @@ TEST(Render, AnyInputRenders) {
 
 }  // namespace
 }  // namespace tarnvik::cli
+
+namespace tarnvik::cli {
+namespace {
+
+// Characters and columns before a byte offset: wide characters take two columns, tabs four,
+// and a character cut by the offset counts one replacement per byte.
+TEST(LineColumns, CountsBeforeAnOffset) {
+    const std::string_view text =
+        "a\t\xe4\xb8\x96"
+        "b";  // a, tab, U+4E16 (wide), b
+    LineColumns columns = LineColumns::of(text);
+    EXPECT_EQ(columns.chars(), 4u);
+    EXPECT_EQ(columns.width(), 1u + 4u + 2u + 1u);
+    const std::tuple<std::size_t, std::size_t, std::size_t> cases[] = {
+        {0, 0, 0}, {1, 1, 1}, {2, 2, 5}, {3, 3, 6}, {4, 4, 7}, {5, 3, 7}, {6, 4, 8}, {99, 4, 8},
+    };
+    for (auto [offset, chars, width] : cases) {
+        EXPECT_EQ(columns.before(offset), std::make_pair(chars, width)) << "offset " << offset;
+    }
+}
+
+// Offsets past a line's text count the line end; past the whole text they fall on the last line.
+TEST(SourceIndex, LocatesOffsets) {
+    SourceIndex index("ab\ncd\n");
+    using L = std::pair<Loc, Loc>;
+    EXPECT_EQ(index.locate(0, 2), (L{{1, 0, 0}, {1, 2, 2}}));
+    EXPECT_EQ(index.locate(1, 4), (L{{1, 1, 1}, {2, 1, 1}}));
+    EXPECT_EQ(index.locate(6, 6), (L{{2, 3, 2}, {2, 3, 2}}));
+    EXPECT_EQ(index.locate(3, 6), (L{{2, 0, 0}, {2, 3, 3}}));
+    EXPECT_EQ(SourceIndex("").locate(0, 0), (L{{1, 0, 0}, {1, 0, 0}}));
+}
+
+}  // namespace
+}  // namespace tarnvik::cli
