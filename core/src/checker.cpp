@@ -64,8 +64,15 @@ std::string join_quoted(std::span<const Name> names) {
     return result;
 }
 
-bool has_key(const document::Table& table, std::string_view key) {
-    return document::get(table, key) != nullptr;
+// The known keys that the table holds, looked up once per table: looking up each suggestion
+// anew would cost a scan of the table per unknown key.
+std::vector<std::string_view> present_keys(const document::Table& table,
+                                           std::span<const std::string_view> known_keys) {
+    std::vector<std::string_view> present;
+    for (std::string_view key : known_keys) {
+        if (document::get(table, key)) present.push_back(key);
+    }
+    return present;
 }
 
 bool starts_identifier(char32_t c) {
@@ -96,6 +103,7 @@ std::string_view value_kind(const document::Value& value) {
 
 void Checker::unknown_keys(const document::Table& table, std::string_view table_name,
                            std::span<const std::string_view> known_keys) {
+    const std::vector<std::string_view> present = present_keys(table, known_keys);
     for (const document::Entry& entry : table.entries) {
         if (std::find(known_keys.begin(), known_keys.end(), entry.key) != known_keys.end()) {
             continue;
@@ -108,7 +116,7 @@ void Checker::unknown_keys(const document::Table& table, std::string_view table_
             Diagnostic::error(std::move(message), entry.key_span, Code::UnknownKey)
                 .with_help(std::move(help));
         // Renaming onto a key the table already has would define it twice.
-        if (suggestion && !has_key(table, *suggestion)) {
+        if (suggestion && std::find(present.begin(), present.end(), *suggestion) == present.end()) {
             Fix fix{{fix::rename(source, entry.key_span.start, entry.key_span.end, entry.key,
                                  *suggestion)},
                     Applicability::Unsafe};

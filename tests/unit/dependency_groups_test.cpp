@@ -176,6 +176,21 @@ TEST(DependencyGroups, BoundsTheSearchForManyLongCycles) {
     EXPECT_LT(cycles, count);
 }
 
+TEST(DependencyGroups, BoundsTheSuggestionSearchForManyMissingGroups) {
+    // Each missing include is compared with every group name; past a budget the rest of them
+    // are still reported, without a suggestion.
+    std::string body;
+    const std::size_t count = 3000;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string name = "group-" + std::to_string(i);
+        body += name + " = [{ include-group = \"" + name + "x\" }]\n";
+    }
+    std::vector<std::string> found = findings(groups(body));
+    ASSERT_EQ(found.size(), count);
+    EXPECT_THAT(found[0], testing::EndsWith("help: did you mean `group-0`?"));
+    EXPECT_THAT(found.back(), testing::EndsWith("does not exist"));
+}
+
 TEST(DependencyGroups, ComparesGroupsWithExtras) {
     const std::string clash =
         "error duplicate-name `docs`: dependency group `docs` has the same name as an extra | "
