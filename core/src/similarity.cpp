@@ -24,15 +24,30 @@ double jaro(const Scalars& a, const Scalars& b) {
     window = window > 0 ? window - 1 : 0;
     std::vector<bool> a_matched(a.size()), b_matched(b.size());
     std::size_t matches = 0;
+    // Each character of `a` matches the first unmatched equal character of `b` within the
+    // window. `b`'s positions sorted by character make the unmatched positions of one character
+    // a run whose front only moves forward (the window's low end never goes back), so no window
+    // is scanned and long texts cost no more than sorting.
+    std::vector<std::pair<char32_t, std::size_t>> by_char(b.size());
+    for (std::size_t j = 0; j < b.size(); ++j)
+        by_char[j] = {b[j], j};
+    std::sort(by_char.begin(), by_char.end());
+    std::vector<std::size_t> front(b.size());
+    std::iota(front.begin(), front.end(), std::size_t{0});
     for (std::size_t i = 0; i < a.size(); ++i) {
+        auto run =
+            std::lower_bound(by_char.begin(), by_char.end(), std::pair{a[i], std::size_t{0}});
+        if (run == by_char.end() || run->first != a[i]) continue;
+        std::size_t& next = front[static_cast<std::size_t>(run - by_char.begin())];
         std::size_t low = i > window ? i - window : 0;
         std::size_t high = std::min(b.size(), i + window + 1);
-        for (std::size_t j = low; j < high; ++j) {
-            if (b_matched[j] || a[i] != b[j]) continue;
-            a_matched[i] = b_matched[j] = true;
-            ++matches;
-            break;
-        }
+        auto same = [&](std::size_t k) { return k < by_char.size() && by_char[k].first == a[i]; };
+        while (same(next) && by_char[next].second < low)
+            ++next;
+        if (!same(next) || by_char[next].second >= high) continue;
+        a_matched[i] = b_matched[by_char[next].second] = true;
+        ++matches;
+        ++next;
     }
     if (matches == 0) return 0.0;
 

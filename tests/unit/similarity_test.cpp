@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarnvik::similarity {
 namespace {
@@ -57,6 +61,63 @@ TEST(JaroWinkler, CountsScalarValuesNotBytes) {
     // Each of these is one character of several bytes; byte-wise they would share a prefix.
     EXPECT_DOUBLE_EQ(jaro_winkler("é", "è"), 0.0);
     EXPECT_NEAR(jaro_winkler("naïve", "naive"), jaro_winkler("naxve", "naive"), 1e-12);
+}
+
+// The textbook matching loop, which scans the whole window for every character.
+double windowed_jaro(const std::u32string& a, const std::u32string& b) {
+    if (a.empty() && b.empty()) return 1.0;
+    if (a.empty() || b.empty()) return 0.0;
+    std::size_t window = std::max(a.size(), b.size()) / 2;
+    window = window > 0 ? window - 1 : 0;
+    std::vector<bool> a_matched(a.size()), b_matched(b.size());
+    double m = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        std::size_t low = i > window ? i - window : 0;
+        for (std::size_t j = low; j < std::min(b.size(), i + window + 1); ++j) {
+            if (b_matched[j] || a[i] != b[j]) continue;
+            a_matched[i] = b_matched[j] = true;
+            ++m;
+            break;
+        }
+    }
+    if (m == 0) return 0.0;
+    std::u32string x, y;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a_matched[i]) x += a[i];
+    for (std::size_t j = 0; j < b.size(); ++j)
+        if (b_matched[j]) y += b[j];
+    std::size_t half = 0;
+    for (std::size_t k = 0; k < x.size(); ++k)
+        half += x[k] != y[k];
+    return (m / a.size() + m / b.size() + (m - half / 2) / m) / 3.0;
+}
+
+TEST(Jaro, AgreesWithTheWindowScanOnRandomTexts) {
+    const std::u32string alphabet = U"abcé";
+    std::mt19937 random(20261207);
+    auto text = [&] {
+        std::u32string t(random() % 13, U'a');
+        for (char32_t& c : t)
+            c = alphabet[random() % alphabet.size()];
+        return t;
+    };
+    auto utf8 = [](const std::u32string& t) {
+        std::string out;
+        for (char32_t c : t)
+            out += c == U'é' ? "é" : std::string(1, static_cast<char>(c));
+        return out;
+    };
+    for (int n = 0; n < 5000; ++n) {
+        std::u32string a = text(), b = text();
+        ASSERT_DOUBLE_EQ(jaro(utf8(a), utf8(b)), windowed_jaro(a, b))
+            << utf8(a) << " / " << utf8(b);
+    }
+}
+
+TEST(Jaro, IsQuickOnLongTexts) {
+    // A window scan would compare about 10^10 pairs here.
+    const std::string a(200000, 'a'), b(199999, 'a');
+    EXPECT_NEAR(jaro(a, b), (1.0 + 199999.0 / 200000.0 + 1.0) / 3.0, 1e-12);
 }
 
 TEST(Levenshtein, CountsEdits) {
