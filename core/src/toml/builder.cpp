@@ -57,8 +57,8 @@ void DocumentBuilder::scalar(const Token& token, const Classified& classified) {
             decode_string(text_, token, data.emplace<std::string>());
             break;
         case ScalarKind::Integer:
-            data.emplace<document::Integer>(integer_digits(atom, classified.radix),
-                                            classified.radix);
+            data.emplace<document::Integer>(
+                document::Integer{integer_digits(atom, classified.radix), classified.radix});
             may_overflow_ = may_overflow_ || atom.size() > SURELY_FITS;
             break;
         case ScalarKind::Float:
@@ -68,7 +68,7 @@ void DocumentBuilder::scalar(const Token& token, const Classified& classified) {
             data = atom == "true";
             break;
         case ScalarKind::Datetime:
-            data.emplace<document::Datetime>(std::string(atom));
+            data.emplace<document::Datetime>(document::Datetime{std::string(atom)});
             break;
         case ScalarKind::Invalid:
             break;  // never sent by the parser
@@ -263,7 +263,8 @@ Entry* DocumentBuilder::find(Target target, std::string_view key) {
 }
 
 Value& DocumentBuilder::insert(Target target, KeyPart&& key, Value&& value) {
-    return target.entries->emplace_back(std::move(key.text), key.span, std::move(value)).value;
+    return target.entries->emplace_back(Entry{std::move(key.text), key.span, std::move(value)})
+        .value;
 }
 
 void DocumentBuilder::move_index(std::size_t from, std::size_t to) {
