@@ -47,31 +47,32 @@ void DocumentBuilder::simple_key(const Token& token) {
 }
 
 void DocumentBuilder::scalar(const Token& token, const Classified& classified) {
-    Value value;
-    value.span = token.span;
+    Value* value = slot();
+    if (value == nullptr) return;
+    value->span = token.span;
     const std::string_view atom = text_.substr(token.span.start, token.span.size());
+    auto& data = value->data;
     switch (classified.kind) {
         case ScalarKind::String:
-            decode_string(text_, token, value.data.emplace<std::string>());
+            decode_string(text_, token, data.emplace<std::string>());
             break;
         case ScalarKind::Integer:
-            value.data.emplace<document::Integer>(integer_digits(atom, classified.radix),
-                                                  classified.radix);
+            data.emplace<document::Integer>(
+                document::Integer{integer_digits(atom, classified.radix), classified.radix});
             may_overflow_ = may_overflow_ || atom.size() > SURELY_FITS;
             break;
         case ScalarKind::Float:
-            value.data = float_value(atom);
+            data = float_value(atom);
             break;
         case ScalarKind::Boolean:
-            value.data = atom == "true";
+            data = atom == "true";
             break;
         case ScalarKind::Datetime:
-            value.data.emplace<document::Datetime>(std::string(atom));
+            data.emplace<document::Datetime>(document::Datetime{std::string(atom)});
             break;
         case ScalarKind::Invalid:
-            return;
+            break;  // never sent by the parser
     }
-    place(std::move(value));
 }
 
 void DocumentBuilder::open(Span span, std::variant<Table, Array> container) {
@@ -112,53 +113,58 @@ void DocumentBuilder::close(Span span) {
     }
     frames_.pop_back();
     value.span.end = span.end;
-    place(std::move(value));
+    if (Value* destination = slot()) *destination = std::move(value);
 }
 
-void DocumentBuilder::place(Value&& value) {
+// Where the value just read goes: the next element of the open array, or a new entry under the
+// pending key. Null (after reporting) when the key cannot take it.
+Value* DocumentBuilder::slot() {
     if (frames_.empty()) {
-        if (section_.entries != nullptr) insert_dotted(section_, 0, std::move(value));
+        Value* destination = section_.entries != nullptr ? insert_dotted(section_, 0) : nullptr;
         keys_.clear();
-        return;
+        return destination;
     }
     Frame& frame = frames_.back();
-    if (frame.value.as_array() != nullptr) {
-        values_.push_back(std::move(value));
-        return;
-    }
+    if (frame.value.as_array() != nullptr) return &values_.emplace_back();
     const std::size_t key_base = frame.key_base;
-    insert_dotted({&entries_, frame.entry_base, frame.value.span.start}, key_base,
-                  std::move(value));
+    Value* destination =
+        insert_dotted({&entries_, frame.entry_base, frame.value.span.start}, key_base);
     keys_.resize(key_base);
+    return destination;
 }
 
-// `a.b.c = value` into the target: `a` and `b` are tables made (or reopened) by dotted keys.
-void DocumentBuilder::insert_dotted(Target target, std::size_t base, Value&& value) {
-    if (base >= keys_.size()) return;
+// The entry `a.b.c` of the target for a new value: `a` and `b` are tables made (or reopened)
+// by dotted keys. Null (after reporting) when the key is taken or cannot be extended.
+Value* DocumentBuilder::insert_dotted(Target target, std::size_t base) {
+    if (base >= keys_.size()) return nullptr;
     for (std::size_t i = base; i + 1 < keys_.size(); ++i) {
         KeyPart& part = keys_[i];
         Entry* entry = find(target, part.text);
         if (entry == nullptr) {
             const Span key_span = part.span;
-            insert(target, std::move(part), Value{Table{}, key_span});
+            Value& made = insert(target, std::move(part), Value{Table{}, key_span});
             dotted_[key_span.start] = section_number_;
-            target = target_of(target.entries->back().value);
+            target = target_of(made);
             continue;
         }
         Value& existing = entry->value;
         Table* table = existing.as_table();
         if (table == nullptr || opener(existing) == '[' || opener(existing) == '{') {
-            return error(part.span, opener(existing) == '{' && table != nullptr
-                                        ? EXTENDS_INLINE_TABLE
-                                        : DUPLICATE_KEY);
+            const bool inline_table = opener(existing) == '{' && table != nullptr;
+            return refuse(part.span, inline_table ? EXTENDS_INLINE_TABLE : DUPLICATE_KEY);
         }
         auto [made_by, fresh] = dotted_.try_emplace(existing.span.start, section_number_);
-        if (!fresh && made_by->second != section_number_) return error(part.span, DUPLICATE_KEY);
+        if (!fresh && made_by->second != section_number_) return refuse(part.span, DUPLICATE_KEY);
         target = target_of(existing);
     }
     KeyPart& last = keys_.back();
-    if (find(target, last.text) != nullptr) return error(last.span, DUPLICATE_KEY);
-    insert(target, std::move(last), std::move(value));
+    if (find(target, last.text) != nullptr) return refuse(last.span, DUPLICATE_KEY);
+    return &insert(target, std::move(last), Value{});
+}
+
+Value* DocumentBuilder::refuse(Span span, std::string_view message) {
+    error(span, message);
+    return nullptr;
 }
 
 void DocumentBuilder::std_table_open(Span span) {
@@ -256,8 +262,9 @@ Entry* DocumentBuilder::find(Target target, std::string_view key) {
     return found == index.end() ? nullptr : &entries[target.base + found->second];
 }
 
-void DocumentBuilder::insert(Target target, KeyPart&& key, Value&& value) {
-    target.entries->emplace_back(std::move(key.text), key.span, std::move(value));
+Value& DocumentBuilder::insert(Target target, KeyPart&& key, Value&& value) {
+    return target.entries->emplace_back(Entry{std::move(key.text), key.span, std::move(value)})
+        .value;
 }
 
 void DocumentBuilder::move_index(std::size_t from, std::size_t to) {

@@ -78,11 +78,12 @@ class DocumentBuilder {
     void open(Span span, std::variant<document::Table, document::Array> container);
     void close(Span span);
     void header_close(Span span, bool array);
-    void place(document::Value&& value);
-    void insert_dotted(Target target, std::size_t base, document::Value&& value);
+    document::Value* slot();
+    document::Value* insert_dotted(Target target, std::size_t base);
+    document::Value* refuse(Span span, std::string_view message);
     bool header_parent(Target& target);
     document::Entry* find(Target target, std::string_view key);
-    void insert(Target target, KeyPart&& key, document::Value&& value);
+    document::Value& insert(Target target, KeyPart&& key, document::Value&& value);
     void move_index(std::size_t from, std::size_t to);
     bool is_array_of_tables(const document::Value& value) const;
     char opener(const document::Value& value) const { return text_[value.span.start]; }
