@@ -122,8 +122,9 @@ struct Definition {
         check = root.add_subcommand("check", CHECK_ABOUT);
         check->set_help_flag("-h,--help", "Print help");
         check->add_option("PATH", values.path, PATH_HELP);
-        check->add_flag("--fix", values.fix, FIX_HELP);
-        check->add_flag("--unsafe-fixes", values.unsafe_fixes, UNSAFE_FIXES_HELP);
+        check->add_flag("--fix", values.fix, FIX_HELP)->disable_flag_override();
+        check->add_flag("--unsafe-fixes", values.unsafe_fixes, UNSAFE_FIXES_HELP)
+            ->disable_flag_override();
         help = root.add_subcommand("help", HELP_ABOUT);
         help->set_help_flag("-h,--help", "Print help");
         help->add_option("COMMAND", "The subcommand whose help to print");

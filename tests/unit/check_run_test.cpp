@@ -102,6 +102,7 @@ TEST(CommandLine, StreamsAndStatuses) {
         {{"frobnicate"}, 2, "", "error: unrecognized subcommand 'frobnicate'"},
         {{"help", "frobnicate"}, 2, "", "error: unrecognized subcommand 'frobnicate'"},
         {{"--fix"}, 2, "", "error: "},
+        {{"check", "--fix=1"}, 2, "", "error: "},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args{"tarnvik"};
