@@ -347,12 +347,15 @@ TEST(Conformance, WhitespaceCommentsAndLineBreaks) {
         {"a = 1\r\nb = 2\r\n", "{a=1, b=2}"},
         {"\ta\t=\t1\t# tab", "{a=1}"},
         {"a = 1 # caf\xC3\xA9 \t\x7e", "{a=1}"},
+        {"a = 1 # bell\x07 escape\x1b del\x7f", "{a=1}"},  // TOML 1.1
         {"\xEF\xBB\xBF# bom\na = 1", "{a=1}"},
         {"a = \"x\"#no space", "{a=\"x\"}"},
     });
     rejects({
-        "a = 1 # bell\x07",
-        "# del\x7f",
+        std::string("a = 1 # nul") + '\0',
+        "# vertical tab\x0b",
+        "# form feed\x0c",
+        "# lone carriage return\r",
         "a = 1\rb = 2",
         "\x0c"
         "a = 1",

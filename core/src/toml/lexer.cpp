@@ -9,13 +9,19 @@ namespace {
 enum CharClass : std::uint8_t {
     KEY = 1,      // may stand in a bare key
     ATOM = 2,     // may stand in an unquoted value
-    CONTROL = 4,  // not allowed in strings and comments (tab excepted)
+    CONTROL = 4,  // not allowed in strings (tab excepted)
     HEX = 8,
     STRING_STOP = 16,   // ends the fast scan of a basic string's content
     LITERAL_STOP = 32,  // ends the fast scan of a literal string's content
     BLANK = 64,
     CONTINUATION = 128,  // a continuation byte of UTF-8
 };
+
+// TOML 1.1 allows every character in a comment but NUL and U+000A to U+000D; a line feed, or a
+// carriage return and a line feed, end the comment.
+constexpr bool allowed_in_comment(char c) {
+    return c != '\0' && (c < '\n' || c > '\r');
+}
 
 constexpr std::array<std::uint8_t, 256> make_classes() {
     std::array<std::uint8_t, 256> table{};
@@ -218,7 +224,8 @@ Token Lexer::comment(std::size_t start) {
     const std::size_t n = text_.size();
     std::size_t p = start + 1;
     while (true) {
-        p = scan_until(p, CONTROL);
+        while (p < n && allowed_in_comment(text_[p]))
+            ++p;
         if (p >= n || text_[p] == '\n') break;
         if (text_[p] == '\r' && p + 1 < n && text_[p + 1] == '\n') break;
         fail(token, "control character in comment", {p, p + 1});
