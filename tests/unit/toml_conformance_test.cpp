@@ -66,6 +66,27 @@ TEST(Conformance, BasicStrings) {
     });
 }
 
+// Long string content is scanned in words of eight bytes: a special character is found at every
+// offset within a word.
+TEST(Conformance, SpecialCharactersAtEveryOffsetOfLongStrings) {
+    for (std::size_t before = 0; before < 24; ++before) {
+        const std::string pad(before, 'x');
+        const std::string tail(13, 'y');
+        accepts({
+            {"s = \"" + pad + "\\\"" + tail + "\"", "{s=\"" + pad + "\"" + tail + "\"}"},
+            {"s = \"" + pad + "\t" + tail + "\"", "{s=\"" + pad + "\t" + tail + "\"}"},
+            {"s = '" + pad + "\"\\" + tail + "'", "{s=\"" + pad + "\"\\" + tail + "\"}"},
+            {"s = \"" + pad + "\"", "{s=\"" + pad + "\"}"},
+        });
+        rejects({
+            "s = \"" + pad + "\x01" + tail + "\"",
+            "s = \"" + pad + "\x7f" + tail + "\"",
+            "s = '" + pad + "\x1f" + tail + "'",
+            "s = \"" + pad + "\n" + tail + "\"",
+        });
+    }
+}
+
 TEST(Conformance, MultiLineBasicStrings) {
     accepts({
         {"s = \"\"\"\nfirst\nsecond\"\"\"", "{s=\"first\nsecond\"}"},

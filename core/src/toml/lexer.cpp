@@ -1,6 +1,8 @@
 #include "toml/lexer.hpp"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace tarnvik::toml {
 
@@ -118,6 +120,25 @@ void append_utf8(std::string& out, std::uint32_t cp) {
     }
 }
 
+constexpr std::uint64_t ONES = 0x0101010101010101ull;
+constexpr std::uint64_t HIGHS = 0x8080808080808080ull;
+
+// Whether any byte of the word is zero, or less than n (n at most 128); never a false "no".
+constexpr bool has_zero_byte(std::uint64_t x) {
+    return ((x - ONES) & ~x & HIGHS) != 0;
+}
+constexpr bool has_byte_below(std::uint64_t x, std::uint8_t n) {
+    return ((x - ONES * n) & ~x & HIGHS) != 0;
+}
+
+// Whether a word of string content may hold a byte that ends the fast scan: the quote, a
+// backslash, or a control character.
+constexpr bool may_stop_string(std::uint64_t x, char quote) {
+    return has_byte_below(x, 0x20) ||
+           has_zero_byte(x ^ (ONES * static_cast<std::uint8_t>(quote))) ||
+           has_zero_byte(x ^ (ONES * '\\')) || has_zero_byte(x ^ (ONES * 0x7f));
+}
+
 bool is_blank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -134,12 +155,21 @@ std::size_t Lexer::scan(std::size_t p, std::uint8_t cls) const {
     return p;
 }
 
-std::size_t Lexer::scan_until(std::size_t p, std::uint8_t cls) const {
+// String content is scanned eight bytes at a time while no byte in them can end the scan; the
+// strings of lock files (URLs, hashes) are long.
+std::size_t Lexer::scan_string(std::size_t p, char quote, std::uint8_t cls) const {
     const char* data = text_.data();
     const std::size_t n = text_.size();
-    while (p < n && !has(data[p], cls))
-        ++p;
-    return p;
+    while (true) {
+        for (std::uint64_t word; p + 8 <= n; p += 8) {
+            std::memcpy(&word, data + p, 8);
+            if (may_stop_string(word, quote)) break;
+        }
+        const std::size_t end = std::min(n, p + 8);
+        while (p < end && !has(data[p], cls))
+            ++p;
+        if (p < end || p >= n) return p;
+    }
 }
 
 Lexer::Lexer(std::string_view text) : text_(text), pos_(text.starts_with("\xEF\xBB\xBF") ? 3 : 0) {}
@@ -277,7 +307,7 @@ bool Lexer::closes(char quote, bool multiline, Token& token) {
 void Lexer::basic(Token& token, bool multiline) {
     const std::size_t n = text_.size();
     while (true) {
-        pos_ = scan_until(pos_, STRING_STOP);
+        pos_ = scan_string(pos_, '"', STRING_STOP);
         if (pos_ >= n) return fail(token, UNTERMINATED, {n, n});
         const char c = text_[pos_];
         if (c == '"') {
@@ -347,7 +377,7 @@ bool Lexer::escape(Token& token) {
 void Lexer::literal(Token& token, bool multiline) {
     const std::size_t n = text_.size();
     while (true) {
-        pos_ = scan_until(pos_, LITERAL_STOP);
+        pos_ = scan_string(pos_, '\'', LITERAL_STOP);
         if (pos_ >= n) return fail(token, UNTERMINATED, {n, n});
         const char c = text_[pos_];
         if (c == '\'') {

@@ -65,7 +65,7 @@ class Lexer {
     Token comment(std::size_t start);
     Token atom(std::size_t start);
     std::size_t scan(std::size_t p, std::uint8_t cls) const;
-    std::size_t scan_until(std::size_t p, std::uint8_t cls) const;
+    std::size_t scan_string(std::size_t p, char quote, std::uint8_t cls) const;
     bool escape(Token& token);
     bool closes(char quote, bool multiline, Token& token);
     void fail(Token& token, std::string_view message, Span at);
