@@ -30,12 +30,6 @@ const std::string* string_at(const document::Table& table, std::string_view key)
     return entry ? entry->value.as_string() : nullptr;
 }
 
-std::optional<std::string> normalized(std::string_view name) {
-    auto result = standards::normalize_name(name);
-    if (auto* text = std::get_if<std::string>(&result)) return std::move(*text);
-    return std::nullopt;
-}
-
 void record_version(VersionMap& versions, std::string name, const std::string& version) {
     std::vector<std::string>& list = versions[std::move(name)];
     if (std::ranges::find(list, version) == list.end()) list.push_back(version);
@@ -45,7 +39,7 @@ void read_entry(const Format& format, const document::Table& package, lock::Lock
                 VersionMap& versions) {
     const std::string* raw_name = string_at(package, "name");
     if (!raw_name) return;
-    std::optional<std::string> name = normalized(*raw_name);
+    std::optional<std::string> name = standards::normalized_name(*raw_name);
     if (!name) return;
     // A local package counts even without a usable version.
     if (format.records_local_packages && lock::is_local(package)) {

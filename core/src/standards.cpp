@@ -50,6 +50,12 @@ std::variant<std::string, Error> normalize_name(std::string_view name) {
     return normal;
 }
 
+std::optional<std::string> normalized_name(std::string_view name) {
+    auto result = normalize_name(name);
+    if (auto* text = std::get_if<std::string>(&result)) return std::move(*text);
+    return std::nullopt;
+}
+
 std::optional<Error> check_version(std::string_view text) {
     auto version = pep440::parse_version(text);
     if (auto* error = std::get_if<pep440::Error>(&version)) {

@@ -29,6 +29,9 @@ std::optional<Error> check_version(std::string_view text);
 // and `.` turned into one `-`.
 std::variant<std::string, Error> normalize_name(std::string_view name);
 
+// The same for a caller that needs no reason: nothing when the name is invalid.
+std::optional<std::string> normalized_name(std::string_view name);
+
 // Nothing when the text is a non-empty, comma-separated list of valid specifiers; the error's
 // span is the failing specifier, trimmed.
 std::optional<Error> check_specifiers(std::string_view text);

@@ -25,12 +25,6 @@ struct GroupTable {
     }
 };
 
-std::optional<std::string> normalized(std::string_view name) {
-    auto result = standards::normalize_name(name);
-    if (auto* text = std::get_if<std::string>(&result)) return std::move(*text);
-    return std::nullopt;
-}
-
 std::string backticked(std::string_view text) {
     return "`" + std::string(text) + "`";
 }
@@ -74,7 +68,7 @@ void check_include_table(Checker& checker, const document::Value& element,
         checker.invalid_type(path + ".include-group", "a string", include->value);
         return;
     }
-    std::optional<std::string> target = normalized(*text);
+    std::optional<std::string> target = standards::normalized_name(*text);
     if (!target) {
         checker.push(Diagnostic::error("invalid dependency group name " + backticked(*text),
                                        include->value.span, Code::InvalidValue));
@@ -156,7 +150,7 @@ void report_groups_named_like_extras(Checker& checker, const document::Table& ro
     const document::Table* extras_table = extras ? extras->value.as_table() : nullptr;
     if (!extras_table) return;
     for (const document::Entry& extra : extras_table->entries) {
-        std::optional<std::string> name = normalized(extra.key);
+        std::optional<std::string> name = standards::normalized_name(extra.key);
         const Span* group_key = name ? groups.find(*name) : nullptr;
         if (!group_key) continue;
         checker.push(
@@ -190,7 +184,7 @@ void check_dependency_groups(Checker& checker, const document::Table& root) {
     GroupTable groups;
     std::vector<Include> includes;
     for (const document::Entry& group : table->entries) {
-        std::optional<std::string> name = normalized(group.key);
+        std::optional<std::string> name = standards::normalized_name(group.key);
         if (!name) {
             report_invalid_group_name(checker, group);
             continue;

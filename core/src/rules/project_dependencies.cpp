@@ -17,9 +17,8 @@ using document::Table;
 using SeenExtras = std::unordered_map<std::string, Span>;
 
 void check_extra_name(Checker& checker, const Entry& extra, SeenExtras& seen) {
-    auto result = standards::normalize_name(extra.key);
-    const std::string* normalized = std::get_if<std::string>(&result);
-    if (normalized == nullptr) {
+    const std::optional<std::string> normalized = standards::normalized_name(extra.key);
+    if (!normalized) {
         checker.push(Diagnostic::error("invalid extra name `" + extra.key + "`", extra.key_span,
                                        Code::InvalidValue)
                          .with_help(std::string(NAME_RULES_HELP)));
