@@ -62,8 +62,12 @@ std::optional<lock::Lock> load_project_lock(const ProjectFile& project, const st
     std::optional<std::string> name = lock::project_name(text);
     auto loaded = load_lock_file(*found);
     if (auto* problem = std::get_if<LockProblem>(&loaded)) {
+        // A parse error's display ends in a line end of its own; the warning is one line end.
+        std::string_view description = problem->description;
+        while (description.ends_with('\n'))
+            description.remove_suffix(1);
         warn("failed to read `" + found->display +
-             "`, so tool versions are not taken from it: " + problem->description);
+             "`, so tool versions are not taken from it: " + std::string(description));
         return std::nullopt;
     }
     lock::Lock& lock = std::get<lock::Lock>(loaded);

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <optional>
 
@@ -21,6 +22,10 @@ constexpr const char* FIX_HELP =
 constexpr const char* UNSAFE_FIXES_HELP =
     "Include fixes that may change the configuration's meaning, such as renaming a misspelled "
     "key to a guess. Review them before committing";
+
+// Every flag of the command line; none takes a value.
+constexpr std::array<std::string_view, 4> FLAGS = {"--fix", "--unsafe-fixes", "--help",
+                                                   "--version"};
 
 using Rows = std::vector<std::pair<std::string, std::string>>;
 
@@ -178,6 +183,26 @@ EarlyExit help_of(const Definition& d, const std::vector<std::string>& topics) {
     return unrecognized_subcommand(topics.front(), &d.root);
 }
 
+// A value given to a flag (`--fix=1`, `--help=x`) is a usage error; the library would read
+// some values as the flag itself. Arguments after "--" are paths, whatever they look like.
+std::optional<EarlyExit> flag_with_value(const Definition& d,
+                                         const std::vector<std::string>& args) {
+    const CLI::App* context = &d.root;
+    for (std::size_t i = 1; i < args.size() && args[i] != "--"; ++i) {
+        const std::string& arg = args[i];
+        if (context == &d.root && arg == d.check->get_name()) context = d.check;
+        const std::size_t equals = arg.find('=');
+        if (!arg.starts_with("--") || equals == std::string::npos) continue;
+        const std::string flag = arg.substr(0, equals);
+        if (std::ranges::find(FLAGS, flag) == FLAGS.end()) continue;
+        return EarlyExit{2, "",
+                         usage_error("unexpected value '" + arg.substr(equals + 1) + "' for '" +
+                                         flag + "' found; no more were expected",
+                                     context)};
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::variant<CheckArgs, EarlyExit> parse_command_line(const std::vector<std::string>& args) {
@@ -186,9 +211,15 @@ std::variant<CheckArgs, EarlyExit> parse_command_line(const std::vector<std::str
     if (!args[1].starts_with("-") && !d.is_subcommand(args[1])) {
         return unrecognized_subcommand(args[1], &d.root);
     }
+    if (args[1] == "--" && args.size() > 2) {
+        // The root takes no argument of its own, so nothing after "--" can be one.
+        return EarlyExit{2, "",
+                         usage_error("unexpected argument '" + args[2] + "' found", &d.root)};
+    }
     if (args[1] == d.help->get_name()) {
         return help_of(d, std::vector<std::string>(args.begin() + 2, args.end()));
     }
+    if (auto refused = flag_with_value(d, args)) return *refused;
     std::vector<std::string> reversed(args.rbegin(), args.rend() - 1);
     try {
         d.root.parse(reversed);

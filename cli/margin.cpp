@@ -64,13 +64,15 @@ TrimmedLine Margin::trim(std::string_view line, const LineColumns& columns) cons
     std::size_t want_left = left(columns.width());
     std::size_t right_edge = right(columns.width());
     const auto& cols = columns.columns;
-    // Whole characters only: skip those that end at or before the left edge, keep those that
-    // end at or before the right edge.
+    // Whole characters only: skip those that start left of the left edge (so a zero-width
+    // character at the edge, such as a byte order mark at the start of a line, stays), keep
+    // those that end at or before the right edge.
     auto ending_by = [&](std::size_t column) {
         return static_cast<std::size_t>(std::upper_bound(cols.begin() + 1, cols.end(), column) -
                                         (cols.begin() + 1));
     };
-    std::size_t first = ending_by(want_left);
+    std::size_t first = static_cast<std::size_t>(
+        std::lower_bound(cols.begin(), cols.end() - 1, want_left) - cols.begin());
     std::size_t last = std::max(first, ending_by(right_edge));
     TrimmedLine out;
     out.left = cols[first];

@@ -4,11 +4,10 @@
 Reads data/spdx/{licenses,exceptions,imprecise-names}.tsv and writes
 core/generated/spdx_tables.cpp. With --check, exits 1 when the committed file differs.
 """
-import argparse
-import pathlib
 import sys
 
-ROOT = pathlib.Path(__file__).resolve().parent.parent
+from generator_common import ROOT, quote, require_sorted, run
+
 DATA = ROOT / "data" / "spdx"
 OUTPUT = ROOT / "core" / "generated" / "spdx_tables.cpp"
 
@@ -16,18 +15,6 @@ OUTPUT = ROOT / "core" / "generated" / "spdx_tables.cpp"
 def rows(name):
     text = (DATA / name).read_text(encoding="utf-8")
     return [line.split("\t") for line in text.splitlines() if line]
-
-
-def require_sorted(ids, what):
-    encoded = [i.encode() for i in ids]
-    if encoded != sorted(set(encoded)):
-        sys.exit(f"{what}: identifiers must be unique and sorted by bytes")
-
-
-def quote(text):
-    if any(c in text for c in '"\\') or not text.isascii():
-        sys.exit(f"unexpected character in {text!r}")
-    return f'"{text}"'
 
 
 def render():
@@ -59,19 +46,5 @@ def render():
     return "\n".join(out)
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--check", action="store_true", help="fail when the output is stale")
-    args = parser.parse_args()
-    text = render()
-    if args.check:
-        if not OUTPUT.exists() or OUTPUT.read_text(encoding="utf-8") != text:
-            print(f"{OUTPUT.relative_to(ROOT)} is stale: run tools/gen_spdx.py", file=sys.stderr)
-            return 1
-        return 0
-    OUTPUT.write_text(text, encoding="utf-8")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run(OUTPUT, render))

@@ -5,29 +5,16 @@ Reads data/classifiers/classifiers.txt (one known classifier a line) and
 data/classifiers/deprecated.tsv (a deprecated classifier, then its replacements, tab-separated)
 and writes core/generated/trove_tables.cpp. With --check, exits 1 when the committed file differs.
 """
-import argparse
-import pathlib
 import sys
 
-ROOT = pathlib.Path(__file__).resolve().parent.parent
+from generator_common import ROOT, quote, require_sorted, run
+
 DATA = ROOT / "data" / "classifiers"
 OUTPUT = ROOT / "core" / "generated" / "trove_tables.cpp"
 
 
 def lines(name):
     return [line for line in (DATA / name).read_text(encoding="utf-8").splitlines() if line]
-
-
-def require_sorted(texts, what):
-    encoded = [t.encode() for t in texts]
-    if encoded != sorted(set(encoded)):
-        sys.exit(f"{what}: rows must be unique and sorted by bytes")
-
-
-def quote(text):
-    if any(c in text for c in '"\\\t') or not text.isascii():
-        sys.exit(f"unexpected character in {text!r}")
-    return f'"{text}"'
 
 
 def render():
@@ -65,19 +52,5 @@ def render():
     return "\n".join(out)
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--check", action="store_true", help="fail when the output is stale")
-    args = parser.parse_args()
-    text = render()
-    if args.check:
-        if not OUTPUT.exists() or OUTPUT.read_text(encoding="utf-8") != text:
-            print(f"{OUTPUT.relative_to(ROOT)} is stale: run tools/gen_trove.py", file=sys.stderr)
-            return 1
-        return 0
-    OUTPUT.write_text(text, encoding="utf-8")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run(OUTPUT, render))

@@ -12,18 +12,9 @@
 namespace tarnvik {
 namespace {
 
-using testing::ElementsAreArray;
+using testing_support::Case;
+using testing_support::expect_findings;
 using testing_support::findings;
-
-struct Case {
-    std::string toml;
-    std::vector<std::string> expected;
-};
-
-void expect_findings(const std::vector<Case>& cases) {
-    for (const Case& c : cases)
-        EXPECT_THAT(findings(c.toml), ElementsAreArray(c.expected)) << c.toml;
-}
 
 const std::string MISSING_REQUIRES =
     "error missing-key `build-system`: `[build-system]` is missing the required key `requires` | "

@@ -102,7 +102,12 @@ TEST(CommandLine, StreamsAndStatuses) {
         {{"frobnicate"}, 2, "", "error: unrecognized subcommand 'frobnicate'"},
         {{"help", "frobnicate"}, 2, "", "error: unrecognized subcommand 'frobnicate'"},
         {{"--fix"}, 2, "", "error: "},
-        {{"check", "--fix=1"}, 2, "", "error: "},
+        {{"check", "--fix=1"}, 2, "", "error: unexpected value '1' for '--fix' found"},
+        {{"check", "--fix=true"}, 2, "", "error: unexpected value 'true' for '--fix'"},
+        {{"check", "--unsafe-fixes="}, 2, "", "error: unexpected value '' for '--unsafe-fixes'"},
+        {{"--help=1"}, 2, "", "error: unexpected value '1' for '--help'"},
+        {{"--version=1"}, 2, "", "error: unexpected value '1' for '--version'"},
+        {{"--", "check"}, 2, "", "error: unexpected argument 'check' found"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args{"tarnvik"};
@@ -135,6 +140,7 @@ TEST(CommandLine, CheckValues) {
         {{"check", "dir", "--fix"}, "dir", true, false},
         {{"check", "--fix", "--unsafe-fixes", "x.toml"}, "x.toml", true, true},
         {{"check", "--", "-odd"}, "-odd", false, false},
+        {{"check", "--", "--fix=1"}, "--fix=1", false, false},
         {{"check", "caf\xff"}, "caf\xff", false, false},
     };
     for (const Case& c : cases) {

@@ -1,18 +1,28 @@
 #pragma once
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "rules/project_checks.hpp"
 #include "tarnvik/check.hpp"
 #include "tarnvik/diagnostic.hpp"
+#include "tarnvik/parse.hpp"
 
 // Diagnostics of a check written as one line of text each, so that tests compare the code, the
 // source under every span, the message, help, note and fix at once:
 //   error invalid-value `"1pkg"`: invalid build backend `1pkg` | help: ... | fix unsafe: `a` -> `b`
 namespace tarnvik::testing_support {
 
+// The text under a span in backticks; an empty span shows as a caret before the rest of its line.
 inline std::string under(std::string_view source, Span span) {
+    if (span.empty()) {
+        const std::string_view rest = source.substr(span.start);
+        return "`^" + std::string(rest.substr(0, rest.find('\n'))) + "`";
+    }
     return "`" + std::string(source.substr(span.start, span.size())) + "`";
 }
 
@@ -32,13 +42,48 @@ inline std::string describe(std::string_view source, const Diagnostic& d) {
     return line;
 }
 
+inline std::vector<std::string> describe_all(std::string_view source,
+                                             const std::vector<Diagnostic>& diagnostics) {
+    std::vector<std::string> lines;
+    for (const Diagnostic& d : diagnostics)
+        lines.push_back(describe(source, d));
+    return lines;
+}
+
 // Every diagnostic of checking `toml` (no lock), in the order the check returns them.
 inline std::vector<std::string> findings(std::string toml) {
-    CheckResult result = check_with_lock(std::move(toml), nullptr);
-    std::vector<std::string> lines;
-    for (const Diagnostic& d : result.diagnostics)
-        lines.push_back(describe(result.source, d));
-    return lines;
+    const CheckResult result = check_with_lock(std::move(toml), nullptr);
+    return describe_all(result.source, result.diagnostics);
+}
+
+using ProjectCheck = void (*)(Checker&, const document::Table&);
+
+// The diagnostics of one check of the `[project]` pass alone, run on the `project` table of
+// `toml`, so that a case need not satisfy the other checks of the table.
+inline std::vector<std::string> project_findings(ProjectCheck check, const std::string& toml) {
+    auto [root, errors] = parse::parse(toml);
+    if (!errors.empty()) return {"parse error: " + errors.front().message};
+    Checker checker;
+    checker.source = toml;
+    const document::Entry* project = document::get(root, "project");
+    if (project && project->value.as_table()) check(checker, *project->value.as_table());
+    return describe_all(toml, checker.diagnostics);
+}
+
+struct Case {
+    std::string toml;
+    std::vector<std::string> expected;
+};
+
+inline void expect_findings(const std::vector<Case>& cases) {
+    for (const Case& c : cases)
+        EXPECT_THAT(findings(c.toml), ::testing::ElementsAreArray(c.expected)) << c.toml;
+}
+
+inline void expect_project_findings(ProjectCheck check, const std::vector<Case>& cases) {
+    for (const Case& c : cases)
+        EXPECT_THAT(project_findings(check, c.toml), ::testing::ElementsAreArray(c.expected))
+            << c.toml;
 }
 
 }  // namespace tarnvik::testing_support

@@ -12,18 +12,10 @@
 namespace tarnvik::rules::dependency_groups {
 namespace {
 
-using testing::ElementsAreArray;
+using ::testing::ElementsAreArray;
+using testing_support::Case;
+using testing_support::expect_findings;
 using testing_support::findings;
-
-struct Case {
-    std::string toml;
-    std::vector<std::string> expected;
-};
-
-void expect_findings(const std::vector<Case>& cases) {
-    for (const Case& c : cases)
-        EXPECT_THAT(findings(c.toml), ElementsAreArray(c.expected)) << c.toml;
-}
 
 // Only the findings about dependency groups, for documents that also hold a `[project]` table.
 std::vector<std::string> group_findings(const std::string& toml) {

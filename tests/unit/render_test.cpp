@@ -141,6 +141,17 @@ TEST(RenderDiagnostic, OriginUsesDisplayName) {
     EXPECT_NE(text.find(" --> ../../pyproject.toml:2:1\n"), std::string::npos);
 }
 
+// A byte order mark is part of the checked text and is shown, zero width, where it stands.
+TEST(RenderDiagnostic, KeepsByteOrderMark) {
+    Diagnostic d = Diagnostic::error("bom", Span{0, 3}, Code::ByteOrderMark);
+    EXPECT_EQ(render_diagnostic(d, "\xEF\xBB\xBF[project]\n", "pyproject.toml", false),
+              "error[byte-order-mark]: bom\n"
+              " --> pyproject.toml:1:1\n"
+              "  |\n"
+              "1 | \xEF\xBB\xBF[project]\n"
+              "  | ^");
+}
+
 // Colour adds escape sequences and changes no character; without colour there is none, and
 // control characters of the file never reach the terminal raw.
 TEST(RenderDiagnostic, ColourOnlyWhenAsked) {

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -147,6 +148,10 @@ class VersionSet {
     struct Bound {
         BoundKind kind = BoundKind::Unbounded;
         Version version;  // unused when unbounded
+
+        static Bound unbounded() { return Bound{}; }
+        static Bound included(Version v) { return Bound{BoundKind::Included, std::move(v)}; }
+        static Bound excluded(Version v) { return Bound{BoundKind::Excluded, std::move(v)}; }
     };
     struct Interval {
         Bound start;

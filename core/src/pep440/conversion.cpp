@@ -7,17 +7,6 @@ namespace tarnvik::pep440 {
 namespace {
 
 using Bound = VersionSet::Bound;
-using BoundKind = VersionSet::BoundKind;
-
-Bound unbounded() {
-    return Bound{};
-}
-Bound included(Version v) {
-    return Bound{BoundKind::Included, std::move(v)};
-}
-Bound excluded(Version v) {
-    return Bound{BoundKind::Excluded, std::move(v)};
-}
 
 Version with_local_max(Version v) {
     v.local_max = true;
@@ -59,25 +48,26 @@ std::optional<Version> next_prefix(const Version& v, std::size_t kept) {
 // The excluded end bound at the development release `.dev0` of `next`, its lowest version;
 // without `dev0`, at `next` itself.
 Bound end_before(std::optional<Version> next, bool dev0) {
-    if (!next) return unbounded();
+    if (!next) return Bound::unbounded();
     if (dev0) next->dev = 0;
-    return excluded(std::move(*next));
+    return Bound::excluded(std::move(*next));
 }
 
 VersionSet equal(const Version& v) {
     if (v.is_local()) return VersionSet::singleton(v);
-    return VersionSet::interval(included(v), included(with_local_max(v)));  // any local label
+    // Any local label of v.
+    return VersionSet::interval(Bound::included(v), Bound::included(with_local_max(v)));
 }
 
 // `<V` admits no pre-release of V unless V is one; for a post-release V, neither the
 // pre-releases of its release nor its own development releases.
 VersionSet less_than(const Version& v) {
-    if (v.is_prerelease()) return VersionSet::interval(unbounded(), excluded(v));
-    if (!v.post) return VersionSet::interval(unbounded(), excluded(with_min(v)));
+    if (v.is_prerelease()) return VersionSet::interval(Bound::unbounded(), Bound::excluded(v));
+    if (!v.post) return VersionSet::interval(Bound::unbounded(), Bound::excluded(with_min(v)));
     Version base = v;
     base.post.reset();
-    return VersionSet::interval(unbounded(), excluded(with_min(base)))
-        .union_with(VersionSet::interval(included(base), excluded(with_min(v))));
+    return VersionSet::interval(Bound::unbounded(), Bound::excluded(with_min(base)))
+        .union_with(VersionSet::interval(Bound::included(base), Bound::excluded(with_min(v))));
 }
 
 // `>V` admits neither local versions of V nor, unless V is a post- or development release,
@@ -85,18 +75,18 @@ VersionSet less_than(const Version& v) {
 VersionSet greater_than(const Version& v) {
     Version bound = with_local_max(v);
     if (!v.post && !v.dev) bound.post_max = true;
-    return VersionSet::interval(excluded(std::move(bound)), unbounded());
+    return VersionSet::interval(Bound::excluded(std::move(bound)), Bound::unbounded());
 }
 
 VersionSet equal_star(const Version& v) {
     Version low = v;
     low.dev = 0;
-    return VersionSet::interval(included(std::move(low)),
+    return VersionSet::interval(Bound::included(std::move(low)),
                                 end_before(next_prefix(v, v.release.size()), true));
 }
 
 VersionSet tilde_equal(const Version& v) {
-    return VersionSet::interval(included(v),
+    return VersionSet::interval(Bound::included(v),
                                 end_before(next_prefix(v, v.release.size() - 1), true));
 }
 
@@ -109,21 +99,21 @@ VersionSet release_set(const Specifier& s) {
         case Operator::NotEqual:
             return VersionSet::singleton(r).complement();
         case Operator::LessThan:
-            return VersionSet::interval(unbounded(), excluded(std::move(r)));
+            return VersionSet::interval(Bound::unbounded(), Bound::excluded(std::move(r)));
         case Operator::LessThanEqual:
-            return VersionSet::interval(unbounded(), included(std::move(r)));
+            return VersionSet::interval(Bound::unbounded(), Bound::included(std::move(r)));
         case Operator::GreaterThan:
-            return VersionSet::interval(excluded(std::move(r)), unbounded());
+            return VersionSet::interval(Bound::excluded(std::move(r)), Bound::unbounded());
         case Operator::GreaterThanEqual:
-            return VersionSet::interval(included(std::move(r)), unbounded());
+            return VersionSet::interval(Bound::included(std::move(r)), Bound::unbounded());
         case Operator::TildeEqual: {
             Bound end = end_before(next_prefix(r, r.release.size() - 1), false);
-            return VersionSet::interval(included(std::move(r)), std::move(end));
+            return VersionSet::interval(Bound::included(std::move(r)), std::move(end));
         }
         case Operator::EqualStar:
         case Operator::NotEqualStar: {
             Bound end = end_before(next_prefix(r, r.release.size()), false);
-            auto set = VersionSet::interval(included(std::move(r)), std::move(end));
+            auto set = VersionSet::interval(Bound::included(std::move(r)), std::move(end));
             return s.op == Operator::EqualStar ? set : set.complement();
         }
     }
@@ -145,11 +135,12 @@ VersionSet to_version_set(const Specifier& s) {
         case Operator::LessThan:
             return less_than(s.version);
         case Operator::LessThanEqual:
-            return VersionSet::interval(unbounded(), included(with_local_max(s.version)));
+            return VersionSet::interval(Bound::unbounded(),
+                                        Bound::included(with_local_max(s.version)));
         case Operator::GreaterThan:
             return greater_than(s.version);
         case Operator::GreaterThanEqual:
-            return VersionSet::interval(included(s.version), unbounded());
+            return VersionSet::interval(Bound::included(s.version), Bound::unbounded());
         case Operator::EqualStar:
             return equal_star(s.version);
         case Operator::NotEqualStar:

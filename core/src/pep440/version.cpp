@@ -165,17 +165,13 @@ class Parser {
         if (is_separator(peek())) ++i_;
     }
 
-    // The number after a pre-, post- or development label: an optional separator, then digits;
-    // a separator without digits belongs to what follows.
+    // The number after a pre-, post- or development label: an optional separator, then
+    // optional digits (0 when absent). The separator belongs to the label even without digits,
+    // as in `1.0a.` or `1.0a--1` (`1.0a0.post1`).
     bool label_number(std::uint64_t& out) {
-        std::size_t before = i_;
         optional_separator();
-        if (!is_digit(peek())) {
-            i_ = before;
-            out = 0;
-            return true;
-        }
-        return number(out);
+        out = 0;
+        return !is_digit(peek()) || number(out);
     }
 
     bool pre() {

@@ -11,16 +11,6 @@ using Bound = VersionSet::Bound;
 using BoundKind = VersionSet::BoundKind;
 using Interval = VersionSet::Interval;
 
-Bound unbounded() {
-    return Bound{};
-}
-Bound included(Version v) {
-    return Bound{BoundKind::Included, std::move(v)};
-}
-Bound excluded(Version v) {
-    return Bound{BoundKind::Excluded, std::move(v)};
-}
-
 Bound flip(const Bound& bound) {
     if (bound.kind == BoundKind::Unbounded) return bound;
     BoundKind kind = bound.kind == BoundKind::Included ? BoundKind::Excluded : BoundKind::Included;
@@ -103,11 +93,11 @@ void VersionSet::push(Interval interval) {
 }
 
 VersionSet VersionSet::full() {
-    return interval(unbounded(), unbounded());
+    return interval(Bound::unbounded(), Bound::unbounded());
 }
 
 VersionSet VersionSet::singleton(const Version& version) {
-    return interval(included(version), included(version));
+    return interval(Bound::included(version), Bound::included(version));
 }
 
 VersionSet VersionSet::interval(Bound start, Bound end) {
@@ -117,15 +107,17 @@ VersionSet VersionSet::interval(Bound start, Bound end) {
 }
 
 VersionSet VersionSet::from_through(std::string_view first, std::string_view last) {
-    return interval(included(embedded(first)), unbounded()).intersection(at_most_constant(last));
+    return interval(Bound::included(embedded(first)), Bound::unbounded())
+        .intersection(at_most_constant(last));
 }
 
 VersionSet VersionSet::between(std::string_view low, std::string_view high) {
-    return interval(unbounded(), excluded(embedded(high))).difference(at_most_constant(low));
+    return interval(Bound::unbounded(), Bound::excluded(embedded(high)))
+        .difference(at_most_constant(low));
 }
 
 VersionSet VersionSet::at_least(std::string_view first) {
-    return interval(included(embedded(first)), unbounded());
+    return interval(Bound::included(embedded(first)), Bound::unbounded());
 }
 
 bool VersionSet::contains(const Version& version) const {
@@ -145,12 +137,13 @@ VersionSet VersionSet::complement() const {
     if (all.empty()) return full();
     VersionSet out;
     if (all.front().start.kind != BoundKind::Unbounded) {
-        out.push({unbounded(), flip(all.front().start)});
+        out.push({Bound::unbounded(), flip(all.front().start)});
     }
     for (std::size_t i = 1; i < all.size(); ++i) {
         out.push({flip(all[i - 1].end), flip(all[i].start)});
     }
-    if (all.back().end.kind != BoundKind::Unbounded) out.push({flip(all.back().end), unbounded()});
+    if (all.back().end.kind != BoundKind::Unbounded)
+        out.push({flip(all.back().end), Bound::unbounded()});
     return out;
 }
 
