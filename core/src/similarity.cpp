@@ -91,6 +91,15 @@ double jaro_winkler(std::string_view a, std::string_view b) {
     return similarity + WINKLER_SCALE * prefix * (1.0 - similarity);
 }
 
+double jaro_winkler_limit(std::size_t a_length, std::size_t b_length) {
+    if (a_length == 0 || b_length == 0) return a_length == b_length ? 1.0 : 0.0;
+    double ratio = static_cast<double>(std::min(a_length, b_length)) /
+                   static_cast<double>(std::max(a_length, b_length));
+    double jaro = (2.0 + ratio) / 3.0;
+    if (jaro <= WINKLER_THRESHOLD) return jaro;
+    return jaro + WINKLER_SCALE * static_cast<double>(WINKLER_MAX_PREFIX) * (1.0 - jaro);
+}
+
 std::size_t levenshtein(std::string_view a, std::string_view b) {
     Scalars x = unicode::scalars(a), y = unicode::scalars(b);
     // One row of the edit-distance table at a time.

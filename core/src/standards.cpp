@@ -1,5 +1,7 @@
 #include "tarnvik/standards.hpp"
 
+#include <limits>
+
 #include "white_space.hpp"
 
 namespace tarnvik::standards {
@@ -98,18 +100,26 @@ std::variant<VersionSet, Error> allowed_versions(std::string_view text) {
     return pep440::to_version_set(std::get<std::vector<pep440::Specifier>>(specifiers));
 }
 
-std::optional<bool> allows_python_minor(std::string_view specifiers, unsigned major,
-                                        unsigned minor) {
+std::optional<bool> allows_python_minor(std::string_view specifiers, std::uint64_t major,
+                                        std::uint64_t minor) {
     auto parsed = pep440::parse_specifiers(specifiers);
     if (std::holds_alternative<pep440::Error>(parsed)) return std::nullopt;
     auto allowed = pep440::to_release_set(std::get<std::vector<pep440::Specifier>>(parsed));
     using Bound = VersionSet::Bound;
     using Kind = VersionSet::BoundKind;
+    constexpr std::uint64_t MAX = std::numeric_limits<std::uint64_t>::max();
     pep440::Version low, high;
     low.release = {major, minor};
-    high.release = {major, std::uint64_t{minor} + 1};
-    auto minor_releases =
-        VersionSet::interval(Bound{Kind::Included, low}, Bound{Kind::Excluded, high});
+    // The releases of major.minor end where the next minor, or else the next major, begins.
+    Bound end{Kind::Unbounded, {}};
+    if (minor < MAX) {
+        high.release = {major, minor + 1};
+        end = Bound{Kind::Excluded, high};
+    } else if (major < MAX) {
+        high.release = {major + 1};
+        end = Bound{Kind::Excluded, high};
+    }
+    auto minor_releases = VersionSet::interval(Bound{Kind::Included, low}, end);
     return !allowed.is_disjoint(minor_releases);
 }
 

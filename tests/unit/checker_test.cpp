@@ -20,6 +20,7 @@ Value at(std::string_view source, std::string_view needle, decltype(Value::data)
 }
 
 TEST(ClosestName, SuggestsTheMostSimilarCandidate) {
+    static const std::string HUGE_NAME(1'000'000, 'r');
     const std::vector<std::string_view> build_keys = {"requires", "build-backend", "backend-path"};
     struct Case {
         std::string_view name;
@@ -41,6 +42,12 @@ TEST(ClosestName, SuggestsTheMostSimilarCandidate) {
         {"NAME", {"NAME"}, std::nullopt},
         // 0.85 is the threshold: "abcdxyz" against "abcdefg" is about 0.77.
         {"abcdxyz", {"abcdefg"}, std::nullopt},
+        // Four times as long with the four leading characters shared is exactly 0.85; the
+        // search skips only candidates whose length rules them out.
+        {"abcdxxxxxxxxxxxx", {"abcd"}, "abcd"},
+        {"abcdxxxxxxxxxxxxx", {"abcd"}, std::nullopt},
+        {"xxxxxxxxxxxxabcd", {"abcd"}, std::nullopt},
+        {HUGE_NAME, build_keys, std::nullopt},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(closest_name(c.name, c.candidates), c.expected) << c.name;

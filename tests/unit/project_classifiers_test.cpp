@@ -78,6 +78,16 @@ TEST(ProjectClassifiers, ChecksPythonVersionsAgainstRequiresPython) {
                   ":: "
                   "3.99999999999999999999` | help: did you mean `Programming Language :: Python :: "
                   "3.9`?"}},
+            // Numbers beyond 32 bits are still versions; only 64-bit overflow is skipped.
+            {"[project]\nrequires-python = \"<3.10\"\nclassifiers = [" + python +
+                 "3.4294967296\"]\n",
+             {"error invalid-value `" + python +
+                  "3.4294967296\"`: unknown classifier `Programming Language :: Python :: "
+                  "3.4294967296` | help: did you mean `Programming Language :: Python :: 3.9`?",
+              "warning invalid-value `" + python +
+                  "3.4294967296\"`: classifier says Python 3.4294967296 is supported, but "
+                  "`requires-python` excludes it | label `\"<3.10\"`: `requires-python` set here | "
+                  "help: remove the classifier or widen `requires-python`"}},
             {"[project]\nclassifiers = [" + python + "2.7\"]\n", {}},
             {"[project]\nrequires-python = 3\nclassifiers = [" + python + "2.7\"]\n", {}},
             {"[project]\nrequires-python = \"=>3\"\nclassifiers = [" + python + "2.7\"]\n", {}},

@@ -111,6 +111,8 @@ TEST(Jaro, AgreesWithTheWindowScanOnRandomTexts) {
         std::u32string a = text(), b = text();
         ASSERT_DOUBLE_EQ(jaro(utf8(a), utf8(b)), windowed_jaro(a, b))
             << utf8(a) << " / " << utf8(b);
+        ASSERT_LE(jaro_winkler(utf8(a), utf8(b)), jaro_winkler_limit(a.size(), b.size()) + 1e-12)
+            << utf8(a) << " / " << utf8(b);
     }
 }
 

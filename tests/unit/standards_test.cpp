@@ -109,19 +109,31 @@ TEST(AllowedVersions, TakesAVersionOrASpecifierList) {
 TEST(AllowsPythonMinor, JudgesReleaseNumbersOnly) {
     struct Case {
         std::string_view specifiers;
-        unsigned major, minor;
+        std::uint64_t major, minor;
         std::optional<bool> allowed;
     };
     const Case cases[] = {
-        {">=3.9", 3, 8, false},         {">=3.9", 3, 13, true},
-        {"==3.10.*", 3, 10, true},      {"==3.10.*", 3, 11, false},
-        {"<3.12", 3, 12, false},        {"<3.12", 3, 11, true},
-        {">3.8", 3, 8, true},           {">=3.9rc1", 3, 8, false},
-        {"~=3.8", 3, 12, true},         {"~=3.8", 4, 0, false},
-        {"!=3.9", 3, 9, true},          {"==3.9", 3, 9, true},
-        {">=3.8, <3.10", 3, 10, false}, {"", 3, 1, true},
-        {">=3,<4", 4, 0, false},        {"not valid", 3, 9, std::nullopt},
+        {">=3.9", 3, 8, false},
+        {">=3.9", 3, 13, true},
+        {"==3.10.*", 3, 10, true},
+        {"==3.10.*", 3, 11, false},
+        {"<3.12", 3, 12, false},
+        {"<3.12", 3, 11, true},
+        {">3.8", 3, 8, true},
+        {">=3.9rc1", 3, 8, false},
+        {"~=3.8", 3, 12, true},
+        {"~=3.8", 4, 0, false},
+        {"!=3.9", 3, 9, true},
+        {"==3.9", 3, 9, true},
+        {">=3.8, <3.10", 3, 10, false},
+        {"", 3, 1, true},
+        {">=3,<4", 4, 0, false},
+        {"not valid", 3, 9, std::nullopt},
         {">=3.9,", 3, 9, std::nullopt},
+        {">=3.9", 3, UINT64_MAX, true},
+        {"<3.9", 3, UINT64_MAX, false},
+        {"<4", UINT64_MAX, UINT64_MAX, false},
+        {">=4", UINT64_MAX, UINT64_MAX, true},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(allows_python_minor(c.specifiers, c.major, c.minor), c.allowed)

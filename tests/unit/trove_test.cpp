@@ -14,6 +14,9 @@ TEST(Trove, TablesAreSortedForBinarySearch) {
     EXPECT_EQ(std::adjacent_find(CLASSIFIERS.begin(), CLASSIFIERS.end()), CLASSIFIERS.end());
     EXPECT_EQ(CLASSIFIERS.front(), "Development Status :: 1 - Planning");
     EXPECT_EQ(CLASSIFIERS.back(), "Typing :: Typed");
+    // The similarity search bounds its work on the assumption that every row is ASCII.
+    for (std::string_view row : CLASSIFIERS)
+        EXPECT_TRUE(std::all_of(row.begin(), row.end(), [](char c) { return c > 0; })) << row;
     EXPECT_TRUE(std::is_sorted(DEPRECATED.begin(), DEPRECATED.end(),
                                [](const DeprecatedRow& a, const DeprecatedRow& b) {
                                    return a.classifier < b.classifier;

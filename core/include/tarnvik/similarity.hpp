@@ -13,6 +13,11 @@ double jaro(std::string_view a, std::string_view b);
 // only when the Jaro similarity exceeds 0.7.
 double jaro_winkler(std::string_view a, std::string_view b);
 
+// The greatest Jaro-Winkler similarity two texts of these lengths (in scalar values) can have,
+// since at most the shorter length matches: lets a search skip, without comparing them, texts
+// that cannot reach its threshold.
+double jaro_winkler_limit(std::size_t a_length, std::size_t b_length);
+
 // The least number of single-character insertions, deletions and substitutions.
 std::size_t levenshtein(std::string_view a, std::string_view b);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,7 +56,7 @@ std::optional<RequiredVersions> required_versions(std::string_view text);
 
 // Nothing when the text is not a valid specifier list; else whether it admits some release of
 // major.minor (pre-, post-, development and local parts of the specifiers ignored).
-std::optional<bool> allows_python_minor(std::string_view specifiers, unsigned major,
-                                        unsigned minor);
+std::optional<bool> allows_python_minor(std::string_view specifiers, std::uint64_t major,
+                                        std::uint64_t minor);
 
 }  // namespace tarnvik::standards

@@ -1,11 +1,13 @@
+#include <array>
 #include <charconv>
-#include <limits>
+#include <cstdint>
 #include <optional>
 
 #include "rules/project_checks.hpp"
 #include "tarnvik/similarity.hpp"
 #include "tarnvik/standards.hpp"
 #include "tarnvik/trove.hpp"
+#include "unicode.hpp"
 
 namespace tarnvik::rules::project {
 
@@ -24,11 +26,53 @@ std::string deprecated_help(std::span<const std::string_view> replacements) {
     return "use one of " + quoted_list(replacements) + "; PyPI rejects deprecated classifiers";
 }
 
+// The highest Jaro-Winkler similarity that `classifier` could reach with a row: the matched
+// characters are at most the characters the two have in common, and no transposition is the
+// best case. Rows that cannot reach the best similarity so far are never compared, so a long
+// classifier, or many unknown ones, stay cheap. The rows are ASCII (the generator insists).
+class SimilarityBound {
+  public:
+    explicit SimilarityBound(std::string_view classifier) {
+        std::vector<char32_t> chars = unicode::scalars(classifier);
+        length_ = static_cast<double>(chars.size());
+        for (char32_t c : chars)
+            if (c < 0x80) ++counts_[c];
+        for (std::size_t i = 0; i < std::min(chars.size(), prefix_.size()); ++i)
+            prefix_[i] = chars[i];
+    }
+
+    double operator()(std::string_view row) const {
+        std::array<std::uint32_t, 0x80> left = counts_;
+        std::size_t common = 0;
+        for (char c : row) {
+            std::uint32_t& count = left[static_cast<unsigned char>(c) & 0x7F];
+            if (count > 0) --count, ++common;
+        }
+        if (common == 0) return 0.0;
+        double m = static_cast<double>(common);
+        double jaro = (m / length_ + m / static_cast<double>(row.size()) + 1.0) / 3.0;
+        std::size_t prefix = 0;
+        while (prefix < std::min(row.size(), prefix_.size()) &&
+               prefix_[prefix] == static_cast<unsigned char>(row[prefix]))
+            ++prefix;
+        return jaro + 0.1 * static_cast<double>(prefix) * (1.0 - jaro);
+    }
+
+  private:
+    double length_ = 0.0;
+    std::array<std::uint32_t, 0x80> counts_{};
+    std::array<char32_t, 4> prefix_{};
+};
+
 // The known classifier most like `classifier`; the later of equally close rows wins.
 std::optional<std::string_view> closest_classifier(std::string_view classifier) {
+    // Keeps rounding in the bound from ever skipping a row that reaches the best exactly.
+    constexpr double MARGIN = 1e-9;
+    const SimilarityBound bound(classifier);
     std::optional<std::string_view> best;
     double best_similarity = CLASSIFIER_SUGGESTION_THRESHOLD;
     for (std::string_view row : trove::CLASSIFIERS) {
+        if (bound(row) < best_similarity - MARGIN) continue;
         double similarity = similarity::jaro_winkler(classifier, row);
         if (similarity >= best_similarity) {
             best = row;
@@ -69,7 +113,7 @@ std::optional<std::uint64_t> parse_number(std::string_view text) {
 }
 
 struct PythonVersion {
-    unsigned major, minor;
+    std::uint64_t major, minor;
 };
 
 // The X.Y of a `Programming Language :: Python :: X.Y` classifier.
@@ -80,10 +124,8 @@ std::optional<PythonVersion> python_version(std::string_view classifier) {
     if (dot == std::string_view::npos) return std::nullopt;
     auto major = parse_number(rest.substr(0, dot));
     auto minor = parse_number(rest.substr(dot + 1));
-    constexpr std::uint64_t LIMIT = std::numeric_limits<unsigned>::max();
-    // Numbers beyond `unsigned` name no Python release worth a finding.
-    if (!major || !minor || *major > LIMIT || *minor > LIMIT) return std::nullopt;
-    return PythonVersion{static_cast<unsigned>(*major), static_cast<unsigned>(*minor)};
+    if (!major || !minor) return std::nullopt;
+    return PythonVersion{*major, *minor};
 }
 
 std::optional<Diagnostic> python_version_finding(std::string_view classifier, Span span,

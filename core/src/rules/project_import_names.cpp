@@ -1,4 +1,4 @@
-#include <algorithm>
+#include <unordered_map>
 
 #include "rules/project_checks.hpp"
 #include "white_space.hpp"
@@ -53,17 +53,19 @@ void collect(Checker& checker, const document::Table& project, ImportKey key,
 }
 
 void check_listed_in_both(Checker& checker, const std::vector<ImportName>& names) {
+    // The first `import-names` entry of each name, so that long lists cost linear time.
+    std::unordered_map<std::string_view, Span> first_listed;
+    for (const ImportName& name : names)
+        if (name.key == ImportKey::Names) first_listed.try_emplace(name.name, name.span);
     for (const ImportName& space : names) {
         if (space.key != ImportKey::Namespaces || space.name.empty()) continue;
-        auto same = std::find_if(names.begin(), names.end(), [&](const ImportName& other) {
-            return other.key == ImportKey::Names && other.name == space.name;
-        });
-        if (same == names.end()) continue;
+        auto same = first_listed.find(space.name);
+        if (same == first_listed.end()) continue;
         checker.push(Diagnostic::error("`" + std::string(space.name) +
                                            "` is listed in both `import-names` and "
                                            "`import-namespaces`",
                                        space.span, Code::InvalidValue)
-                         .with_label(same->span.start, same->span.end,
+                         .with_label(same->second.start, same->second.end,
                                      "also listed in `import-names` here"));
     }
 }
