@@ -25,7 +25,8 @@ bool color_enabled(bool is_terminal, const EnvLookup& env) {
     if (clicolor && *clicolor == "0") return false;
     if (!is_terminal) return false;
     std::optional<std::string> term = env("TERM");
-    return (term && *term != "dumb") || set_and_not_zero(clicolor) || env("CI").has_value();
+    // CLICOLOR set to anything but "0", even empty, asks for colour.
+    return (term && *term != "dumb") || clicolor.has_value() || env("CI").has_value();
 }
 
 bool color_enabled_for(int fd) {

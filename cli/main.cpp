@@ -10,6 +10,9 @@
 int main(int argc, char** argv) {
     // A closed pipe then shows up as a failed write, which the run reports.
     std::signal(SIGPIPE, SIG_IGN);
+    // So does a file size limit met while writing the fixed file, whose temporary copy is then
+    // removed instead of left behind by a killed process.
+    std::signal(SIGXFSZ, SIG_IGN);
     using namespace tarnvik::cli;
     auto parsed = parse_command_line(std::vector<std::string>(argv, argv + argc));
     if (auto* exit = std::get_if<EarlyExit>(&parsed)) {

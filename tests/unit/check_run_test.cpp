@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -253,6 +255,28 @@ TEST(ReplaceFile, UnwritableFileChangesNothing) {
         EXPECT_EQ(slurp(file), "keep");
         EXPECT_EQ(listing(dir.root()), std::vector<std::string>{"pyproject.toml"});
     });
+}
+
+// A write that fails half-way (here at the file size limit) leaves the file as it was and no
+// temporary file behind.
+TEST(ReplaceFile, FailedWriteKeepsTheOriginal) {
+    TempDir dir;
+    fs::path file = dir.write("pyproject.toml", "keep");
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{4096, 4096};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(3);
+        auto error = replace_file(file, std::string(100000, 'x'));
+        EXPECT_EQ(error, std::optional<std::string>("File too large"));
+        ::_exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+    EXPECT_EQ(slurp(file), "keep");
+    EXPECT_EQ(listing(dir.root()), std::vector<std::string>{"pyproject.toml"});
 }
 
 TEST(ReplaceFile, DirectoryOrMissingFails) {

@@ -25,6 +25,8 @@ TEST(Color, DecidesPerStreamFromEnvironment) {
         {{{"TERM", "dumb"}, {"CLICOLOR", "1"}}, true, true},
         {{{"CI", ""}}, true, true},
         {{{"CLICOLOR", "1"}}, false, false},
+        {{{"CLICOLOR", ""}}, true, true},
+        {{{"CLICOLOR", "0"}}, true, false},
         {{{"NO_COLOR", "1"}, {"CLICOLOR_FORCE", "1"}, {"TERM", "xterm"}}, true, false},
         {{{"NO_COLOR", ""}, {"TERM", "xterm"}}, true, true},
         {{{"CLICOLOR_FORCE", "1"}}, false, true},
