@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ascii.hpp"
 #include "fix_loop.hpp"
 #include "tarnvik/parse.hpp"
 #include "tarnvik/source.hpp"
@@ -10,12 +11,8 @@ namespace tarnvik::fix {
 
 namespace {
 
-bool is_blank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 std::size_t skip_blanks(std::string_view text, std::size_t i) {
-    while (i < text.size() && is_blank(text[i]))
+    while (i < text.size() && ascii::is_blank(text[i]))
         ++i;
     return i;
 }

@@ -2,30 +2,23 @@
 
 #include <limits>
 
+#include "ascii.hpp"
 #include "white_space.hpp"
 
 namespace tarnvik::standards {
 namespace {
 
-bool is_ascii_alphanumeric(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
 bool is_name_separator(char c) {
     return c == '-' || c == '_' || c == '.';
 }
 
-char ascii_lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool is_valid_name(std::string_view name) {
-    if (name.empty() || !is_ascii_alphanumeric(name.front()) ||
-        !is_ascii_alphanumeric(name.back())) {
+    if (name.empty() || !ascii::is_alphanumeric(name.front()) ||
+        !ascii::is_alphanumeric(name.back())) {
         return false;
     }
     for (char c : name) {
-        if (!is_ascii_alphanumeric(c) && !is_name_separator(c)) return false;
+        if (!ascii::is_alphanumeric(c) && !is_name_separator(c)) return false;
     }
     return true;
 }
@@ -44,7 +37,7 @@ std::variant<std::string, Error> normalize_name(std::string_view name) {
     normal.reserve(name.size());
     for (std::size_t i = 0; i < name.size(); ++i) {
         if (!is_name_separator(name[i])) {
-            normal.push_back(ascii_lower(name[i]));
+            normal.push_back(ascii::to_lower(name[i]));
         } else if (!is_name_separator(name[i - 1])) {
             normal.push_back('-');  // one `-` for a whole run; a name never starts with one
         }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ascii.hpp"
 #include "toml/parser.hpp"
 
 namespace tarnvik::toml_version {
@@ -11,10 +12,6 @@ namespace {
 constexpr std::string_view HELP =
     "uv and Ruff accept TOML 1.1, but tomllib in Python 3.14 and earlier rejects it, so build "
     "backends that use it (such as hatchling) fail on those versions";
-
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 enum class State { InlineTable, InlineTableAfterComma, Array };
 
@@ -140,8 +137,8 @@ class Detector {
             return;
         }
         if (o + 5 > n) return;
-        const bool hh_mm = is_digit(t[o]) && is_digit(t[o + 1]) && t[o + 2] == ':' &&
-                           is_digit(t[o + 3]) && is_digit(t[o + 4]);
+        const bool hh_mm = ascii::is_digit(t[o]) && ascii::is_digit(t[o + 1]) && t[o + 2] == ':' &&
+                           ascii::is_digit(t[o + 3]) && ascii::is_digit(t[o + 4]);
         if (hh_mm && (o + 5 == n || t[o + 5] != ':')) {
             report("time without seconds requires TOML 1.1", {span.start + o, span.start + o + 5});
         }

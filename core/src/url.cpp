@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 
+#include "ascii.hpp"
 #include "url/host.hpp"
 
 namespace tarnvik::url {
@@ -17,14 +18,8 @@ namespace reason = detail::reason;
 constexpr std::array<std::string_view, 6> SPECIAL_SCHEMES = {"file",  "ftp", "http",
                                                              "https", "ws",  "wss"};
 
-bool is_alpha(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
 bool is_scheme_char(char c) {
-    return is_alpha(c) || is_digit(c) || c == '+' || c == '-' || c == '.';
+    return ascii::is_letter(c) || ascii::is_digit(c) || c == '+' || c == '-' || c == '.';
 }
 bool is_slash(char c) {
     return c == '/' || c == '\\';
@@ -43,7 +38,7 @@ std::string preprocess(std::string_view text) {
 
 // The scheme in lower case, or nothing when the input does not start with one and a ":".
 std::optional<std::string> scheme_of(std::string_view input) {
-    if (input.empty() || !is_alpha(input[0])) return std::nullopt;
+    if (input.empty() || !ascii::is_letter(input[0])) return std::nullopt;
     std::size_t end = 1;
     while (end < input.size() && is_scheme_char(input[end]))
         ++end;
@@ -65,7 +60,7 @@ std::size_t authority_end(std::string_view rest, bool special) {
 Refusal check_port(std::string_view digits) {
     unsigned long port = 0;
     for (char c : digits) {
-        if (!is_digit(c)) return reason::INVALID_PORT;
+        if (!ascii::is_digit(c)) return reason::INVALID_PORT;
         port = port * 10 + static_cast<unsigned long>(c - '0');
         if (port > 65535) return reason::INVALID_PORT;
     }
@@ -102,7 +97,7 @@ Refusal check_authority(std::string_view rest, bool special) {
 }
 
 bool is_windows_drive_letter(std::string_view text) {
-    return text.size() == 2 && is_alpha(text[0]) && (text[1] == ':' || text[1] == '|');
+    return text.size() == 2 && ascii::is_letter(text[0]) && (text[1] == ':' || text[1] == '|');
 }
 
 // After "file:": a host only follows two slashes; a drive letter there is a path.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "ascii.hpp"
+
 namespace tarnvik::unicode {
 
 namespace {
@@ -14,14 +16,10 @@ constexpr std::array<std::string_view, 19> NON_ASCII_SPACES = {
     "\u2028", "\u2029", "\u202f", "\u205f", "\u3000",
 };
 
-bool is_ascii_space(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 // The byte length of the White_Space character that ends just before `end`, or 0.
 std::size_t white_space_length_before(std::string_view text, std::size_t end) {
     if (end == 0) return 0;
-    if (is_ascii_space(text[end - 1])) return 1;
+    if (ascii::is_space(text[end - 1])) return 1;
     std::string_view head = text.substr(0, end);
     auto found = std::find_if(NON_ASCII_SPACES.begin(), NON_ASCII_SPACES.end(),
                               [&](std::string_view space) { return head.ends_with(space); });
@@ -32,7 +30,7 @@ std::size_t white_space_length_before(std::string_view text, std::size_t end) {
 
 std::size_t white_space_length(std::string_view text, std::size_t pos) {
     if (pos >= text.size()) return 0;
-    if (is_ascii_space(text[pos])) return 1;
+    if (ascii::is_space(text[pos])) return 1;
     std::string_view rest = text.substr(pos);
     auto found = std::find_if(NON_ASCII_SPACES.begin(), NON_ASCII_SPACES.end(),
                               [&](std::string_view space) { return rest.starts_with(space); });

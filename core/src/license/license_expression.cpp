@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "ascii.hpp"
 #include "license/spdx_expression.hpp"
 #include "tarnvik/license.hpp"
 #include "white_space.hpp"
@@ -7,16 +8,6 @@
 namespace tarnvik::standards {
 
 namespace {
-
-char ascii_lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return ascii_lower(x) == ascii_lower(y);
-           });
-}
 
 // How the canonical form differs from the expression. White space never counts: the
 // canonical spacing is a matter of taste, not of meaning.
@@ -26,7 +17,7 @@ Difference difference(std::string_view expression, std::string_view canonical) {
     std::string written = unicode::without_white_space(expression);
     std::string wanted = unicode::without_white_space(canonical);
     if (written == wanted) return Difference::Spacing;
-    if (equal_ignoring_ascii_case(written, wanted)) return Difference::LetterCase;
+    if (ascii::equal_ignoring_case(written, wanted)) return Difference::LetterCase;
     return Difference::Identifiers;
 }
 

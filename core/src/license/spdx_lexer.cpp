@@ -2,30 +2,18 @@
 
 #include <algorithm>
 
+#include "ascii.hpp"
 #include "white_space.hpp"
 
 namespace tarnvik::standards::spdx {
 
 namespace {
 
-bool is_ascii_alnum(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
 bool is_idstring_char(char c) {
-    return is_ascii_alnum(c) || c == '-' || c == '.';
+    return ascii::is_alphanumeric(c) || c == '-' || c == '.';
 }
 bool is_word_char(char c) {
     return is_idstring_char(c) || c == ':';
-}
-
-char ascii_lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return ascii_lower(x) == ascii_lower(y);
-           });
 }
 
 struct Operator {
@@ -130,7 +118,7 @@ std::optional<Term> Lexer::reference(std::size_t start, std::size_t end) const {
 std::optional<Term> Lexer::imprecise_name(std::size_t start) const {
     std::string_view rest = text_.substr(start);
     for (const ImpreciseName& row : IMPRECISE_NAMES) {
-        if (!equal_ignoring_ascii_case(rest.substr(0, row.name.size()), row.name)) continue;
+        if (!ascii::equal_ignoring_case(rest.substr(0, row.name.size()), row.name)) continue;
         return Term{TermKind::License, {start, start + row.name.size()}, &LICENSES[row.license]};
     }
     return std::nullopt;

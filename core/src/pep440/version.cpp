@@ -2,6 +2,7 @@
 #include <array>
 #include <limits>
 
+#include "ascii.hpp"
 #include "pep440/pattern.hpp"
 #include "tarnvik/pep440.hpp"
 
@@ -32,19 +33,6 @@ void Release::pop_back() {
 }
 
 namespace {
-
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool is_ascii_letter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool is_ascii_space(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-char ascii_lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 struct PreLabel {
     std::string_view spelling;
@@ -88,13 +76,13 @@ class Parser {
         skip_space();
         start_ = i_;
         if (i_ == s_.size()) return fail("empty version");
-        if (ascii_lower(peek()) == 'v') ++i_;
-        if (!is_digit(peek())) return fail("expected version to start with a number");
+        if (ascii::to_lower(peek()) == 'v') ++i_;
+        if (!ascii::is_digit(peek())) return fail("expected version to start with a number");
         if (!number(first_)) return too_large();
         if (peek() == '!') {
             ++i_;
             pattern_.version.epoch = first_;
-            if (!is_digit(peek())) return fail("expected a release number after the epoch");
+            if (!ascii::is_digit(peek())) return fail("expected a release number after the epoch");
             if (!number(first_)) return too_large();
         }
         pattern_.version.release.push_back(first_);
@@ -114,14 +102,14 @@ class Parser {
     }
 
     void skip_space() {
-        while (i_ < s_.size() && is_ascii_space(s_[i_]))
+        while (i_ < s_.size() && ascii::is_space(s_[i_]))
             ++i_;
     }
 
     // Reads a run of digits; false when it does not fit 64 bits.
     bool number(std::uint64_t& out) {
         number_start_ = i_;
-        while (is_digit(peek()))
+        while (ascii::is_digit(peek()))
             ++i_;
         auto value = to_number(s_.substr(number_start_, i_ - number_start_));
         if (value) out = *value;
@@ -129,7 +117,7 @@ class Parser {
     }
 
     bool release() {
-        while (peek() == '.' && is_digit(peek(1))) {
+        while (peek() == '.' && ascii::is_digit(peek(1))) {
             ++i_;
             std::uint64_t value = 0;
             if (!number(value)) return false;
@@ -155,7 +143,7 @@ class Parser {
     bool word(std::string_view word) {
         if (s_.size() - i_ < word.size()) return false;
         for (std::size_t k = 0; k < word.size(); ++k) {
-            if (ascii_lower(s_[i_ + k]) != word[k]) return false;
+            if (ascii::to_lower(s_[i_ + k]) != word[k]) return false;
         }
         i_ += word.size();
         return true;
@@ -171,7 +159,7 @@ class Parser {
     bool label_number(std::uint64_t& out) {
         optional_separator();
         out = 0;
-        return !is_digit(peek()) || number(out);
+        return !ascii::is_digit(peek()) || number(out);
     }
 
     bool pre() {
@@ -190,7 +178,7 @@ class Parser {
 
     bool post() {
         std::size_t before = i_;
-        if (peek() == '-' && is_digit(peek(1))) {
+        if (peek() == '-' && ascii::is_digit(peek(1))) {
             ++i_;
             std::uint64_t value = 0;
             if (!number(value)) return false;
@@ -226,7 +214,7 @@ class Parser {
         for (bool more = true; more; more = is_separator(peek())) {
             ++i_;  // the `+`, then each separator
             std::size_t begin = i_;
-            while (is_digit(peek()) || is_ascii_letter(peek()))
+            while (ascii::is_digit(peek()) || ascii::is_letter(peek()))
                 ++i_;
             if (begin == i_) {
                 error_ = fail("expected a letter or digit in the local version label");
@@ -240,7 +228,7 @@ class Parser {
     bool local_segment(std::size_t begin) {
         std::string_view part = s_.substr(begin, i_ - begin);
         LocalSegment segment;
-        if (std::all_of(part.begin(), part.end(), is_digit)) {
+        if (std::all_of(part.begin(), part.end(), ascii::is_digit)) {
             auto value = to_number(part);
             if (!value) {
                 number_start_ = begin;
@@ -250,7 +238,7 @@ class Parser {
             segment.number = *value;
         } else {
             segment.text.resize(part.size());
-            std::transform(part.begin(), part.end(), segment.text.begin(), ascii_lower);
+            std::transform(part.begin(), part.end(), segment.text.begin(), ascii::to_lower);
         }
         pattern_.version.local.push_back(std::move(segment));
         return true;
@@ -269,9 +257,9 @@ class Parser {
     Error unexpected_rest() const {
         std::string_view parsed = s_.substr(start_, i_ - start_);
         std::string_view rest = s_.substr(i_);
-        while (!parsed.empty() && is_ascii_space(parsed.back()))
+        while (!parsed.empty() && ascii::is_space(parsed.back()))
             parsed.remove_suffix(1);
-        while (!rest.empty() && is_ascii_space(rest.back()))
+        while (!rest.empty() && ascii::is_space(rest.back()))
             rest.remove_suffix(1);
         return Error{
             "unexpected `" + std::string(rest) + "` after version `" + std::string(parsed) + "`",

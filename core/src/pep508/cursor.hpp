@@ -3,19 +3,14 @@
 #include <string>
 #include <string_view>
 
+#include "ascii.hpp"
 #include "tarnvik/pep508.hpp"
 
 // The reading position shared by the requirement and marker parsers.
 namespace tarnvik::pep508::detail {
 
-inline bool is_space(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
-inline bool is_alnum(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
 inline bool is_name_char(char c) {
-    return is_alnum(c) || c == '-' || c == '_' || c == '.';
+    return ascii::is_alphanumeric(c) || c == '-' || c == '_' || c == '.';
 }
 
 struct Cursor {
@@ -30,7 +25,7 @@ struct Cursor {
         return true;
     }
     void skip_space() {
-        while (!at_end() && is_space(text[pos]))
+        while (!at_end() && ascii::is_space(text[pos]))
             ++pos;
     }
     template <class Predicate>

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "ascii.hpp"
 #include "pep508/marker_variables.hpp"
 
 namespace tarnvik::pep508::detail {
@@ -18,9 +19,6 @@ bool is_listed(const std::array<std::string_view, N>& sorted, std::string_view w
     return std::binary_search(sorted.begin(), sorted.end(), word);
 }
 
-bool is_alpha(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
 bool is_variable_char(char c) {
     return is_name_char(c);
 }
@@ -106,19 +104,19 @@ class MarkerParser {
     // `<`, `<=`, `==`, `===`, `!=`, `>=`, `>`, `~=`, `in`, or `not` and `in` with space between.
     std::optional<Error> parse_operator() {
         std::size_t start = cursor_.pos;
-        if (!is_alpha(cursor_.peek())) {
+        if (!ascii::is_letter(cursor_.peek())) {
             std::string_view op = cursor_.take_while(is_comparison_char);
             if (is_listed(MARKER_COMPARISONS, op)) return std::nullopt;
             if (op.empty()) return cursor_.unexpected(EXPECTED_OPERATOR);
             return invalid_operator(start);
         }
-        std::string_view word = cursor_.take_while(is_alpha);
+        std::string_view word = cursor_.take_while(ascii::is_letter);
         if (word == "in") return std::nullopt;
         if (word != "not") return invalid_operator(start);
-        if (!is_space(cursor_.peek())) return cursor_.unexpected("white space after `not`");
+        if (!ascii::is_space(cursor_.peek())) return cursor_.unexpected("white space after `not`");
         cursor_.skip_space();
         std::size_t in = cursor_.pos;
-        if (cursor_.take_while(is_alpha) == "in") return std::nullopt;
+        if (cursor_.take_while(ascii::is_letter) == "in") return std::nullopt;
         cursor_.pos = in;
         return cursor_.unexpected("`in` after `not`");
     }

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <string>
 
+#include "ascii.hpp"
 #include "pep508/cursor.hpp"
 #include "pep508/marker.hpp"
 #include "tarnvik/pep508.hpp"
@@ -11,7 +12,6 @@ namespace tarnvik::pep508 {
 namespace {
 
 using detail::Cursor;
-using detail::is_alnum;
 using detail::is_name_char;
 
 template <class T>
@@ -24,7 +24,7 @@ bool is_separator(char c) {
 // A name or an extra: a letter or digit, then letters, digits, `-`, `_` and `.`, ending with a
 // letter or digit.
 Result<std::string_view> parse_identifier(Cursor& cursor, std::string_view what) {
-    if (!is_alnum(cursor.peek())) {
+    if (!ascii::is_alphanumeric(cursor.peek())) {
         return cursor.unexpected(std::string(what) + " starting with a letter or digit");
     }
     std::string_view identifier = cursor.take_while(is_name_char);
@@ -100,7 +100,7 @@ Result<std::vector<pep440::Specifier>> parse_version_part(Cursor& cursor) {
 Result<std::string_view> parse_url(Cursor& cursor) {
     cursor.skip_space();
     std::size_t start = cursor.pos;
-    std::string_view url = cursor.take_while([](char c) { return !detail::is_space(c); });
+    std::string_view url = cursor.take_while([](char c) { return !ascii::is_space(c); });
     if (url.empty()) return cursor.unexpected("a URL after `@`");
     if (std::optional<std::string> refusal = url::check(url)) {
         return cursor.error_at(start, cursor.pos, std::move(*refusal));

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ascii.hpp"
 #include "url/host.hpp"
 
 namespace tarnvik::url::detail {
@@ -21,9 +22,6 @@ int digit_value(char c, unsigned radix) {
     return value < static_cast<int>(radix) ? value : -1;
 }
 
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
 bool is_hex(char c) {
     return digit_value(c, 16) >= 0;
 }
@@ -67,7 +65,7 @@ bool ends_in_a_number(std::string_view domain) {
         parts.pop_back();
     }
     std::string_view last = parts.back();
-    if (!last.empty() && std::all_of(last.begin(), last.end(), is_digit)) return true;
+    if (!last.empty() && std::all_of(last.begin(), last.end(), ascii::is_digit)) return true;
     return ipv4_number(last).has_value();
 }
 
@@ -119,9 +117,9 @@ bool is_ipv6(std::string_view text) {
                     if (text[pointer] != '.' || numbers_seen >= 4) return false;
                     ++pointer;
                 }
-                if (!is_digit(at(pointer))) return false;
+                if (!ascii::is_digit(at(pointer))) return false;
                 int value = -1;
-                while (is_digit(at(pointer))) {
+                while (ascii::is_digit(at(pointer))) {
                     if (value == 0) return false;  // no leading zero
                     value = (value < 0 ? 0 : value * 10) + (text[pointer] - '0');
                     if (value > 255) return false;
