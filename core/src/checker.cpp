@@ -57,7 +57,7 @@ std::vector<std::string> quote_all(std::span<const Name> names) {
     std::vector<std::string> result;
     result.reserve(names.size());
     for (std::string_view name : names)
-        result.push_back("`" + std::string(name) + "`");
+        result.push_back(backticked(name));
     return result;
 }
 
@@ -194,6 +194,10 @@ std::string quoted_list(std::span<const std::string> names) {
     return join_quoted(names);
 }
 
+std::string backticked(std::string_view name) {
+    return "`" + std::string(name) + "`";
+}
+
 bool is_dotted_identifier(std::string_view text) {
     std::size_t start = 0;
     while (true) {
@@ -202,6 +206,13 @@ bool is_dotted_identifier(std::string_view text) {
         if (dot == std::string_view::npos) return true;
         start = dot + 1;
     }
+}
+
+bool is_object_reference(std::string_view text) {
+    std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos) return is_dotted_identifier(text);
+    return is_dotted_identifier(text.substr(0, colon)) &&
+           is_dotted_identifier(text.substr(colon + 1));
 }
 
 }  // namespace tarnvik

@@ -57,6 +57,9 @@ std::optional<std::string_view> closest_name(std::string_view name,
 std::optional<std::string_view> closest_name(std::string_view name,
                                              std::span<const std::string> candidates);
 
+// The name in backticks.
+std::string backticked(std::string_view name);
+
 // Each name in backticks.
 std::vector<std::string> quote_names(std::span<const std::string_view> names);
 std::vector<std::string> quote_names(std::span<const std::string> names);
@@ -67,5 +70,9 @@ std::string quoted_list(std::span<const std::string> names);
 
 // Whether the text is a dotted path of identifiers, such as `package.module`.
 bool is_dotted_identifier(std::string_view text);
+
+// Whether the text is a dotted path, optionally followed by `:` and another, such as
+// `package.module:object.attribute`.
+bool is_object_reference(std::string_view text);
 
 }  // namespace tarnvik

@@ -20,13 +20,6 @@ void check_requires(Checker& checker, const document::Value& value) {
     }
 }
 
-bool is_object_reference(std::string_view text) {
-    std::size_t colon = text.find(':');
-    if (colon == std::string_view::npos) return is_dotted_identifier(text);
-    return is_dotted_identifier(text.substr(0, colon)) &&
-           is_dotted_identifier(text.substr(colon + 1));
-}
-
 void check_build_backend(Checker& checker, const document::Value& value) {
     const std::string* text = value.as_string();
     if (!text) {

@@ -25,10 +25,6 @@ struct GroupTable {
     }
 };
 
-std::string backticked(std::string_view text) {
-    return "`" + std::string(text) + "`";
-}
-
 void report_invalid_group_name(Checker& checker, const document::Entry& group) {
     checker.push(Diagnostic::error("invalid dependency group name " + backticked(group.key),
                                    group.key_span, Code::InvalidValue)

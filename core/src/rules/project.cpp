@@ -69,10 +69,6 @@ std::string lower_ascii(std::string_view text) {
     return lowered;
 }
 
-std::string backticked(std::string_view text) {
-    return "`" + std::string(text) + "`";
-}
-
 void check_dynamic_item(Checker& checker, const Table& project, const StringEntry& item) {
     if (item.text == "name") {
         checker.push(Diagnostic::error("`name` cannot be listed in `project.dynamic`", item.span,

@@ -34,12 +34,8 @@ bool is_valid_group(std::string_view group) {
 }
 
 // `package.module:object.attribute`, optionally followed by `[extras]`.
-bool is_object_reference(std::string_view value) {
-    std::string_view reference = unicode::trim_white_space(value.substr(0, value.find('[')));
-    std::size_t colon = reference.find(':');
-    if (colon == std::string_view::npos) return is_dotted_identifier(reference);
-    return is_dotted_identifier(reference.substr(0, colon)) &&
-           is_dotted_identifier(reference.substr(colon + 1));
+bool is_entry_point_reference(std::string_view value) {
+    return is_object_reference(unicode::trim_white_space(value.substr(0, value.find('['))));
 }
 
 void check_table_of_entry_points(Checker& checker, const document::Table& project,
@@ -97,7 +93,7 @@ void check_entry_point(Checker& checker, std::string_view path, const document::
         const std::string* value = entry.value.as_string();
         if (value == nullptr)
             checker.invalid_type(std::string(path) + "." + name, "a string", entry.value);
-        else if (!is_object_reference(*value))
+        else if (!is_entry_point_reference(*value))
             checker.push(Diagnostic::error("invalid object reference `" + *value + "`",
                                            entry.value.span, Code::InvalidValue)
                              .with_help("use `package.module:function`"));
