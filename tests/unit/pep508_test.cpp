@@ -94,8 +94,8 @@ TEST(Marker, AcceptsEveryVariableOperatorAndQuote) {
         "platform_python_implementation > 'A' or os_name < 'z' or os_name <= 'z'",
         "extra == 'test'",
         "os.name == 'posix' and sys.platform == 'linux'",
-        "platform.version == '1' and platform.machine == 'x' and platform.python_implementation == "
-        "'x'",
+        ("platform.version == '1' and platform.machine == 'x' and "
+         "platform.python_implementation == 'x'"),
         "python_implementation == 'CPython'",
         "'tests' in extras or 'dev' in dependency_groups",
         "os_name=='a'and os_name=='b'",

@@ -62,6 +62,9 @@ TEST(Conformance, BasicStrings) {
         "s = \"nul\x01\"",
         "s = \"del\x7f\"",
         "s = \"cr\rx\"",
+        "s = \"crlf\r\nx\"",
+        R"(s = "\uDFFF")",
+        R"(s = "\U0000D800")",
         R"(s = "trailing\)",
     });
 }
@@ -93,6 +96,7 @@ TEST(Conformance, MultiLineBasicStrings) {
         {"s = \"\"\"\r\nfirst\"\"\"", "{s=\"first\"}"},
         {"s = \"\"\"one \\\n    two \\\n\n  three\"\"\"", "{s=\"one two three\"}"},
         {"s = \"\"\"end \\   \n  x\"\"\"", "{s=\"end x\"}"},
+        {"s = \"\"\"a\\\r\n  b\"\"\"", "{s=\"ab\"}"},
         {"s = \"\"\"a \"quoted\" \"\" b\"\"\"", "{s=\"a \"quoted\" \"\" b\"}"},
         {"s = \"\"\"\"one\"\"\"\"", "{s=\"\"one\"\"}"},
         {"s = \"\"\"two\"\"\"\"\"", "{s=\"two\"\"\"}"},
@@ -153,6 +157,8 @@ TEST(Conformance, Integers) {
         "i = 1-2",
         "i = ++1",
         "i = 12abc",
+        "i = 00",
+        "i = -01",
     });
 }
 
@@ -170,6 +176,10 @@ TEST(Conformance, Floats) {
         {"f = -inf", "{f=f:-inf}"},
         {"f = nan", "{f=f:nan}"},
         {"f = 1e1000", "{f=f:inf}"},
+        {"f = 123e-5", "{f=f:0.00123}"},
+        {"f = 1000e-3", "{f=f:1}"},
+        {"f = +nan", "{f=f:nan}"},
+        {"f = 0e0", "{f=f:0}"},
     });
     rejects({
         "f = .5",
@@ -184,6 +194,8 @@ TEST(Conformance, Floats) {
         "f = Inf",
         "f = NaN",
         "f = 1e_5",
+        "f = -01.5",
+        "f = 1234-5",
     });
 }
 
@@ -229,6 +241,8 @@ TEST(Conformance, DatesAndTimes) {
         "d = 7:32:00",
         "d = 07:32:",
         "d = 1979-05-27 07",
+        "d = 1979-05-27  07:32:00",
+        "d = 1979-05-27T07:32:00Z07:00",
     });
 }
 
@@ -240,6 +254,8 @@ TEST(Conformance, Keys) {
         {"\"\xC3\xA9\" = 1", "{\xC3\xA9=1}"},
         {"\"\\u00e9\" = 1", "{\xC3\xA9=1}"},
         {"'' = 1", "{=1}"},
+        {"\"\" = 1", "{=1}"},
+        {"[\"\"]\n\"\" = 1", "{={=1}}"},
         {"a . b\t.c = 1", "{a={b={c=1}}}"},
         {"site.\"google.com\" = true", "{site={google.com=true}}"},
         {"true = 1\ninf = 2", "{true=1, inf=2}"},
@@ -272,6 +288,8 @@ TEST(Conformance, Tables) {
         {"top = 1\n[a]\nb = 2", "{top=1, a={b=2}}"},
         {"[a]\n\n# comment\n[b] # c\nc = 1", "{a={}, b={c=1}}"},
         {"[a.b]\n[a.c]", "{a={b={}, c={}}}"},
+        {"a.b = 1\n[a.c]\nd = 2", "{a={b=1, c={d=2}}}"},
+        {"[a.b.c]\n[a]\nb.d = 1", "{a={b={c={}, d=1}}}"},
     });
     rejects({
         "[]",
@@ -286,6 +304,13 @@ TEST(Conformance, Tables) {
         "a = 1\n[a]",
         "[a]\nb = 1\n[a.b]",
         "[a.b]\nc = 1\n[a]\nb.d = 2",
+        "a.b = 1\n[a]",
+        "[a]\n[a.b]\n[a]",
+        "[a]\nb.c = 1\n[a.b]",
+        "[a]\nb.c.d = 1\n[a.b.c]",
+        "[a.b.c]\nz = 9\n[a]\nb.c.t = 1",
+        "a = 1\na.b = 2",
+        "a.b = 1\na.b.c = 2",
     });
 }
 
@@ -308,6 +333,10 @@ TEST(Conformance, ArraysOfTables) {
         "[[p]]\n[p]",
         "p = 1\n[[p]]",
         "a = [1]\n[a.b]",
+        "a = [{}]\n[a.b]",
+        "[[a]]\nb = 1\n[a]\nc = 2",
+        "[[a.b]]\n[a]\n[[a]]",
+        "[[t.arr]]\n[t]\narr.y = 2",
     });
 }
 
@@ -321,6 +350,8 @@ TEST(Conformance, InlineTables) {
         {"t = { a = 1, }", "{t={a=1}}"},                              // TOML 1.1
         {"t = {\n  a = 1,\n  # note\n  b = 2\n}", "{t={a=1, b=2}}"},  // TOML 1.1
         {"t = { a = 1 } # c", "{t={a=1}}"},
+        {"t = { a.b.c = 1, a.b.d = 2, a.e = 3 }", "{t={a={b={c=1, d=2}, e=3}}}"},
+        {"t = { \"\" = 1, a = { \"\" = 2 } }", "{t={=1, a={=2}}}"},
     });
     rejects({
         "t = {",
@@ -335,6 +366,8 @@ TEST(Conformance, InlineTables) {
         "t = { a = 1 }\n[t.b]",
         "t = { a.b = 1, a = 2 }",
         "t = { a = 1 }}",
+        "t = { a.b = 1 }\nt.a.c = 2",
+        "t = { a = { b = 1 }, a.c = 2 }",
     });
 }
 

@@ -1,5 +1,6 @@
 #include "toml/scalar.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <limits>
@@ -138,8 +139,10 @@ Classified datetime(std::string_view s) {
     return {ScalarKind::Datetime, 10, {}};
 }
 
+// A date starts with four digits and a hyphen (`123e-5` is a float), a time has a colon third.
 bool looks_like_datetime(std::string_view s) {
-    return (s.size() > 4 && is_digit(s[0]) && s[4] == '-') || (s.size() > 2 && s[2] == ':');
+    const bool year = s.size() > 4 && std::all_of(s.begin(), s.begin() + 4, is_digit);
+    return (year && s[4] == '-') || (s.size() > 2 && s[2] == ':');
 }
 
 }  // namespace
