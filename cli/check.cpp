@@ -7,6 +7,7 @@
 
 #include "color.hpp"
 #include "files.hpp"
+#include "plain_text.hpp"
 #include "project_search.hpp"
 #include "render.hpp"
 #include "streams.hpp"
@@ -102,8 +103,10 @@ Outcome<Checked> check_or_fix(const ProjectFile& project, std::string bytes, con
 Outcome<std::uint8_t> report(const Checked& checked, const ProjectFile& project,
                              bool unsafe_fixes) {
     bool color = color_enabled_for(STDOUT_FILENO);
-    auto print = [](const std::string& text) -> std::optional<Fatal> {
-        if (auto error = write_all(STDOUT_FILENO, text)) return Fatal{*error};
+    auto print = [color](const std::string& text) -> std::optional<Fatal> {
+        if (auto error = write_all(STDOUT_FILENO, color ? text : without_escapes(text))) {
+            return Fatal{*error};
+        }
         return std::nullopt;
     };
     const std::vector<Diagnostic>& diagnostics = checked.report.diagnostics;

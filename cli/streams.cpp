@@ -5,6 +5,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "color.hpp"
+#include "plain_text.hpp"
+
 namespace tarnvik::cli {
 
 std::optional<std::string> write_all(int fd, std::string_view text) {
@@ -20,7 +23,8 @@ std::optional<std::string> write_all(int fd, std::string_view text) {
 }
 
 void write_stderr(std::string_view text) {
-    (void)write_all(STDERR_FILENO, text);
+    static const bool color = color_enabled_for(STDERR_FILENO);
+    (void)write_all(STDERR_FILENO, color ? std::string(text) : without_escapes(text));
 }
 
 }  // namespace tarnvik::cli

@@ -1,0 +1,43 @@
+#include "plain_text.hpp"
+
+#include <gtest/gtest.h>
+
+namespace tarnvik::cli {
+namespace {
+
+// Escape sequences of every kind go whole, control characters but white space go, and
+// everything else (UTF-8 included) stays as it was.
+TEST(WithoutEscapes, RemovesSequencesAndControlCharacters) {
+    using namespace std::literals;
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"", ""},
+        {"plain `text`\n\tnext\r\n", "plain `text`\n\tnext\r\n"},
+        {"caf\xc3\xa9 \xe4\xb8\x96", "caf\xc3\xa9 \xe4\xb8\x96"},
+        {"a\x1b[31mred\x1b[0m b", "ared b"},
+        {"\x1b[1m\x1b[91merror\x1b[0m", "error"},
+        {"a\x1b[?25lb", "ab"},
+        {"a\x1b]0;title\x07"
+         "b",
+         "ab"},
+        {"a\x1b]8;;http://x\x1b\\link\x1b]8;;\x1b\\b", "alinkb"},
+        {"a\x1bPdata\x1b\\b", "ab"},
+        {"a\x1b"
+         "cb",
+         "ab"},
+        {"a\x1b(Bb", "ab"},
+        {"a\x1b", "a"},
+        {"a\x1b\nb", "a\nb"},
+        {"a\x1b[31", "a"},
+        {"a\x07\x08\x7f\x0b\x00z"sv, "az"},
+        {"a\x0c"
+         "b",
+         "a\x0c"
+         "b"},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(without_escapes(text), expected) << text;
+    }
+}
+
+}  // namespace
+}  // namespace tarnvik::cli
