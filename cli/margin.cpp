@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <limits>
 
+#include "saturating.hpp"
+
 namespace tarnvik::cli {
 
 namespace {
-
-std::size_t sat_sub(std::size_t a, std::size_t b) {
-    return a > b ? a - b : 0;
-}
 
 // Room kept around the spans for the "..." marks.
 constexpr std::size_t PADDING = 6;

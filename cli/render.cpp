@@ -7,6 +7,7 @@
 
 #include "elision.hpp"
 #include "margin.hpp"
+#include "saturating.hpp"
 #include "snippet_layout.hpp"
 #include "source_lines.hpp"
 #include "styled_buffer.hpp"
@@ -29,10 +30,6 @@ constexpr std::array<LevelLook, 4> LEVELS = {{
 
 const LevelLook& look(Level level) {
     return LEVELS[static_cast<std::size_t>(level)];
-}
-
-std::size_t sat_sub(std::size_t a, std::size_t b) {
-    return a > b ? a - b : 0;
 }
 
 // The ASCII drawing of one annotation kind.
