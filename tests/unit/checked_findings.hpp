@@ -80,6 +80,21 @@ inline void expect_findings(const std::vector<Case>& cases) {
         EXPECT_THAT(findings(c.toml), ::testing::ElementsAreArray(c.expected)) << c.toml;
 }
 
+// The one finding of `toml` is an invalid requirement located inside the quotes of the string
+// `literal`; its message comes from the requirement parser, so only its start is fixed here.
+inline void expect_requirement_error_inside(const std::string& toml, std::string_view literal) {
+    const CheckResult result = check_with_lock(toml, nullptr);
+    ASSERT_EQ(result.diagnostics.size(), 1u) << toml;
+    const Diagnostic& d = result.diagnostics[0];
+    EXPECT_EQ(d.code, Code::InvalidValue);
+    EXPECT_THAT(d.message, ::testing::StartsWith("invalid requirement: "));
+    const std::size_t start = toml.find(literal);
+    ASSERT_NE(start, std::string::npos) << literal;
+    EXPECT_GE(d.span.start, start + 1);
+    EXPECT_LE(d.span.end, start + literal.size() - 1);
+    EXPECT_FALSE(d.help || d.fix);
+}
+
 inline void expect_project_findings(ProjectCheck check, const std::vector<Case>& cases) {
     for (const Case& c : cases)
         EXPECT_THAT(project_findings(check, c.toml), ::testing::ElementsAreArray(c.expected))
