@@ -75,45 +75,45 @@ void DocumentBuilder::scalar(const Token& token, const Classified& classified) {
     }
 }
 
-void DocumentBuilder::open(Span span, std::variant<Table, Array> container) {
-    Frame& frame = frames_.emplace_back();
-    frame.value.span = span;
-    if (auto* table = std::get_if<Table>(&container)) {
-        frame.value.data = std::move(*table);
-    } else {
-        frame.value.data = std::move(std::get<Array>(container));
-    }
-    frame.key_base = keys_.size();
-    frame.entry_base = entries_.size();
-    frame.value_base = values_.size();
+void DocumentBuilder::open(Span span, bool array) {
+    frames_.push_back({span, array, keys_.size(), entries_.size(), values_.size()});
 }
 
 namespace {
 
-// Moves the tail of `pending` from `base` on into `out`, allocated once at its size.
+// The tail of `pending` from `base` on, moved into a vector allocated once at its size.
 template <class T>
-void take_tail(std::vector<T>& pending, std::size_t base, std::vector<T>& out) {
+std::vector<T> take_tail(std::vector<T>& pending, std::size_t base) {
     const auto first = pending.begin() + static_cast<std::ptrdiff_t>(base);
+    std::vector<T> out;
     out.reserve(static_cast<std::size_t>(pending.end() - first));
     std::move(first, pending.end(), std::back_inserter(out));
     pending.erase(first, pending.end());
+    return out;
 }
 
 }  // namespace
 
+// The container is built straight into its slot, so no document value is moved on the way.
 void DocumentBuilder::close(Span span) {
     if (frames_.empty()) return;
-    Frame& frame = frames_.back();
-    Value value = std::move(frame.value);
-    if (Array* array = value.as_array()) {
-        take_tail(values_, frame.value_base, *array);
-    } else {
-        take_tail(entries_, frame.entry_base, value.as_table()->entries);
-        if (!indexes_.empty()) indexes_.erase(value.span.start);
-    }
+    const Frame frame = frames_.back();
     frames_.pop_back();
-    value.span.end = span.end;
-    if (Value* destination = slot()) *destination = std::move(value);
+    const Span whole{frame.open.start, span.end};
+    if (frame.array) {
+        Array elements = take_tail(values_, frame.value_base);
+        if (Value* destination = slot()) {
+            destination->data.emplace<Array>(std::move(elements));
+            destination->span = whole;
+        }
+        return;
+    }
+    Table table{take_tail(entries_, frame.entry_base)};
+    if (!indexes_.empty()) indexes_.erase(frame.open.start);
+    if (Value* destination = slot()) {
+        destination->data.emplace<Table>(std::move(table));
+        destination->span = whole;
+    }
 }
 
 // Where the value just read goes: the next element of the open array, or a new entry under the
@@ -124,11 +124,10 @@ Value* DocumentBuilder::slot() {
         keys_.clear();
         return destination;
     }
-    Frame& frame = frames_.back();
-    if (frame.value.as_array() != nullptr) return &values_.emplace_back();
+    const Frame& frame = frames_.back();
+    if (frame.array) return &values_.emplace_back();
     const std::size_t key_base = frame.key_base;
-    Value* destination =
-        insert_dotted({&entries_, frame.entry_base, frame.value.span.start}, key_base);
+    Value* destination = insert_dotted({&entries_, frame.entry_base, frame.open.start}, key_base);
     keys_.resize(key_base);
     return destination;
 }
@@ -159,7 +158,7 @@ Value* DocumentBuilder::insert_dotted(Target target, std::size_t base) {
     }
     KeyPart& last = keys_.back();
     if (find(target, last.text) != nullptr) return refuse(last.span, DUPLICATE_KEY);
-    return &insert(target, std::move(last), Value{});
+    return &insert(target, std::move(last));
 }
 
 Value* DocumentBuilder::refuse(Span span, std::string_view message) {
@@ -227,12 +226,10 @@ void DocumentBuilder::header_close(Span span, bool array) {
     Entry* entry = find(target, last.text);
     if (entry == nullptr) {
         Value value = array ? Value{Array{Value{Table{}, header}}, header} : Value{Table{}, header};
-        insert(target, std::move(last), std::move(value));
-        Value& made = target.entries->back().value;
+        Value& made = insert(target, std::move(last), std::move(value));
         section_ = target_of(array ? made.as_array()->back() : made);
     } else if (Value& existing = entry->value; array && is_array_of_tables(existing)) {
-        existing.as_array()->push_back(Value{Table{}, header});
-        section_ = target_of(existing.as_array()->back());
+        section_ = target_of(existing.as_array()->emplace_back(Value{Table{}, header}));
     } else if (!array && existing.as_table() != nullptr && opener(existing) != '[' &&
                opener(existing) != '{' && !dotted_.contains(existing.span.start)) {
         // A table made on the way to a deeper header is defined here, once.
@@ -263,8 +260,15 @@ Entry* DocumentBuilder::find(Target target, std::string_view key) {
 }
 
 Value& DocumentBuilder::insert(Target target, KeyPart&& key, Value&& value) {
-    return target.entries->emplace_back(Entry{std::move(key.text), key.span, std::move(value)})
-        .value;
+    return insert(target, std::move(key)) = std::move(value);
+}
+
+// The entry is made in place: a temporary entry would move its value twice.
+Value& DocumentBuilder::insert(Target target, KeyPart&& key) {
+    Entry& entry = target.entries->emplace_back();
+    entry.key = std::move(key.text);
+    entry.key_span = key.span;
+    return entry.value;
 }
 
 void DocumentBuilder::move_index(std::size_t from, std::size_t to) {

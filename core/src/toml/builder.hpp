@@ -36,9 +36,9 @@ class DocumentBuilder {
     void key_sep(Span) {}
     void key_val_sep(Span) {}
     void scalar(const Token& token, const Classified& classified);
-    void inline_table_open(Span span) { open(span, document::Table{}); }
+    void inline_table_open(Span span) { open(span, false); }
     void inline_table_close(Span span) { close(span); }
-    void array_open(Span span) { open(span, document::Array{}); }
+    void array_open(Span span) { open(span, true); }
     void array_close(Span span) { close(span); }
     void value_sep(Span) {}
     void comment(Span) {}
@@ -60,7 +60,8 @@ class DocumentBuilder {
     // An open inline table or array. Its content waits in entries_ or values_ and moves into
     // the container, allocated once at its final size, when it closes.
     struct Frame {
-        document::Value value;
+        Span open;  // the opening bracket or brace; where the container's span starts
+        bool array;
         std::size_t key_base;    // where this inline table's keys start in keys_
         std::size_t entry_base;  // where this inline table's entries start in entries_
         std::size_t value_base;  // where this array's elements start in values_
@@ -75,7 +76,7 @@ class DocumentBuilder {
         return {&table.as_table()->entries, 0, table.span.start};
     }
 
-    void open(Span span, std::variant<document::Table, document::Array> container);
+    void open(Span span, bool array);
     void close(Span span);
     void header_close(Span span, bool array);
     document::Value* slot();
@@ -84,6 +85,7 @@ class DocumentBuilder {
     bool header_parent(Target& target);
     document::Entry* find(Target target, std::string_view key);
     document::Value& insert(Target target, KeyPart&& key, document::Value&& value);
+    document::Value& insert(Target target, KeyPart&& key);
     void move_index(std::size_t from, std::size_t to);
     bool is_array_of_tables(const document::Value& value) const;
     char opener(const document::Value& value) const { return text_[value.span.start]; }
