@@ -140,6 +140,14 @@ void Checker::invalid_type(std::string_view key, std::string_view expected,
     push(Diagnostic::error(std::move(message), value.span, Code::InvalidType));
 }
 
+const document::Entry* Checker::table_entry(const document::Table& parent, std::string_view key,
+                                            std::string_view path) {
+    const document::Entry* entry = document::get(parent, key);
+    if (entry == nullptr || entry->value.as_table() != nullptr) return entry;
+    invalid_type(path, "a table", entry->value);
+    return nullptr;
+}
+
 void Checker::invalid_value(std::string message, Span span, std::optional<Span> inner) {
     if (inner) span = document::string_span(source, span, inner->start, inner->end);
     push(Diagnostic::error(std::move(message), span, Code::InvalidValue));

@@ -34,6 +34,11 @@ struct Checker {
     void invalid_type(std::string_view key, std::string_view expected,
                       const document::Value& value);
 
+    // The entry of `key` in `parent` when its value is a table; nothing when the key is absent,
+    // and an `invalid-type` error naming `path` when the value is not a table.
+    const document::Entry* table_entry(const document::Table& parent, std::string_view key,
+                                       std::string_view path);
+
     // An `invalid-value` error; `inner` is a byte range of the string value's decoded text that
     // narrows `span` through `document::string_span`.
     void invalid_value(std::string message, Span span, std::optional<Span> inner = std::nullopt);

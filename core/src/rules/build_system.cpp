@@ -70,13 +70,9 @@ void check_backend_path(Checker& checker, const document::Value& value) {
 }  // namespace
 
 void check_build_system(Checker& checker, const document::Table& root) {
-    const document::Entry* build_system = document::get(root, "build-system");
+    const document::Entry* build_system = checker.table_entry(root, "build-system", "build-system");
     if (!build_system) return;
     const document::Table* table = build_system->value.as_table();
-    if (!table) {
-        checker.invalid_type("build-system", "a table", build_system->value);
-        return;
-    }
     checker.unknown_keys(*table, "`[build-system]`", KNOWN_KEYS);
 
     if (const document::Entry* requires_ = document::get(*table, "requires")) {

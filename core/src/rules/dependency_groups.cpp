@@ -174,13 +174,10 @@ std::string cycle_text(const std::vector<std::string>& path, std::size_t from,
 }  // namespace
 
 void check_dependency_groups(Checker& checker, const document::Table& root) {
-    const document::Entry* entry = document::get(root, "dependency-groups");
+    const document::Entry* entry =
+        checker.table_entry(root, "dependency-groups", "dependency-groups");
     if (!entry) return;
     const document::Table* table = entry->value.as_table();
-    if (!table) {
-        checker.invalid_type("dependency-groups", "a table", entry->value);
-        return;
-    }
 
     GroupTable groups;
     std::vector<Include> includes;

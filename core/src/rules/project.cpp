@@ -263,13 +263,9 @@ void check_string_lists(Checker& checker, const Table& project) {
 }  // namespace
 
 void check_project(Checker& checker, const document::Table& root) {
-    const Entry* entry = document::get(root, "project");
+    const Entry* entry = checker.table_entry(root, "project", "project");
     if (entry == nullptr) return;
     const Table* table = entry->value.as_table();
-    if (table == nullptr) {
-        checker.invalid_type("project", "a table", entry->value);
-        return;
-    }
     const Project project{*table, entry->key_span};
 
     // The order fixes the order of findings that end up at equal spans.

@@ -40,13 +40,9 @@ bool is_entry_point_reference(std::string_view value) {
 
 void check_table_of_entry_points(Checker& checker, const document::Table& project,
                                  std::string_view key) {
-    const document::Entry* entry = document::get(project, key);
-    if (entry == nullptr) return;
-    std::string path = "project." + std::string(key);
-    if (const document::Table* entries = entry->value.as_table())
-        check_entry_point(checker, path, *entries);
-    else
-        checker.invalid_type(path, "a table", entry->value);
+    const std::string path = "project." + std::string(key);
+    if (const document::Entry* entry = checker.table_entry(project, key, path))
+        check_entry_point(checker, path, *entry->value.as_table());
 }
 
 void check_group(Checker& checker, const document::Entry& group) {
@@ -75,12 +71,10 @@ void check_group(Checker& checker, const document::Entry& group) {
 void check_scripts(Checker& checker, const document::Table& project) {
     check_table_of_entry_points(checker, project, "scripts");
     check_table_of_entry_points(checker, project, "gui-scripts");
-    const document::Entry* entry = document::get(project, "entry-points");
-    if (entry == nullptr) return;
-    const document::Table* groups = entry->value.as_table();
-    if (groups == nullptr)
-        return checker.invalid_type("project.entry-points", "a table", entry->value);
-    for (const document::Entry& group : groups->entries)
+    const document::Entry* groups =
+        checker.table_entry(project, "entry-points", "project.entry-points");
+    if (groups == nullptr) return;
+    for (const document::Entry& group : groups->value.as_table()->entries)
         check_group(checker, group);
 }
 

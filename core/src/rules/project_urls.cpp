@@ -18,11 +18,9 @@ std::size_t character_count(std::string_view text) {
 }  // namespace
 
 void check_urls(Checker& checker, const document::Table& project) {
-    const document::Entry* entry = document::get(project, "urls");
-    if (entry == nullptr) return;
-    const document::Table* urls = entry->value.as_table();
-    if (urls == nullptr) return checker.invalid_type("project.urls", "a table", entry->value);
-    for (const document::Entry& link : urls->entries) {
+    const document::Entry* urls = checker.table_entry(project, "urls", "project.urls");
+    if (urls == nullptr) return;
+    for (const document::Entry& link : urls->value.as_table()->entries) {
         if (character_count(link.key) > LABEL_LIMIT)
             checker.push(Diagnostic::warning("URL label `" + link.key + "` is longer than " +
                                                  std::to_string(LABEL_LIMIT) + " characters",
