@@ -11,6 +11,7 @@ const Entry* get(const Table& table, std::string_view key) {
 
 Span string_span(std::string_view source, Span span, std::size_t inner_start,
                  std::size_t inner_end) {
+    if (span.start > span.end || span.end > source.size()) return span;
     const std::string_view literal = source.substr(span.start, span.end - span.start);
     const std::size_t n = literal.size();
     if (n < 2) return span;

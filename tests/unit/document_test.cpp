@@ -58,6 +58,9 @@ TEST(StringSpan, WorksOnParsedStrings) {
     ASSERT_TRUE(errors.empty());
     const Span span = string_span(text, get(doc, "a")->value.span, 1, 3);
     EXPECT_EQ(text.substr(span.start, span.size()), "el");
+    // A span that does not lie in the text is given back as it is.
+    EXPECT_EQ(string_span("ab", Span{5, 9}, 0, 1), (Span{5, 9}));
+    EXPECT_EQ(string_span("abcd", Span{3, 1}, 0, 1), (Span{3, 1}));
 }
 
 }  // namespace
