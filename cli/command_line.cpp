@@ -183,14 +183,19 @@ EarlyExit help_of(const Definition& d, const std::vector<std::string>& topics) {
     return unrecognized_subcommand(topics.front(), &d.root);
 }
 
-// A value given to a flag (`--fix=1`, `--help=x`) is a usage error; the library would read
-// some values as the flag itself. Arguments after "--" are paths, whatever they look like.
-std::optional<EarlyExit> flag_with_value(const Definition& d,
-                                         const std::vector<std::string>& args) {
+// Arguments that look like options but that the library would take anyway: a value given to
+// a flag (`--fix=1`, `--help=x`), which it may read as the flag itself, and a negative number
+// (`-1`), which it reads as a `PATH`. Both are usage errors; after "--" everything is a path.
+std::optional<EarlyExit> refused_option(const Definition& d, const std::vector<std::string>& args) {
     const CLI::App* context = &d.root;
     for (std::size_t i = 1; i < args.size() && args[i] != "--"; ++i) {
         const std::string& arg = args[i];
         if (context == &d.root && arg == d.check->get_name()) context = d.check;
+        if (arg.size() > 1 && arg[0] == '-' &&
+            (std::isdigit(static_cast<unsigned char>(arg[1])) || arg[1] == '.')) {
+            return EarlyExit{2, "",
+                             usage_error("unexpected argument '" + arg + "' found", context)};
+        }
         const std::size_t equals = arg.find('=');
         if (!arg.starts_with("--") || equals == std::string::npos) continue;
         const std::string flag = arg.substr(0, equals);
@@ -219,7 +224,7 @@ std::variant<CheckArgs, EarlyExit> parse_command_line(const std::vector<std::str
     if (args[1] == d.help->get_name()) {
         return help_of(d, std::vector<std::string>(args.begin() + 2, args.end()));
     }
-    if (auto refused = flag_with_value(d, args)) return *refused;
+    if (auto refused = refused_option(d, args)) return *refused;
     std::vector<std::string> reversed(args.rbegin(), args.rend() - 1);
     try {
         d.root.parse(reversed);

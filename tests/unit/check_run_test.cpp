@@ -110,6 +110,8 @@ TEST(CommandLine, StreamsAndStatuses) {
         {{"--help=1"}, 2, "", "error: unexpected value '1' for '--help'"},
         {{"--version=1"}, 2, "", "error: unexpected value '1' for '--version'"},
         {{"--", "check"}, 2, "", "error: unexpected argument 'check' found"},
+        {{"check", "-1"}, 2, "", "error: unexpected argument '-1' found"},
+        {{"check", "--fix", "-.5"}, 2, "", "error: unexpected argument '-.5' found"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args{"tarnvik"};
@@ -143,6 +145,7 @@ TEST(CommandLine, CheckValues) {
         {{"check", "--fix", "--unsafe-fixes", "x.toml"}, "x.toml", true, true},
         {{"check", "--", "-odd"}, "-odd", false, false},
         {{"check", "--", "--fix=1"}, "--fix=1", false, false},
+        {{"check", "--", "-1"}, "-1", false, false},
         {{"check", "caf\xff"}, "caf\xff", false, false},
     };
     for (const Case& c : cases) {
