@@ -28,6 +28,14 @@ constexpr bool is_blank(char c) {
     return c == ' ' || c == '\t';
 }
 
+// The value of a hexadecimal digit of either case, or -1 for any other byte.
+constexpr int hex_digit_value(char c) {
+    if (is_digit(c)) return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
 constexpr char to_lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "ascii.hpp"
 #include "url/host.hpp"
 
 namespace tarnvik::url::detail {
@@ -28,22 +29,15 @@ bool has_forbidden_domain_code_point(std::string_view text) {
     return std::any_of(text.begin(), text.end(), is_forbidden_domain_code_point);
 }
 
-int hex_value(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // "%" followed by two hexadecimal digits becomes that byte; any other "%" stays.
 std::string percent_decode(std::string_view text) {
     std::string bytes;
     bytes.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && hex_value(text[i + 1]) >= 0 &&
-            hex_value(text[i + 2]) >= 0) {
-            bytes.push_back(
-                static_cast<char>(hex_value(text[i + 1]) * 16 + hex_value(text[i + 2])));
+        if (text[i] == '%' && i + 2 < text.size() && ascii::hex_digit_value(text[i + 1]) >= 0 &&
+            ascii::hex_digit_value(text[i + 2]) >= 0) {
+            bytes.push_back(static_cast<char>(ascii::hex_digit_value(text[i + 1]) * 16 +
+                                              ascii::hex_digit_value(text[i + 2])));
             i += 2;
         } else {
             bytes.push_back(text[i]);

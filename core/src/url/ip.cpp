@@ -15,10 +15,7 @@ namespace {
 constexpr std::uint64_t SATURATED = std::uint64_t{1} << 40;
 
 int digit_value(char c, unsigned radix) {
-    int value = -1;
-    if (c >= '0' && c <= '9') value = c - '0';
-    if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
+    const int value = ascii::hex_digit_value(c);
     return value < static_cast<int>(radix) ? value : -1;
 }
 
