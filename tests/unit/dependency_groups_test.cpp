@@ -174,6 +174,14 @@ TEST(DependencyGroups, BoundsTheSuggestionSearchForManyMissingGroups) {
     ASSERT_EQ(found.size(), count);
     EXPECT_THAT(found[0], testing::EndsWith("help: did you mean `group-0`?"));
     EXPECT_THAT(found.back(), testing::EndsWith("does not exist"));
+
+    // A suggestion too costly to search for is left out without costing the cheap ones theirs.
+    const std::string huge(4'000'000, 't');
+    found = findings(groups("a = [{ include-group = \"" + huge +
+                            "\" }, { include-group = \"tset\" }]\ntest = []\nb = []\n"));
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_THAT(found[0], testing::EndsWith("does not exist"));
+    EXPECT_THAT(found[1], testing::EndsWith("help: did you mean `test`?"));
 }
 
 TEST(DependencyGroups, ComparesGroupsWithExtras) {
