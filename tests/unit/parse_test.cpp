@@ -77,7 +77,9 @@ TEST(Parse, MissingValue) {
     EXPECT_EQ(errors_of("name ="), std::vector<std::string>{"missing value @ "});
     EXPECT_EQ(errors_of("name =   # comment\nx = 1"), std::vector<std::string>{"missing value @ "});
     EXPECT_EQ(errors_of("name =\nx = 1"), std::vector<std::string>{"missing value @ "});
+    EXPECT_EQ(errors_of("name = \rx = 1"), std::vector<std::string>{"missing value @ "});
     EXPECT_EQ(errors_of("a = { b = }"), std::vector<std::string>{"expected a value @ }"});
+    EXPECT_EQ(errors_of("a = @"), std::vector<std::string>{"expected a value @ @"});
 }
 
 TEST(Parse, ErrorsAtALineBreakMarkTheEndOfTheLine) {

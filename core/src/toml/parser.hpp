@@ -219,12 +219,22 @@ class Parser {
             case Tok::Newline:
             case Tok::Comment:
             case Tok::Eof:
-                failed_on_ = token.kind == Tok::Comment ? Tok::Invalid : token.kind;
-                receiver_.error({token.span.start, token.span.start}, "missing value");
-                return false;
+                return missing_value(token);
+            case Tok::Invalid:
+                // A lone carriage return breaks no line, but the key before it has no value.
+                if (text_[token.span.start] == '\r') return missing_value(token);
+                return fail(token, "expected a value");
             default:
                 return fail(token, "expected a value");
         }
+    }
+
+    // A key with nothing after it on its line: the error points where the value should be.
+    bool missing_value(const Token& token) {
+        const bool ended = token.kind == Tok::Newline || token.kind == Tok::Eof;
+        failed_on_ = ended ? token.kind : Tok::Invalid;
+        receiver_.error({token.span.start, token.span.start}, "missing value");
+        return false;
     }
 
     bool array(const Token& open, std::size_t depth) {
