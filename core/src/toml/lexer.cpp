@@ -4,6 +4,8 @@
 #include <array>
 #include <cstring>
 
+#include "ascii.hpp"
+
 namespace tarnvik::toml {
 
 namespace {
@@ -64,9 +66,7 @@ constexpr std::array<std::uint8_t, 256> CLASSES = make_classes();
 bool has(char c, std::uint8_t cls) {
     return (CLASSES[static_cast<unsigned char>(c)] & cls) != 0;
 }
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
+using ascii::is_digit;
 
 constexpr std::string_view UNTERMINATED = "unterminated string";
 constexpr std::string_view CONTROL_IN_STRING = "control character in string";
@@ -139,9 +139,7 @@ constexpr bool may_stop_string(std::uint64_t x, char quote) {
            has_zero_byte(x ^ (ONES * '\\')) || has_zero_byte(x ^ (ONES * 0x7f));
 }
 
-bool is_blank(char c) {
-    return c == ' ' || c == '\t';
-}
+using ascii::is_blank;
 
 }  // namespace
 

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "ascii.hpp"
+
 namespace tarnvik::toml {
 
 namespace {
@@ -13,9 +15,7 @@ constexpr std::string_view BAD_NUMBER = "invalid number";
 constexpr std::string_view BAD_DATETIME = "invalid datetime";
 constexpr std::string_view UNQUOTED = "string values must be quoted";
 
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
+using ascii::is_digit;
 
 bool is_radix_digit(char c, int radix) {
     if (radix == 16) return is_digit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
