@@ -5,6 +5,7 @@
 
 #include "tarnvik/fix.hpp"
 #include "tarnvik/similarity.hpp"
+#include "tarnvik/standards.hpp"
 #include "unicode.hpp"
 
 namespace tarnvik {
@@ -170,6 +171,17 @@ std::vector<StringEntry> Checker::string_array(std::string_view key, const docum
         push(Diagnostic::error(std::move(message), element.span, Code::InvalidType));
     }
     return strings;
+}
+
+void Checker::requirement(std::string_view text, Span span) {
+    if (auto error = standards::check_requirement(text)) {
+        invalid_value("invalid requirement: " + error->message, span, error->span);
+    }
+}
+
+void Checker::requirement_array(std::string_view key, const document::Value& value) {
+    for (const StringEntry& entry : string_array(key, value))
+        requirement(entry.text, entry.span);
 }
 
 void Checker::push(Diagnostic diagnostic) {

@@ -47,6 +47,13 @@ struct Checker {
     // every element that is not a string.
     std::vector<StringEntry> string_array(std::string_view key, const document::Value& value);
 
+    // An `invalid-value` error at the fault of a string value that is not a valid requirement.
+    void requirement(std::string_view text, Span span);
+
+    // `requirement` for each string of an array value, the value and its elements reported as by
+    // `string_array`.
+    void requirement_array(std::string_view key, const document::Value& value);
+
     void push(Diagnostic diagnostic);
 };
 

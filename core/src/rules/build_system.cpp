@@ -11,15 +11,6 @@ namespace {
 
 constexpr std::string_view KNOWN_KEYS[] = {"requires", "build-backend", "backend-path"};
 
-void check_requires(Checker& checker, const document::Value& value) {
-    for (const StringEntry& entry : checker.string_array("build-system.requires", value)) {
-        if (auto error = standards::check_requirement(entry.text)) {
-            checker.invalid_value("invalid requirement: " + error->message, entry.span,
-                                  error->span);
-        }
-    }
-}
-
 void check_build_backend(Checker& checker, const document::Value& value) {
     const std::string* text = value.as_string();
     if (!text) {
@@ -76,7 +67,7 @@ void check_build_system(Checker& checker, const document::Table& root) {
     checker.unknown_keys(*table, "`[build-system]`", KNOWN_KEYS);
 
     if (const document::Entry* requires_ = document::get(*table, "requires")) {
-        check_requires(checker, requires_->value);
+        checker.requirement_array("build-system.requires", requires_->value);
     } else {
         checker.push(Diagnostic::error("`[build-system]` is missing the required key `requires`",
                                        build_system->key_span, Code::MissingKey)

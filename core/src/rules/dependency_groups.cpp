@@ -77,10 +77,7 @@ void check_group_entries(Checker& checker, const document::Array& entries, const
                          const std::string& path, std::vector<Include>& includes) {
     for (const document::Value& element : entries) {
         if (const std::string* requirement = element.as_string()) {
-            if (auto error = standards::check_requirement(*requirement)) {
-                checker.invalid_value("invalid requirement: " + error->message, element.span,
-                                      error->span);
-            }
+            checker.requirement(*requirement, element.span);
         } else if (const document::Table* table = element.as_table()) {
             check_include_table(checker, element, *table, group, path, includes);
         } else {

@@ -26,8 +26,6 @@ void check_import_names(Checker& checker, const document::Table& project);
 
 // `dependencies` and `optional-dependencies`.
 void check_dependencies(Checker& checker, const document::Table& project);
-// One list of requirement strings; `path` names it in findings.
-void check_requirements(Checker& checker, std::string_view path, const document::Value& value);
 
 // `license`, `license-files` and `License ::` classifiers.
 void check_license(Checker& checker, const document::Table& project);

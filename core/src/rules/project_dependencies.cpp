@@ -44,7 +44,7 @@ void check_optional_dependencies(Checker& checker, const document::Value& value)
     for (const Entry& extra : extras->entries) {
         check_extra_name(checker, extra, seen);
         // A bad or duplicate name does not hide problems in its requirements.
-        check_requirements(checker, "project.optional-dependencies." + extra.key, extra.value);
+        checker.requirement_array("project.optional-dependencies." + extra.key, extra.value);
     }
 }
 
@@ -52,19 +52,10 @@ void check_optional_dependencies(Checker& checker, const document::Value& value)
 
 void check_dependencies(Checker& checker, const Table& project) {
     if (const Entry* dependencies = document::get(project, "dependencies")) {
-        check_requirements(checker, "project.dependencies", dependencies->value);
+        checker.requirement_array("project.dependencies", dependencies->value);
     }
     if (const Entry* optional = document::get(project, "optional-dependencies")) {
         check_optional_dependencies(checker, optional->value);
-    }
-}
-
-void check_requirements(Checker& checker, std::string_view path, const document::Value& value) {
-    for (const StringEntry& entry : checker.string_array(path, value)) {
-        if (auto error = standards::check_requirement(entry.text)) {
-            checker.invalid_value("invalid requirement: " + error->message, entry.span,
-                                  error->span);
-        }
     }
 }
 
