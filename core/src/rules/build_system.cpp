@@ -3,8 +3,6 @@
 #include <string>
 #include <string_view>
 
-#include "tarnvik/standards.hpp"
-
 namespace tarnvik {
 
 namespace {
