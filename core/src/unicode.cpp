@@ -8,13 +8,6 @@ namespace {
 
 constexpr char32_t REPLACEMENT = 0xFFFD;
 
-bool in_ranges(std::span<const Range> ranges, char32_t c) {
-    auto it =
-        std::lower_bound(ranges.begin(), ranges.end(), c,
-                         [](const Range& range, char32_t value) { return range.last < value; });
-    return it != ranges.end() && it->first <= c;
-}
-
 bool is_continuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
@@ -52,6 +45,13 @@ bool second_byte_allowed(unsigned char first, unsigned char second) {
 }
 
 }  // namespace
+
+bool in_ranges(std::span<const Range> ranges, char32_t c) {
+    auto it =
+        std::lower_bound(ranges.begin(), ranges.end(), c,
+                         [](const Range& range, char32_t value) { return range.last < value; });
+    return it != ranges.end() && it->first <= c;
+}
 
 bool is_alphabetic(char32_t c) {
     return in_ranges(ALPHABETIC, c);

@@ -16,6 +16,13 @@ struct Range {
 // Sorted, disjoint and non-adjacent; generated from the Unicode Character Database.
 extern const std::span<const Range> ALPHABETIC;
 extern const std::span<const Range> NUMERIC;  // general categories Nd, Nl and No
+extern const std::span<const Range> WIDE;     // East Asian Width W and F
+// Shown zero columns wide: nonspacing and enclosing marks, format characters but the soft
+// hyphen, Hangul medial vowels and final consonants, the zero width space.
+extern const std::span<const Range> ZERO_WIDTH;
+
+// Whether one of the ranges, sorted and disjoint, holds the code point.
+bool in_ranges(std::span<const Range> ranges, char32_t c);
 
 bool is_alphabetic(char32_t c);
 bool is_numeric(char32_t c);
