@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "streams.hpp"
+#include "tarnvik/utf8.hpp"
 
 namespace tarnvik::cli {
 
@@ -99,31 +100,13 @@ bool is_utf8(std::string_view text) {
                 continue;
             }
         }
-        unsigned char lead = bytes[i];
-        if (lead < 0x80) {
+        if (bytes[i] < 0x80) {
             ++i;
             continue;
         }
-        std::size_t length;
-        unsigned char low = 0x80, high = 0xBF;  // bounds of the second byte
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            if (lead == 0xE0) low = 0xA0;   // no overlong forms
-            if (lead == 0xED) high = 0x9F;  // no surrogates
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            if (lead == 0xF0) low = 0x90;
-            if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
-        } else {
-            return false;
-        }
-        if (i + length > n || bytes[i + 1] < low || bytes[i + 1] > high) return false;
-        for (std::size_t k = 2; k < length; ++k) {
-            if ((bytes[i + k] & 0xC0) != 0x80) return false;
-        }
-        i += length;
+        const Utf8Sequence sequence = utf8_sequence_at(text, i);
+        if (!sequence.valid) return false;
+        i += sequence.length;
     }
     return true;
 }

@@ -1,6 +1,6 @@
 #include "tarnvik/source.hpp"
 
-#include <cstdint>
+#include "tarnvik/utf8.hpp"
 
 namespace tarnvik::source {
 
@@ -8,49 +8,14 @@ namespace {
 
 constexpr std::string_view REPLACEMENT = "\xEF\xBF\xBD";
 
-// Length of the well-formed UTF-8 sequence at `i`, or 0 with `bad` set to the length of the
-// maximal subpart of an ill-formed sequence (at least 1), as Unicode recommends for substitution.
-std::size_t sequence_length(std::string_view s, std::size_t i, std::size_t& bad) {
-    auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(s[k]); };
-    const std::uint8_t b0 = byte(i);
-    if (b0 < 0x80) return 1;
-    std::size_t need = 0;
-    std::uint8_t lo = 0x80, hi = 0xBF;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        need = 1;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        need = 2;
-        if (b0 == 0xE0) lo = 0xA0;
-        if (b0 == 0xED) hi = 0x9F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        need = 3;
-        if (b0 == 0xF0) lo = 0x90;
-        if (b0 == 0xF4) hi = 0x8F;
-    } else {
-        bad = 1;
-        return 0;
-    }
-    std::size_t k = 1;
-    for (; k <= need; ++k) {
-        if (i + k >= s.size()) break;
-        const std::uint8_t b = byte(i + k);
-        const bool ok = k == 1 ? (b >= lo && b <= hi) : (b >= 0x80 && b <= 0xBF);
-        if (!ok) break;
-    }
-    if (k > need) return need + 1;
-    bad = k;
-    return 0;
-}
-
 }  // namespace
 
 std::pair<std::string, std::optional<Diagnostic>> decode(std::string bytes) {
     std::size_t i = 0;
-    std::size_t bad = 0;
     while (i < bytes.size()) {
-        const std::size_t n = sequence_length(bytes, i, bad);
-        if (n == 0) break;
-        i += n;
+        const Utf8Sequence sequence = utf8_sequence_at(bytes, i);
+        if (!sequence.valid) break;
+        i += sequence.length;
     }
     if (i == bytes.size()) return {std::move(bytes), std::nullopt};
 
@@ -59,14 +24,13 @@ std::pair<std::string, std::optional<Diagnostic>> decode(std::string bytes) {
     text.reserve(bytes.size() + 16);
     text.append(bytes, 0, first_invalid);
     while (i < bytes.size()) {
-        const std::size_t n = sequence_length(bytes, i, bad);
-        if (n == 0) {
-            text.append(REPLACEMENT);
-            i += bad;
+        const Utf8Sequence sequence = utf8_sequence_at(bytes, i);
+        if (sequence.valid) {
+            text.append(bytes, i, sequence.length);
         } else {
-            text.append(bytes, i, n);
-            i += n;
+            text.append(REPLACEMENT);
         }
+        i += sequence.length;
     }
     auto diagnostic = Diagnostic::error("invalid UTF-8", Span{first_invalid, first_invalid + 3},
                                         Code::InvalidToml)

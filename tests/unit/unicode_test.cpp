@@ -10,7 +10,7 @@ namespace tarnvik::unicode {
 namespace {
 
 TEST(UnicodeTables, AreSortedDisjointAndNotAdjacent) {
-    for (std::span<const Range> table : {ALPHABETIC, NUMERIC}) {
+    for (std::span<const Range> table : {ALPHABETIC, NUMERIC, WIDE, ZERO_WIDTH}) {
         ASSERT_FALSE(table.empty());
         for (std::size_t i = 0; i < table.size(); ++i)
             EXPECT_LE(table[i].first, table[i].last);

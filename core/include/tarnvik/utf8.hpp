@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace tarnvik {
 
@@ -22,5 +24,17 @@ inline void append_utf8(std::string& out, char32_t c) {
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
 }
+
+// The UTF-8 sequence at a position: a well-formed one with its scalar value, or the maximal
+// subpart of an ill-formed one (at least one byte), the unit Unicode recommends replacing with
+// one U+FFFD.
+struct Utf8Sequence {
+    std::size_t length = 0;
+    bool valid = false;
+    char32_t value = 0;  // when valid
+};
+
+// `at` must lie inside `text`.
+Utf8Sequence utf8_sequence_at(std::string_view text, std::size_t at);
 
 }  // namespace tarnvik
