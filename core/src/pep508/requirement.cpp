@@ -17,10 +17,6 @@ using detail::is_name_char;
 template <class T>
 using Result = std::variant<T, Error>;
 
-bool is_separator(char c) {
-    return c == '-' || c == '_' || c == '.';
-}
-
 // A name or an extra: a letter or digit, then letters, digits, `-`, `_` and `.`, ending with a
 // letter or digit.
 Result<std::string_view> parse_identifier(Cursor& cursor, std::string_view what) {
@@ -28,7 +24,7 @@ Result<std::string_view> parse_identifier(Cursor& cursor, std::string_view what)
         return cursor.unexpected(std::string(what) + " starting with a letter or digit");
     }
     std::string_view identifier = cursor.take_while(is_name_char);
-    if (is_separator(identifier.back())) {
+    if (!ascii::is_alphanumeric(identifier.back())) {
         return cursor.error_at(cursor.pos - 1, cursor.pos,
                                std::string(what) + " must end with a letter or digit, not `" +
                                    identifier.back() + "`");
