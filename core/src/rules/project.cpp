@@ -1,6 +1,7 @@
 #include "tarnvik/rules/project.hpp"
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -69,7 +70,28 @@ std::string lower_ascii(std::string_view text) {
     return lowered;
 }
 
-void check_dynamic_item(Checker& checker, const Table& project, const StringEntry& item) {
+// The static entries of the keys that a build backend cannot extend, looked up once: `dynamic`
+// may list them any number of times, and each lookup scans the whole table.
+class StaticOnlyEntries {
+  public:
+    explicit StaticOnlyEntries(const Table& project) {
+        for (std::size_t i = 0; i < std::size(STATIC_ONLY_KEYS); ++i)
+            entries_[i] = document::get(project, STATIC_ONLY_KEYS[i]);
+    }
+
+    // The entry of `key` when it is one of those keys and set statically.
+    const Entry* find(std::string_view key) const {
+        auto found = std::find(std::begin(STATIC_ONLY_KEYS), std::end(STATIC_ONLY_KEYS), key);
+        if (found == std::end(STATIC_ONLY_KEYS)) return nullptr;
+        return entries_[static_cast<std::size_t>(found - std::begin(STATIC_ONLY_KEYS))];
+    }
+
+  private:
+    std::array<const Entry*, std::size(STATIC_ONLY_KEYS)> entries_{};
+};
+
+void check_dynamic_item(Checker& checker, const StaticOnlyEntries& static_only,
+                        const StringEntry& item) {
     if (item.text == "name") {
         checker.push(Diagnostic::error("`name` cannot be listed in `project.dynamic`", item.span,
                                        Code::InvalidDynamic)
@@ -89,8 +111,7 @@ void check_dynamic_item(Checker& checker, const Table& project, const StringEntr
         checker.push(std::move(diagnostic));
         return;
     }
-    if (!contains(STATIC_ONLY_KEYS, item.text)) return;
-    const Entry* value = document::get(project, item.text);
+    const Entry* value = static_only.find(item.text);
     if (value == nullptr) return;
     checker.push(Diagnostic::error(backticked(item.text) +
                                        " is set statically and also listed in `project.dynamic`",
@@ -105,8 +126,9 @@ std::vector<StringEntry> check_dynamic(Checker& checker, const Table& project) {
     const Entry* dynamic = document::get(project, "dynamic");
     if (dynamic == nullptr) return {};
     std::vector<StringEntry> items = checker.string_array("project.dynamic", dynamic->value);
+    const StaticOnlyEntries static_only(project);
     for (const StringEntry& item : items)
-        check_dynamic_item(checker, project, item);
+        check_dynamic_item(checker, static_only, item);
     return items;
 }
 
