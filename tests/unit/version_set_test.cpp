@@ -68,6 +68,15 @@ TEST(VersionSetContains, SearchesManyIntervals) {
                         {"1.1", "1.3", "1.5", "1.7", "1.9", "1.9+local"}}});
 }
 
+TEST(VersionSetContains, LongListsOfExclusionsConvertInLinearithmicTime) {
+    std::string specifiers = ">=0";
+    for (int i = 0; i < 50000; ++i)
+        specifiers += ",!=1." + std::to_string(i);
+    VersionSet set = set_of(specifiers);
+    EXPECT_EQ(set.intervals().size(), 50001u);
+    expect_membership({{"many holes", set, {"1.1.1", "2.0"}, {"1.0", "1.49999"}}});
+}
+
 TEST(VersionSetOperations, CombineSetsAsSets) {
     VersionSet low = set_of(">=1.0, <2.0");
     VersionSet high = set_of(">=1.5, <3.0");

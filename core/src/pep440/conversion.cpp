@@ -149,18 +149,28 @@ VersionSet to_version_set(const Specifier& s) {
     return VersionSet::full();
 }
 
+namespace {
+
+// The intersection of the sets of all specifiers, taken pairwise as a balanced tree: folding
+// one by one would cost quadratic time on a long list of `!=` specifiers, whose set grows by
+// one interval with each.
+VersionSet intersect_all(std::span<const Specifier> specifiers,
+                         VersionSet (*convert)(const Specifier&)) {
+    if (specifiers.empty()) return VersionSet::full();
+    if (specifiers.size() == 1) return convert(specifiers.front());
+    std::size_t half = specifiers.size() / 2;
+    return intersect_all(specifiers.first(half), convert)
+        .intersection(intersect_all(specifiers.subspan(half), convert));
+}
+
+}  // namespace
+
 VersionSet to_version_set(std::span<const Specifier> specifiers) {
-    VersionSet set = VersionSet::full();
-    for (const Specifier& s : specifiers)
-        set = set.intersection(to_version_set(s));
-    return set;
+    return intersect_all(specifiers, [](const Specifier& s) { return to_version_set(s); });
 }
 
 VersionSet to_release_set(std::span<const Specifier> specifiers) {
-    VersionSet set = VersionSet::full();
-    for (const Specifier& s : specifiers)
-        set = set.intersection(release_set(s));
-    return set;
+    return intersect_all(specifiers, release_set);
 }
 
 }  // namespace tarnvik::pep440
