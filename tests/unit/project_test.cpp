@@ -230,5 +230,19 @@ TEST(ProjectTable, KeywordsAndClassifiersHoldStrings) {
     });
 }
 
+// Findings at one span keep the order of the checks: license before classifier values.
+TEST(ProjectTable, LicenseFindingsComeBeforeClassifierFindings) {
+    const std::string intel = "\"License :: OSI Approved :: Intel Open Source License\"";
+    expect_findings({
+        {BASE + "license = \"MIT\"\nclassifiers = [" + intel + "]\n",
+         {"warning deprecated-metadata `" + intel +
+              "`: `License ::` classifiers are deprecated | label `\"MIT\"`: license expression "
+              "set here | help: remove the classifier; the license expression replaces it",
+          "error invalid-value `" + intel +
+              "`: classifier `License :: OSI Approved :: Intel Open Source License` is deprecated "
+              "| help: remove it; it has no replacement; PyPI rejects deprecated classifiers"}},
+    });
+}
+
 }  // namespace
 }  // namespace tarnvik
