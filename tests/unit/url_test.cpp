@@ -51,6 +51,9 @@ TEST(UrlCheck, AcceptsWhatAWhatwgParserAccepts) {
         "https://ｅｘａｍｐｌｅ.com",
         "https://ab--cd.bücher.de",
         "https://%C3%BC.de",
+        "https://☃.net",  // symbols are valid in UTS 46, if not in IDNA2008
+        "https://xn--n3h.net",
+        "https://i❤.ws",
         "ftp://ftp.example.com/pub",
         "ws://localhost:8000",
         "wss://example.com/socket",
@@ -132,6 +135,7 @@ TEST(UrlCheck, RefusesWithTheReason) {
         {"https://xn--zz.de", "invalid international domain name"},
         {"https://xn--a.de", "invalid international domain name"},
         {"https://%FF.de", "invalid international domain name"},
+        {"https://a\u200db.de", "invalid international domain name"},  // a joiner out of context
         {"https://exa mple.com", "invalid domain character"},
         {"https://exa<mple.com", "invalid domain character"},
         {"https://exa%mple.com", "invalid domain character"},

@@ -58,13 +58,28 @@ bool starts_with_ace_prefix(std::string_view label) {
                       [](char p, char c) { return p == (c >= 'A' && c <= 'Z' ? c + 32 : c); });
 }
 
-// UTS 46 processing of one label through libidn2; nothing when it refuses the label.
-std::optional<std::string> label_to_ascii(const std::string& label) {
+std::optional<std::string> idn2_to_ascii(const std::string& label, int flags) {
     char* output = nullptr;
-    int status = idn2_to_ascii_8z(label.c_str(), &output, IDN2_NONTRANSITIONAL);
+    int status = idn2_to_ascii_8z(label.c_str(), &output, flags);
     std::unique_ptr<char, decltype(&std::free)> owned(output, &std::free);
     if (status != IDN2_OK || output == nullptr) return std::nullopt;
     return std::string(output);
+}
+
+bool has_joiner(std::string_view label) {
+    return label.find("\u200c") != std::string_view::npos ||
+           label.find("\u200d") != std::string_view::npos;
+}
+
+// UTS 46 processing of one label through libidn2; nothing when it refuses the label.
+// Nontransitional processing alone also applies IDNA2008's stricter validity and refuses
+// symbols that UTS 46 allows (`☃.net`). Transitional processing judges validity by UTS 46; it
+// differs from nontransitional only by mapping the deviation characters, of which only the
+// joiners can make a label invalid, so a label without joiners may use its answer.
+std::optional<std::string> label_to_ascii(const std::string& label) {
+    if (auto ascii = idn2_to_ascii(label, IDN2_NONTRANSITIONAL)) return ascii;
+    if (has_joiner(label)) return std::nullopt;
+    return idn2_to_ascii(label, IDN2_TRANSITIONAL);
 }
 
 // Domain to ASCII, label by label, so that plain ASCII labels are only lowered: the standard
