@@ -1,7 +1,6 @@
 #include "lock_loader.hpp"
 
 #include <algorithm>
-#include <map>
 #include <vector>
 
 #include "tarnvik/document.hpp"
@@ -23,20 +22,30 @@ constexpr Format FORMATS[] = {
     {"packages", false},  // pylock.toml
 };
 
-using VersionMap = std::map<std::string, std::vector<std::string>, std::less<>>;
+// Every (normalized name, version) pair, in the order of the lock.
+using Sightings = std::vector<std::pair<std::string, std::string>>;
 
 const std::string* string_at(const document::Table& table, std::string_view key) {
     const document::Entry* entry = document::get(table, key);
     return entry ? entry->value.as_string() : nullptr;
 }
 
-void record_version(VersionMap& versions, std::string name, const std::string& version) {
-    std::vector<std::string>& list = versions[std::move(name)];
-    if (std::ranges::find(list, version) == list.end()) list.push_back(version);
+// The versions of each name, names sorted, versions in the order of the lock without repeats.
+// Sorting one list once is far cheaper for thousands of packages than a tree grown node by node.
+std::vector<std::pair<std::string, std::vector<std::string>>> group_versions(Sightings sightings) {
+    std::ranges::stable_sort(sightings, {}, &Sightings::value_type::first);
+    std::vector<std::pair<std::string, std::vector<std::string>>> grouped;
+    for (auto& [name, version] : sightings) {
+        if (grouped.empty() || grouped.back().first != name)
+            grouped.emplace_back(std::move(name), std::vector<std::string>{});
+        std::vector<std::string>& list = grouped.back().second;
+        if (std::ranges::find(list, version) == list.end()) list.push_back(std::move(version));
+    }
+    return grouped;
 }
 
 void read_entry(const Format& format, const document::Table& package, lock::Lock& lock,
-                VersionMap& versions) {
+                Sightings& versions) {
     const std::string* raw_name = string_at(package, "name");
     if (!raw_name) return;
     std::optional<std::string> name = standards::normalized_name(*raw_name);
@@ -46,7 +55,7 @@ void read_entry(const Format& format, const document::Table& package, lock::Lock
         lock.local_packages.push_back(*name);
     }
     if (const std::string* version = string_at(package, "version")) {
-        record_version(versions, std::move(*name), *version);
+        versions.emplace_back(std::move(*name), *version);
     }
 }
 
@@ -57,14 +66,14 @@ lock::Lock read_lock(LockKind kind, std::string path, const document::Table& roo
     const document::Array* entries = list ? list->value.as_array() : nullptr;
     if (!entries) return lock;
 
-    VersionMap versions;
+    Sightings versions;
+    versions.reserve(entries->size());
     for (const document::Value& element : *entries) {
         if (const document::Table* package = element.as_table()) {
             read_entry(format, *package, lock, versions);
         }
     }
-    lock.package_versions.assign(std::make_move_iterator(versions.begin()),
-                                 std::make_move_iterator(versions.end()));
+    lock.package_versions = group_versions(std::move(versions));
     return lock;
 }
 

@@ -385,6 +385,10 @@ TEST(Utf8, AcceptsOnlyWellFormedText) {
         {"\xf4\x90\x80\x80", false},
         {"\xf5\x80\x80\x80", false},
         {"abcdefghijklmnop\xe2\x82", false},
+        {"abcdefghijk\x80lmnopqrstuvwxyz", false},
+        {"abcdefghijklmno\xc3\xa9"
+         "abcdefghijklmnopqrstuvwxyz",
+         true},
         {"\xe2\x28\xa1", false},
     };
     for (const auto& [text, valid] : cases) {

@@ -69,10 +69,10 @@ TEST(Conformance, BasicStrings) {
     });
 }
 
-// Long string content is scanned in words of eight bytes: a special character is found at every
-// offset within a word.
+// Long string content is scanned in blocks of sixteen and words of eight bytes: a special
+// character is found at every offset within a block, a word, and the bytes after them.
 TEST(Conformance, SpecialCharactersAtEveryOffsetOfLongStrings) {
-    for (std::size_t before = 0; before < 24; ++before) {
+    for (std::size_t before = 0; before < 48; ++before) {
         const std::string pad(before, 'x');
         const std::string tail(13, 'y');
         accepts({
