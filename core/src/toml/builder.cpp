@@ -229,7 +229,13 @@ void DocumentBuilder::header_close(Span span, bool array) {
         Value& made = insert(target, std::move(last), std::move(value));
         section_ = target_of(array ? made.as_array()->back() : made);
     } else if (Value& existing = entry->value; array && is_array_of_tables(existing)) {
-        section_ = target_of(existing.as_array()->emplace_back(Value{Table{}, header}));
+        // The tables of an array mostly share their keys (the packages of a lock): a new one
+        // gets room for as many entries as the one before, so that it is allocated once.
+        Array& tables = *existing.as_array();
+        const std::size_t room = tables.back().as_table()->entries.size();
+        Value& table = tables.emplace_back(Value{Table{}, header});
+        table.as_table()->entries.reserve(room);
+        section_ = target_of(table);
     } else if (!array && existing.as_table() != nullptr && opener(existing) != '[' &&
                opener(existing) != '{' && !dotted_.contains(existing.span.start)) {
         // A table made on the way to a deeper header is defined here, once.
