@@ -31,9 +31,12 @@ const std::string* string_at(const document::Table& table, std::string_view key)
 }
 
 // The versions of each name, names sorted, versions in the order of the lock without repeats.
-// Sorting one list once is far cheaper for thousands of packages than a tree grown node by node.
 std::vector<std::pair<std::string, std::vector<std::string>>> group_versions(Sightings sightings) {
-    std::ranges::stable_sort(sightings, {}, &Sightings::value_type::first);
+    // Locks list their packages by name already; sorting them again would move every pair.
+    constexpr auto by_name = &Sightings::value_type::first;
+    if (!std::ranges::is_sorted(sightings, {}, by_name)) {
+        std::ranges::stable_sort(sightings, {}, by_name);
+    }
     std::vector<std::pair<std::string, std::vector<std::string>>> grouped;
     for (auto& [name, version] : sightings) {
         if (grouped.empty() || grouped.back().first != name)
