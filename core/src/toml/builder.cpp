@@ -39,10 +39,11 @@ void DocumentBuilder::recover() {
 void DocumentBuilder::simple_key(const Token& token) {
     KeyPart& part = keys_.emplace_back();
     part.span = token.span;
-    if (token.kind == Tok::BareKey) {
-        part.text.assign(text_.substr(token.span.start, token.span.size()));
+    part.quoted = token.kind != Tok::BareKey;
+    if (part.quoted) {
+        decode_string(text_, token, part.decoded);
     } else {
-        decode_string(text_, token, part.text);
+        part.bare = text_.substr(token.span.start, token.span.size());
     }
 }
 
@@ -53,9 +54,12 @@ void DocumentBuilder::scalar(const Token& token, const Classified& classified) {
     const std::string_view atom = text_.substr(token.span.start, token.span.size());
     auto& data = value->data;
     switch (classified.kind) {
-        case ScalarKind::String:
-            decode_string(text_, token, data.emplace<std::string>());
+        case ScalarKind::String: {
+            // A slot is a new value, which holds an empty string already.
+            std::string* text = std::get_if<std::string>(&data);
+            decode_string(text_, token, text != nullptr ? *text : data.emplace<std::string>());
             break;
+        }
         case ScalarKind::Integer:
             data.emplace<document::Integer>(
                 document::Integer{integer_digits(atom, classified.radix), classified.radix});
@@ -138,7 +142,7 @@ Value* DocumentBuilder::insert_dotted(Target target, std::size_t base) {
     if (base >= keys_.size()) return nullptr;
     for (std::size_t i = base; i + 1 < keys_.size(); ++i) {
         KeyPart& part = keys_[i];
-        Entry* entry = find(target, part.text);
+        Entry* entry = find(target, part.text());
         if (entry == nullptr) {
             const Span key_span = part.span;
             Value& made = insert(target, std::move(part), Value{Table{}, key_span});
@@ -157,7 +161,7 @@ Value* DocumentBuilder::insert_dotted(Target target, std::size_t base) {
         target = target_of(existing);
     }
     KeyPart& last = keys_.back();
-    if (find(target, last.text) != nullptr) return refuse(last.span, DUPLICATE_KEY);
+    if (find(target, last.text()) != nullptr) return refuse(last.span, DUPLICATE_KEY);
     return &insert(target, std::move(last));
 }
 
@@ -190,7 +194,7 @@ void DocumentBuilder::array_table_close(Span span) {
 bool DocumentBuilder::header_parent(Target& target) {
     for (std::size_t i = 0; i + 1 < keys_.size(); ++i) {
         KeyPart& part = keys_[i];
-        Entry* entry = find(target, part.text);
+        Entry* entry = find(target, part.text());
         Value* current = nullptr;
         if (entry == nullptr) {
             const Span key_span = part.span;
@@ -223,7 +227,7 @@ void DocumentBuilder::header_close(Span span, bool array) {
     Target target{&root_.entries, 0, ROOT};
     if (!header_parent(target)) return keys_.clear();
     KeyPart& last = keys_.back();
-    Entry* entry = find(target, last.text);
+    Entry* entry = find(target, last.text());
     if (entry == nullptr) {
         Value value = array ? Value{Array{Value{Table{}, header}}, header} : Value{Table{}, header};
         Value& made = insert(target, std::move(last), std::move(value));
@@ -272,7 +276,11 @@ Value& DocumentBuilder::insert(Target target, KeyPart&& key, Value&& value) {
 // The entry is made in place: a temporary entry would move its value twice.
 Value& DocumentBuilder::insert(Target target, KeyPart&& key) {
     Entry& entry = target.entries->emplace_back();
-    entry.key = std::move(key.text);
+    if (key.quoted) {
+        entry.key = std::move(key.decoded);
+    } else {
+        entry.key.assign(key.bare);
+    }
     entry.key_span = key.span;
     return entry.value;
 }

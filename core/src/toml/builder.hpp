@@ -53,9 +53,13 @@ class DocumentBuilder {
     bool may_overflow() const { return may_overflow_; }
 
   private:
+    // A key part's text: a bare key's stays in the source, only a quoted key's is decoded.
     struct KeyPart {
-        std::string text;
+        std::string_view bare;
+        std::string decoded;
+        bool quoted;
         Span span;
+        std::string_view text() const { return quoted ? std::string_view(decoded) : bare; }
     };
     // An open inline table or array. Its content waits in entries_ or values_ and moves into
     // the container, allocated once at its final size, when it closes.
