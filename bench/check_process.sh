@@ -9,6 +9,7 @@ if [ ! -x "$binary" ]; then
   cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARNVIK_TESTS=OFF >/dev/null
   cmake --build "$root/build/release" --target tarnvik >/dev/null
 fi
+binary="$(realpath "$binary")"  # the runs below happen in another directory
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
