@@ -89,9 +89,7 @@ namespace {
 template <class T>
 std::vector<T> take_tail(std::vector<T>& pending, std::size_t base) {
     const auto first = pending.begin() + static_cast<std::ptrdiff_t>(base);
-    std::vector<T> out;
-    out.reserve(static_cast<std::size_t>(pending.end() - first));
-    std::move(first, pending.end(), std::back_inserter(out));
+    std::vector<T> out(std::make_move_iterator(first), std::make_move_iterator(pending.end()));
     pending.erase(first, pending.end());
     return out;
 }
