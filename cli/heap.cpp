@@ -1,14 +1,21 @@
 #include "heap.hpp"
 
+// The tuning speaks to glibc's allocator and Linux's huge pages; elsewhere the heap is left as
+// it is.
+#if defined(__GLIBC__) && defined(__linux__)
+#define TARNVIK_TUNE_HEAP 1
 #include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
 namespace tarnvik::cli {
+
+#ifdef TARNVIK_TUNE_HEAP
 
 namespace {
 
@@ -54,5 +61,11 @@ void prepare_heap() {
         (void)mallopt(setting.option, setting.value);
     advise_huge_pages();
 }
+
+#else
+
+void prepare_heap() {}
+
+#endif
 
 }  // namespace tarnvik::cli
