@@ -15,6 +15,7 @@
 #include "tarnvik/check.hpp"
 #include "tarnvik/fix.hpp"
 #include "tarnvik/lock.hpp"
+#include "tarnvik/utf8.hpp"
 
 namespace tarnvik::cli {
 
