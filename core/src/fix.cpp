@@ -54,7 +54,7 @@ bool collides_with_any(const Fix& fix, const std::vector<const Edit*>& accepted)
 }
 
 bool splits_character(std::string_view text, std::size_t offset) {
-    return offset < text.size() && (static_cast<unsigned char>(text[offset]) & 0xC0) == 0x80;
+    return offset < text.size() && is_utf8_continuation(text[offset]);
 }
 
 // An edit that cuts a character in two or inserts bytes that are not UTF-8 would leave a file

@@ -7,10 +7,6 @@ namespace tarnvik {
 
 namespace {
 
-bool is_continuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
 // The length of the sequence a lead byte starts and the bits it contributes; 0 when no valid
 // sequence starts with it.
 struct Lead {
@@ -39,7 +35,7 @@ bool second_byte_allowed(unsigned char first, unsigned char second) {
         case 0xF4:
             return second >= 0x80 && second <= 0x8F;
         default:
-            return is_continuation(second);
+            return is_utf8_continuation(second);
     }
 }
 
@@ -52,7 +48,8 @@ Utf8Sequence utf8_sequence_at(std::string_view text, std::size_t at) {
     // The longest valid prefix of the sequence, so one ill-formed subpart is one unit.
     while (length > 1 && taken < length && at + taken < text.size()) {
         const auto next = static_cast<unsigned char>(text[at + taken]);
-        const bool allowed = taken == 1 ? second_byte_allowed(first, next) : is_continuation(next);
+        const bool allowed =
+            taken == 1 ? second_byte_allowed(first, next) : is_utf8_continuation(text[at + taken]);
         if (!allowed) break;
         value = (value << 6) | (next & 0x3F);
         ++taken;
