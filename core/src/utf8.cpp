@@ -1,5 +1,8 @@
 #include "tarnvik/utf8.hpp"
 
+#include <cstdint>
+#include <cstring>
+
 namespace tarnvik {
 
 namespace {
@@ -56,6 +59,31 @@ Utf8Sequence utf8_sequence_at(std::string_view text, std::size_t at) {
     }
     const bool valid = length != 0 && taken == length;
     return {taken, valid, valid ? value : 0};
+}
+
+std::size_t valid_utf8_length(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        // Plain ASCII, the bulk of any lock file, sixteen bytes at a time.
+        if (i + 16 <= n) {
+            std::uint64_t chunk[2];
+            std::memcpy(chunk, bytes + i, 16);
+            if (((chunk[0] | chunk[1]) & 0x8080808080808080ull) == 0) {
+                i += 16;
+                continue;
+            }
+        }
+        if (bytes[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        const Utf8Sequence sequence = utf8_sequence_at(text, i);
+        if (!sequence.valid) return i;
+        i += sequence.length;
+    }
+    return n;
 }
 
 }  // namespace tarnvik

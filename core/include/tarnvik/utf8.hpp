@@ -37,4 +37,11 @@ struct Utf8Sequence {
 // `at` must lie inside `text`.
 Utf8Sequence utf8_sequence_at(std::string_view text, std::size_t at);
 
+// The length of the longest prefix of `text` that is well-formed UTF-8.
+std::size_t valid_utf8_length(std::string_view text);
+
+inline bool is_utf8(std::string_view text) {
+    return valid_utf8_length(text) == text.size();
+}
+
 }  // namespace tarnvik
