@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ascii.hpp"
 #include "tarnvik/fix.hpp"
 #include "tarnvik/similarity.hpp"
 #include "tarnvik/standards.hpp"
@@ -24,10 +25,8 @@ constexpr std::string_view KIND_PHRASES[] = {
 // Misspellings often differ from the known names only in capitals or in `_` for `-`.
 std::string normalize_for_suggestion(std::string_view name) {
     std::string result(name);
-    for (char& c : result) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c == '_') c = '-';
-    }
+    for (char& c : result)
+        c = c == '_' ? '-' : ascii::to_lower(c);
     return result;
 }
 
@@ -88,8 +87,7 @@ bool starts_identifier(char32_t c) {
 }
 
 bool continues_identifier(char32_t c) {
-    bool ascii_word = c == U'_' || (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') ||
-                      (c >= U'0' && c <= U'9');
+    bool ascii_word = c == U'_' || (c < 0x80 && ascii::is_alphanumeric(static_cast<char>(c)));
     return ascii_word || unicode::is_alphabetic(c) || unicode::is_numeric(c);
 }
 
