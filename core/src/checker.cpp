@@ -86,15 +86,10 @@ bool starts_identifier(char32_t c) {
     return c == U'_' || unicode::is_alphabetic(c);
 }
 
-bool continues_identifier(char32_t c) {
-    bool ascii_word = c == U'_' || (c < 0x80 && ascii::is_alphanumeric(static_cast<char>(c)));
-    return ascii_word || unicode::is_alphabetic(c) || unicode::is_numeric(c);
-}
-
 bool is_identifier(std::string_view text) {
     std::vector<char32_t> chars = unicode::scalars(text);
     return !chars.empty() && starts_identifier(chars.front()) &&
-           std::all_of(chars.begin() + 1, chars.end(), continues_identifier);
+           std::all_of(chars.begin() + 1, chars.end(), is_identifier_character);
 }
 
 }  // namespace
@@ -214,6 +209,11 @@ std::string quoted_list(std::span<const std::string> names) {
 
 std::string backticked(std::string_view name) {
     return "`" + std::string(name) + "`";
+}
+
+bool is_identifier_character(char32_t c) {
+    bool ascii_word = c == U'_' || (c < 0x80 && ascii::is_alphanumeric(static_cast<char>(c)));
+    return ascii_word || unicode::is_alphabetic(c) || unicode::is_numeric(c);
 }
 
 bool is_dotted_identifier(std::string_view text) {

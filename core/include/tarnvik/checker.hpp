@@ -80,6 +80,10 @@ std::vector<std::string> quote_names(std::span<const std::string> names);
 std::string quoted_list(std::span<const std::string_view> names);
 std::string quoted_list(std::span<const std::string> names);
 
+// Whether the character may continue a Python identifier: `_`, or a letter or digit of any
+// script.
+bool is_identifier_character(char32_t c);
+
 // Whether the text is a dotted path of identifiers, such as `package.module`.
 bool is_dotted_identifier(std::string_view text);
 
