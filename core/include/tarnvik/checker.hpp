@@ -18,6 +18,11 @@ struct StringEntry {
     Span span;
 };
 
+// What a valid package, extra or dependency group name looks like.
+inline constexpr std::string_view NAME_RULES_HELP =
+    "names must start and end with a letter or digit and contain only letters, digits, `-`, `_`, "
+    "and `.`";
+
 // The state every rule pass takes beside the document, and the reports all passes share.
 struct Checker {
     std::vector<Diagnostic> diagnostics;
