@@ -15,6 +15,7 @@
 #include "tarnvik/check.hpp"
 #include "tarnvik/fix.hpp"
 #include "tarnvik/lock.hpp"
+#include "tarnvik/utf8.hpp"
 
 namespace tarnvik::cli {
 
@@ -57,10 +58,9 @@ std::variant<lock::Lock, LockProblem> load_lock_file(const LockFile& file) {
 
 // The lock that tool versions are taken from: the one the search found, when it loads, and,
 // when it lies in a parent directory, only when it lists the project as its own.
-std::optional<lock::Lock> load_project_lock(const ProjectFile& project, const std::string& text) {
+std::optional<lock::Lock> load_project_lock(const ProjectFile& project, std::string_view bytes) {
     std::optional<LockFile> found = find_lock_file(project);
     if (!found) return std::nullopt;
-    std::optional<std::string> name = lock::project_name(text);
     auto loaded = load_lock_file(*found);
     if (auto* problem = std::get_if<LockProblem>(&loaded)) {
         // A parse error's display ends in a line end of its own; the warning is one line end.
@@ -72,7 +72,9 @@ std::optional<lock::Lock> load_project_lock(const ProjectFile& project, const st
         return std::nullopt;
     }
     lock::Lock& lock = std::get<lock::Lock>(loaded);
-    if (found->level > 0 && !(name && lock.has_local_package(*name))) return std::nullopt;
+    if (found->level == 0) return std::move(lock);
+    std::optional<std::string> name = lock::project_name(display_text(bytes));
+    if (!(name && lock.has_local_package(*name))) return std::nullopt;
     return std::move(lock);
 }
 
@@ -133,7 +135,7 @@ Outcome<std::uint8_t> run(const std::optional<std::string>& path, bool fix, bool
     if (auto* fatal = std::get_if<Fatal>(&read)) return *fatal;
     std::string& bytes = std::get<std::string>(read);
 
-    std::optional<lock::Lock> lock = load_project_lock(project, display_text(bytes));
+    std::optional<lock::Lock> lock = load_project_lock(project, bytes);
     auto checked =
         check_or_fix(project, std::move(bytes), lock ? &*lock : nullptr, fix, unsafe_fixes);
     if (auto* fatal = std::get_if<Fatal>(&checked)) return *fatal;

@@ -5,11 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <cstring>
 
 #include "streams.hpp"
-#include "tarnvik/utf8.hpp"
 
 namespace tarnvik::cli {
 
@@ -84,31 +82,6 @@ std::variant<std::string, ReadError> read_file(const fs::path& path) {
     ::close(fd);
     bytes.resize(size);
     return bytes;
-}
-
-bool is_utf8(std::string_view text) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    std::size_t n = text.size();
-    std::size_t i = 0;
-    while (i < n) {
-        // Plain ASCII, the bulk of any lock file, sixteen bytes at a time.
-        if (i + 16 <= n) {
-            std::uint64_t chunk[2];
-            std::memcpy(chunk, bytes + i, 16);
-            if (((chunk[0] | chunk[1]) & 0x8080808080808080ull) == 0) {
-                i += 16;
-                continue;
-            }
-        }
-        if (bytes[i] < 0x80) {
-            ++i;
-            continue;
-        }
-        const Utf8Sequence sequence = utf8_sequence_at(text, i);
-        if (!sequence.valid) return false;
-        i += sequence.length;
-    }
-    return true;
 }
 
 std::optional<std::string> replace_file(const fs::path& path, std::string_view text) {

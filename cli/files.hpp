@@ -16,9 +16,6 @@ struct ReadError {
 // The whole file's bytes.
 std::variant<std::string, ReadError> read_file(const std::filesystem::path& path);
 
-// Whether the bytes are well-formed UTF-8.
-bool is_utf8(std::string_view bytes);
-
 // Replaces the content of the file at `path` (the file a symbolic link names, when it is one)
 // without ever leaving it half written: the text goes to a new file beside it, which is flushed
 // to disk, given the original's permission bits and renamed over it. A file that may not be

@@ -5,6 +5,8 @@
 #include <map>
 #include <string_view>
 
+#include "tarnvik/utf8.hpp"
+
 namespace tarnvik::cli {
 
 namespace {
@@ -47,7 +49,7 @@ std::string_view trim(std::string_view text) {
     }
     while (end > begin) {
         std::size_t at = end - 1;
-        while (at > begin && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
+        while (at > begin && is_utf8_continuation(text[at]))
             --at;
         std::size_t i = at;
         if (!is_unicode_whitespace(next_char(text, i))) break;

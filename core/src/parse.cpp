@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "tarnvik/utf8.hpp"
 #include "toml/builder.hpp"
 #include "toml/parser.hpp"
 
@@ -192,7 +193,7 @@ std::string display(std::string_view text, const ParseError& error) {
         line += text[i] == '\n';
     std::size_t column = 0;  // characters before the start, not bytes
     for (std::size_t i = first; i < start; ++i) {
-        column += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+        column += !is_utf8_continuation(text[i]);
     }
     const std::string_view content = text.substr(first, line_end - first);
     const std::string number = std::to_string(line);

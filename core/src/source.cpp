@@ -11,19 +11,13 @@ constexpr std::string_view REPLACEMENT = "\xEF\xBF\xBD";
 }  // namespace
 
 std::pair<std::string, std::optional<Diagnostic>> decode(std::string bytes) {
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const Utf8Sequence sequence = utf8_sequence_at(bytes, i);
-        if (!sequence.valid) break;
-        i += sequence.length;
-    }
-    if (i == bytes.size()) return {std::move(bytes), std::nullopt};
+    const std::size_t first_invalid = valid_utf8_length(bytes);
+    if (first_invalid == bytes.size()) return {std::move(bytes), std::nullopt};
 
-    const std::size_t first_invalid = i;
     std::string text;
     text.reserve(bytes.size() + 16);
     text.append(bytes, 0, first_invalid);
-    while (i < bytes.size()) {
+    for (std::size_t i = first_invalid; i < bytes.size();) {
         const Utf8Sequence sequence = utf8_sequence_at(bytes, i);
         if (sequence.valid) {
             text.append(bytes, i, sequence.length);

@@ -1,12 +1,11 @@
 #include "tarnvik/utf8.hpp"
 
+#include <cstdint>
+#include <cstring>
+
 namespace tarnvik {
 
 namespace {
-
-bool is_continuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
 
 // The length of the sequence a lead byte starts and the bits it contributes; 0 when no valid
 // sequence starts with it.
@@ -36,7 +35,7 @@ bool second_byte_allowed(unsigned char first, unsigned char second) {
         case 0xF4:
             return second >= 0x80 && second <= 0x8F;
         default:
-            return is_continuation(second);
+            return is_utf8_continuation(second);
     }
 }
 
@@ -49,13 +48,39 @@ Utf8Sequence utf8_sequence_at(std::string_view text, std::size_t at) {
     // The longest valid prefix of the sequence, so one ill-formed subpart is one unit.
     while (length > 1 && taken < length && at + taken < text.size()) {
         const auto next = static_cast<unsigned char>(text[at + taken]);
-        const bool allowed = taken == 1 ? second_byte_allowed(first, next) : is_continuation(next);
+        const bool allowed =
+            taken == 1 ? second_byte_allowed(first, next) : is_utf8_continuation(text[at + taken]);
         if (!allowed) break;
         value = (value << 6) | (next & 0x3F);
         ++taken;
     }
     const bool valid = length != 0 && taken == length;
     return {taken, valid, valid ? value : 0};
+}
+
+std::size_t valid_utf8_length(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        // Plain ASCII, the bulk of any lock file, sixteen bytes at a time.
+        if (i + 16 <= n) {
+            std::uint64_t chunk[2];
+            std::memcpy(chunk, bytes + i, 16);
+            if (((chunk[0] | chunk[1]) & 0x8080808080808080ull) == 0) {
+                i += 16;
+                continue;
+            }
+        }
+        if (bytes[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        const Utf8Sequence sequence = utf8_sequence_at(text, i);
+        if (!sequence.valid) return i;
+        i += sequence.length;
+    }
+    return n;
 }
 
 }  // namespace tarnvik

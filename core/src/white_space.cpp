@@ -28,9 +28,7 @@ std::size_t white_space_length_before(std::string_view text, std::size_t end) {
 
 }  // namespace
 
-std::size_t white_space_length(std::string_view text, std::size_t pos) {
-    if (pos >= text.size()) return 0;
-    if (ascii::is_space(text[pos])) return 1;
+std::size_t non_ascii_white_space_length(std::string_view text, std::size_t pos) {
     std::string_view rest = text.substr(pos);
     auto found = std::find_if(NON_ASCII_SPACES.begin(), NON_ASCII_SPACES.end(),
                               [&](std::string_view space) { return rest.starts_with(space); });

@@ -4,11 +4,21 @@
 #include <string>
 #include <string_view>
 
+#include "ascii.hpp"
+
 // The Unicode White_Space property over UTF-8 text.
 namespace tarnvik::unicode {
 
-// The byte length of the White_Space character at `pos`, or 0 when there is none.
-std::size_t white_space_length(std::string_view text, std::size_t pos);
+// The byte length of the White_Space character outside ASCII at `pos`, or 0 when there is none.
+std::size_t non_ascii_white_space_length(std::string_view text, std::size_t pos);
+
+// The byte length of the White_Space character at `pos`, or 0 when there is none. Inline, as
+// parsers call it on every byte and nearly every byte is ASCII.
+inline std::size_t white_space_length(std::string_view text, std::size_t pos) {
+    if (pos >= text.size()) return 0;
+    if (static_cast<unsigned char>(text[pos]) < 0x80) return ascii::is_space(text[pos]) ? 1 : 0;
+    return non_ascii_white_space_length(text, pos);
+}
 
 bool has_white_space(std::string_view text);
 

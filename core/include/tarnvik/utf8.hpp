@@ -25,6 +25,11 @@ inline void append_utf8(std::string& out, char32_t c) {
     }
 }
 
+// Whether the byte continues a UTF-8 sequence rather than starting a character.
+constexpr bool is_utf8_continuation(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
 // The UTF-8 sequence at a position: a well-formed one with its scalar value, or the maximal
 // subpart of an ill-formed one (at least one byte), the unit Unicode recommends replacing with
 // one U+FFFD.
@@ -36,5 +41,12 @@ struct Utf8Sequence {
 
 // `at` must lie inside `text`.
 Utf8Sequence utf8_sequence_at(std::string_view text, std::size_t at);
+
+// The length of the longest prefix of `text` that is well-formed UTF-8.
+std::size_t valid_utf8_length(std::string_view text);
+
+inline bool is_utf8(std::string_view text) {
+    return valid_utf8_length(text) == text.size();
+}
 
 }  // namespace tarnvik

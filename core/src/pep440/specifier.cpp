@@ -65,7 +65,7 @@ class SpecifierParser {
         }
         skip_space();
         std::size_t version_start = i_;
-        while (i_ < s_.size() && space_at(i_) == 0)
+        while (i_ < s_.size() && unicode::white_space_length(s_, i_) == 0)
             ++i_;
         std::string_view version_text = s_.substr(version_start, i_ - version_start);
         if (version_text.empty()) return fail("expected a version after " + quoted(op_text));
@@ -100,16 +100,8 @@ class SpecifierParser {
     }
 
     void skip_space() {
-        while (std::size_t n = space_at(i_))
+        while (std::size_t n = unicode::white_space_length(s_, i_))
             i_ += n;
-    }
-
-    // The byte length of the white space at `at`; ASCII, the common case, is decided here.
-    std::size_t space_at(std::size_t at) const {
-        if (at >= s_.size()) return 0;
-        auto c = static_cast<unsigned char>(s_[at]);
-        if (c < 0x80) return c == ' ' || (c >= '\t' && c <= '\r') ? 1 : 0;
-        return unicode::white_space_length(s_, at);
     }
 
     Error fail(std::string message) const { return Error{std::move(message), 0, s_.size()}; }
