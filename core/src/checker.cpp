@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ascii.hpp"
 #include "tarnvik/fix.hpp"
 #include "tarnvik/similarity.hpp"
 #include "tarnvik/standards.hpp"
@@ -24,10 +25,8 @@ constexpr std::string_view KIND_PHRASES[] = {
 // Misspellings often differ from the known names only in capitals or in `_` for `-`.
 std::string normalize_for_suggestion(std::string_view name) {
     std::string result(name);
-    for (char& c : result) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c == '_') c = '-';
-    }
+    for (char& c : result)
+        c = c == '_' ? '-' : ascii::to_lower(c);
     return result;
 }
 
@@ -87,16 +86,10 @@ bool starts_identifier(char32_t c) {
     return c == U'_' || unicode::is_alphabetic(c);
 }
 
-bool continues_identifier(char32_t c) {
-    bool ascii_word = c == U'_' || (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') ||
-                      (c >= U'0' && c <= U'9');
-    return ascii_word || unicode::is_alphabetic(c) || unicode::is_numeric(c);
-}
-
 bool is_identifier(std::string_view text) {
     std::vector<char32_t> chars = unicode::scalars(text);
     return !chars.empty() && starts_identifier(chars.front()) &&
-           std::all_of(chars.begin() + 1, chars.end(), continues_identifier);
+           std::all_of(chars.begin() + 1, chars.end(), is_identifier_character);
 }
 
 }  // namespace
@@ -216,6 +209,11 @@ std::string quoted_list(std::span<const std::string> names) {
 
 std::string backticked(std::string_view name) {
     return "`" + std::string(name) + "`";
+}
+
+bool is_identifier_character(char32_t c) {
+    bool ascii_word = c == U'_' || (c < 0x80 && ascii::is_alphanumeric(static_cast<char>(c)));
+    return ascii_word || unicode::is_alphabetic(c) || unicode::is_numeric(c);
 }
 
 bool is_dotted_identifier(std::string_view text) {

@@ -23,6 +23,30 @@ bool is_valid_name(std::string_view name) {
     return true;
 }
 
+// Every comma-separated specifier of the text; the error spans the first failing one, trimmed.
+std::variant<std::vector<pep440::Specifier>, Error> parse_specifier_list(std::string_view text) {
+    if (unicode::trim_white_space(text).empty()) {
+        return Error{std::nullopt, "expected at least one version specifier"};
+    }
+    std::vector<pep440::Specifier> specifiers;
+    std::size_t offset = 0;
+    while (true) {
+        std::size_t comma = std::min(text.find(',', offset), text.size());
+        std::string_view part = text.substr(offset, comma - offset);
+        std::string_view trimmed = unicode::trim_white_space(part);
+        std::size_t start = offset + static_cast<std::size_t>(trimmed.data() - part.data());
+        Span span{start, start + trimmed.size()};
+        if (trimmed.empty()) return Error{span, "empty version specifier"};
+        auto specifier = pep440::parse_specifier(trimmed);
+        if (auto* error = std::get_if<pep440::Error>(&specifier)) {
+            return Error{span, std::move(error->message)};
+        }
+        specifiers.push_back(std::move(std::get<pep440::Specifier>(specifier)));
+        if (comma == text.size()) return specifiers;
+        offset = comma + 1;
+    }
+}
+
 }  // namespace
 
 std::variant<std::string, Error> normalize_name(std::string_view name) {
@@ -60,24 +84,9 @@ std::optional<Error> check_version(std::string_view text) {
 }
 
 std::optional<Error> check_specifiers(std::string_view text) {
-    if (unicode::trim_white_space(text).empty()) {
-        return Error{std::nullopt, "expected at least one version specifier"};
-    }
-    std::size_t offset = 0;
-    while (true) {
-        std::size_t comma = std::min(text.find(',', offset), text.size());
-        std::string_view part = text.substr(offset, comma - offset);
-        std::string_view trimmed = unicode::trim_white_space(part);
-        std::size_t start = offset + static_cast<std::size_t>(trimmed.data() - part.data());
-        Span span{start, start + trimmed.size()};
-        if (trimmed.empty()) return Error{span, "empty version specifier"};
-        auto specifier = pep440::parse_specifier(trimmed);
-        if (auto* error = std::get_if<pep440::Error>(&specifier)) {
-            return Error{span, std::move(error->message)};
-        }
-        if (comma == text.size()) return std::nullopt;
-        offset = comma + 1;
-    }
+    auto specifiers = parse_specifier_list(text);
+    if (auto* error = std::get_if<Error>(&specifiers)) return std::move(*error);
+    return std::nullopt;
 }
 
 std::variant<VersionSet, Error> allowed_versions(std::string_view text) {
@@ -85,11 +94,8 @@ std::variant<VersionSet, Error> allowed_versions(std::string_view text) {
     if (auto* exact = std::get_if<pep440::Version>(&version)) {
         return pep440::to_version_set(pep440::Specifier{pep440::Operator::Equal, *exact});
     }
-    if (auto error = check_specifiers(text)) return std::move(*error);
-    auto specifiers = pep440::parse_specifiers(text);
-    if (auto* error = std::get_if<pep440::Error>(&specifiers)) {
-        return Error{std::nullopt, std::move(error->message)};
-    }
+    auto specifiers = parse_specifier_list(text);
+    if (auto* error = std::get_if<Error>(&specifiers)) return std::move(*error);
     return pep440::to_version_set(std::get<std::vector<pep440::Specifier>>(specifiers));
 }
 

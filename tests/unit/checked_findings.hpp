@@ -70,6 +70,11 @@ inline std::vector<std::string> project_findings(ProjectCheck check, const std::
     return describe_all(toml, checker.diagnostics);
 }
 
+// The help of every finding about an invalid package, extra or group name, as `describe` writes it.
+inline const std::string NAME_HELP =
+    " | help: names must start and end with a letter or digit and contain only letters, digits, "
+    "`-`, `_`, and `.`";
+
 struct Case {
     std::string toml;
     std::vector<std::string> expected;

@@ -17,6 +17,7 @@ using testing_support::Case;
 using testing_support::expect_findings;
 using testing_support::expect_requirement_error_inside;
 using testing_support::findings;
+using testing_support::NAME_HELP;
 
 // Only the findings about dependency groups, for documents that also hold a `[project]` table.
 std::vector<std::string> group_findings(const std::string& toml) {
@@ -30,10 +31,6 @@ std::vector<std::string> group_findings(const std::string& toml) {
 std::string groups(const std::string& body) {
     return "[dependency-groups]\n" + body;
 }
-
-const std::string NAME_HELP =
-    " | help: names must start and end with a letter or digit and contain only letters, digits, "
-    "`-`, `_`, and `.`";
 
 TEST(DependencyGroups, ChecksNamesAndTypes) {
     expect_findings({

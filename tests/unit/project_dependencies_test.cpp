@@ -6,13 +6,10 @@ namespace tarnvik {
 namespace {
 
 using testing_support::expect_findings;
+using testing_support::NAME_HELP;
 
 const std::string BASE = "[project]\nname = \"x\"\nversion = \"1\"\n";
 const std::string EXTRAS = BASE + "[project.optional-dependencies]\n";
-const std::string NAME_HELP =
-    " | help: names must start and end with a letter or digit and contain only letters, digits, "
-    "`-`, `_`, and `.`";
-
 TEST(ProjectDependencies, ListTypes) {
     expect_findings({
         {BASE + "dependencies = [\"requests>=2.0\", \"attrs; python_version >= '3.9'\"]\n", {}},

@@ -6,6 +6,7 @@ namespace tarnvik {
 namespace {
 
 using testing_support::expect_findings;
+using testing_support::NAME_HELP;
 
 // A `[project]` table that needs nothing more; cases append the keys they are about.
 const std::string BASE = "[project]\nname = \"x\"\nversion = \"1\"\n";
@@ -98,19 +99,16 @@ TEST(ProjectTable, Dynamic) {
 
 TEST(ProjectTable, Name) {
     const std::string tail = "version = \"1\"\n";
-    const std::string help =
-        " | help: names must start and end with a letter or digit and contain only letters, "
-        "digits, `-`, `_`, and `.`";
     expect_findings({
         {"[project]\nname = \"Foo.Bar__baz\"\n" + tail, {}},
         {"[project]\nname = 1\n" + tail,
          {"error invalid-type `1`: `project.name` must be a string, found an integer"}},
         {"[project]\nname = \"-bad\"\n" + tail,
-         {"error invalid-value `\"-bad\"`: invalid project name `-bad`" + help}},
+         {"error invalid-value `\"-bad\"`: invalid project name `-bad`" + NAME_HELP}},
         {"[project]\nname = \"\"\n" + tail,
-         {"error invalid-value `\"\"`: invalid project name ``" + help}},
+         {"error invalid-value `\"\"`: invalid project name ``" + NAME_HELP}},
         {"[project]\nname = \"my project\"\n" + tail,
-         {"error invalid-value `\"my project\"`: invalid project name `my project`" + help}},
+         {"error invalid-value `\"my project\"`: invalid project name `my project`" + NAME_HELP}},
     });
 }
 

@@ -18,6 +18,11 @@ struct StringEntry {
     Span span;
 };
 
+// What a valid package, extra or dependency group name looks like.
+inline constexpr std::string_view NAME_RULES_HELP =
+    "names must start and end with a letter or digit and contain only letters, digits, `-`, `_`, "
+    "and `.`";
+
 // The state every rule pass takes beside the document, and the reports all passes share.
 struct Checker {
     std::vector<Diagnostic> diagnostics;
@@ -79,6 +84,10 @@ std::vector<std::string> quote_names(std::span<const std::string> names);
 // The names in backticks, joined with ", ".
 std::string quoted_list(std::span<const std::string_view> names);
 std::string quoted_list(std::span<const std::string> names);
+
+// Whether the character may continue a Python identifier: `_`, or a letter or digit of any
+// script.
+bool is_identifier_character(char32_t c);
 
 // Whether the text is a dotted path of identifiers, such as `package.module`.
 bool is_dotted_identifier(std::string_view text);

@@ -28,8 +28,7 @@ struct GroupTable {
 void report_invalid_group_name(Checker& checker, const document::Entry& group) {
     checker.push(Diagnostic::error("invalid dependency group name " + backticked(group.key),
                                    group.key_span, Code::InvalidValue)
-                     .with_help("names must start and end with a letter or digit and contain only "
-                                "letters, digits, `-`, `_`, and `.`"));
+                     .with_help(std::string(NAME_RULES_HELP)));
 }
 
 // Records the group's name, or reports it when an earlier group has the same normal form.

@@ -7,6 +7,7 @@
 #include <variant>
 #include <vector>
 
+#include "ascii.hpp"
 #include "rules/project_checks.hpp"
 #include "tarnvik/standards.hpp"
 #include "white_space.hpp"
@@ -64,9 +65,7 @@ bool contains(std::span<const std::string_view> list, std::string_view text) {
 
 std::string lower_ascii(std::string_view text) {
     std::string lowered(text);
-    for (char& c : lowered) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
+    std::ranges::transform(lowered, lowered.begin(), ascii::to_lower);
     return lowered;
 }
 

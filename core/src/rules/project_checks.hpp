@@ -8,11 +8,6 @@
 // The checks of `[project]` that live beside the pass core, each given the `project` table.
 namespace tarnvik::rules::project {
 
-// What a valid package or extra name looks like.
-inline constexpr std::string_view NAME_RULES_HELP =
-    "names must start and end with a letter or digit and contain only letters, digits, `-`, `_`, "
-    "and `.`";
-
 // `authors`, then `maintainers`.
 void check_people(Checker& checker, const document::Table& project);
 // `urls`.

@@ -17,16 +17,11 @@ constexpr OwnGroup OWN_GROUPS[] = {
     {"gui_scripts", "gui-scripts"},
 };
 
-bool is_group_character(char32_t c) {
-    return c == U'_' || (c < 0x80 && std::isalnum(static_cast<int>(c))) ||
-           unicode::is_alphabetic(c) || unicode::is_numeric(c);
-}
-
 bool is_valid_group(std::string_view group) {
     for (std::size_t start = 0;;) {
         std::size_t dot = std::min(group.find('.', start), group.size());
         std::vector<char32_t> part = unicode::scalars(group.substr(start, dot - start));
-        if (part.empty() || !std::all_of(part.begin(), part.end(), is_group_character))
+        if (part.empty() || !std::all_of(part.begin(), part.end(), is_identifier_character))
             return false;
         if (dot == group.size()) return true;
         start = dot + 1;
