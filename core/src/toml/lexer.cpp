@@ -99,10 +99,8 @@ const Escape* find_escape(char letter) {
 
 std::uint32_t hex_value(std::string_view digits) {
     std::uint32_t value = 0;
-    for (char c : digits) {
-        const std::uint32_t d = is_digit(c) ? c - '0' : (c | 0x20) - 'a' + 10;
-        value = value * 16 + d;
-    }
+    for (char c : digits)
+        value = value * 16 + static_cast<std::uint32_t>(ascii::hex_digit_value(c));
     return value;
 }
 
