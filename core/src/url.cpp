@@ -19,7 +19,7 @@ constexpr std::array<std::string_view, 6> SPECIAL_SCHEMES = {"file",  "ftp", "ht
                                                              "https", "ws",  "wss"};
 
 bool is_scheme_char(char c) {
-    return ascii::is_letter(c) || ascii::is_digit(c) || c == '+' || c == '-' || c == '.';
+    return ascii::is_alphanumeric(c) || c == '+' || c == '-' || c == '.';
 }
 bool is_slash(char c) {
     return c == '/' || c == '\\';
@@ -44,8 +44,7 @@ std::optional<std::string> scheme_of(std::string_view input) {
         ++end;
     if (end == input.size() || input[end] != ':') return std::nullopt;
     std::string scheme(input.substr(0, end));
-    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; });
+    std::transform(scheme.begin(), scheme.end(), scheme.begin(), ascii::to_lower);
     return scheme;
 }
 
