@@ -48,7 +48,7 @@ std::optional<std::string> scheme_of(std::string_view input) {
     return scheme;
 }
 
-// Where the authority (or a file host) ends: at a path, query or fragment.
+// Where the authority (or the host of a `file` URL) ends: at a path, query or fragment.
 std::size_t authority_end(std::string_view rest, bool special) {
     auto ends = [special](char c) {
         return c == '/' || c == '?' || c == '#' || (special && c == '\\');
@@ -103,9 +103,7 @@ bool is_windows_drive_letter(std::string_view text) {
 Refusal check_file(std::string_view rest) {
     if (rest.size() < 2 || !is_slash(rest[0]) || !is_slash(rest[1])) return std::nullopt;
     rest.remove_prefix(2);
-    auto is_end = [](char c) { return is_slash(c) || c == '?' || c == '#'; };
-    std::string_view host = rest.substr(
-        0, static_cast<std::size_t>(std::find_if(rest.begin(), rest.end(), is_end) - rest.begin()));
+    std::string_view host = rest.substr(0, authority_end(rest, true));
     if (host.empty() || is_windows_drive_letter(host)) return std::nullopt;
     return detail::check_host(host, false);
 }
