@@ -18,27 +18,9 @@ bool is_direction_control(char32_t c) {
 }  // namespace
 
 char32_t next_char(std::string_view text, std::size_t& i) {
-    auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    unsigned char lead = byte(i);
-    std::size_t length = lead < 0x80           ? 1
-                         : (lead >> 5) == 0x6  ? 2
-                         : (lead >> 4) == 0xE  ? 3
-                         : (lead >> 3) == 0x1E ? 4
-                                               : 0;
-    if (length == 0 || i + length > text.size()) {
-        ++i;
-        return REPLACEMENT;
-    }
-    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) {
-            ++i;
-            return REPLACEMENT;
-        }
-        c = (c << 6) | (byte(i + k) & 0x3F);
-    }
-    i += length;
-    return c;
+    const Utf8Sequence sequence = utf8_sequence_at(text, i);
+    i += sequence.length;
+    return sequence.valid ? sequence.value : REPLACEMENT;
 }
 
 std::vector<SourceLine> split_lines(std::string_view source) {

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "tarnvik/utf8.hpp"
+
 namespace tarnvik::cli {
 
 namespace {
@@ -19,14 +21,6 @@ constexpr std::array<std::string_view, 8> STYLE_CODES = {
 };
 constexpr std::string_view RESET = "\x1b[0m";
 
-std::size_t utf8_length(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if ((lead >> 5) == 0x6) return 2;
-    if ((lead >> 4) == 0xE) return 3;
-    if ((lead >> 3) == 0x1E) return 4;
-    return 1;
-}
-
 }  // namespace
 
 std::vector<StyledBuffer::Cell>& StyledBuffer::row(std::size_t index) {
@@ -43,7 +37,7 @@ void StyledBuffer::putc(std::size_t row_index, std::size_t col, std::string_view
 void StyledBuffer::puts(std::size_t row_index, std::size_t col, std::string_view text,
                         Style style) {
     for (std::size_t i = 0; i < text.size(); ++col) {
-        std::size_t n = std::min(utf8_length(static_cast<unsigned char>(text[i])), text.size() - i);
+        const std::size_t n = utf8_sequence_at(text, i).length;
         putc(row_index, col, text.substr(i, n), style);
         i += n;
     }

@@ -33,13 +33,13 @@ std::string normalize_for_suggestion(std::string_view name) {
 template <typename Name>
 std::optional<std::string_view> closest(std::string_view name, std::span<const Name> candidates) {
     std::string normalized = normalize_for_suggestion(name);
-    const std::size_t length = unicode::scalars(normalized).size();
+    const std::size_t length = unicode::scalar_count(normalized);
     std::optional<std::string_view> best;
     double best_similarity = 0.0;
     for (std::string_view candidate : candidates) {
         // A name far longer or shorter than a candidate cannot be close to it, and comparing a
         // huge name with every candidate would take seconds.
-        double limit = similarity::jaro_winkler_limit(length, unicode::scalars(candidate).size());
+        double limit = similarity::jaro_winkler_limit(length, unicode::scalar_count(candidate));
         if (limit + LIMIT_MARGIN < SUGGESTION_THRESHOLD) continue;
         double similarity = similarity::jaro_winkler(normalized, candidate);
         if (std::isnan(similarity) || similarity < SUGGESTION_THRESHOLD) continue;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "ascii.hpp"
 #include "tarnvik/utf8.hpp"
 #include "toml/builder.hpp"
 #include "toml/parser.hpp"
@@ -95,11 +96,9 @@ std::string_view integer_failure(const document::Integer& integer) {
     unsigned long long value = 0;
     bool overflow = false;
     for (char c : digits) {
-        unsigned d = 99;
-        if (c >= '0' && c <= '9') d = c - '0';
-        if (c >= 'a' && c <= 'z') d = c - 'a' + 10;
-        if (c >= 'A' && c <= 'Z') d = c - 'A' + 10;
-        if (d >= radix) return "invalid digit in integer";
+        const int digit = ascii::hex_digit_value(c);  // radixes go up to 16
+        if (digit < 0 || static_cast<unsigned>(digit) >= radix) return "invalid digit in integer";
+        const auto d = static_cast<unsigned>(digit);
         if (value > (limit - d) / radix) overflow = true;
         if (!overflow) value = value * radix + d;
     }

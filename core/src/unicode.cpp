@@ -38,4 +38,11 @@ std::vector<char32_t> scalars(std::string_view utf8) {
     return result;
 }
 
+std::size_t scalar_count(std::string_view utf8) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++count)
+        i += utf8_sequence_at(utf8, i).length;
+    return count;
+}
+
 }  // namespace tarnvik::unicode

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -29,5 +30,8 @@ bool is_numeric(char32_t c);
 
 // The scalar values of UTF-8 text; each ill-formed sequence becomes one U+FFFD.
 std::vector<char32_t> scalars(std::string_view utf8);
+
+// How many values `scalars` gives, counted without building them.
+std::size_t scalar_count(std::string_view utf8);
 
 }  // namespace tarnvik::unicode

@@ -62,8 +62,10 @@ TEST(UnicodeScalars, DecodeAndReplaceIllFormedSequences) {
         {"\xed\xa0\x80", {0xFFFD, 0xFFFD, 0xFFFD}},  // a surrogate is not a scalar value
         {"\xf4\x90\x80\x80", {0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD}},  // beyond U+10FFFF
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(scalars(c.utf8), c.expected) << c.utf8;
+        EXPECT_EQ(scalar_count(c.utf8), c.expected.size()) << c.utf8;
+    }
 }
 
 }  // namespace

@@ -225,20 +225,7 @@ void check_readme_content_type(Checker& checker, const Table& readme, Span readm
 
 void check_readme_table(Checker& checker, const Table& readme, Span readme_span) {
     checker.unknown_keys(readme, "`project.readme`", README_KEYS);
-    const Entry* file = document::get(readme, "file");
-    const Entry* text = document::get(readme, "text");
-    if (file != nullptr && file->value.as_string() == nullptr) {
-        checker.invalid_type("project.readme.file", "a string", file->value);
-    }
-    if (text != nullptr && text->value.as_string() == nullptr) {
-        checker.invalid_type("project.readme.text", "a string", text->value);
-    }
-    if (file != nullptr && text != nullptr) {
-        checker.push(
-            Diagnostic::error("`project.readme` cannot set both `file` and `text`", text->key_span,
-                              Code::InvalidValue)
-                .with_label(file->key_span.start, file->key_span.end, "`file` is also set here"));
-    } else if (file == nullptr && text == nullptr) {
+    if (!check_file_or_text(checker, readme, "project.readme")) {
         checker.push(Diagnostic::error("`project.readme` must set `file` or `text`", readme_span,
                                        Code::MissingKey));
     }
@@ -282,6 +269,21 @@ void check_string_lists(Checker& checker, const Table& project) {
 }
 
 }  // namespace
+
+bool check_file_or_text(Checker& checker, const Table& table, std::string_view path) {
+    const Entry* file = document::get(table, "file");
+    const Entry* text = document::get(table, "text");
+    if (file && !file->value.as_string())
+        checker.invalid_type(std::string(path) + ".file", "a string", file->value);
+    if (text && !text->value.as_string())
+        checker.invalid_type(std::string(path) + ".text", "a string", text->value);
+    if (file && text)
+        checker.push(
+            Diagnostic::error(backticked(path) + " cannot set both `file` and `text`",
+                              text->key_span, Code::InvalidValue)
+                .with_label(file->key_span.start, file->key_span.end, "`file` is also set here"));
+    return file || text;
+}
 
 void check_project(Checker& checker, const document::Table& root) {
     const Entry* entry = checker.table_entry(root, "project", "project");

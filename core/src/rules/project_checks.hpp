@@ -22,6 +22,10 @@ void check_import_names(Checker& checker, const document::Table& project);
 // `dependencies` and `optional-dependencies`.
 void check_dependencies(Checker& checker, const document::Table& project);
 
+// The `file` and `text` keys of the `readme` or `license` table at `path`: each must be a string,
+// and at most one may be set. Whether either is set.
+bool check_file_or_text(Checker& checker, const document::Table& table, std::string_view path);
+
 // `license`, `license-files` and `License ::` classifiers.
 void check_license(Checker& checker, const document::Table& project);
 // The values of `classifiers`.

@@ -39,17 +39,7 @@ void check_license_table(Checker& checker, const document::Value& value) {
                                 "list license files in `license-files` (PEP 639)"));
     const document::Table& table = *value.as_table();
     checker.unknown_keys(table, "`project.license`", LICENSE_TABLE_KEYS);
-    const document::Entry* file = document::get(table, "file");
-    const document::Entry* text = document::get(table, "text");
-    if (file && !file->value.as_string())
-        checker.invalid_type("project.license.file", "a string", file->value);
-    if (text && !text->value.as_string())
-        checker.invalid_type("project.license.text", "a string", text->value);
-    if (file && text)
-        checker.push(
-            Diagnostic::error("`project.license` cannot set both `file` and `text`", text->key_span,
-                              Code::InvalidValue)
-                .with_label(file->key_span.start, file->key_span.end, "`file` is also set here"));
+    check_file_or_text(checker, table, "project.license");
 }
 
 // Checks `license` and gives the span of the expression when it is written as one.

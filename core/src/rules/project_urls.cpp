@@ -1,7 +1,6 @@
-#include <algorithm>
-
 #include "rules/project_checks.hpp"
 #include "tarnvik/url.hpp"
+#include "unicode.hpp"
 
 namespace tarnvik::rules::project {
 
@@ -9,19 +8,13 @@ namespace {
 
 constexpr std::size_t LABEL_LIMIT = 32;
 
-std::size_t character_count(std::string_view text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
-}
-
 }  // namespace
 
 void check_urls(Checker& checker, const document::Table& project) {
     const document::Entry* urls = checker.table_entry(project, "urls", "project.urls");
     if (urls == nullptr) return;
     for (const document::Entry& link : urls->value.as_table()->entries) {
-        if (character_count(link.key) > LABEL_LIMIT)
+        if (unicode::scalar_count(link.key) > LABEL_LIMIT)
             checker.push(Diagnostic::warning("URL label `" + link.key + "` is longer than " +
                                                  std::to_string(LABEL_LIMIT) + " characters",
                                              link.key_span, Code::InvalidValue)

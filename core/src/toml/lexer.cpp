@@ -99,10 +99,8 @@ const Escape* find_escape(char letter) {
 
 std::uint32_t hex_value(std::string_view digits) {
     std::uint32_t value = 0;
-    for (char c : digits) {
-        const std::uint32_t d = is_digit(c) ? c - '0' : (c | 0x20) - 'a' + 10;
-        value = value * 16 + d;
-    }
+    for (char c : digits)
+        value = value * 16 + static_cast<std::uint32_t>(ascii::hex_digit_value(c));
     return value;
 }
 
@@ -180,6 +178,12 @@ std::size_t Lexer::scan_string(std::size_t p, char quote, std::uint8_t cls) cons
 }
 
 Lexer::Lexer(std::string_view text) : text_(text), pos_(text.starts_with("\xEF\xBB\xBF") ? 3 : 0) {}
+
+std::size_t Lexer::line_break(std::size_t p) const {
+    const std::size_t n = text_.size();
+    if (p < n && text_[p] == '\n') return 1;
+    return p + 1 < n && text_[p] == '\r' && text_[p + 1] == '\n' ? 2 : 0;
+}
 
 bool Lexer::take(char c) {
     if (pos_ >= text_.size() || text_[pos_] != c) return false;
@@ -263,8 +267,7 @@ Token Lexer::comment(std::size_t start) {
     while (true) {
         while (p < n && allowed_in_comment(text_[p]))
             ++p;
-        if (p >= n || text_[p] == '\n') break;
-        if (text_[p] == '\r' && p + 1 < n && text_[p + 1] == '\n') break;
+        if (p >= n || line_break(p) != 0) break;
         fail(token, "control character in comment", {p, p + 1});
         ++p;
     }
@@ -322,9 +325,9 @@ void Lexer::basic(Token& token, bool multiline) {
         } else if (c == '\\') {
             token.plain = false;
             if (!escape(token)) return;
-        } else if (c == '\n' || (c == '\r' && pos_ + 1 < n && text_[pos_ + 1] == '\n')) {
+        } else if (const std::size_t length = line_break(pos_)) {
             if (!multiline) return fail(token, UNTERMINATED, {pos_, pos_});
-            pos_ += c == '\r' ? 2 : 1;
+            pos_ += length;
         } else {
             fail(token, CONTROL_IN_STRING, {pos_, pos_ + 1});
             ++pos_;
@@ -348,8 +351,7 @@ bool Lexer::escape(Token& token) {
         std::size_t i = at + 1;
         while (i < n && is_blank(text_[i]))
             ++i;
-        if (i < n &&
-            (text_[i] == '\n' || (text_[i] == '\r' && i + 1 < n && text_[i + 1] == '\n'))) {
+        if (line_break(i) != 0) {
             pos_ = i;
             return true;
         }
@@ -389,9 +391,9 @@ void Lexer::literal(Token& token, bool multiline) {
         const char c = text_[pos_];
         if (c == '\'') {
             if (closes('\'', multiline, token)) return;
-        } else if (c == '\n' || (c == '\r' && pos_ + 1 < n && text_[pos_ + 1] == '\n')) {
+        } else if (const std::size_t length = line_break(pos_)) {
             if (!multiline) return fail(token, UNTERMINATED, {pos_, pos_});
-            pos_ += c == '\r' ? 2 : 1;
+            pos_ += length;
         } else if (has(c, CONTROL)) {
             fail(token, CONTROL_IN_STRING, {pos_, pos_ + 1});
             ++pos_;

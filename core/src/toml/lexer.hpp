@@ -67,6 +67,8 @@ class Lexer {
     std::size_t scan(std::size_t p, std::uint8_t cls) const;
     std::size_t scan_string(std::size_t p, char quote, std::uint8_t cls) const;
     bool escape(Token& token);
+    // The length of the line break at `p`: 1 for "\n", 2 for "\r\n", 0 for anything else.
+    std::size_t line_break(std::size_t p) const;
     bool closes(char quote, bool multiline, Token& token);
     void fail(Token& token, std::string_view message, Span at);
 
