@@ -133,6 +133,10 @@ TEST(Requirement, RejectsBadNamesAndExtras) {
         {"@ https://x.org", "expected package name starting with a letter or digit, found `@`", 0,
          1},
         {"é", "expected package name starting with a letter or digit, found `é`", 0, 2},
+        {"\xE2\x82x", "expected package name starting with a letter or digit, found `\xE2\x82`", 0,
+         2},  // a truncated sequence
+        {"\xF8\x80\x80\x80", "expected package name starting with a letter or digit, found `\xF8`",
+         0, 1},  // no sequence starts with this byte
         {"foo-", "package name must end with a letter or digit, not `-`", 3, 1},
         {"foo. >=1", "package name must end with a letter or digit, not `.`", 3, 1},
         {"foo[", "missing closing `]`", 3, 1},

@@ -5,6 +5,7 @@
 
 #include "ascii.hpp"
 #include "tarnvik/pep508.hpp"
+#include "tarnvik/utf8.hpp"
 
 // The reading position shared by the requirement and marker parsers.
 namespace tarnvik::pep508::detail {
@@ -36,17 +37,11 @@ struct Cursor {
         return text.substr(start, pos - start);
     }
 
-    // The UTF-8 character at the position (one byte for a stray byte), empty at the end.
+    // The UTF-8 character at the position (an ill-formed sequence as its maximal subpart),
+    // empty at the end.
     std::string_view current_char() const {
         if (at_end()) return {};
-        auto lead = static_cast<unsigned char>(text[pos]);
-        std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-        std::size_t available = 1;
-        while (available < length && pos + available < text.size() &&
-               (static_cast<unsigned char>(text[pos + available]) & 0xC0) == 0x80) {
-            ++available;
-        }
-        return text.substr(pos, available == length ? length : 1);
+        return text.substr(pos, utf8_sequence_at(text, pos).length);
     }
 
     Error error_at(std::size_t start, std::size_t end, std::string message) const {
