@@ -19,9 +19,6 @@ bool is_listed(const std::array<std::string_view, N>& sorted, std::string_view w
     return std::binary_search(sorted.begin(), sorted.end(), word);
 }
 
-bool is_variable_char(char c) {
-    return is_name_char(c);
-}
 bool is_comparison_char(char c) {
     return std::string_view("<=>~!").find(c) != std::string_view::npos;
 }
@@ -53,7 +50,7 @@ class MarkerParser {
     bool eat_keyword(std::string_view keyword) {
         std::string_view rest = cursor_.text.substr(cursor_.pos);
         if (rest.substr(0, keyword.size()) != keyword) return false;
-        if (rest.size() > keyword.size() && is_variable_char(rest[keyword.size()])) return false;
+        if (rest.size() > keyword.size() && is_name_char(rest[keyword.size()])) return false;
         cursor_.pos += keyword.size();
         return true;
     }
@@ -93,7 +90,7 @@ class MarkerParser {
             cursor_.pos = close + 1;
             return std::nullopt;
         }
-        std::string_view name = cursor_.take_while(is_variable_char);
+        std::string_view name = cursor_.take_while(is_name_char);
         if (name.empty()) return cursor_.unexpected("a quoted string or a marker variable");
         if (is_listed(MARKER_VARIABLES, name)) return std::nullopt;
         return cursor_.error_at(
