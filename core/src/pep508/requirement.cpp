@@ -108,10 +108,10 @@ Result<std::string_view> parse_url(Cursor& cursor) {
 std::optional<Error> parse_tail(Cursor& cursor, Requirement& requirement) {
     cursor.skip_space();
     if (cursor.eat(';')) {
+        cursor.skip_space();
         std::size_t start = cursor.pos;
         if (std::optional<Error> error = detail::parse_marker(cursor)) return error;
-        std::string_view marker = cursor.text.substr(start, cursor.pos - start);
-        requirement.marker = marker.substr(marker.find_first_not_of(" \t\n\r\f\v"));
+        requirement.marker = cursor.text.substr(start, cursor.pos - start);
         cursor.skip_space();
         if (!cursor.at_end()) return cursor.unexpected("`and`, `or` or the end of the marker");
         return std::nullopt;
