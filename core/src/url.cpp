@@ -19,7 +19,7 @@ constexpr std::array<std::string_view, 6> SPECIAL_SCHEMES = {"file",  "ftp", "ht
                                                              "https", "ws",  "wss"};
 
 bool is_scheme_char(char c) {
-    return ascii::is_letter(c) || ascii::is_digit(c) || c == '+' || c == '-' || c == '.';
+    return ascii::is_alphanumeric(c) || c == '+' || c == '-' || c == '.';
 }
 bool is_slash(char c) {
     return c == '/' || c == '\\';
@@ -44,12 +44,11 @@ std::optional<std::string> scheme_of(std::string_view input) {
         ++end;
     if (end == input.size() || input[end] != ':') return std::nullopt;
     std::string scheme(input.substr(0, end));
-    std::transform(scheme.begin(), scheme.end(), scheme.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; });
+    std::transform(scheme.begin(), scheme.end(), scheme.begin(), ascii::to_lower);
     return scheme;
 }
 
-// Where the authority (or a file host) ends: at a path, query or fragment.
+// Where the authority (or the host of a `file` URL) ends: at a path, query or fragment.
 std::size_t authority_end(std::string_view rest, bool special) {
     auto ends = [special](char c) {
         return c == '/' || c == '?' || c == '#' || (special && c == '\\');
@@ -104,9 +103,7 @@ bool is_windows_drive_letter(std::string_view text) {
 Refusal check_file(std::string_view rest) {
     if (rest.size() < 2 || !is_slash(rest[0]) || !is_slash(rest[1])) return std::nullopt;
     rest.remove_prefix(2);
-    auto is_end = [](char c) { return is_slash(c) || c == '?' || c == '#'; };
-    std::string_view host = rest.substr(
-        0, static_cast<std::size_t>(std::find_if(rest.begin(), rest.end(), is_end) - rest.begin()));
+    std::string_view host = rest.substr(0, authority_end(rest, true));
     if (host.empty() || is_windows_drive_letter(host)) return std::nullopt;
     return detail::check_host(host, false);
 }

@@ -141,10 +141,7 @@ class Parser {
 
     // Matches `word` case-insensitively at the cursor and moves past it.
     bool word(std::string_view word) {
-        if (s_.size() - i_ < word.size()) return false;
-        for (std::size_t k = 0; k < word.size(); ++k) {
-            if (ascii::to_lower(s_[i_ + k]) != word[k]) return false;
-        }
+        if (!ascii::equal_ignoring_case(s_.substr(i_, word.size()), word)) return false;
         i_ += word.size();
         return true;
     }

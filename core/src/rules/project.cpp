@@ -4,7 +4,6 @@
 #include <array>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 #include "ascii.hpp"
@@ -143,7 +142,7 @@ void check_name(Checker& checker, const Project& project) {
     const std::string* text = name->value.as_string();
     if (text == nullptr) {
         checker.invalid_type("project.name", "a string", name->value);
-    } else if (std::holds_alternative<standards::Error>(standards::normalize_name(*text))) {
+    } else if (!standards::normalized_name(*text)) {
         checker.push(Diagnostic::error("invalid project name " + backticked(*text),
                                        name->value.span, Code::InvalidValue)
                          .with_help(std::string(NAME_RULES_HELP)));

@@ -38,7 +38,7 @@ void collect(Checker& checker, const document::Table& project, ImportKey key,
     std::vector<StringEntry> strings =
         checker.string_array("project." + std::string(key_text), entry->value);
     const document::Array* array = entry->value.as_array();
-    if (key == ImportKey::Namespaces && strings.empty() && array && array->empty())
+    if (key == ImportKey::Namespaces && array && array->empty())
         checker.push(Diagnostic::error("`project.import-namespaces` cannot be empty",
                                        entry->value.span, Code::InvalidValue));
     for (const StringEntry& string : strings) {

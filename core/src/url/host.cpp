@@ -53,9 +53,7 @@ bool is_ascii(std::string_view text) {
 
 bool starts_with_ace_prefix(std::string_view label) {
     constexpr std::string_view PREFIX = "xn--";
-    return label.size() >= PREFIX.size() &&
-           std::equal(PREFIX.begin(), PREFIX.end(), label.begin(),
-                      [](char p, char c) { return p == (c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    return ascii::equal_ignoring_case(label.substr(0, PREFIX.size()), PREFIX);
 }
 
 std::optional<std::string> idn2_to_ascii(const std::string& label, int flags) {
@@ -90,8 +88,7 @@ std::optional<std::string> domain_to_ascii(std::string_view domain) {
         std::size_t dot = domain.find('.', start);
         std::string label(domain.substr(start, dot - start));
         if (is_ascii(label) && !starts_with_ace_prefix(label)) {
-            std::transform(label.begin(), label.end(), label.begin(),
-                           [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; });
+            std::transform(label.begin(), label.end(), label.begin(), ascii::to_lower);
             ascii += label;
         } else if (std::optional<std::string> converted = label_to_ascii(label)) {
             ascii += *converted;
