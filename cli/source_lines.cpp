@@ -33,10 +33,10 @@ std::vector<SourceLine> split_lines(std::string_view source) {
         if (text_end > start && newline != std::string_view::npos && source[text_end - 1] == '\r') {
             --text_end;
         }
-        lines.push_back({source.substr(start, text_end - start), lines.size() + 1, start, end});
+        lines.push_back({source.substr(start, text_end - start), lines.size() + 1, start});
         start = end;
     }
-    if (lines.empty()) lines.push_back({source.substr(0, 0), 1, 0, 0});
+    if (lines.empty()) lines.push_back({source.substr(0, 0), 1, 0});
     return lines;
 }
 

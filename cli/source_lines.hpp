@@ -9,13 +9,12 @@
 
 namespace tarnvik::cli {
 
-// One line of the source: its text without the line end, its number (from 1) and the bytes it
-// covers, line end included.
+// One line of the source: its text without the line end, its number (from 1) and the offset
+// it starts at.
 struct SourceLine {
     std::string_view text;
     std::size_t number = 1;
     std::size_t start = 0;
-    std::size_t end = 0;
 };
 
 // A position on a line: the line number, the count of characters before it and the columns

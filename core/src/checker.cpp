@@ -1,7 +1,6 @@
 #include "tarnvik/checker.hpp"
 
 #include <algorithm>
-#include <cmath>
 
 #include "ascii.hpp"
 #include "tarnvik/fix.hpp"
@@ -35,16 +34,15 @@ std::optional<std::string_view> closest(std::string_view name, std::span<const N
     std::string normalized = normalize_for_suggestion(name);
     const std::size_t length = unicode::scalar_count(normalized);
     std::optional<std::string_view> best;
-    double best_similarity = 0.0;
+    double best_similarity = SUGGESTION_THRESHOLD;
     for (std::string_view candidate : candidates) {
         // A name far longer or shorter than a candidate cannot be close to it, and comparing a
         // huge name with every candidate would take seconds.
         double limit = similarity::jaro_winkler_limit(length, unicode::scalar_count(candidate));
         if (limit + LIMIT_MARGIN < SUGGESTION_THRESHOLD) continue;
         double similarity = similarity::jaro_winkler(normalized, candidate);
-        if (std::isnan(similarity) || similarity < SUGGESTION_THRESHOLD) continue;
         // `>=` so that the later of equally close candidates wins.
-        if (!best || similarity >= best_similarity) {
+        if (similarity >= best_similarity) {
             best = candidate;
             best_similarity = similarity;
         }

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-// Unicode scalar values and the two character properties identifiers need.
+// Unicode scalar values, and the character properties that identifiers and display widths need.
 namespace tarnvik::unicode {
 
 // An inclusive range of code points.
