@@ -30,13 +30,20 @@ std::vector<std::string> sample_specifiers() {
     return out;
 }
 
-void BM_ParseVersion(benchmark::State& state) {
-    auto texts = sample_versions();
+// Times `operation` over every text, one item per text.
+template <class Operation>
+void over_texts(benchmark::State& state, const std::vector<std::string>& texts,
+                Operation operation) {
     for (auto _ : state) {
         for (const auto& text : texts)
-            benchmark::DoNotOptimize(parse_version(text));
+            benchmark::DoNotOptimize(operation(text));
     }
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(texts.size()));
+}
+
+void BM_ParseVersion(benchmark::State& state) {
+    over_texts(state, sample_versions(),
+               [](const std::string& text) { return parse_version(text); });
 }
 BENCHMARK(BM_ParseVersion);
 
@@ -54,24 +61,16 @@ void BM_CompareVersions(benchmark::State& state) {
 BENCHMARK(BM_CompareVersions);
 
 void BM_ParseSpecifier(benchmark::State& state) {
-    auto texts = sample_specifiers();
-    for (auto _ : state) {
-        for (const auto& text : texts)
-            benchmark::DoNotOptimize(parse_specifier(text));
-    }
-    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(texts.size()));
+    over_texts(state, sample_specifiers(),
+               [](const std::string& text) { return parse_specifier(text); });
 }
 BENCHMARK(BM_ParseSpecifier);
 
 void BM_SetContains(benchmark::State& state) {
     auto set = to_version_set(
         std::get<std::vector<Specifier>>(parse_specifiers(">=0.1, !=1.2.*, !=2.5, <6")));
-    auto texts = sample_versions();
-    for (auto _ : state) {
-        for (const auto& text : texts)
-            benchmark::DoNotOptimize(set.contains(text));
-    }
-    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(texts.size()));
+    over_texts(state, sample_versions(),
+               [&set](const std::string& text) { return set.contains(text); });
 }
 BENCHMARK(BM_SetContains);
 
