@@ -141,12 +141,6 @@ TEST(AllowsPythonMinor, JudgesReleaseNumbersOnly) {
     }
 }
 
-}  // namespace
-}  // namespace tarnvik::standards
-
-namespace tarnvik::standards {
-namespace {
-
 // Arbitrary bytes, built from the characters the grammars care about, always give an answer.
 TEST(StandardsInput, AnyBytesGiveAnAnswer) {
     const std::string_view alphabet[] = {"0",
