@@ -6,19 +6,13 @@ namespace tarnvik::standards::spdx {
 
 namespace {
 
-void remove_suffix(std::string& text, std::string_view suffix) {
-    if (std::string_view(text).ends_with(suffix)) text.resize(text.size() - suffix.size());
-}
-
 // A GNU id is written with its `-only` or `-or-later` suffix; a following `+` means "or later".
 std::string license_text(const License& license, bool plus) {
     std::string id(license.id);
     if (!license.gnu) return plus ? id + "+" : id;
-    std::string_view view(id);
-    if (!view.ends_with("-only") && !view.ends_with("-or-later")) id += "-only";
-    if (!plus) return id;
-    remove_suffix(id, "-only");
-    return id + "-or-later";
+    if (plus) return or_later_id(license.id);
+    if (!id.ends_with("-only") && !id.ends_with("-or-later")) id += "-only";
+    return id;
 }
 
 std::string_view operator_text(TermKind kind) {

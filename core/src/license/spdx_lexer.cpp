@@ -45,6 +45,12 @@ bool is_exception(std::string_view id) {
     return std::binary_search(EXCEPTIONS.begin(), EXCEPTIONS.end(), id);
 }
 
+std::string or_later_id(std::string_view gnu_id) {
+    constexpr std::string_view ONLY = "-only";
+    if (gnu_id.ends_with(ONLY)) gnu_id.remove_suffix(ONLY.size());
+    return std::string(gnu_id) + "-or-later";
+}
+
 Read Lexer::next() {
     std::size_t space_start = pos_;
     while (std::size_t space = unicode::white_space_length(text_, pos_))

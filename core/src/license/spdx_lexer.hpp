@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "license/spdx_tables.hpp"
@@ -72,5 +73,8 @@ class Lexer {
 
 const License* find_license(std::string_view id);
 bool is_exception(std::string_view id);
+
+// The id a GNU license id takes for "or later": its `-only` suffix, if any, becomes `-or-later`.
+std::string or_later_id(std::string_view gnu_id);
 
 }  // namespace tarnvik::standards::spdx

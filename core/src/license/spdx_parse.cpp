@@ -72,9 +72,7 @@ const Rule& rule_for(State state) {
 std::optional<Failure> check_gnu_plus(const License& license, Span plus) {
     if (!license.gnu) return std::nullopt;
     if (license.id.ends_with("-or-later")) return Failure{Reason::PlusAfterOrLater, plus};
-    std::string_view base = license.id;
-    if (base.ends_with("-only")) base.remove_suffix(5);
-    if (find_license(std::string(base) + "-or-later") == nullptr)
+    if (find_license(or_later_id(license.id)) == nullptr)
         return Failure{Reason::UnknownGnuOrLater, plus};
     return std::nullopt;
 }
