@@ -115,6 +115,12 @@ enum class Operator : std::uint8_t {
 // The operator as written, without the `.*` of the wildcard forms.
 std::string_view operator_text(Operator op);
 
+// The operator that a spelling such as `>=` names (never a wildcard form), or nothing.
+std::optional<Operator> operator_named(std::string_view text);
+
+// Whether the byte occurs in the spelling of some operator.
+bool is_operator_char(char c);
+
 struct Specifier {
     Operator op = Operator::Equal;
     Version version;  // for the wildcard forms, the release before `.*`

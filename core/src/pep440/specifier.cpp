@@ -26,10 +26,6 @@ constexpr std::array<OperatorSpelling, 8> OPERATORS = {{
 
 constexpr std::string_view OPERATOR_LIST = "`~=`, `==`, `!=`, `<=`, `>=`, `<`, `>` or `===`";
 
-bool is_operator_char(char c) {
-    return std::string_view("=!~<>").find(c) != std::string_view::npos;
-}
-
 // Local versions are only meaningful to the operators that compare for (in)equality.
 bool takes_local(Operator op) {
     return op == Operator::Equal || op == Operator::NotEqual || op == Operator::ExactEqual;
@@ -57,9 +53,8 @@ class SpecifierParser {
         std::string_view op_text = s_.substr(op_start, i_ - op_start);
         if (op_text.empty())
             return fail("expected a comparison operator (" + std::string(OPERATOR_LIST) + ")");
-        auto spelling = std::find_if(OPERATORS.begin(), OPERATORS.end(),
-                                     [&](const OperatorSpelling& o) { return o.text == op_text; });
-        if (spelling == OPERATORS.end()) {
+        std::optional<Operator> op = operator_named(op_text);
+        if (!op) {
             return fail("unknown operator " + quoted(op_text) + ", expected " +
                         std::string(OPERATOR_LIST));
         }
@@ -71,7 +66,7 @@ class SpecifierParser {
         if (version_text.empty()) return fail("expected a version after " + quoted(op_text));
         auto pattern = parse_version_pattern(version_text);
         if (auto* error = std::get_if<Error>(&pattern)) return fail(std::move(error->message));
-        auto specifier = build(spelling->op, std::move(std::get<VersionPattern>(pattern)));
+        auto specifier = build(*op, std::move(std::get<VersionPattern>(pattern)));
         if (std::holds_alternative<Error>(specifier)) return specifier;
         skip_space();
         if (i_ != s_.size()) {
@@ -111,6 +106,17 @@ class SpecifierParser {
 };
 
 }  // namespace
+
+std::optional<Operator> operator_named(std::string_view text) {
+    auto spelling = std::find_if(OPERATORS.begin(), OPERATORS.end(),
+                                 [&](const OperatorSpelling& o) { return o.text == text; });
+    if (spelling == OPERATORS.end()) return std::nullopt;
+    return spelling->op;
+}
+
+bool is_operator_char(char c) {
+    return std::string_view("=!~<>").find(c) != std::string_view::npos;
+}
 
 std::string_view operator_text(Operator op) {
     if (op == Operator::EqualStar) return "==";

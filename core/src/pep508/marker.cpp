@@ -7,6 +7,7 @@
 
 #include "ascii.hpp"
 #include "pep508/marker_variables.hpp"
+#include "tarnvik/pep440.hpp"
 
 namespace tarnvik::pep508::detail {
 namespace {
@@ -14,13 +15,8 @@ namespace {
 // Deep enough for any real marker, shallow enough that the recursion cannot exhaust the stack.
 constexpr int MAX_NESTING = 100;
 
-template <std::size_t N>
-bool is_listed(const std::array<std::string_view, N>& sorted, std::string_view word) {
-    return std::binary_search(sorted.begin(), sorted.end(), word);
-}
-
-bool is_comparison_char(char c) {
-    return std::string_view("<=>~!").find(c) != std::string_view::npos;
+bool is_marker_variable(std::string_view name) {
+    return std::binary_search(MARKER_VARIABLES.begin(), MARKER_VARIABLES.end(), name);
 }
 
 class MarkerParser {
@@ -92,7 +88,7 @@ class MarkerParser {
         }
         std::string_view name = cursor_.take_while(is_name_char);
         if (name.empty()) return cursor_.unexpected("a quoted string or a marker variable");
-        if (is_listed(MARKER_VARIABLES, name)) return std::nullopt;
+        if (is_marker_variable(name)) return std::nullopt;
         return cursor_.error_at(
             start, cursor_.pos,
             "expected a quoted string or a marker variable, found `" + std::string(name) + "`");
@@ -102,8 +98,8 @@ class MarkerParser {
     std::optional<Error> parse_operator() {
         std::size_t start = cursor_.pos;
         if (!ascii::is_letter(cursor_.peek())) {
-            std::string_view op = cursor_.take_while(is_comparison_char);
-            if (is_listed(MARKER_COMPARISONS, op)) return std::nullopt;
+            std::string_view op = cursor_.take_while(pep440::is_operator_char);
+            if (pep440::operator_named(op)) return std::nullopt;
             if (op.empty()) return cursor_.unexpected(EXPECTED_OPERATOR);
             return invalid_operator(start);
         }

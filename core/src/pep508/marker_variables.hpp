@@ -31,9 +31,4 @@ inline constexpr std::array<std::string_view, 20> MARKER_VARIABLES = {
     "sys_platform",
 };
 
-// The comparison operators of markers, sorted; `in` and `not in` are read as words.
-inline constexpr std::array<std::string_view, 8> MARKER_COMPARISONS = {
-    "!=", "<", "<=", "==", "===", ">", ">=", "~=",
-};
-
 }  // namespace tarnvik::pep508::detail

@@ -147,7 +147,7 @@ std::variant<Requirement, Error> parse_requirement(std::string_view text) {
         Result<std::string_view> url = parse_url(cursor);
         if (Error* error = std::get_if<Error>(&url)) return std::move(*error);
         requirement.url = std::get<std::string_view>(url);
-    } else if (std::string_view("(<=>~!").find(next) != std::string_view::npos) {
+    } else if (next == '(' || pep440::is_operator_char(next)) {
         auto specifiers = parse_version_part(cursor);
         if (Error* error = std::get_if<Error>(&specifiers)) return std::move(*error);
         requirement.specifiers = std::get<0>(std::move(specifiers));
