@@ -78,14 +78,15 @@ class Parser {
         if (i_ == s_.size()) return fail("empty version");
         if (ascii::to_lower(peek()) == 'v') ++i_;
         if (!ascii::is_digit(peek())) return fail("expected version to start with a number");
-        if (!number(first_)) return too_large();
+        std::uint64_t first = 0;  // the epoch when a `!` follows, else the first release number
+        if (!number(first)) return too_large();
         if (peek() == '!') {
             ++i_;
-            pattern_.version.epoch = first_;
+            pattern_.version.epoch = first;
             if (!ascii::is_digit(peek())) return fail("expected a release number after the epoch");
-            if (!number(first_)) return too_large();
+            if (!number(first)) return too_large();
         }
-        pattern_.version.release.push_back(first_);
+        pattern_.version.release.push_back(first);
         if (!release()) return too_large();
         if (wildcard()) return finish_wildcard();
         if (!pre() || !post() || !dev()) return too_large();
@@ -267,7 +268,6 @@ class Parser {
     std::size_t i_ = 0;
     std::size_t start_ = 0;
     std::size_t number_start_ = 0;
-    std::uint64_t first_ = 0;
     VersionPattern pattern_;
     Error error_;
 };
