@@ -105,20 +105,19 @@ std::optional<bool> allows_python_minor(std::string_view specifiers, std::uint64
     if (std::holds_alternative<pep440::Error>(parsed)) return std::nullopt;
     auto allowed = pep440::to_release_set(std::get<std::vector<pep440::Specifier>>(parsed));
     using Bound = VersionSet::Bound;
-    using Kind = VersionSet::BoundKind;
     constexpr std::uint64_t MAX = std::numeric_limits<std::uint64_t>::max();
     pep440::Version low, high;
     low.release = {major, minor};
     // The releases of major.minor end where the next minor, or else the next major, begins.
-    Bound end{Kind::Unbounded, {}};
+    Bound end = Bound::unbounded();
     if (minor < MAX) {
         high.release = {major, minor + 1};
-        end = Bound{Kind::Excluded, high};
+        end = Bound::excluded(high);
     } else if (major < MAX) {
         high.release = {major + 1};
-        end = Bound{Kind::Excluded, high};
+        end = Bound::excluded(high);
     }
-    auto minor_releases = VersionSet::interval(Bound{Kind::Included, low}, end);
+    auto minor_releases = VersionSet::interval(Bound::included(low), end);
     return !allowed.is_disjoint(minor_releases);
 }
 
