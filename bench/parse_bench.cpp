@@ -160,6 +160,16 @@ void BM_ParseStrictLockFile5MB(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseStrictLockFile5MB)->Unit(benchmark::kMillisecond);
 
+// The strict parse as the lock loader runs it: only the names, versions and sources filled in.
+void BM_ParseStrictWantedLockFile5MB(benchmark::State& state) {
+    static const std::string text = lock_file(5'000'000);
+    static constexpr tarnvik::parse::Want ENTRY[] = {{"name", {}}, {"version", {}}, {"source", {}}};
+    static constexpr tarnvik::parse::Want LOCK[] = {{"package", ENTRY}};
+    parse_document(state, text,
+                   [](std::string_view t) { return tarnvik::parse::parse_strict_wanted(t, LOCK); });
+}
+BENCHMARK(BM_ParseStrictWantedLockFile5MB)->Unit(benchmark::kMillisecond);
+
 // Parsing and releasing together, as one check of a lock file does.
 void BM_ParseAndReleaseLockFile5MB(benchmark::State& state) {
     static const std::string text = lock_file(5'000'000);

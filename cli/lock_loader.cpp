@@ -11,15 +11,18 @@ namespace tarnvik::cli {
 
 namespace {
 
+// What is read of an entry: `source` only for its keys (see lock::is_local).
+constexpr parse::Want ENTRY[] = {{"name", {}}, {"version", {}}, {"source", {}}};
+
 struct Format {
-    std::string_view entry_list_key;
+    parse::Want entry_list;  // all that is read of the file, under the key of the entry list
     bool records_local_packages;
 };
 
 // Indexed by LockKind.
 constexpr Format FORMATS[] = {
-    {"package", true},    // uv.lock
-    {"packages", false},  // pylock.toml
+    {{"package", ENTRY}, true},    // uv.lock
+    {{"packages", ENTRY}, false},  // pylock.toml
 };
 
 // Every (normalized name, version) pair, in the order of the lock.
@@ -62,10 +65,12 @@ void read_entry(const Format& format, const document::Table& package, lock::Lock
     }
 }
 
+}  // namespace
+
 lock::Lock read_lock(LockKind kind, std::string path, const document::Table& root) {
     lock::Lock lock{std::move(path), {}, {}};
     const Format& format = FORMATS[static_cast<std::size_t>(kind)];
-    const document::Entry* list = document::get(root, format.entry_list_key);
+    const document::Entry* list = document::get(root, format.entry_list.key);
     const document::Array* entries = list ? list->value.as_array() : nullptr;
     if (!entries) return lock;
 
@@ -80,6 +85,8 @@ lock::Lock read_lock(LockKind kind, std::string path, const document::Table& roo
     return lock;
 }
 
+namespace {
+
 // The parsed lock is deliberately never released: the run ends soon after, and handing its
 // tens of thousands of blocks back one by one would cost about a seventh of the whole check.
 void keep_until_exit(document::Table&& root) {
@@ -91,7 +98,9 @@ void keep_until_exit(document::Table&& root) {
 
 std::variant<lock::Lock, std::string> load_lock(LockKind kind, std::string path,
                                                 std::string_view text) {
-    auto parsed = parse::parse_strict(text);
+    // Only the parts read are filled in: a lock is mostly hashes and URLs nobody looks at.
+    const Format& format = FORMATS[static_cast<std::size_t>(kind)];
+    auto parsed = parse::parse_strict_wanted(text, {&format.entry_list, 1});
     if (auto* error = std::get_if<parse::ParseError>(&parsed)) return parse::display(text, *error);
     auto& root = std::get<document::Table>(parsed);
     lock::Lock lock = read_lock(kind, std::move(path), root);

@@ -173,14 +173,28 @@ std::pair<document::Table, std::vector<Diagnostic>> parse(std::string_view text)
     return {std::move(builder.document()), std::move(diagnostics)};
 }
 
-std::variant<document::Table, ParseError> parse_strict(std::string_view text) {
-    toml::DocumentBuilder builder(text, true);
+namespace {
+
+std::variant<document::Table, ParseError> strict(std::string_view text, const Want* wanted) {
+    toml::DocumentBuilder builder(text, true, wanted);
     toml::Parser(text, builder).run();
     if (!builder.errors().empty()) {
         const toml::Error& error = builder.errors().front();
         return ParseError{rewrite_message(text, error.span, error.message), error.span};
     }
     return std::move(builder.document());
+}
+
+}  // namespace
+
+std::variant<document::Table, ParseError> parse_strict(std::string_view text) {
+    return strict(text, nullptr);
+}
+
+std::variant<document::Table, ParseError> parse_strict_wanted(std::string_view text,
+                                                              std::span<const Want> wanted) {
+    const Want root{{}, wanted};
+    return strict(text, &root);
 }
 
 std::string display(std::string_view text, const ParseError& error) {

@@ -4,6 +4,7 @@
 
 #include <variant>
 
+#include "lock_corpus.hpp"
 #include "tarnvik/parse.hpp"
 
 namespace tarnvik::cli {
@@ -123,6 +124,39 @@ TEST(LoadLock, TomlErrorGivesTheParserErrorDisplay) {
         ASSERT_NE(text, nullptr) << c.text;
         EXPECT_EQ(*text, c.head + error->message + "\n") << c.text;
     }
+}
+
+// The lock of a text as read from its whole parsed document, or the parse error's display.
+std::variant<lock::Lock, std::string> load_from_whole_document(LockKind kind,
+                                                               std::string_view text) {
+    auto parsed = parse::parse_strict(text);
+    if (auto* error = std::get_if<parse::ParseError>(&parsed)) return parse::display(text, *error);
+    return read_lock(kind, "uv.lock", std::get<document::Table>(parsed));
+}
+
+TEST(LoadLock, ReadsWhatTheWholeDocumentHolds) {
+    int locks = 0;
+    int with_packages = 0;
+    for (const std::string& text : test::lock_corpus(3000)) {
+        for (const LockKind kind : {LockKind::UvLock, LockKind::PyLock}) {
+            const auto expected = load_from_whole_document(kind, text);
+            const auto loaded = load_lock(kind, "uv.lock", text);
+            ASSERT_EQ(loaded.index(), expected.index()) << text;
+            if (const auto* error = std::get_if<std::string>(&expected)) {
+                EXPECT_EQ(std::get<std::string>(loaded), *error) << text;
+                continue;
+            }
+            const auto& want = std::get<lock::Lock>(expected);
+            const auto& got = std::get<lock::Lock>(loaded);
+            EXPECT_EQ(got.path, want.path);
+            EXPECT_EQ(got.local_packages, want.local_packages) << text;
+            EXPECT_EQ(got.package_versions, want.package_versions) << text;
+            ++locks;
+            with_packages += !want.package_versions.empty() && !want.local_packages.empty();
+        }
+    }
+    EXPECT_GT(with_packages, 1000);  // the comparison saw real locks, not only empty ones
+    EXPECT_GT(locks, with_packages);
 }
 
 }  // namespace

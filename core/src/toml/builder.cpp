@@ -47,10 +47,37 @@ void DocumentBuilder::simple_key(const Token& token) {
     }
 }
 
+namespace {
+
+// An unwanted scalar keeps its kind, not its content. A new value holds an empty string.
+void empty_of_kind(document::Value& value, ScalarKind kind) {
+    switch (kind) {
+        case ScalarKind::Integer:
+            value.data.emplace<document::Integer>();
+            break;
+        case ScalarKind::Float:
+            value.data = 0.0;
+            break;
+        case ScalarKind::Boolean:
+            value.data = false;
+            break;
+        case ScalarKind::Datetime:
+            value.data.emplace<document::Datetime>();
+            break;
+        case ScalarKind::String:
+        case ScalarKind::Invalid:
+            break;
+    }
+}
+
+}  // namespace
+
 void DocumentBuilder::scalar(const Token& token, const Classified& classified) {
+    const bool wanted = pending_want() != nullptr;
     Value* value = slot();
     if (value == nullptr) return;
     value->span = token.span;
+    if (!wanted) return empty_of_kind(*value, classified.kind);
     const std::string_view atom = text_.substr(token.span.start, token.span.size());
     auto& data = value->data;
     switch (classified.kind) {
@@ -80,16 +107,43 @@ void DocumentBuilder::scalar(const Token& token, const Classified& classified) {
 }
 
 void DocumentBuilder::open(Span span, bool array) {
-    frames_.push_back({span, array, keys_.size(), entries_.size(), values_.size()});
+    frames_.push_back({span, array, keys_.size(), entries_.size(), values_.size(), pending_want()});
+}
+
+// What is wanted of the value under `key` in a value of which `want` is wanted.
+const parse::Want* DocumentBuilder::wanted_under(const parse::Want* want,
+                                                 std::string_view key) const {
+    if (!selective_ || want == nullptr) return want;
+    for (const parse::Want& part : want->within) {
+        if (part.key == key) return &part;
+    }
+    return nullptr;
+}
+
+// What is wanted of the value under the pending key parts from `base` on.
+const parse::Want* DocumentBuilder::wanted_along(const parse::Want* want, std::size_t base) const {
+    for (std::size_t i = base; i < keys_.size() && want != nullptr; ++i) {
+        want = wanted_under(want, keys_[i].text());
+    }
+    return want;
+}
+
+// What is wanted of the value being read: an array's elements are wanted like the array.
+const parse::Want* DocumentBuilder::pending_want() const {
+    if (frames_.empty()) return wanted_along(section_want_, 0);
+    const Frame& frame = frames_.back();
+    return frame.array ? frame.want : wanted_along(frame.want, frame.key_base);
 }
 
 namespace {
 
-// The tail of `pending` from `base` on, moved into a vector allocated once at its size.
+// The tail of `pending` from `base` on, moved into a vector allocated once at its size, or
+// dropped when it is not wanted.
 template <class T>
-std::vector<T> take_tail(std::vector<T>& pending, std::size_t base) {
+std::vector<T> take_tail(std::vector<T>& pending, std::size_t base, bool wanted) {
     const auto first = pending.begin() + static_cast<std::ptrdiff_t>(base);
-    std::vector<T> out(std::make_move_iterator(first), std::make_move_iterator(pending.end()));
+    std::vector<T> out;
+    if (wanted) out.assign(std::make_move_iterator(first), std::make_move_iterator(pending.end()));
     pending.erase(first, pending.end());
     return out;
 }
@@ -103,14 +157,14 @@ void DocumentBuilder::close(Span span) {
     frames_.pop_back();
     const Span whole{frame.open.start, span.end};
     if (frame.array) {
-        Array elements = take_tail(values_, frame.value_base);
+        Array elements = take_tail(values_, frame.value_base, frame.want != nullptr);
         if (Value* destination = slot()) {
             destination->data.emplace<Array>(std::move(elements));
             destination->span = whole;
         }
         return;
     }
-    Table table{take_tail(entries_, frame.entry_base)};
+    Table table{take_tail(entries_, frame.entry_base, frame.want != nullptr)};
     if (!indexes_.empty()) indexes_.erase(frame.open.start);
     if (Value* destination = slot()) {
         destination->data.emplace<Table>(std::move(table));
@@ -222,6 +276,7 @@ bool DocumentBuilder::header_parent(Target& target) {
 void DocumentBuilder::header_close(Span span, bool array) {
     if (keys_.empty()) return;
     const Span header{header_start_, span.end};
+    section_want_ = wanted_along(root_want_, 0);  // in use only once the section is open
     Target target{&root_.entries, 0, ROOT};
     if (!header_parent(target)) return keys_.clear();
     KeyPart& last = keys_.back();

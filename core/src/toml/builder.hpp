@@ -7,11 +7,14 @@
 #include <vector>
 
 #include "tarnvik/document.hpp"
+#include "tarnvik/parse.hpp"
 #include "toml/lexer.hpp"
 #include "toml/scalar.hpp"
 
 // The parser receiver that builds the spanned document and enforces TOML's rules on tables:
 // no key defined twice, no table defined twice, no inline table or static array extended.
+// Given the parts of the document wanted, it fills in only those: the rules above never look
+// into a value once it is read, only at its kind, so the rest can stay empty.
 namespace tarnvik::toml {
 
 // A recoverable parse stops after this many errors: a file of garbage would otherwise yield a
@@ -25,8 +28,14 @@ struct Error {
 
 class DocumentBuilder {
   public:
-    // A strict builder stops the parse at the first error.
-    DocumentBuilder(std::string_view text, bool strict) : text_(text), strict_(strict) {}
+    // A strict builder stops the parse at the first error. Without `wanted` (the root's wanted
+    // parts), the whole document is filled in.
+    DocumentBuilder(std::string_view text, bool strict, const parse::Want* wanted = nullptr)
+        : text_(text),
+          strict_(strict),
+          selective_(wanted != nullptr),
+          root_want_(wanted != nullptr ? wanted : &EVERYTHING),
+          section_want_(root_want_) {}
 
     void std_table_open(Span span);
     void std_table_close(Span span);
@@ -66,9 +75,10 @@ class DocumentBuilder {
     struct Frame {
         Span open;  // the opening bracket or brace; where the container's span starts
         bool array;
-        std::size_t key_base;    // where this inline table's keys start in keys_
-        std::size_t entry_base;  // where this inline table's entries start in entries_
-        std::size_t value_base;  // where this array's elements start in values_
+        std::size_t key_base;     // where this inline table's keys start in keys_
+        std::size_t entry_base;   // where this inline table's entries start in entries_
+        std::size_t value_base;   // where this array's elements start in values_
+        const parse::Want* want;  // what is wanted of the container; null: its kind only
     };
     // The entries of a table, from `base` on, and the identity its bookkeeping is filed under.
     struct Target {
@@ -92,12 +102,18 @@ class DocumentBuilder {
     document::Value& insert(Target target, KeyPart&& key);
     void move_index(std::size_t from, std::size_t to);
     bool is_array_of_tables(const document::Value& value) const;
+    const parse::Want* wanted_under(const parse::Want* want, std::string_view key) const;
+    const parse::Want* wanted_along(const parse::Want* want, std::size_t base) const;
+    const parse::Want* pending_want() const;
     char opener(const document::Value& value) const { return text_[value.span.start]; }
 
     std::string_view text_;
     bool strict_;
+    bool selective_;
     document::Table root_;
     Target section_{&root_.entries, 0, ROOT};  // where key/value lines go; null after a bad header
+    const parse::Want* root_want_;
+    const parse::Want* section_want_;  // what is wanted of the section's table
     std::uint32_t section_number_ = 0;
     std::size_t header_start_ = 0;
     std::vector<KeyPart> keys_;
@@ -114,6 +130,8 @@ class DocumentBuilder {
 
     // A table's id is where its span starts; tables never share a start. The root has none.
     static constexpr std::size_t ROOT = static_cast<std::size_t>(-1);
+    // Stands for the whole of every value when the builder is not selective.
+    static constexpr parse::Want EVERYTHING{};
 };
 
 }  // namespace tarnvik::toml
