@@ -6,15 +6,14 @@ core/generated/spdx_tables.cpp. With --check, exits 1 when the committed file di
 """
 import sys
 
-from generator_common import ROOT, quote, require_sorted, run
+from generator_common import ROOT, data_lines, quote, require_sorted, run
 
 DATA = ROOT / "data" / "spdx"
 OUTPUT = ROOT / "core" / "generated" / "spdx_tables.cpp"
 
 
 def rows(name):
-    text = (DATA / name).read_text(encoding="utf-8")
-    return [line.split("\t") for line in text.splitlines() if line]
+    return [line.split("\t") for line in data_lines(DATA / name)]
 
 
 def render():

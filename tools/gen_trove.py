@@ -7,19 +7,15 @@ and writes core/generated/trove_tables.cpp. With --check, exits 1 when the commi
 """
 import sys
 
-from generator_common import ROOT, quote, require_sorted, run
+from generator_common import ROOT, data_lines, quote, require_sorted, run
 
 DATA = ROOT / "data" / "classifiers"
 OUTPUT = ROOT / "core" / "generated" / "trove_tables.cpp"
 
 
-def lines(name):
-    return [line for line in (DATA / name).read_text(encoding="utf-8").splitlines() if line]
-
-
 def render():
-    known = lines("classifiers.txt")
-    deprecated = [line.split("\t") for line in lines("deprecated.tsv")]
+    known = data_lines(DATA / "classifiers.txt")
+    deprecated = [line.split("\t") for line in data_lines(DATA / "deprecated.tsv")]
     require_sorted(known, "classifiers.txt")
     require_sorted([row[0] for row in deprecated], "deprecated.tsv")
     known_set = set(known)

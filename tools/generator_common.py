@@ -44,6 +44,11 @@ def quote(text):
     return f'"{text}"'
 
 
+def data_lines(path):
+    """The non-empty lines of a data file in data/."""
+    return [line for line in path.read_text(encoding="utf-8").splitlines() if line]
+
+
 def ucd_rows(name):
     """The semicolon-separated fields of each data line of a UCD file, comments dropped."""
     with open(UCD / name, encoding="utf-8") as f:
