@@ -163,8 +163,9 @@ BENCHMARK(BM_ParseStrictLockFile5MB)->Unit(benchmark::kMillisecond);
 // The strict parse as the lock loader runs it: only the names, versions and sources filled in.
 void BM_ParseStrictWantedLockFile5MB(benchmark::State& state) {
     static const std::string text = lock_file(5'000'000);
-    static constexpr tarnvik::parse::Want ENTRY[] = {{"name", {}}, {"version", {}}, {"source", {}}};
-    static constexpr tarnvik::parse::Want LOCK[] = {{"package", ENTRY}};
+    static constexpr tarnvik::document::Want ENTRY[] = {
+        {"name", {}}, {"version", {}}, {"source", {}}};
+    static constexpr tarnvik::document::Want LOCK[] = {{"package", ENTRY}};
     parse_document(state, text,
                    [](std::string_view t) { return tarnvik::parse::parse_strict_wanted(t, LOCK); });
 }

@@ -12,10 +12,10 @@ namespace tarnvik::cli {
 namespace {
 
 // What is read of an entry: `source` only for its keys (see lock::is_local).
-constexpr parse::Want ENTRY[] = {{"name", {}}, {"version", {}}, {"source", {}}};
+constexpr document::Want ENTRY[] = {{"name", {}}, {"version", {}}, {"source", {}}};
 
 struct Format {
-    parse::Want entry_list;  // all that is read of the file, under the key of the entry list
+    document::Want entry_list;  // all that is read of the file, under the key of the entry list
     bool records_local_packages;
 };
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "ascii.hpp"
-#include "tarnvik/fix.hpp"
+#include "tarnvik/edit.hpp"
 #include "tarnvik/similarity.hpp"
 #include "tarnvik/standards.hpp"
 #include "unicode.hpp"
@@ -116,8 +116,8 @@ void Checker::unknown_keys(const document::Table& table, std::string_view table_
                 .with_help(std::move(help));
         // Renaming onto a key the table already has would define it twice.
         if (suggestion && std::find(present.begin(), present.end(), *suggestion) == present.end()) {
-            Fix fix{{fix::rename(source, entry.key_span.start, entry.key_span.end, entry.key,
-                                 *suggestion)},
+            Fix fix{{edit::rename(source, entry.key_span.start, entry.key_span.end, entry.key,
+                                  *suggestion)},
                     Applicability::Unsafe};
             diagnostic = std::move(diagnostic).with_fix(std::move(fix));
         }

@@ -175,7 +175,8 @@ std::pair<document::Table, std::vector<Diagnostic>> parse(std::string_view text)
 
 namespace {
 
-std::variant<document::Table, ParseError> strict(std::string_view text, const Want* wanted) {
+std::variant<document::Table, ParseError> strict(std::string_view text,
+                                                 const document::Want* wanted) {
     toml::DocumentBuilder builder(text, true, wanted);
     toml::Parser(text, builder).run();
     if (!builder.errors().empty()) {
@@ -191,9 +192,9 @@ std::variant<document::Table, ParseError> parse_strict(std::string_view text) {
     return strict(text, nullptr);
 }
 
-std::variant<document::Table, ParseError> parse_strict_wanted(std::string_view text,
-                                                              std::span<const Want> wanted) {
-    const Want root{{}, wanted};
+std::variant<document::Table, ParseError> parse_strict_wanted(
+    std::string_view text, std::span<const document::Want> wanted) {
+    const document::Want root{{}, wanted};
     return strict(text, &root);
 }
 

@@ -16,9 +16,9 @@ std::string dumped(const document::Value& value) {
     return out.str();
 }
 
-const Want* under(const Want* want, std::string_view key) {
+const document::Want* under(const document::Want* want, std::string_view key) {
     if (want == nullptr) return nullptr;
-    for (const Want& part : want->within) {
+    for (const document::Want& part : want->within) {
         if (part.key == key) return &part;
     }
     return nullptr;
@@ -26,7 +26,8 @@ const Want* under(const Want* want, std::string_view key) {
 
 // Whether `lean` agrees with `full`: the kind and span of every value, and inside the wanted
 // parts the content too.
-bool same_where_wanted(const document::Value& full, const document::Value& lean, const Want* want) {
+bool same_where_wanted(const document::Value& full, const document::Value& lean,
+                       const document::Want* want) {
     if (full.kind() != lean.kind() || full.span.start != lean.span.start ||
         full.span.end != lean.span.end) {
         return false;
@@ -57,12 +58,12 @@ bool same_where_wanted(const document::Value& full, const document::Value& lean,
 }
 
 // What a lock reader looks at, and deeper parts for the arrays of inline tables in it.
-constexpr Want SOURCE[] = {{"editable", {}}};
-constexpr Want WHEEL[] = {{"url", {}}, {"size", {}}};
-constexpr Want ENTRY[] = {
+constexpr document::Want SOURCE[] = {{"editable", {}}};
+constexpr document::Want WHEEL[] = {{"url", {}}, {"size", {}}};
+constexpr document::Want ENTRY[] = {
     {"name", {}}, {"version", {}}, {"source", SOURCE}, {"wheels", WHEEL}, {"sdist", WHEEL}};
-constexpr Want LOCK[] = {{"package", ENTRY}, {"packages", ENTRY}, {"version", {}}};
-const Want ROOT{{}, LOCK};
+constexpr document::Want LOCK[] = {{"package", ENTRY}, {"packages", ENTRY}, {"version", {}}};
+const document::Want ROOT{{}, LOCK};
 
 // Both strict parses of `text` agree: accepted by both with the wanted parts alike, or rejected
 // by both with the same first error.

@@ -6,14 +6,12 @@
 #include <string_view>
 #include <vector>
 
+#include "tarnvik/edit.hpp"
 #include "tarnvik/span.hpp"
 
 namespace tarnvik {
 
 enum class Severity : std::uint8_t { Warning = 0, Error = 1 };
-
-// Ordered: a fix is eligible when its applicability is at least the minimum asked for.
-enum class Applicability : std::uint8_t { Unsafe = 0, Safe = 1 };
 
 enum class Code : std::uint8_t {
     InvalidToml = 0,
@@ -38,16 +36,6 @@ std::string_view code_name(Code code);
 struct Label {
     std::string message;
     Span span;
-};
-
-struct Edit {
-    std::string content;  // empty deletes the range
-    Span range;           // empty inserts the content at range.start
-};
-
-struct Fix {
-    std::vector<Edit> edits;  // applied all together or not at all
-    Applicability applicability = Applicability::Safe;
 };
 
 struct Diagnostic {

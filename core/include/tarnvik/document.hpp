@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -55,6 +56,13 @@ struct Entry {
     std::string key;  // the key's text after unquoting
     Span key_span;
     Value value;
+};
+
+// A part of a document that a reader looks at: the value under `key` and, inside it (inside
+// each element, when it is an array), the parts listed in `within`.
+struct Want {
+    std::string_view key;
+    std::span<const Want> within;
 };
 
 // The first entry, in source order, whose key text equals `key` byte for byte.

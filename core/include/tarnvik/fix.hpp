@@ -8,9 +8,10 @@
 
 #include "tarnvik/check.hpp"
 #include "tarnvik/diagnostic.hpp"
+#include "tarnvik/edit.hpp"
 #include "tarnvik/lock.hpp"
 
-// Repairs a project file from the fixes its diagnostics carry, and builds the edits of those fixes.
+// Repairs a project file from the fixes its diagnostics carry.
 namespace tarnvik::fix {
 
 struct FixResult {
@@ -34,17 +35,5 @@ struct Applied {
 // collide with no fix accepted before and leave text that parses without any diagnostic.
 Applied apply(std::string_view text, const std::vector<Diagnostic>& diagnostics,
               Applicability minimum);
-
-// The text with every edit applied; edits are taken in order of (range start, range end).
-std::string splice(std::string_view text, std::span<const Edit> edits);
-
-// Replaces the first occurrence of `old_name` within [start, end) by `new_name`, keeping what
-// surrounds it (quotes, for one); the whole range becomes `new_name` when it does not hold it.
-Edit rename(std::string_view text, std::size_t start, std::size_t end, std::string_view old_name,
-            std::string_view new_name);
-
-// Deletes element `position` of an array whose elements have the spans `entries` (source
-// order), with its separator, its trailing comment and its line as the layout needs.
-Edit remove_entry(std::string_view text, std::span<const Span> entries, std::size_t position);
 
 }  // namespace tarnvik::fix

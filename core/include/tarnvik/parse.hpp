@@ -25,19 +25,12 @@ struct ParseError {
 // Strict parse: the whole document, or the first error met.
 std::variant<document::Table, ParseError> parse_strict(std::string_view text);
 
-// A part of a document that a reader looks at: the value under `key` and, inside it (inside
-// each element, when it is an array), the parts listed in `within`.
-struct Want {
-    std::string_view key;
-    std::span<const Want> within;
-};
-
 // Strict parse that accepts, rejects and reports exactly like the one above, but fills in only
 // the wanted parts, `wanted` being those under the root. A wanted table holds all its entries.
 // Any other value keeps its kind and span but may be left without content (an empty string,
 // container or date, a zero number), which spares a large file most of its allocations.
-std::variant<document::Table, ParseError> parse_strict_wanted(std::string_view text,
-                                                              std::span<const Want> wanted);
+std::variant<document::Table, ParseError> parse_strict_wanted(
+    std::string_view text, std::span<const document::Want> wanted);
 
 // The error as a reader sees it: "TOML parse error at line {}, column {}", the source line with
 // the span underlined, then the message; lines and columns count from 1, columns in characters.

@@ -111,17 +111,18 @@ void DocumentBuilder::open(Span span, bool array) {
 }
 
 // What is wanted of the value under `key` in a value of which `want` is wanted.
-const parse::Want* DocumentBuilder::wanted_under(const parse::Want* want,
-                                                 std::string_view key) const {
+const document::Want* DocumentBuilder::wanted_under(const document::Want* want,
+                                                    std::string_view key) const {
     if (!selective_ || want == nullptr) return want;
-    for (const parse::Want& part : want->within) {
+    for (const document::Want& part : want->within) {
         if (part.key == key) return &part;
     }
     return nullptr;
 }
 
 // What is wanted of the value under the pending key parts from `base` on.
-const parse::Want* DocumentBuilder::wanted_along(const parse::Want* want, std::size_t base) const {
+const document::Want* DocumentBuilder::wanted_along(const document::Want* want,
+                                                    std::size_t base) const {
     for (std::size_t i = base; i < keys_.size() && want != nullptr; ++i) {
         want = wanted_under(want, keys_[i].text());
     }
@@ -129,7 +130,7 @@ const parse::Want* DocumentBuilder::wanted_along(const parse::Want* want, std::s
 }
 
 // What is wanted of the value being read: an array's elements are wanted like the array.
-const parse::Want* DocumentBuilder::pending_want() const {
+const document::Want* DocumentBuilder::pending_want() const {
     if (frames_.empty()) return wanted_along(section_want_, 0);
     const Frame& frame = frames_.back();
     return frame.array ? frame.want : wanted_along(frame.want, frame.key_base);

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "tarnvik/document.hpp"
-#include "tarnvik/parse.hpp"
 #include "toml/lexer.hpp"
 #include "toml/scalar.hpp"
 
@@ -30,7 +29,7 @@ class DocumentBuilder {
   public:
     // A strict builder stops the parse at the first error. Without `wanted` (the root's wanted
     // parts), the whole document is filled in.
-    DocumentBuilder(std::string_view text, bool strict, const parse::Want* wanted = nullptr)
+    DocumentBuilder(std::string_view text, bool strict, const document::Want* wanted = nullptr)
         : text_(text),
           strict_(strict),
           selective_(wanted != nullptr),
@@ -75,10 +74,10 @@ class DocumentBuilder {
     struct Frame {
         Span open;  // the opening bracket or brace; where the container's span starts
         bool array;
-        std::size_t key_base;     // where this inline table's keys start in keys_
-        std::size_t entry_base;   // where this inline table's entries start in entries_
-        std::size_t value_base;   // where this array's elements start in values_
-        const parse::Want* want;  // what is wanted of the container; null: its kind only
+        std::size_t key_base;        // where this inline table's keys start in keys_
+        std::size_t entry_base;      // where this inline table's entries start in entries_
+        std::size_t value_base;      // where this array's elements start in values_
+        const document::Want* want;  // what is wanted of the container; null: its kind only
     };
     // The entries of a table, from `base` on, and the identity its bookkeeping is filed under.
     struct Target {
@@ -102,9 +101,9 @@ class DocumentBuilder {
     document::Value& insert(Target target, KeyPart&& key);
     void move_index(std::size_t from, std::size_t to);
     bool is_array_of_tables(const document::Value& value) const;
-    const parse::Want* wanted_under(const parse::Want* want, std::string_view key) const;
-    const parse::Want* wanted_along(const parse::Want* want, std::size_t base) const;
-    const parse::Want* pending_want() const;
+    const document::Want* wanted_under(const document::Want* want, std::string_view key) const;
+    const document::Want* wanted_along(const document::Want* want, std::size_t base) const;
+    const document::Want* pending_want() const;
     char opener(const document::Value& value) const { return text_[value.span.start]; }
 
     std::string_view text_;
@@ -112,8 +111,8 @@ class DocumentBuilder {
     bool selective_;
     document::Table root_;
     Target section_{&root_.entries, 0, ROOT};  // where key/value lines go; null after a bad header
-    const parse::Want* root_want_;
-    const parse::Want* section_want_;  // what is wanted of the section's table
+    const document::Want* root_want_;
+    const document::Want* section_want_;  // what is wanted of the section's table
     std::uint32_t section_number_ = 0;
     std::size_t header_start_ = 0;
     std::vector<KeyPart> keys_;
@@ -131,7 +130,7 @@ class DocumentBuilder {
     // A table's id is where its span starts; tables never share a start. The root has none.
     static constexpr std::size_t ROOT = static_cast<std::size_t>(-1);
     // Stands for the whole of every value when the builder is not selective.
-    static constexpr parse::Want EVERYTHING{};
+    static constexpr document::Want EVERYTHING{};
 };
 
 }  // namespace tarnvik::toml
