@@ -6,7 +6,7 @@
 
 #include "heap.hpp"
 #include "tarnvik/parse.hpp"
-#include "tarnvik/toml_version.hpp"
+#include "toml_version.hpp"
 
 namespace {
 

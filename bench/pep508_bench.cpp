@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tarnvik/pep508.hpp"
+#include "pep508.hpp"
 #include "tarnvik/standards.hpp"
 
 namespace {

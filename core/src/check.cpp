@@ -1,16 +1,16 @@
 #include "tarnvik/check.hpp"
 
-#include "tarnvik/checker.hpp"
+#include "checker.hpp"
+#include "rules/build_system.hpp"
+#include "rules/compatibility.hpp"
+#include "rules/dependency_groups.hpp"
+#include "rules/project.hpp"
+#include "rules/ruff.hpp"
+#include "rules/ty.hpp"
+#include "rules/uv.hpp"
 #include "tarnvik/parse.hpp"
-#include "tarnvik/rules/build_system.hpp"
-#include "tarnvik/rules/compatibility.hpp"
-#include "tarnvik/rules/dependency_groups.hpp"
-#include "tarnvik/rules/project.hpp"
-#include "tarnvik/rules/ruff.hpp"
-#include "tarnvik/rules/ty.hpp"
-#include "tarnvik/rules/uv.hpp"
 #include "tarnvik/source.hpp"
-#include "tarnvik/toml_version.hpp"
+#include "toml_version.hpp"
 
 namespace tarnvik {
 
@@ -20,7 +20,7 @@ using Pass = void (*)(Checker&, const document::Table&);
 
 // The passes run in this order; a later pass may read and remove what an earlier one reported.
 constexpr Pass RULE_PASSES[] = {
-    check_build_system,
+    rules::build_system::check_build_system,
     rules::project::check_project,
     rules::dependency_groups::check_dependency_groups,
     rules::compatibility::collect_usages,

@@ -1,10 +1,10 @@
-#include "tarnvik/checker.hpp"
+#include "checker.hpp"
 
 #include <algorithm>
 
 #include "ascii.hpp"
+#include "similarity.hpp"
 #include "tarnvik/edit.hpp"
-#include "tarnvik/similarity.hpp"
 #include "tarnvik/standards.hpp"
 #include "unicode.hpp"
 

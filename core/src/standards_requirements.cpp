@@ -1,7 +1,7 @@
 // The requirement operations of `standards`, on the PEP 508 parser.
 #include <algorithm>
 
-#include "tarnvik/pep508.hpp"
+#include "pep508.hpp"
 #include "tarnvik/standards.hpp"
 
 namespace tarnvik::standards {

@@ -1,7 +1,7 @@
 // The WHATWG basic URL parser without a base URL, reduced to the steps that can refuse a URL:
 // the scheme, the authority (userinfo, host, port) and the host of `file` URLs. Paths, queries
 // and fragments never make it fail.
-#include "tarnvik/url.hpp"
+#include "url.hpp"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "tarnvik/rules/build_system.hpp"
+#include "rules/build_system.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "tarnvik/checker.hpp"
+#include "checker.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

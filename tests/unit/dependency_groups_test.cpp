@@ -1,4 +1,4 @@
-#include "tarnvik/rules/dependency_groups.hpp"
+#include "rules/dependency_groups.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "tarnvik/license.hpp"
+#include "license.hpp"
 
-namespace tarnvik::standards {
+namespace tarnvik::license {
 namespace {
 
 constexpr std::string_view PARENT = "patterns cannot contain `..`";
@@ -43,4 +43,4 @@ TEST(GlobPattern, JudgesEachPattern) {
 }
 
 }  // namespace
-}  // namespace tarnvik::standards
+}  // namespace tarnvik::license

@@ -1,4 +1,4 @@
-#include "tarnvik/pep508.hpp"
+#include "pep508.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tarnvik/similarity.hpp"
+#include "similarity.hpp"
 
 #include <gtest/gtest.h>
 

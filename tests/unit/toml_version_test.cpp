@@ -1,4 +1,4 @@
-#include "tarnvik/toml_version.hpp"
+#include "toml_version.hpp"
 
 #include <gtest/gtest.h>
 

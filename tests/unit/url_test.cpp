@@ -1,4 +1,4 @@
-#include "tarnvik/url.hpp"
+#include "url.hpp"
 
 #include <gtest/gtest.h>
 

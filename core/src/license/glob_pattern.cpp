@@ -1,9 +1,9 @@
 #include <algorithm>
 
-#include "tarnvik/license.hpp"
+#include "license.hpp"
 #include "unicode.hpp"
 
-namespace tarnvik::standards {
+namespace tarnvik::license {
 
 namespace {
 
@@ -31,4 +31,4 @@ std::optional<std::string_view> check_glob_pattern(std::string_view pattern) {
     return std::nullopt;
 }
 
-}  // namespace tarnvik::standards
+}  // namespace tarnvik::license

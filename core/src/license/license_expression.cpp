@@ -1,13 +1,15 @@
 #include <algorithm>
 
 #include "ascii.hpp"
+#include "license.hpp"
 #include "license/spdx_expression.hpp"
-#include "tarnvik/license.hpp"
 #include "white_space.hpp"
 
-namespace tarnvik::standards {
+namespace tarnvik::license {
 
 namespace {
+
+namespace spdx = standards::spdx;
 
 // How the canonical form differs from the expression. White space never counts: the
 // canonical spacing is a matter of taste, not of meaning.
@@ -53,4 +55,4 @@ LicenseCheck check_license_expression(std::string_view expression) {
     return judge_parsed(expression, std::move(canonical));
 }
 
-}  // namespace tarnvik::standards
+}  // namespace tarnvik::license

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "ascii.hpp"
-#include "tarnvik/pep508.hpp"
+#include "pep508.hpp"
 #include "tarnvik/utf8.hpp"
 
 // The reading position shared by the requirement and marker parsers.

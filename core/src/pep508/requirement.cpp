@@ -3,10 +3,10 @@
 #include <string>
 
 #include "ascii.hpp"
+#include "pep508.hpp"
 #include "pep508/cursor.hpp"
 #include "pep508/marker.hpp"
-#include "tarnvik/pep508.hpp"
-#include "tarnvik/url.hpp"
+#include "url.hpp"
 
 namespace tarnvik::pep508 {
 namespace {

@@ -1,9 +1,9 @@
-#include "tarnvik/rules/build_system.hpp"
+#include "rules/build_system.hpp"
 
 #include <string>
 #include <string_view>
 
-namespace tarnvik {
+namespace tarnvik::rules::build_system {
 
 namespace {
 
@@ -80,4 +80,4 @@ void check_build_system(Checker& checker, const document::Table& root) {
     }
 }
 
-}  // namespace tarnvik
+}  // namespace tarnvik::rules::build_system

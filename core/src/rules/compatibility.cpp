@@ -1,4 +1,4 @@
-#include "tarnvik/rules/compatibility.hpp"
+#include "rules/compatibility.hpp"
 
 namespace tarnvik::rules::compatibility {
 

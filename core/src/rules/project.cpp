@@ -1,4 +1,4 @@
-#include "tarnvik/rules/project.hpp"
+#include "rules/project.hpp"
 
 #include <algorithm>
 #include <array>

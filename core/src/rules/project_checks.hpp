@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "tarnvik/checker.hpp"
+#include "checker.hpp"
 #include "tarnvik/document.hpp"
 
 // The checks of `[project]` that live beside the pass core, each given the `project` table.

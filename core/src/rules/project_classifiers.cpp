@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "rules/project_checks.hpp"
-#include "tarnvik/similarity.hpp"
+#include "similarity.hpp"
 #include "tarnvik/standards.hpp"
 #include "tarnvik/trove.hpp"
 #include "unicode.hpp"

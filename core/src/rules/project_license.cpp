@@ -1,18 +1,18 @@
 #include <optional>
 
+#include "license.hpp"
 #include "rules/project_checks.hpp"
-#include "tarnvik/license.hpp"
 
 namespace tarnvik::rules::project {
 
 namespace {
 
-using namespace standards::license_check;
+using namespace license::license_check;
 
 constexpr std::string_view LICENSE_TABLE_KEYS[] = {"file", "text"};
 
 Diagnostic expression_finding(const Checker& checker, std::string_view text, Span span,
-                              const standards::LicenseCheck& check) {
+                              const license::LicenseCheck& check) {
     if (const auto* differs = std::get_if<CaseDiffers>(&check))
         return Diagnostic::warning(
                    "license expression should be written as `" + differs->canonical + "`", span,
@@ -48,7 +48,7 @@ std::optional<Span> check_license_value(Checker& checker, const document::Table&
     if (entry == nullptr) return std::nullopt;
     const document::Value& value = entry->value;
     if (const std::string* text = value.as_string()) {
-        auto check = standards::check_license_expression(*text);
+        auto check = license::check_license_expression(*text);
         if (!std::holds_alternative<Canonical>(check))
             checker.push(expression_finding(checker, *text, value.span, check));
         return value.span;
@@ -64,7 +64,7 @@ void check_license_files(Checker& checker, const document::Table& project) {
     const document::Entry* entry = document::get(project, "license-files");
     if (entry == nullptr) return;
     for (const StringEntry& pattern : checker.string_array("project.license-files", entry->value))
-        if (auto reason = standards::check_glob_pattern(pattern.text))
+        if (auto reason = license::check_glob_pattern(pattern.text))
             checker.push(
                 Diagnostic::warning("invalid glob pattern `" + std::string(pattern.text) + "`",
                                     pattern.span, Code::InvalidValue)

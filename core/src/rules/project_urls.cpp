@@ -1,6 +1,6 @@
 #include "rules/project_checks.hpp"
-#include "tarnvik/url.hpp"
 #include "unicode.hpp"
+#include "url.hpp"
 
 namespace tarnvik::rules::project {
 

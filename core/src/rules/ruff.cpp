@@ -1,4 +1,4 @@
-#include "tarnvik/rules/ruff.hpp"
+#include "rules/ruff.hpp"
 
 namespace tarnvik::rules::ruff {
 

@@ -1,4 +1,4 @@
-#include "tarnvik/rules/ty.hpp"
+#include "rules/ty.hpp"
 
 namespace tarnvik::rules::ty {
 

@@ -1,4 +1,4 @@
-#include "tarnvik/rules/uv.hpp"
+#include "rules/uv.hpp"
 
 namespace tarnvik::rules::uv {
 

@@ -8,7 +8,7 @@
 #include "tarnvik/span.hpp"
 
 // The PEP 639 license metadata checks: license-file glob patterns and SPDX license expressions.
-namespace tarnvik::standards {
+namespace tarnvik::license {
 
 // Why a `license-files` pattern is refused, or nothing when it is acceptable.
 std::optional<std::string_view> check_glob_pattern(std::string_view pattern);
@@ -49,4 +49,4 @@ using LicenseCheck = std::variant<license_check::Invalid, license_check::Canonic
 // Judges one SPDX license expression of `project.license` and finds its canonical form.
 LicenseCheck check_license_expression(std::string_view expression);
 
-}  // namespace tarnvik::standards
+}  // namespace tarnvik::license

@@ -7,7 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "tarnvik/checker.hpp"
+#include "checker.hpp"
 #include "tarnvik/document.hpp"
 
 namespace tarnvik::rules::dependency_groups {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tarnvik/checker.hpp"
+#include "checker.hpp"
 #include "tarnvik/document.hpp"
 
 namespace tarnvik::rules::project {

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "tarnvik/checker.hpp"
+#include "checker.hpp"
 #include "tarnvik/document.hpp"
 
-namespace tarnvik {
+namespace tarnvik::rules::build_system {
 
 void check_build_system(Checker& checker, const document::Table& root);
 
-}  // namespace tarnvik
+}  // namespace tarnvik::rules::build_system
