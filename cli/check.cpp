@@ -51,7 +51,7 @@ std::variant<lock::Lock, LockProblem> load_lock_file(const LockFile& file) {
     if (auto* error = std::get_if<ReadError>(&read)) return LockProblem{error->description};
     const std::string& text = std::get<std::string>(read);
     if (!is_utf8(text)) return LockProblem{"stream did not contain valid UTF-8"};
-    auto loaded = load_lock(file.kind, file.display, text);
+    auto loaded = load_lock_text(file.kind, file.display, text);
     if (auto* error = std::get_if<std::string>(&loaded)) return LockProblem{std::move(*error)};
     return std::move(std::get<lock::Lock>(loaded));
 }
@@ -63,12 +63,9 @@ std::optional<lock::Lock> load_project_lock(const ProjectFile& project, std::str
     if (!found) return std::nullopt;
     auto loaded = load_lock_file(*found);
     if (auto* problem = std::get_if<LockProblem>(&loaded)) {
-        // A parse error's display ends in a line end of its own; the warning is one line end.
-        std::string_view description = problem->description;
-        while (description.ends_with('\n'))
-            description.remove_suffix(1);
+        // A parse error's display keeps its own closing line end before the warning's.
         warn("failed to read `" + found->display +
-             "`, so tool versions are not taken from it: " + std::string(description));
+             "`, so tool versions are not taken from it: " + problem->description);
         return std::nullopt;
     }
     lock::Lock& lock = std::get<lock::Lock>(loaded);

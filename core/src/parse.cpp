@@ -4,7 +4,6 @@
 #include <limits>
 
 #include "ascii.hpp"
-#include "tarnvik/utf8.hpp"
 #include "toml/builder.hpp"
 #include "toml/parser.hpp"
 
@@ -13,16 +12,12 @@ namespace tarnvik::parse {
 namespace {
 
 constexpr std::string_view WHITESPACE = " \t\r\n\f\v";
+constexpr std::string_view DUPLICATE_KEY = "duplicate key";  // the builder's message
 
 std::string_view trim(std::string_view s) {
     const std::size_t first = s.find_first_not_of(WHITESPACE);
     if (first == std::string_view::npos) return {};
     return s.substr(first, s.find_last_not_of(WHITESPACE) - first + 1);
-}
-
-std::string_view trim_end(std::string_view s) {
-    const std::size_t last = s.find_last_not_of(WHITESPACE);
-    return last == std::string_view::npos ? std::string_view{} : s.substr(0, last + 1);
 }
 
 // Where the line holding `offset` starts.
@@ -55,6 +50,13 @@ std::string duplicate_message(std::string_view text, Span span) {
     const std::size_t start = std::min(span.start, text.size());
     const std::size_t end = std::clamp(span.end, start, text.size());
     return "duplicate key `" + std::string(text.substr(start, end - start)) + "`";
+}
+
+// The message shown for one parser error at `span`: a duplicate key names the key as written,
+// or the header when it stands in one.
+std::string rewrite_message(std::string_view text, Span span, std::string_view message) {
+    if (message == DUPLICATE_KEY) return duplicate_message(text, span);
+    return std::string(message);
 }
 
 // Answers whether a span overlaps any of a fixed set of spans, in logarithmic time, so that a
@@ -107,22 +109,6 @@ std::string_view integer_failure(const document::Integer& integer) {
 }
 
 }  // namespace
-
-std::string rewrite_message(std::string_view text, Span span, std::string_view message) {
-    if (message.starts_with("string values must be quoted")) {
-        const std::size_t at = std::min(span.start, text.size());
-        const std::size_t next = text.find_first_not_of(" \t", at);
-        if (next == std::string_view::npos || text[next] == '\n' || text[next] == '\r' ||
-            text[next] == '#') {
-            return "missing value";
-        }
-    } else if (message == "duplicate key") {
-        return duplicate_message(text, span);
-    }
-    constexpr std::string_view NOTHING = ", expected nothing";
-    if (message.ends_with(NOTHING)) message.remove_suffix(NOTHING.size());
-    return std::string(message);
-}
 
 namespace {
 
@@ -196,32 +182,6 @@ std::variant<document::Table, ParseError> parse_strict_wanted(
     std::string_view text, std::span<const document::Want> wanted) {
     const document::Want root{{}, wanted};
     return strict(text, &root);
-}
-
-std::string display(std::string_view text, const ParseError& error) {
-    const std::size_t start = std::min(error.span.start, text.size());
-    const std::size_t first = line_start(text, start);
-    const std::size_t line_end = std::min(text.find('\n', first), text.size());
-    std::size_t line = 1;
-    for (std::size_t i = 0; i < first; ++i)
-        line += text[i] == '\n';
-    std::size_t column = 0;  // characters before the start, not bytes
-    for (std::size_t i = first; i < start; ++i) {
-        column += !is_utf8_continuation(text[i]);
-    }
-    const std::string_view content = text.substr(first, line_end - first);
-    const std::string number = std::to_string(line);
-    const std::string gutter(number.size() + 1, ' ');
-    std::string out =
-        "TOML parse error at line " + number + ", column " + std::to_string(column + 1) + "\n";
-    out += gutter + "|\n";
-    out += number + " | " + std::string(trim_end(content)) + "\n";
-    out += gutter + "|" + std::string(column + 1, ' ') + "^";
-    const std::size_t end = std::min(error.span.end, start + content.size());
-    for (std::size_t i = start + 1; i < end; ++i)
-        out += '^';
-    out += "\n" + error.message + "\n";
-    return out;
 }
 
 }  // namespace tarnvik::parse

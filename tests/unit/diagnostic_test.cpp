@@ -30,12 +30,13 @@ TEST(Diagnostic, BuildersAppendLabelsAndReplaceHelpNoteFix) {
 }
 
 TEST(Diagnostic, CodeNamesInValueOrder) {
-    const char* expected[] = {"invalid-toml",        "byte-order-mark",    "toml-1-1-syntax",
-                              "unknown-key",         "missing-key",        "invalid-type",
-                              "invalid-value",       "invalid-dynamic",    "duplicate-name",
+    const char* expected[] = {"invalid-toml",        "byte-order-mark",     "toml-1-1-syntax",
+                              "unknown-key",         "missing-key",         "invalid-type",
+                              "invalid-value",       "invalid-dynamic",     "duplicate-name",
                               "deprecated-metadata", "unsupported-feature", "deprecated-setting",
                               "ineffective-setting", "unknown-version"};
-    for (int i = 0; i < 14; ++i) EXPECT_EQ(code_name(static_cast<Code>(i)), expected[i]) << i;
+    for (int i = 0; i < 14; ++i)
+        EXPECT_EQ(code_name(static_cast<Code>(i)), expected[i]) << i;
 }
 
 TEST(Diagnostic, ApplicabilityIsOrderedUnsafeBelowSafe) {
@@ -51,7 +52,8 @@ TEST(Diagnostic, SortIsStableByStartThenEnd) {
     };
     sort_by_span(list);
     std::string order;
-    for (const auto& d : list) order += d.message;
+    for (const auto& d : list)
+        order += d.message;
     EXPECT_EQ(order, "abdc");
 }
 

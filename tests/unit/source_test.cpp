@@ -25,7 +25,8 @@ TEST(Decode, InvalidBytesBecomeReplacementAndOneDiagnosticAtTheFirst) {
         {"x\xE2\x82", "x" + std::string(FFFD), 1},  // truncated at the end: one replacement
         {"\xFF\xFE", std::string(FFFD) + std::string(FFFD), 0},
         {"\xEF\xBB\xBF\xFF", "\xEF\xBB\xBF" + std::string(FFFD), 3},
-        {"\xED\xA0\x80", std::string(FFFD) + std::string(FFFD) + std::string(FFFD), 0},  // surrogate
+        {"\xED\xA0\x80", std::string(FFFD) + std::string(FFFD) + std::string(FFFD),
+         0},  // surrogate
         {"\xF0\x9F\x98", std::string(FFFD), 0},
         {"\xC0\xAF", std::string(FFFD) + std::string(FFFD), 0},  // overlong
     };

@@ -9,7 +9,7 @@
 namespace tarnvik {
 
 struct CheckResult {
-    std::string source;  // the decoded text every span points into
+    std::string source;                   // the decoded text every span points into
     std::vector<Diagnostic> diagnostics;  // sorted stably by span
 };
 

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "tarnvik/document.hpp"
+#include "tarnvik/parse.hpp"
 
 namespace tarnvik::lock {
 
@@ -23,6 +26,25 @@ struct Lock {
     // Whether the lock lists the package as one of the workspace's own; false for an invalid name.
     bool has_local_package(std::string_view name) const;
 };
+
+// The two lock-file formats, by the key of their package list.
+enum class LockKind : std::uint8_t { UvLock = 0, PyLock = 1 };
+
+// A lock and the parsed document it was read from, handed back so that a caller about to exit
+// can keep it rather than spend time releasing its many small blocks.
+struct Loaded {
+    Lock lock;
+    document::Table document;
+};
+
+// Reads a lock file's text; `path` is the lock's display name. Entries that do not fit are
+// skipped without a word. Only what is read is filled in, as a lock is mostly hashes and URLs;
+// the first error of the strict parse when the text is not TOML.
+std::variant<Loaded, parse::ParseError> load_lock(LockKind kind, std::string path,
+                                                  std::string_view text);
+
+// The lock held in a lock file's parsed document.
+Lock read_lock(LockKind kind, std::string path, const document::Table& root);
 
 // The `name` of the `[project]` table as written, when the text parses strictly as TOML.
 std::optional<std::string> project_name(std::string_view text);

@@ -32,14 +32,6 @@ std::variant<document::Table, ParseError> parse_strict(std::string_view text);
 std::variant<document::Table, ParseError> parse_strict_wanted(
     std::string_view text, std::span<const document::Want> wanted);
 
-// The error as a reader sees it: "TOML parse error at line {}, column {}", the source line with
-// the span underlined, then the message; lines and columns count from 1, columns in characters.
-std::string display(std::string_view text, const ParseError& error);
-
-// The message shown for one parser error at `span`: a key without a value becomes "missing
-// value", a duplicate key names the key as written, or the header when it stands in one.
-std::string rewrite_message(std::string_view text, Span span, std::string_view message);
-
 // Adds an error for every integer in `value` that does not fit a signed 64-bit integer, unless
 // its span overlaps one of the diagnostics already listed.
 void check_integers(const document::Value& value, std::vector<Diagnostic>& diagnostics);

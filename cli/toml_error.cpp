@@ -1,0 +1,48 @@
+#include "toml_error.hpp"
+
+#include <algorithm>
+
+#include "tarnvik/utf8.hpp"
+
+namespace tarnvik::cli {
+
+namespace {
+
+// Where the line holding `offset` starts.
+std::size_t line_start(std::string_view text, std::size_t offset) {
+    if (offset == 0) return 0;
+    const std::size_t previous = text.rfind('\n', offset - 1);
+    return previous == std::string_view::npos ? 0 : previous + 1;
+}
+
+}  // namespace
+
+std::string toml_error_display(std::string_view text, const parse::ParseError& error) {
+    const std::size_t start = std::min(error.span.start, text.size());
+    const std::size_t first = line_start(text, start);
+    const std::size_t line_end = std::min(text.find('\n', first), text.size());
+    std::size_t line = 1;
+    for (std::size_t i = 0; i < first; ++i)
+        line += text[i] == '\n';
+    std::size_t column = 0;  // characters before the start, not bytes
+    for (std::size_t i = first; i < start; ++i) {
+        column += !is_utf8_continuation(text[i]);
+    }
+    std::string_view content = text.substr(first, line_end - first);
+    // A carriage return ends the line with its line feed; written out, it would move the cursor.
+    if (content.ends_with('\r')) content.remove_suffix(1);
+    const std::string number = std::to_string(line);
+    const std::string gutter(number.size() + 1, ' ');
+    std::string out =
+        "TOML parse error at line " + number + ", column " + std::to_string(column + 1) + "\n";
+    out += gutter + "|\n";
+    out += number + " | " + std::string(content) + "\n";
+    out += gutter + "|" + std::string(column + 1, ' ') + "^";
+    const std::size_t end = std::min(error.span.end, start + content.size());
+    for (std::size_t i = start + 1; i < end; ++i)
+        out += '^';
+    out += "\n" + error.message + "\n";
+    return out;
+}
+
+}  // namespace tarnvik::cli
