@@ -5,7 +5,8 @@
 namespace tarnvik::cli {
 
 inline constexpr std::string_view NAME = "tarnvik";
-inline constexpr std::string_view VERSION = "0.6.0";
+// TARNVIK_VERSION is the CMake project version.
+inline constexpr std::string_view VERSION = TARNVIK_VERSION;
 inline constexpr std::string_view ABOUT = "Version-aware intelligence for pyproject.toml";
 
 }  // namespace tarnvik::cli
