@@ -1,5 +1,7 @@
 #include "checker.hpp"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 
 #include "ascii.hpp"
@@ -108,11 +110,11 @@ void Checker::unknown_keys(const document::Table& table, std::string_view table_
             continue;
         }
         std::optional<std::string_view> suggestion = closest_name(entry.key, known_keys);
-        std::string help = suggestion ? "did you mean `" + std::string(*suggestion) + "`?"
-                                      : "expected one of " + quoted_list(known_keys);
-        std::string message = "unknown key `" + entry.key + "` in " + std::string(table_name);
+        std::string help = suggestion ? did_you_mean(*suggestion)
+                                      : fmt::format("expected one of {}", quoted_list(known_keys));
         Diagnostic diagnostic =
-            Diagnostic::error(std::move(message), entry.key_span, Code::UnknownKey)
+            Diagnostic::error(fmt::format("unknown key `{}` in {}", entry.key, table_name),
+                              entry.key_span, Code::UnknownKey)
                 .with_help(std::move(help));
         // Renaming onto a key the table already has would define it twice.
         if (suggestion && std::find(present.begin(), present.end(), *suggestion) == present.end()) {
@@ -127,9 +129,16 @@ void Checker::unknown_keys(const document::Table& table, std::string_view table_
 
 void Checker::invalid_type(std::string_view key, std::string_view expected,
                            const document::Value& value) {
-    std::string message = "`" + std::string(key) + "` must be " + std::string(expected) +
-                          ", found " + std::string(value_kind(value));
-    push(Diagnostic::error(std::move(message), value.span, Code::InvalidType));
+    push(Diagnostic::error(
+        fmt::format("`{}` must be {}, found {}", key, expected, value_kind(value)), value.span,
+        Code::InvalidType));
+}
+
+void Checker::missing_key(std::string_view table_name, std::string_view key, Span span,
+                          std::string help) {
+    push(Diagnostic::error(fmt::format("{} is missing the required key `{}`", table_name, key),
+                           span, Code::MissingKey)
+             .with_help(std::move(help)));
 }
 
 const document::Entry* Checker::table_entry(const document::Table& parent, std::string_view key,
@@ -157,16 +166,14 @@ std::vector<StringEntry> Checker::string_array(std::string_view key, const docum
             strings.push_back({*text, element.span});
             continue;
         }
-        std::string message = "entries of `" + std::string(key) + "` must be strings, found " +
-                              std::string(value_kind(element));
-        push(Diagnostic::error(std::move(message), element.span, Code::InvalidType));
+        push(invalid_entry_type(key, "strings", element));
     }
     return strings;
 }
 
 void Checker::requirement(std::string_view text, Span span) {
     if (auto error = standards::check_requirement(text)) {
-        invalid_value("invalid requirement: " + error->message, span, error->span);
+        invalid_value(fmt::format("invalid requirement: {}", error->message), span, error->span);
     }
 }
 
@@ -177,6 +184,49 @@ void Checker::requirement_array(std::string_view key, const document::Value& val
 
 void Checker::push(Diagnostic diagnostic) {
     diagnostics.push_back(std::move(diagnostic));
+}
+
+Diagnostic invalid_entry_type(std::string_view key, std::string_view expected,
+                              const document::Value& element) {
+    return Diagnostic::error(
+        fmt::format("entries of `{}` must be {}, found {}", key, expected, value_kind(element)),
+        element.span, Code::InvalidType);
+}
+
+Diagnostic invalid_name(std::string_view kind, std::string_view name, Span span) {
+    return Diagnostic::error(fmt::format("invalid {} name `{}`", kind, name), span,
+                             Code::InvalidValue);
+}
+
+std::string did_you_mean(std::string_view suggestion) {
+    return fmt::format("did you mean `{}`?", suggestion);
+}
+
+std::optional<std::string> DistinctNames::add(Checker& checker, const document::Entry& entry) {
+    std::optional<std::string> name = standards::normalized_name(entry.key);
+    if (!name) {
+        checker.push(
+            invalid_name(kind_, entry.key, entry.key_span).with_help(std::string(NAME_RULES_HELP)));
+        return std::nullopt;
+    }
+    auto [first, inserted] = first_key_.try_emplace(*name, entry.key_span);
+    if (inserted) {
+        names_.push_back(*name);
+        return name;
+    }
+    checker.push(
+        Diagnostic::error(fmt::format("{} `{}` is the same as another {} after normalization",
+                                      kind_, entry.key, short_kind_),
+                          entry.key_span, Code::DuplicateName)
+            .with_label(first->second.start, first->second.end, "first defined here")
+            .with_help(
+                fmt::format("{} names are compared in normalized form, `{}`", short_kind_, *name)));
+    return name;
+}
+
+const Span* DistinctNames::find(const std::string& normalized) const {
+    auto it = first_key_.find(normalized);
+    return it == first_key_.end() ? nullptr : &it->second;
 }
 
 std::optional<std::string_view> closest_name(std::string_view name,
@@ -206,7 +256,7 @@ std::string quoted_list(std::span<const std::string> names) {
 }
 
 std::string backticked(std::string_view name) {
-    return "`" + std::string(name) + "`";
+    return fmt::format("`{}`", name);
 }
 
 bool is_identifier_character(char32_t c) {

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "tarnvik/diagnostic.hpp"
@@ -20,8 +21,7 @@ struct StringEntry {
 
 // What a valid package, extra or dependency group name looks like.
 inline constexpr std::string_view NAME_RULES_HELP =
-    "names must start and end with a letter or digit and contain only letters, digits, `-`, `_`, "
-    "and `.`";
+    "names must start and end with a letter or digit and contain only letters, digits, `-`, `_`, and `.`";
 
 // The state every rule pass takes beside the document, and the reports all passes share.
 struct Checker {
@@ -38,6 +38,10 @@ struct Checker {
     // "`{key}` must be {expected}, found {kind of value}" at the value.
     void invalid_type(std::string_view key, std::string_view expected,
                       const document::Value& value);
+
+    // A `missing-key` error: the table (written as in `unknown_keys`) lacks a key it must have.
+    void missing_key(std::string_view table_name, std::string_view key, Span span,
+                     std::string help);
 
     // The entry of `key` in `parent` when its value is a table; nothing when the key is absent,
     // and an `invalid-type` error naming `path` when the value is not a table.
@@ -60,6 +64,44 @@ struct Checker {
     void requirement_array(std::string_view key, const document::Value& value);
 
     void push(Diagnostic diagnostic);
+};
+
+// "entries of `{key}` must be {expected}, found {kind of element}" at the element, for an array
+// element of the wrong type; `expected` is plural, such as "strings" or "tables".
+Diagnostic invalid_entry_type(std::string_view key, std::string_view expected,
+                              const document::Value& element);
+
+// "invalid {kind} name `{name}`" for a project, extra or dependency group name that does not
+// follow the naming rules.
+Diagnostic invalid_name(std::string_view kind, std::string_view name, Span span);
+
+// The help that suggests a name: "did you mean `{}`?".
+std::string did_you_mean(std::string_view suggestion);
+
+// Names that must stay apart after normalization, such as the extras of a project or its
+// dependency groups, each known by the key that first gave its normal form.
+class DistinctNames {
+  public:
+    // `kind` names one in messages ("extra", "dependency group"); `short_kind` is the word for
+    // the other one it clashes with ("extra", "group").
+    DistinctNames(std::string_view kind, std::string_view short_kind)
+        : kind_(kind), short_kind_(short_kind) {}
+
+    // The normal form of the entry's key; nothing, and an error, when the key is not a valid
+    // name. A `duplicate-name` error when an earlier key has the same normal form.
+    std::optional<std::string> add(Checker& checker, const document::Entry& entry);
+
+    // The key span of the first name with this normal form.
+    const Span* find(const std::string& normalized) const;
+
+    // The normal forms, in the order they were first met.
+    const std::vector<std::string>& names() const { return names_; }
+
+  private:
+    std::string_view kind_;
+    std::string_view short_kind_;
+    std::unordered_map<std::string, Span> first_key_;
+    std::vector<std::string> names_;
 };
 
 // The phrase naming a value's TOML type in messages: "a string", "an integer", "a float",

@@ -1,5 +1,7 @@
 #include "tarnvik/parse.hpp"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <limits>
 
@@ -44,12 +46,12 @@ std::string duplicate_message(std::string_view text, Span span) {
     if (line.starts_with('[')) {
         const std::size_t end = line.find(close);
         if (end != std::string_view::npos) {
-            return "duplicate table `" + std::string(line.substr(0, end + close.size())) + "`";
+            return fmt::format("duplicate table `{}`", line.substr(0, end + close.size()));
         }
     }
     const std::size_t start = std::min(span.start, text.size());
     const std::size_t end = std::clamp(span.end, start, text.size());
-    return "duplicate key `" + std::string(text.substr(start, end - start)) + "`";
+    return fmt::format("duplicate key `{}`", text.substr(start, end - start));
 }
 
 // The message shown for one parser error at `span`: a duplicate key names the key as written,

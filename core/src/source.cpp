@@ -37,8 +37,7 @@ std::optional<Diagnostic> check_byte_order_mark(std::string_view text) {
     return Diagnostic::error("file starts with a UTF-8 byte order mark", Span{0, 3},
                              Code::ByteOrderMark)
         .with_help(
-            "tomllib (used by pip and most build backends) and uv reject it; save the file as "
-            "UTF-8 without a byte order mark")
+            "tomllib (used by pip and most build backends) and uv reject it; save the file as UTF-8 without a byte order mark")
         .with_fix(Fix{{Edit{"", Span{0, 3}}}, Applicability::Safe});
 }
 

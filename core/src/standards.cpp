@@ -1,5 +1,7 @@
 #include "tarnvik/standards.hpp"
 
+#include <fmt/format.h>
+
 #include <limits>
 
 #include "ascii.hpp"
@@ -52,10 +54,11 @@ std::variant<std::vector<pep440::Specifier>, Error> parse_specifier_list(std::st
 std::variant<std::string, Error> normalize_name(std::string_view name) {
     if (name.empty()) return Error{std::nullopt, "empty name"};
     if (!is_valid_name(name)) {
-        return Error{std::nullopt,
-                     "invalid name `" + std::string(name) +
-                         "`: a name must start and end with a letter or digit and contain only "
-                         "letters, digits, `-`, `_` and `.`"};
+        return Error{
+            std::nullopt,
+            fmt::format(
+                "invalid name `{}`: a name must start and end with a letter or digit and contain only letters, digits, `-`, `_` and `.`",
+                name)};
     }
     std::string normal;
     normal.reserve(name.size());

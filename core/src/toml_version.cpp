@@ -10,8 +10,7 @@ namespace tarnvik::toml_version {
 namespace {
 
 constexpr std::string_view HELP =
-    "uv and Ruff accept TOML 1.1, but tomllib in Python 3.14 and earlier rejects it, so build "
-    "backends that use it (such as hatchling) fail on those versions";
+    "uv and Ruff accept TOML 1.1, but tomllib in Python 3.14 and earlier rejects it, so build backends that use it (such as hatchling) fail on those versions";
 
 enum class State { InlineTable, InlineTableAfterComma, Array };
 

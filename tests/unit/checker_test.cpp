@@ -141,6 +141,52 @@ TEST(StringArray, ReportsAValueThatIsNoArray) {
     EXPECT_FALSE(checker.diagnostics[0].help);
 }
 
+// A table entry whose key is `key`, with a key span of its own (`index` keeps spans apart).
+document::Entry keyed(std::string_view key, std::size_t index) {
+    return document::Entry{std::string(key), Span{index * 10, index * 10 + key.size()}, {}};
+}
+
+TEST(DistinctNames, ReportsInvalidNamesAndNamesEqualAfterNormalization) {
+    Checker checker{{}, "", nullptr};
+    DistinctNames names("dependency group", "group");
+    EXPECT_EQ(names.add(checker, keyed("Dev_Tools", 0)), "dev-tools");
+    EXPECT_EQ(names.add(checker, keyed("-bad", 1)), std::nullopt);
+    EXPECT_EQ(names.add(checker, keyed("docs", 2)), "docs");
+    EXPECT_EQ(names.add(checker, keyed("dev.tools", 3)), "dev-tools");  // reported, still given
+    EXPECT_EQ(names.names(), (std::vector<std::string>{"dev-tools", "docs"}));
+    ASSERT_NE(names.find("dev-tools"), nullptr);
+    EXPECT_EQ(*names.find("dev-tools"), (Span{0, 9}));  // the first key keeps the name
+    EXPECT_EQ(names.find("Dev_Tools"), nullptr);        // looked up by normal form only
+
+    ASSERT_EQ(checker.diagnostics.size(), 2u);
+    const Diagnostic& invalid = checker.diagnostics[0];
+    EXPECT_EQ(invalid.message, "invalid dependency group name `-bad`");
+    EXPECT_EQ(invalid.code, Code::InvalidValue);
+    EXPECT_EQ(invalid.span, (Span{10, 14}));
+    EXPECT_EQ(invalid.help, std::string(NAME_RULES_HELP));
+    const Diagnostic& duplicate = checker.diagnostics[1];
+    EXPECT_EQ(duplicate.message,
+              "dependency group `dev.tools` is the same as another group after normalization");
+    EXPECT_EQ(duplicate.code, Code::DuplicateName);
+    EXPECT_EQ(duplicate.span, (Span{30, 39}));
+    ASSERT_EQ(duplicate.labels.size(), 1u);
+    EXPECT_EQ(duplicate.labels[0].message, "first defined here");
+    EXPECT_EQ(duplicate.labels[0].span, (Span{0, 9}));
+    EXPECT_EQ(duplicate.help, "group names are compared in normalized form, `dev-tools`");
+}
+
+TEST(MissingKey, NamesTheTableAndTheKey) {
+    Checker checker{{}, "", nullptr};
+    checker.missing_key("`[build-system]`", "requires", Span{1, 13}, "list them");
+    ASSERT_EQ(checker.diagnostics.size(), 1u);
+    const Diagnostic& d = checker.diagnostics[0];
+    EXPECT_EQ(d.message, "`[build-system]` is missing the required key `requires`");
+    EXPECT_EQ(d.code, Code::MissingKey);
+    EXPECT_EQ(d.severity, Severity::Error);
+    EXPECT_EQ(d.span, (Span{1, 13}));
+    EXPECT_EQ(d.help, "list them");
+}
+
 TEST(InvalidValue, NarrowsToTheInnerRangeWhereItCan) {
     struct Case {
         std::string_view literal;

@@ -10,8 +10,7 @@ namespace {
 constexpr std::string_view PARENT = "patterns cannot contain `..`";
 constexpr std::string_view ABSOLUTE = "patterns must be relative and cannot start with `/`";
 constexpr std::string_view CHARACTERS =
-    "patterns may only contain letters, digits, spaces, `_`, `-`, `.`, `/`, `*`, `?`, `[`, and "
-    "`]`";
+    "patterns may only contain letters, digits, spaces, `_`, `-`, `.`, `/`, `*`, `?`, `[`, and `]`";
 
 constexpr std::u32string_view PUNCTUATION = U" _-./*?[]";
 

@@ -1,3 +1,5 @@
+#include <fmt/format.h>
+
 #include <array>
 #include <vector>
 
@@ -134,7 +136,7 @@ std::string describe(const Failure& failure, std::string_view text) {
     State state = State::Start;
     for (Read read = lexer.next(); read.term; read = lexer.next())
         state = role_of(read.term->kind).leaves;
-    return "unexpected term, expected one of " + std::string(rule_for(state).expected);
+    return fmt::format("unexpected term, expected one of {}", rule_for(state).expected);
 }
 
 }  // namespace tarnvik::standards::spdx

@@ -1,3 +1,5 @@
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <array>
 
@@ -37,10 +39,6 @@ std::optional<Operator> wildcard_form(Operator op) {
     return std::nullopt;
 }
 
-std::string quoted(std::string_view text) {
-    return "`" + std::string(text) + "`";
-}
-
 class SpecifierParser {
   public:
     explicit SpecifierParser(std::string_view text) : s_(text) {}
@@ -52,26 +50,26 @@ class SpecifierParser {
             ++i_;
         std::string_view op_text = s_.substr(op_start, i_ - op_start);
         if (op_text.empty())
-            return fail("expected a comparison operator (" + std::string(OPERATOR_LIST) + ")");
+            return fail(fmt::format("expected a comparison operator ({})", OPERATOR_LIST));
         std::optional<Operator> op = operator_named(op_text);
         if (!op) {
-            return fail("unknown operator " + quoted(op_text) + ", expected " +
-                        std::string(OPERATOR_LIST));
+            return fail(fmt::format("unknown operator `{}`, expected {}", op_text, OPERATOR_LIST));
         }
         skip_space();
         std::size_t version_start = i_;
         while (i_ < s_.size() && unicode::white_space_length(s_, i_) == 0)
             ++i_;
         std::string_view version_text = s_.substr(version_start, i_ - version_start);
-        if (version_text.empty()) return fail("expected a version after " + quoted(op_text));
+        if (version_text.empty())
+            return fail(fmt::format("expected a version after `{}`", op_text));
         auto pattern = parse_version_pattern(version_text);
         if (auto* error = std::get_if<Error>(&pattern)) return fail(std::move(error->message));
         auto specifier = build(*op, std::move(std::get<VersionPattern>(pattern)));
         if (std::holds_alternative<Error>(specifier)) return specifier;
         skip_space();
         if (i_ != s_.size()) {
-            return fail("unexpected " + quoted(s_.substr(i_)) + " after the version " +
-                        quoted(version_text));
+            return fail(
+                fmt::format("unexpected `{}` after the version `{}`", s_.substr(i_), version_text));
         }
         return specifier;
     }
@@ -82,11 +80,11 @@ class SpecifierParser {
         if (pattern.wildcard) {
             auto star = wildcard_form(op);
             if (!star)
-                return fail("operator " + quoted(op_text) + " cannot take a wildcard version");
+                return fail(fmt::format("operator `{}` cannot take a wildcard version", op_text));
             op = *star;
         }
         if (pattern.version.is_local() && !takes_local(op)) {
-            return fail("operator " + quoted(op_text) + " cannot take a local version");
+            return fail(fmt::format("operator `{}` cannot take a local version", op_text));
         }
         if (op == Operator::TildeEqual && pattern.version.release.size() < 2) {
             return fail("operator `~=` needs a version with at least two release numbers");

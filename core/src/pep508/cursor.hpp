@@ -1,5 +1,7 @@
 #pragma once
 
+#include <fmt/format.h>
+
 #include <string>
 #include <string_view>
 
@@ -52,8 +54,8 @@ struct Cursor {
     // input" on the empty stretch at the end.
     Error unexpected(std::string_view what) const {
         std::string_view found = current_char();
-        std::string message = "expected " + std::string(what) + ", found ";
-        message += found.empty() ? "end of input" : "`" + std::string(found) + "`";
+        std::string message = found.empty() ? fmt::format("expected {}, found end of input", what)
+                                            : fmt::format("expected {}, found `{}`", what, found);
         return Error{std::move(message), pos, found.size()};
     }
 };

@@ -2,6 +2,8 @@
 // another, with parentheses. Only the syntax is judged; what a comparison means is not.
 #include "pep508/marker.hpp"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <string>
 
@@ -81,7 +83,7 @@ class MarkerParser {
             std::size_t close = cursor_.text.find(quote, start + 1);
             if (close == std::string_view::npos) {
                 return cursor_.error_at(start, start + 1,
-                                        std::string("missing closing quote `") + quote + "`");
+                                        fmt::format("missing closing quote `{}`", quote));
             }
             cursor_.pos = close + 1;
             return std::nullopt;
@@ -91,7 +93,7 @@ class MarkerParser {
         if (is_marker_variable(name)) return std::nullopt;
         return cursor_.error_at(
             start, cursor_.pos,
-            "expected a quoted string or a marker variable, found `" + std::string(name) + "`");
+            fmt::format("expected a quoted string or a marker variable, found `{}`", name));
     }
 
     // `<`, `<=`, `==`, `===`, `!=`, `>=`, `>`, `~=`, `in`, or `not` and `in` with space between.
@@ -116,9 +118,8 @@ class MarkerParser {
 
     Error invalid_operator(std::size_t start) const {
         return cursor_.error_at(start, cursor_.pos,
-                                "expected " + std::string(EXPECTED_OPERATOR) + ", found `" +
-                                    std::string(cursor_.text.substr(start, cursor_.pos - start)) +
-                                    "`");
+                                fmt::format("expected {}, found `{}`", EXPECTED_OPERATOR,
+                                            cursor_.text.substr(start, cursor_.pos - start)));
     }
 
     static constexpr std::string_view EXPECTED_OPERATOR =

@@ -1,4 +1,6 @@
 // Requirement strings: `name [extras] (specifiers | "(" specifiers ")" | "@" url) ; marker`.
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <string>
 
@@ -21,13 +23,13 @@ using Result = std::variant<T, Error>;
 // letter or digit.
 Result<std::string_view> parse_identifier(Cursor& cursor, std::string_view what) {
     if (!ascii::is_alphanumeric(cursor.peek())) {
-        return cursor.unexpected(std::string(what) + " starting with a letter or digit");
+        return cursor.unexpected(fmt::format("{} starting with a letter or digit", what));
     }
     std::string_view identifier = cursor.take_while(is_name_char);
     if (!ascii::is_alphanumeric(identifier.back())) {
-        return cursor.error_at(cursor.pos - 1, cursor.pos,
-                               std::string(what) + " must end with a letter or digit, not `" +
-                                   identifier.back() + "`");
+        return cursor.error_at(
+            cursor.pos - 1, cursor.pos,
+            fmt::format("{} must end with a letter or digit, not `{}`", what, identifier.back()));
     }
     return identifier;
 }

@@ -1,5 +1,7 @@
 #include "rules/build_system.hpp"
 
+#include <fmt/format.h>
+
 #include <string>
 #include <string_view>
 
@@ -17,9 +19,10 @@ void check_build_backend(Checker& checker, const document::Value& value) {
     }
     if (is_object_reference(*text)) return;
     checker.push(
-        Diagnostic::error("invalid build backend `" + *text + "`", value.span, Code::InvalidValue)
-            .with_help("use a Python object reference such as `package.module` or "
-                       "`package.module:object`"));
+        Diagnostic::error(fmt::format("invalid build backend `{}`", *text), value.span,
+                          Code::InvalidValue)
+            .with_help(
+                "use a Python object reference such as `package.module` or `package.module:object`"));
 }
 
 // Judged on the text alone: the file system is never consulted.
@@ -48,11 +51,11 @@ bool leaves_project(std::string_view path) {
 void check_backend_path(Checker& checker, const document::Value& value) {
     for (const StringEntry& entry : checker.string_array("build-system.backend-path", value)) {
         if (!leaves_project(entry.text)) continue;
-        checker.push(Diagnostic::error(
-                         "backend path `" + std::string(entry.text) + "` is outside the project",
-                         entry.span, Code::InvalidValue)
-                         .with_help("backend paths must be relative to the directory containing "
-                                    "pyproject.toml and stay inside it"));
+        checker.push(
+            Diagnostic::error(fmt::format("backend path `{}` is outside the project", entry.text),
+                              entry.span, Code::InvalidValue)
+                .with_help(
+                    "backend paths must be relative to the directory containing pyproject.toml and stay inside it"));
     }
 }
 
@@ -67,10 +70,9 @@ void check_build_system(Checker& checker, const document::Table& root) {
     if (const document::Entry* requires_ = document::get(*table, "requires")) {
         checker.requirement_array("build-system.requires", requires_->value);
     } else {
-        checker.push(Diagnostic::error("`[build-system]` is missing the required key `requires`",
-                                       build_system->key_span, Code::MissingKey)
-                         .with_help("list the packages needed to build the project, for example "
-                                    "`requires = [\"hatchling\"]`"));
+        checker.missing_key(
+            "`[build-system]`", "requires", build_system->key_span,
+            "list the packages needed to build the project, for example `requires = [\"hatchling\"]`");
     }
     if (const document::Entry* backend = document::get(*table, "build-backend")) {
         check_build_backend(checker, backend->value);

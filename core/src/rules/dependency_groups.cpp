@@ -1,5 +1,7 @@
 #include "rules/dependency_groups.hpp"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <cassert>
 #include <optional>
@@ -12,40 +14,6 @@ namespace tarnvik::rules::dependency_groups {
 namespace {
 
 constexpr std::string_view INCLUDE_KEYS[] = {"include-group"};
-
-// Valid group names, normalized, each with the key that first defined it; `names` keeps the
-// order they were met, which is the order suggestions are offered in.
-struct GroupTable {
-    std::unordered_map<std::string, Span> first_key;
-    std::vector<std::string> names;
-
-    const Span* find(const std::string& name) const {
-        auto it = first_key.find(name);
-        return it == first_key.end() ? nullptr : &it->second;
-    }
-};
-
-void report_invalid_group_name(Checker& checker, const document::Entry& group) {
-    checker.push(Diagnostic::error("invalid dependency group name " + backticked(group.key),
-                                   group.key_span, Code::InvalidValue)
-                     .with_help(std::string(NAME_RULES_HELP)));
-}
-
-// Records the group's name, or reports it when an earlier group has the same normal form.
-void register_group(Checker& checker, GroupTable& groups, const document::Entry& group,
-                    const std::string& name) {
-    if (const Span* first = groups.find(name)) {
-        checker.push(
-            Diagnostic::error("dependency group " + backticked(group.key) +
-                                  " is the same as another group after normalization",
-                              group.key_span, Code::DuplicateName)
-                .with_label(first->start, first->end, "first defined here")
-                .with_help("group names are compared in normalized form, " + backticked(name)));
-        return;
-    }
-    groups.first_key.emplace(name, group.key_span);
-    groups.names.push_back(name);
-}
 
 void check_include_table(Checker& checker, const document::Value& element,
                          const document::Table& table, const std::string& group,
@@ -60,13 +28,12 @@ void check_include_table(Checker& checker, const document::Value& element,
     }
     const std::string* text = include->value.as_string();
     if (!text) {
-        checker.invalid_type(path + ".include-group", "a string", include->value);
+        checker.invalid_type(fmt::format("{}.include-group", path), "a string", include->value);
         return;
     }
     std::optional<std::string> target = standards::normalized_name(*text);
     if (!target) {
-        checker.push(Diagnostic::error("invalid dependency group name " + backticked(*text),
-                                       include->value.span, Code::InvalidValue));
+        checker.push(invalid_name("dependency group", *text, include->value.span));
         return;
     }
     includes.push_back({group, std::move(*target), *text, include->value.span});
@@ -80,10 +47,7 @@ void check_group_entries(Checker& checker, const document::Array& entries, const
         } else if (const document::Table* table = element.as_table()) {
             check_include_table(checker, element, *table, group, path, includes);
         } else {
-            checker.push(Diagnostic::error("entries of " + backticked(path) +
-                                               " must be strings or tables, found " +
-                                               std::string(value_kind(element)),
-                                           element.span, Code::InvalidType));
+            checker.push(invalid_entry_type(path, "strings or tables", element));
         }
     }
 }
@@ -94,26 +58,25 @@ void check_group_entries(Checker& checker, const document::Array& entries, const
 // check run for minutes.
 constexpr std::size_t SUGGESTION_BUDGET = 10'000'000;
 
-void report_missing_includes(Checker& checker, const GroupTable& groups,
+void report_missing_includes(Checker& checker, const DistinctNames& groups,
                              const std::vector<Include>& includes) {
     std::size_t names_bytes = 0;
-    for (const std::string& name : groups.names)
+    for (const std::string& name : groups.names())
         names_bytes += name.size();
     std::size_t spent = 0;
     for (const Include& include : includes) {
         if (groups.find(include.target)) continue;
         Diagnostic diagnostic = Diagnostic::error(
-            "included dependency group " + backticked(include.target_text) + " does not exist",
+            fmt::format("included dependency group `{}` does not exist", include.target_text),
             include.span, Code::InvalidValue);
-        std::size_t cost = names_bytes + include.target.size() * groups.names.size();
+        std::size_t cost = names_bytes + include.target.size() * groups.names().size();
         std::optional<std::string_view> suggestion;
         if (cost <= SUGGESTION_BUDGET - spent) {
             spent += cost;
-            suggestion = closest_name(include.target, std::span(groups.names));
+            suggestion = closest_name(include.target, std::span(groups.names()));
         }
         if (suggestion) {
-            diagnostic =
-                std::move(diagnostic).with_help("did you mean " + backticked(*suggestion) + "?");
+            diagnostic = std::move(diagnostic).with_help(did_you_mean(*suggestion));
         }
         checker.push(std::move(diagnostic));
     }
@@ -138,8 +101,8 @@ void search_cycles(Checker& checker, const std::vector<Include>& includes) {
 }
 
 void report_groups_named_like_extras(Checker& checker, const document::Table& root,
-                                     const GroupTable& groups) {
-    if (groups.names.empty()) return;
+                                     const DistinctNames& groups) {
+    if (groups.names().empty()) return;
     const document::Entry* project = document::get(root, "project");
     const document::Table* project_table = project ? project->value.as_table() : nullptr;
     if (!project_table) return;
@@ -152,7 +115,7 @@ void report_groups_named_like_extras(Checker& checker, const document::Table& ro
         if (!group_key) continue;
         checker.push(
             Diagnostic::error(
-                "dependency group " + backticked(*name) + " has the same name as an extra",
+                fmt::format("dependency group `{}` has the same name as an extra", *name),
                 *group_key, Code::DuplicateName)
                 .with_label(extra.key_span.start, extra.key_span.end, "extra defined here")
                 .with_help("tools may treat this as an error; give the group a different name"));
@@ -163,7 +126,7 @@ std::string cycle_text(const std::vector<std::string>& path, std::size_t from,
                        const std::string& target) {
     std::string text;
     for (std::size_t i = from; i < path.size(); ++i)
-        text += backticked(path[i]) + " -> ";
+        fmt::format_to(std::back_inserter(text), "`{}` -> ", path[i]);
     return text + backticked(target);
 }
 
@@ -175,16 +138,12 @@ void check_dependency_groups(Checker& checker, const document::Table& root) {
     if (!entry) return;
     const document::Table* table = entry->value.as_table();
 
-    GroupTable groups;
+    DistinctNames groups("dependency group", "group");
     std::vector<Include> includes;
     for (const document::Entry& group : table->entries) {
-        std::optional<std::string> name = standards::normalized_name(group.key);
-        if (!name) {
-            report_invalid_group_name(checker, group);
-            continue;
-        }
-        register_group(checker, groups, group, *name);
-        std::string path = "dependency-groups." + group.key;
+        std::optional<std::string> name = groups.add(checker, group);
+        if (!name) continue;
+        std::string path = fmt::format("dependency-groups.{}", group.key);
         const document::Array* entries = group.value.as_array();
         if (!entries) {
             checker.invalid_type(path, "an array", group.value);
@@ -243,9 +202,10 @@ void find_cycles(Checker& checker, const IncludeGraph& graph, std::vector<std::s
             std::vector<std::string> members(path.begin() + at->second, path.end());
             std::sort(members.begin(), members.end());
             if (!reported.cycles.insert(std::move(members)).second) continue;
-            checker.push(Diagnostic::error("dependency groups include each other in a cycle: " +
-                                               cycle_text(path, at->second, include.target),
-                                           include.span, Code::InvalidValue));
+            checker.push(
+                Diagnostic::error(fmt::format("dependency groups include each other in a cycle: {}",
+                                              cycle_text(path, at->second, include.target)),
+                                  include.span, Code::InvalidValue));
             continue;
         }
         path.push_back(include.target);

@@ -1,5 +1,7 @@
 #include "rules/project.hpp"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <array>
 #include <string>
@@ -98,25 +100,25 @@ void check_dynamic_item(Checker& checker, const StaticOnlyEntries& static_only,
     }
     if (item.text == "dynamic" || !contains(KNOWN_KEYS, item.text)) {
         auto diagnostic = Diagnostic::error(
-            backticked(item.text) + " in `project.dynamic` is not a `[project]` key", item.span,
+            fmt::format("`{}` in `project.dynamic` is not a `[project]` key", item.text), item.span,
             Code::InvalidDynamic);
         // `dynamic` itself is left out so that it is never offered as its own correction.
         const auto listable = std::span(KNOWN_KEYS).first(std::size(KNOWN_KEYS) - 1);
         if (auto suggestion = closest_name(item.text, listable)) {
-            diagnostic =
-                std::move(diagnostic).with_help("did you mean " + backticked(*suggestion) + "?");
+            diagnostic = std::move(diagnostic).with_help(did_you_mean(*suggestion));
         }
         checker.push(std::move(diagnostic));
         return;
     }
     const Entry* value = static_only.find(item.text);
     if (value == nullptr) return;
-    checker.push(Diagnostic::error(backticked(item.text) +
-                                       " is set statically and also listed in `project.dynamic`",
-                                   value->key_span, Code::InvalidDynamic)
-                     .with_label(item.span.start, item.span.end, "listed in `dynamic` here")
-                     .with_help("remove " + backticked(item.text) +
-                                " from `dynamic` or remove its static value"));
+    checker.push(
+        Diagnostic::error(
+            fmt::format("`{}` is set statically and also listed in `project.dynamic`", item.text),
+            value->key_span, Code::InvalidDynamic)
+            .with_label(item.span.start, item.span.end, "listed in `dynamic` here")
+            .with_help(
+                fmt::format("remove `{}` from `dynamic` or remove its static value", item.text)));
 }
 
 // The string items of `dynamic`, which the `version` step consults.
@@ -133,18 +135,16 @@ std::vector<StringEntry> check_dynamic(Checker& checker, const Table& project) {
 void check_name(Checker& checker, const Project& project) {
     const Entry* name = document::get(project.table, "name");
     if (name == nullptr) {
-        checker.push(Diagnostic::error("`[project]` is missing the required key `name`",
-                                       project.key, Code::MissingKey)
-                         .with_help("the project name must be set statically, for example "
-                                    "`name = \"my-project\"`"));
+        checker.missing_key(
+            "`[project]`", "name", project.key,
+            "the project name must be set statically, for example `name = \"my-project\"`");
         return;
     }
     const std::string* text = name->value.as_string();
     if (text == nullptr) {
         checker.invalid_type("project.name", "a string", name->value);
     } else if (!standards::normalized_name(*text)) {
-        checker.push(Diagnostic::error("invalid project name " + backticked(*text),
-                                       name->value.span, Code::InvalidValue)
+        checker.push(invalid_name("project", *text, name->value.span)
                          .with_help(std::string(NAME_RULES_HELP)));
     }
 }
@@ -157,17 +157,18 @@ void check_version(Checker& checker, const Project& project,
             std::any_of(dynamic.begin(), dynamic.end(),
                         [](const StringEntry& item) { return item.text == "version"; });
         if (is_dynamic) return;
-        checker.push(Diagnostic::error("`[project]` must set `version` or list it in `dynamic`",
-                                       project.key, Code::MissingKey)
-                         .with_help("add `version = \"0.1.0\"`, or `dynamic = [\"version\"]` if "
-                                    "your build backend provides it"));
+        checker.push(
+            Diagnostic::error("`[project]` must set `version` or list it in `dynamic`", project.key,
+                              Code::MissingKey)
+                .with_help(
+                    "add `version = \"0.1.0\"`, or `dynamic = [\"version\"]` if your build backend provides it"));
         return;
     }
     const std::string* text = version->value.as_string();
     if (text == nullptr) {
         checker.invalid_type("project.version", "a string", version->value);
     } else if (auto error = standards::check_version(*text)) {
-        checker.invalid_value("invalid version " + backticked(*text) + ": " + error->message,
+        checker.invalid_value(fmt::format("invalid version `{}`: {}", *text, error->message),
                               version->value.span, error->span);
     }
 }
@@ -179,10 +180,11 @@ void check_description(Checker& checker, const Table& project) {
     if (text == nullptr) {
         checker.invalid_type("project.description", "a string", description->value);
     } else if (text->find_first_of("\n\r") != std::string::npos) {
-        checker.push(Diagnostic::warning("`project.description` should be a single line",
-                                         description->value.span, Code::InvalidValue)
-                         .with_help("core metadata allows a one-line summary; put the full "
-                                    "description in the file referenced by `readme`"));
+        checker.push(
+            Diagnostic::warning("`project.description` should be a single line",
+                                description->value.span, Code::InvalidValue)
+                .with_help(
+                    "core metadata allows a one-line summary; put the full description in the file referenced by `readme`"));
     }
 }
 
@@ -192,11 +194,12 @@ void check_readme_file_name(Checker& checker, const std::string& file, Span span
         std::any_of(std::begin(README_SUFFIXES), std::end(README_SUFFIXES),
                     [&](std::string_view suffix) { return lowered.ends_with(suffix); });
     if (known_suffix) return;
-    checker.push(Diagnostic::error("cannot infer the content type of readme " + backticked(file),
-                                   span, Code::InvalidValue)
-                     .with_help("rename it with a `.md` or `.rst` suffix, or use `readme = { file "
-                                "= \"" +
-                                file + "\", content-type = \"text/plain\" }`"));
+    checker.push(
+        Diagnostic::error(fmt::format("cannot infer the content type of readme `{}`", file), span,
+                          Code::InvalidValue)
+            .with_help(fmt::format(
+                "rename it with a `.md` or `.rst` suffix, or use `readme = {{ file = \"{}\", content-type = \"text/plain\" }}`",
+                file)));
 }
 
 // The media type without parameters, trimmed and in lower case, as tools compare it.
@@ -216,7 +219,7 @@ void check_readme_content_type(Checker& checker, const Table& readme, Span readm
     if (text == nullptr) {
         checker.invalid_type("project.readme.content-type", "a string", content_type->value);
     } else if (!contains(README_CONTENT_TYPES, media_type(*text))) {
-        checker.push(Diagnostic::error("unsupported readme content type " + backticked(*text),
+        checker.push(Diagnostic::error(fmt::format("unsupported readme content type `{}`", *text),
                                        content_type->value.span, Code::InvalidValue)
                          .with_help("use `text/markdown`, `text/x-rst`, or `text/plain`"));
     }
@@ -240,9 +243,7 @@ void check_readme(Checker& checker, const Table& project) {
     } else if (const Table* table = value.as_table()) {
         check_readme_table(checker, *table, value.span);
     } else {
-        checker.push(Diagnostic::error(
-            "`project.readme` must be a string or a table, found " + std::string(value_kind(value)),
-            value.span, Code::InvalidType));
+        checker.invalid_type("project.readme", "a string or a table", value);
     }
 }
 
@@ -253,7 +254,7 @@ void check_requires_python(Checker& checker, const Table& project) {
     if (text == nullptr) {
         checker.invalid_type("project.requires-python", "a string", requires_python->value);
     } else if (auto error = standards::check_specifiers(*text)) {
-        checker.invalid_value("invalid `requires-python`: " + error->message,
+        checker.invalid_value(fmt::format("invalid `requires-python`: {}", error->message),
                               requires_python->value.span, error->span);
     }
 }
@@ -262,7 +263,7 @@ void check_requires_python(Checker& checker, const Table& project) {
 void check_string_lists(Checker& checker, const Table& project) {
     for (std::string_view key : {"keywords", "classifiers"}) {
         if (const Entry* entry = document::get(project, key)) {
-            checker.string_array("project." + std::string(key), entry->value);
+            checker.string_array(fmt::format("project.{}", key), entry->value);
         }
     }
 }
@@ -273,12 +274,12 @@ bool check_file_or_text(Checker& checker, const Table& table, std::string_view p
     const Entry* file = document::get(table, "file");
     const Entry* text = document::get(table, "text");
     if (file && !file->value.as_string())
-        checker.invalid_type(std::string(path) + ".file", "a string", file->value);
+        checker.invalid_type(fmt::format("{}.file", path), "a string", file->value);
     if (text && !text->value.as_string())
-        checker.invalid_type(std::string(path) + ".text", "a string", text->value);
+        checker.invalid_type(fmt::format("{}.text", path), "a string", text->value);
     if (file && text)
         checker.push(
-            Diagnostic::error(backticked(path) + " cannot set both `file` and `text`",
+            Diagnostic::error(fmt::format("`{}` cannot set both `file` and `text`", path),
                               text->key_span, Code::InvalidValue)
                 .with_label(file->key_span.start, file->key_span.end, "`file` is also set here"));
     return file || text;

@@ -1,3 +1,5 @@
+#include <fmt/format.h>
+
 #include <array>
 #include <charconv>
 #include <cstdint>
@@ -21,9 +23,9 @@ std::string deprecated_help(std::span<const std::string_view> replacements) {
     if (replacements.empty())
         return "remove it; it has no replacement; PyPI rejects deprecated classifiers";
     if (replacements.size() == 1)
-        return "use `" + std::string(replacements.front()) +
-               "`; PyPI rejects deprecated classifiers";
-    return "use one of " + quoted_list(replacements) + "; PyPI rejects deprecated classifiers";
+        return fmt::format("use `{}`; PyPI rejects deprecated classifiers", replacements.front());
+    return fmt::format("use one of {}; PyPI rejects deprecated classifiers",
+                       quoted_list(replacements));
 }
 
 // The highest Jaro-Winkler similarity that `classifier` could reach with a row: the matched
@@ -83,20 +85,19 @@ std::optional<std::string_view> closest_classifier(std::string_view classifier) 
 }
 
 std::string unknown_help(std::string_view classifier) {
-    if (auto suggestion = closest_classifier(classifier))
-        return "did you mean `" + std::string(*suggestion) + "`?";
-    return "see " + std::string(CLASSIFIER_LIST_PAGE) +
-           " (known classifiers from trove-classifiers " + std::string(trove::VERSION) + ")";
+    if (auto suggestion = closest_classifier(classifier)) return did_you_mean(*suggestion);
+    return fmt::format("see {} (known classifiers from trove-classifiers {})", CLASSIFIER_LIST_PAGE,
+                       trove::VERSION);
 }
 
 std::optional<Diagnostic> lookup_finding(std::string_view classifier, Span span) {
     trove::Status status = trove::lookup(classifier);
     if (status.kind == trove::Status::Deprecated)
-        return Diagnostic::error("classifier `" + std::string(classifier) + "` is deprecated", span,
+        return Diagnostic::error(fmt::format("classifier `{}` is deprecated", classifier), span,
                                  Code::InvalidValue)
             .with_help(deprecated_help(status.replacements));
     if (status.kind == trove::Status::Unknown)
-        return Diagnostic::error("unknown classifier `" + std::string(classifier) + "`", span,
+        return Diagnostic::error(fmt::format("unknown classifier `{}`", classifier), span,
                                  Code::InvalidValue)
             .with_help(unknown_help(classifier));
     return std::nullopt;
@@ -135,10 +136,11 @@ std::optional<Diagnostic> python_version_finding(std::string_view classifier, Sp
     auto allowed = standards::allows_python_minor(*requires_python.as_string(), version->major,
                                                   version->minor);
     if (!allowed || *allowed) return std::nullopt;
-    return Diagnostic::warning("classifier says Python " + std::to_string(version->major) + "." +
-                                   std::to_string(version->minor) +
-                                   " is supported, but `requires-python` excludes it",
-                               span, Code::InvalidValue)
+    return Diagnostic::warning(
+               fmt::format(
+                   "classifier says Python {}.{} is supported, but `requires-python` excludes it",
+                   version->major, version->minor),
+               span, Code::InvalidValue)
         .with_label(requires_python.span.start, requires_python.span.end,
                     "`requires-python` set here")
         .with_help("remove the classifier or widen `requires-python`");

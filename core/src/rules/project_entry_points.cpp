@@ -1,3 +1,5 @@
+#include <fmt/format.h>
+
 #include <algorithm>
 
 #include "rules/project_checks.hpp"
@@ -35,7 +37,7 @@ bool is_entry_point_reference(std::string_view value) {
 
 void check_table_of_entry_points(Checker& checker, const document::Table& project,
                                  std::string_view key) {
-    const std::string path = "project." + std::string(key);
+    const std::string path = fmt::format("project.{}", key);
     if (const document::Entry* entry = checker.table_entry(project, key, path))
         check_entry_point(checker, path, *entry->value.as_table());
 }
@@ -45,16 +47,16 @@ void check_group(Checker& checker, const document::Entry& group) {
                             [&](const OwnGroup& g) { return g.group == group.key; });
     if (own != std::end(OWN_GROUPS))
         return checker.push(
-            Diagnostic::error("`" + group.key + "` entry points must be declared in `[project." +
-                                  std::string(own->key) + "]`",
+            Diagnostic::error(fmt::format("`{}` entry points must be declared in `[project.{}]`",
+                                          group.key, own->key),
                               group.key_span, Code::InvalidValue)
-                .with_help("move these entries to `[project." + std::string(own->key) + "]`"));
+                .with_help(fmt::format("move these entries to `[project.{}]`", own->key)));
     if (!is_valid_group(group.key))
-        checker.push(Diagnostic::error("invalid entry point group `" + group.key + "`",
-                                       group.key_span, Code::InvalidValue)
-                         .with_help("group names are letters, digits, and underscores, separated "
-                                    "by dots"));
-    std::string path = "project.entry-points." + group.key;
+        checker.push(
+            Diagnostic::error(fmt::format("invalid entry point group `{}`", group.key),
+                              group.key_span, Code::InvalidValue)
+                .with_help("group names are letters, digits, and underscores, separated by dots"));
+    std::string path = fmt::format("project.entry-points.{}", group.key);
     if (const document::Table* entries = group.value.as_table())
         check_entry_point(checker, path, *entries);
     else
@@ -77,13 +79,13 @@ void check_entry_point(Checker& checker, std::string_view path, const document::
     for (const document::Entry& entry : entries.entries) {
         const std::string& name = entry.key;
         if (name.empty() || name.find('=') != std::string::npos || name.starts_with('['))
-            checker.push(Diagnostic::error("invalid entry point name `" + name + "`",
+            checker.push(Diagnostic::error(fmt::format("invalid entry point name `{}`", name),
                                            entry.key_span, Code::InvalidValue));
         const std::string* value = entry.value.as_string();
         if (value == nullptr)
-            checker.invalid_type(std::string(path) + "." + name, "a string", entry.value);
+            checker.invalid_type(fmt::format("{}.{}", path, name), "a string", entry.value);
         else if (!is_entry_point_reference(*value))
-            checker.push(Diagnostic::error("invalid object reference `" + *value + "`",
+            checker.push(Diagnostic::error(fmt::format("invalid object reference `{}`", *value),
                                            entry.value.span, Code::InvalidValue)
                              .with_help("use `package.module:function`"));
     }

@@ -1,3 +1,5 @@
+#include <fmt/format.h>
+
 #include <unordered_map>
 
 #include "rules/project_checks.hpp"
@@ -36,7 +38,7 @@ void collect(Checker& checker, const document::Table& project, ImportKey key,
     const document::Entry* entry = document::get(project, key_text);
     if (entry == nullptr) return;
     std::vector<StringEntry> strings =
-        checker.string_array("project." + std::string(key_text), entry->value);
+        checker.string_array(fmt::format("project.{}", key_text), entry->value);
     const document::Array* array = entry->value.as_array();
     if (key == ImportKey::Namespaces && array && array->empty())
         checker.push(Diagnostic::error("`project.import-namespaces` cannot be empty",
@@ -44,10 +46,10 @@ void collect(Checker& checker, const document::Table& project, ImportKey key,
     for (const StringEntry& string : strings) {
         std::string_view name = name_part(string.text);
         if (!is_valid_name(key, name))
-            checker.push(Diagnostic::error("invalid import name `" + std::string(string.text) + "`",
-                                           string.span, Code::InvalidValue)
-                             .with_help("use a dotted Python name, optionally followed by "
-                                        "`; private`"));
+            checker.push(
+                Diagnostic::error(fmt::format("invalid import name `{}`", string.text), string.span,
+                                  Code::InvalidValue)
+                    .with_help("use a dotted Python name, optionally followed by `; private`"));
         names.push_back({key, name, string.span});
     }
 }
@@ -61,12 +63,13 @@ void check_listed_in_both(Checker& checker, const std::vector<ImportName>& names
         if (space.key != ImportKey::Namespaces || space.name.empty()) continue;
         auto same = first_listed.find(space.name);
         if (same == first_listed.end()) continue;
-        checker.push(Diagnostic::error("`" + std::string(space.name) +
-                                           "` is listed in both `import-names` and "
-                                           "`import-namespaces`",
-                                       space.span, Code::InvalidValue)
-                         .with_label(same->second.start, same->second.end,
-                                     "also listed in `import-names` here"));
+        checker.push(
+            Diagnostic::error(
+                fmt::format("`{}` is listed in both `import-names` and `import-namespaces`",
+                            space.name),
+                space.span, Code::InvalidValue)
+                .with_label(same->second.start, same->second.end,
+                            "also listed in `import-names` here"));
     }
 }
 

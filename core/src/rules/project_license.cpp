@@ -1,3 +1,5 @@
+#include <fmt/format.h>
+
 #include <optional>
 
 #include "license.hpp"
@@ -15,28 +17,29 @@ Diagnostic expression_finding(const Checker& checker, std::string_view text, Spa
                               const license::LicenseCheck& check) {
     if (const auto* differs = std::get_if<CaseDiffers>(&check))
         return Diagnostic::warning(
-                   "license expression should be written as `" + differs->canonical + "`", span,
-                   Code::InvalidValue)
+                   fmt::format("license expression should be written as `{}`", differs->canonical),
+                   span, Code::InvalidValue)
             .with_help("tools normalize the capitalization, but the canonical form is clearer");
     if (const auto* deprecated = std::get_if<NotCanonical>(&check))
-        return Diagnostic::warning("license expression `" + std::string(text) +
-                                       "` uses deprecated SPDX identifiers",
-                                   span, Code::DeprecatedMetadata)
-            .with_help("use `" + deprecated->canonical + "`");
+        return Diagnostic::warning(
+                   fmt::format("license expression `{}` uses deprecated SPDX identifiers", text),
+                   span, Code::DeprecatedMetadata)
+            .with_help(fmt::format("use `{}`", deprecated->canonical));
     const auto& invalid = std::get<Invalid>(check);
     Span at = document::string_span(checker.source, span, invalid.span.start, invalid.span.end);
-    return Diagnostic::error("invalid license expression `" + std::string(text) + "`", at,
+    return Diagnostic::error(fmt::format("invalid license expression `{}`", text), at,
                              Code::InvalidValue)
         .with_help(invalid.canonical
-                       ? "did you mean `" + *invalid.canonical + "`?"
+                       ? did_you_mean(*invalid.canonical)
                        : "use an SPDX license expression such as `MIT` or `Apache-2.0 OR MIT`");
 }
 
 void check_license_table(Checker& checker, const document::Value& value) {
-    checker.push(Diagnostic::warning("the `project.license` table is deprecated", value.span,
-                                     Code::DeprecatedMetadata)
-                     .with_help("use an SPDX license expression such as `license = \"MIT\"`, and "
-                                "list license files in `license-files` (PEP 639)"));
+    checker.push(
+        Diagnostic::warning("the `project.license` table is deprecated", value.span,
+                            Code::DeprecatedMetadata)
+            .with_help(
+                "use an SPDX license expression such as `license = \"MIT\"`, and list license files in `license-files` (PEP 639)"));
     const document::Table& table = *value.as_table();
     checker.unknown_keys(table, "`project.license`", LICENSE_TABLE_KEYS);
     check_file_or_text(checker, table, "project.license");
@@ -65,10 +68,9 @@ void check_license_files(Checker& checker, const document::Table& project) {
     if (entry == nullptr) return;
     for (const StringEntry& pattern : checker.string_array("project.license-files", entry->value))
         if (auto reason = license::check_glob_pattern(pattern.text))
-            checker.push(
-                Diagnostic::warning("invalid glob pattern `" + std::string(pattern.text) + "`",
-                                    pattern.span, Code::InvalidValue)
-                    .with_help(std::string(*reason)));
+            checker.push(Diagnostic::warning(fmt::format("invalid glob pattern `{}`", pattern.text),
+                                             pattern.span, Code::InvalidValue)
+                             .with_help(std::string(*reason)));
 }
 
 void check_license_classifiers(Checker& checker, const document::Table& project,

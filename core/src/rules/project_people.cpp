@@ -1,3 +1,5 @@
+#include <fmt/format.h>
+
 #include "rules/project_checks.hpp"
 #include "white_space.hpp"
 
@@ -17,38 +19,36 @@ bool is_plausible_email(std::string_view email) {
 
 void check_person_name(Checker& checker, std::string_view path, const document::Value& name) {
     const std::string* text = name.as_string();
-    if (text == nullptr) return checker.invalid_type(std::string(path) + ".name", "a string", name);
+    if (text == nullptr)
+        return checker.invalid_type(fmt::format("{}.name", path), "a string", name);
     if (text->find(',') == std::string::npos) return;
-    checker.push(Diagnostic::warning("`" + std::string(path) + "` names should not contain commas",
-                                     name.span, Code::InvalidValue)
-                     .with_help("core metadata separates people with commas, so this reads as "
-                                "several names; list each person or organization as a separate "
-                                "entry"));
+    checker.push(
+        Diagnostic::warning(fmt::format("`{}` names should not contain commas", path), name.span,
+                            Code::InvalidValue)
+            .with_help(
+                "core metadata separates people with commas, so this reads as several names; list each person or organization as a separate entry"));
 }
 
 void check_person_email(Checker& checker, std::string_view path, const document::Value& email) {
     const std::string* text = email.as_string();
     if (text == nullptr)
-        return checker.invalid_type(std::string(path) + ".email", "a string", email);
+        return checker.invalid_type(fmt::format("{}.email", path), "a string", email);
     if (!is_plausible_email(*text))
-        checker.push(Diagnostic::error("invalid email address `" + *text + "`", email.span,
+        checker.push(Diagnostic::error(fmt::format("invalid email address `{}`", *text), email.span,
                                        Code::InvalidValue));
 }
 
 void check_person(Checker& checker, std::string_view path, const document::Value& element) {
     const document::Table* person = element.as_table();
     if (person == nullptr)
-        return checker.push(Diagnostic::error("entries of `" + std::string(path) +
-                                                  "` must be tables, found " +
-                                                  std::string(value_kind(element)),
-                                              element.span, Code::InvalidType)
+        return checker.push(invalid_entry_type(path, "tables", element)
                                 .with_help("use `{ name = \"...\", email = \"...\" }`"));
-    checker.unknown_keys(*person, "a `" + std::string(path) + "` entry", PERSON_KEYS);
+    checker.unknown_keys(*person, fmt::format("a `{}` entry", path), PERSON_KEYS);
     const document::Entry* name = document::get(*person, "name");
     const document::Entry* email = document::get(*person, "email");
     if (name == nullptr && email == nullptr)
         checker.push(
-            Diagnostic::error("entries of `" + std::string(path) + "` must set `name` or `email`",
+            Diagnostic::error(fmt::format("entries of `{}` must set `name` or `email`", path),
                               element.span, Code::MissingKey));
     if (name) check_person_name(checker, path, name->value);
     if (email) check_person_email(checker, path, email->value);
@@ -57,7 +57,7 @@ void check_person(Checker& checker, std::string_view path, const document::Value
 void check_people_list(Checker& checker, const document::Table& project, std::string_view key) {
     const document::Entry* entry = document::get(project, key);
     if (entry == nullptr) return;
-    std::string path = "project." + std::string(key);
+    std::string path = fmt::format("project.{}", key);
     const document::Array* people = entry->value.as_array();
     if (people == nullptr) return checker.invalid_type(path, "an array of tables", entry->value);
     for (const document::Value& element : *people)

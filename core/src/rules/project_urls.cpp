@@ -1,3 +1,5 @@
+#include <fmt/format.h>
+
 #include "rules/project_checks.hpp"
 #include "unicode.hpp"
 #include "url.hpp"
@@ -15,18 +17,20 @@ void check_urls(Checker& checker, const document::Table& project) {
     if (urls == nullptr) return;
     for (const document::Entry& link : urls->value.as_table()->entries) {
         if (unicode::scalar_count(link.key) > LABEL_LIMIT)
-            checker.push(Diagnostic::warning("URL label `" + link.key + "` is longer than " +
-                                                 std::to_string(LABEL_LIMIT) + " characters",
-                                             link.key_span, Code::InvalidValue)
-                             .with_help("core metadata limits labels to 32 characters"));
+            checker.push(
+                Diagnostic::warning(fmt::format("URL label `{}` is longer than {} characters",
+                                                link.key, LABEL_LIMIT),
+                                    link.key_span, Code::InvalidValue)
+                    .with_help("core metadata limits labels to 32 characters"));
         const std::string* address = link.value.as_string();
         if (address == nullptr) {
-            checker.invalid_type("project.urls." + link.key, "a string", link.value);
+            checker.invalid_type(fmt::format("project.urls.{}", link.key), "a string", link.value);
             continue;
         }
         if (auto reason = url::check(*address))
-            checker.push(Diagnostic::warning("invalid URL for `" + link.key + "`: " + *reason,
-                                             link.value.span, Code::InvalidValue));
+            checker.push(
+                Diagnostic::warning(fmt::format("invalid URL for `{}`: {}", link.key, *reason),
+                                    link.value.span, Code::InvalidValue));
     }
 }
 
