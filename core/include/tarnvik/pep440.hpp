@@ -60,9 +60,10 @@ struct Pre {
     friend bool operator==(const Pre&, const Pre&) = default;
 };
 
-// One dot-separated part of a local version label: numeric parts compare as numbers, however
-// long, and sort after every alphanumeric part. The text is normal: an alphanumeric part in
-// lower case, a numeric part without leading zeros ("0" for zero).
+// One dot-separated part of a local version label: numeric parts (digits that fit in 64 bits)
+// compare as numbers and sort after every alphanumeric part. The text is normal: an alphanumeric
+// part in lower case, a numeric part without leading zeros ("0" for zero); longer runs of digits
+// are alphanumeric parts, kept as written.
 struct LocalSegment {
     std::string text;
     bool numeric = false;

@@ -223,11 +223,13 @@ class Parser {
         return true;
     }
 
-    // A numeric part keeps its digits, so it may be longer than any integer type holds.
+    // A part of digits is a number when it fits in 64 bits; a longer one is compared as text,
+    // as written, like any alphanumeric part.
     void local_segment(std::size_t begin) {
         std::string_view part = s_.substr(begin, i_ - begin);
         LocalSegment segment;
-        segment.numeric = std::all_of(part.begin(), part.end(), ascii::is_digit);
+        segment.numeric =
+            std::all_of(part.begin(), part.end(), ascii::is_digit) && to_number(part).has_value();
         if (segment.numeric) {
             part.remove_prefix(std::min(part.find_first_not_of('0'), part.size() - 1));
             segment.text = part;
