@@ -1,3 +1,5 @@
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -246,8 +248,7 @@ class Parser {
 
     Error too_large() const {
         std::string_view digits = s_.substr(number_start_, i_ - number_start_);
-        return Error{"number `" + std::string(digits) + "` is too large", number_start_,
-                     digits.size()};
+        return Error{fmt::format("number `{}` is too large", digits), number_start_, digits.size()};
     }
 
     Error unexpected_rest() const {
@@ -257,9 +258,8 @@ class Parser {
             parsed.remove_suffix(1);
         while (!rest.empty() && ascii::is_space(rest.back()))
             rest.remove_suffix(1);
-        return Error{
-            "unexpected `" + std::string(rest) + "` after version `" + std::string(parsed) + "`",
-            i_, rest.size()};
+        return Error{fmt::format("unexpected `{}` after version `{}`", rest, parsed), i_,
+                     rest.size()};
     }
 
     std::string_view s_;
