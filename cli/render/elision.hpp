@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "snippet_layout.hpp"
+#include "render/snippet_layout.hpp"
 
 namespace tarnvik::cli {
 

@@ -1,9 +1,9 @@
-#include "margin.hpp"
+#include "render/margin.hpp"
 
 #include <algorithm>
 #include <limits>
 
-#include "saturating.hpp"
+#include "render/saturating.hpp"
 
 namespace tarnvik::cli {
 

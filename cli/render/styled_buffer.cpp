@@ -1,4 +1,4 @@
-#include "styled_buffer.hpp"
+#include "render/styled_buffer.hpp"
 
 #include <array>
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "render.hpp"
-#include "source_lines.hpp"
+#include "render/report.hpp"
+#include "render/source_lines.hpp"
 
 namespace tarnvik::cli {
 

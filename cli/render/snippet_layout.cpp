@@ -1,4 +1,4 @@
-#include "snippet_layout.hpp"
+#include "render/snippet_layout.hpp"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "source_lines.hpp"
+#include "render/source_lines.hpp"
 
 #include <algorithm>
 

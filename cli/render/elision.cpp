@@ -1,4 +1,4 @@
-#include "elision.hpp"
+#include "render/elision.hpp"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "check.hpp"
+#include "run.hpp"
 
 #include <unistd.h>
 
@@ -9,7 +9,7 @@
 #include "files.hpp"
 #include "plain_text.hpp"
 #include "project_search.hpp"
-#include "render.hpp"
+#include "render/render_diagnostic.hpp"
 #include "streams.hpp"
 #include "summary.hpp"
 #include "tarnvik/check.hpp"

@@ -1,16 +1,17 @@
-#include "render.hpp"
+#include "render/render.hpp"
 
 #include <algorithm>
 #include <array>
 #include <map>
+#include <optional>
 #include <tuple>
 
-#include "elision.hpp"
-#include "margin.hpp"
-#include "saturating.hpp"
-#include "snippet_layout.hpp"
-#include "source_lines.hpp"
-#include "styled_buffer.hpp"
+#include "render/elision.hpp"
+#include "render/margin.hpp"
+#include "render/saturating.hpp"
+#include "render/snippet_layout.hpp"
+#include "render/source_lines.hpp"
+#include "render/styled_buffer.hpp"
 
 namespace tarnvik::cli {
 
@@ -416,31 +417,6 @@ std::string render(const Report& report, const SourceIndex& index, const RenderO
     }
     render_messages(buffer, report.messages, line_number_width);
     return buffer.render(options.color);
-}
-
-DiagnosticRenderer::DiagnosticRenderer(std::string_view source, std::string display_name,
-                                       bool color)
-    : source_(source), index_(source), display_name_(std::move(display_name)), color_(color) {}
-
-std::string DiagnosticRenderer::render(const Diagnostic& diagnostic) const {
-    Report report;
-    report.level = diagnostic.severity == Severity::Error ? Level::Error : Level::Warning;
-    report.title = diagnostic.message;
-    report.id = std::string(code_name(diagnostic.code));
-    report.path = display_name_;
-    report.source = source_;
-    report.annotations.push_back({diagnostic.span, true, ""});
-    for (const Label& label : diagnostic.labels) {
-        report.annotations.push_back({label.span, false, label.message});
-    }
-    if (diagnostic.help) report.messages.push_back({Level::Help, *diagnostic.help});
-    if (diagnostic.note) report.messages.push_back({Level::Note, *diagnostic.note});
-    return cli::render(report, index_, RenderOptions{140, color_});
-}
-
-std::string render_diagnostic(const Diagnostic& diagnostic, std::string_view source,
-                              std::string_view display_name, bool color) {
-    return DiagnosticRenderer(source, std::string(display_name), color).render(diagnostic);
 }
 
 }  // namespace tarnvik::cli
