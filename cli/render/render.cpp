@@ -343,6 +343,35 @@ Loc origin(const Report& report, const SourceIndex& index) {
     return index.locate(first->span.start, first->span.start).first;
 }
 
+// The lines of a text that may come from the checked file, each drawn like a source line, so
+// that none of its characters can drive the terminal.
+std::vector<std::string> visible_lines(std::string_view text) {
+    std::vector<std::string> lines;
+    for (;;) {
+        std::size_t newline = text.find('\n');
+        std::string_view line = text.substr(0, newline);
+        if (newline != std::string_view::npos && line.ends_with('\r')) line.remove_suffix(1);
+        lines.push_back(normalize_whitespace(line));
+        if (newline == std::string_view::npos) return lines;
+        text.remove_prefix(newline + 1);
+    }
+}
+
+// Puts the lines of a text from `col` on, the first on `row` after what is there, the others
+// on rows of their own indented to `col`.
+void put_lines(StyledBuffer& buffer, std::size_t row, std::size_t col, std::string_view text,
+               Style style) {
+    bool first = true;
+    for (const std::string& line : visible_lines(text)) {
+        if (!first) {
+            row = buffer.num_lines();
+            buffer.puts(row, 0, std::string(col, ' '), Style::Plain);
+        }
+        buffer.append(row, line, style);
+        first = false;
+    }
+}
+
 void render_messages(StyledBuffer& buffer, const std::vector<Message>& messages,
                      std::size_t line_number_width) {
     if (messages.empty()) return;
@@ -351,24 +380,20 @@ void render_messages(StyledBuffer& buffer, const std::vector<Message>& messages,
         const LevelLook& level = look(message.level);
         std::size_t row = buffer.num_lines();
         buffer.puts(row, line_number_width + 1, "= ", Style::LineNumber);
-        buffer.append(row, level.name, level.style);
+        // The level of a message is bold, without the colour of a title's level.
+        buffer.append(row, level.name, Style::Emphasis);
         buffer.append(row, ": ", Style::Plain);
         std::size_t indent = line_number_width + 1 + 2 + level.name.size() + 2;
-        std::string_view text = message.text;
-        for (bool first = true;; first = false) {
-            std::size_t newline = text.find('\n');
-            std::string_view piece = text.substr(0, newline);
-            if (first) {
-                buffer.append(row, piece, Style::Plain);
-            } else {
-                row = buffer.num_lines();
-                buffer.puts(row, 0, std::string(indent, ' '), Style::Plain);
-                buffer.append(row, piece, Style::Plain);
-            }
-            if (newline == std::string_view::npos) break;
-            text.remove_prefix(newline + 1);
-        }
+        put_lines(buffer, row, indent, message.text, Style::Plain);
     }
+}
+
+// The annotations with their labels drawn like source lines, on one row each.
+std::vector<Annotation> visible_annotations(const std::vector<Annotation>& annotations) {
+    std::vector<Annotation> out = annotations;
+    for (Annotation& annotation : out)
+        annotation.label = normalize_whitespace(annotation.label);
+    return out;
 }
 
 }  // namespace
@@ -380,27 +405,26 @@ std::string render(const Report& report, const RenderOptions& options) {
 std::string render(const Report& report, const SourceIndex& index, const RenderOptions& options) {
     StyledBuffer buffer;
     const LevelLook& level = look(report.level);
-    buffer.append(0, level.name, level.style);
-    if (!report.id.empty()) {
-        buffer.append(0, "[", level.style);
-        buffer.append(0, report.id, level.style);
-        buffer.append(0, "]", level.style);
-    }
+    std::string prefix(level.name);
+    if (!report.id.empty()) prefix += "[" + normalize_whitespace(report.id) + "]";
+    buffer.append(0, prefix, level.style);
     buffer.append(0, ": ", Style::Emphasis);
-    buffer.append(0, report.title, Style::Emphasis);
+    // The lines after the first line up under the first, past the "error[id]: " before it.
+    put_lines(buffer, 0, display_width(prefix) + 2, report.title, Style::Emphasis);
 
     std::size_t line_number_width = 0;
     if (!report.annotations.empty()) {
-        Layout layout = lay_out(index, report.annotations);
+        Layout layout = lay_out(index, visible_annotations(report.annotations));
         line_number_width = digits(layout.lines.back().line->number);
         if (report.path) {
             Loc at = origin(report, index);
             std::size_t row = buffer.num_lines();
-            buffer.puts(row, 0, std::string(line_number_width, ' ') + "--> ", Style::LineNumber);
-            buffer.append(
-                row,
-                *report.path + ":" + std::to_string(at.line) + ":" + std::to_string(at.chr + 1),
-                Style::Plain);
+            buffer.puts(row, 0, std::string(line_number_width, ' '), Style::Plain);
+            buffer.append(row, "--> ", Style::LineNumber);
+            buffer.append(row,
+                          normalize_whitespace(*report.path) + ":" + std::to_string(at.line) + ":" +
+                              std::to_string(at.chr + 1),
+                          Style::Plain);
         }
         draw_separator(buffer, buffer.num_lines(), line_number_width + 1);
         std::size_t width_offset = 3 + line_number_width;

@@ -15,6 +15,11 @@ bool is_direction_control(char32_t c) {
     return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
+// Some terminals act on the C1 controls (U+009B as a control sequence introducer).
+bool is_c1_control(char32_t c) {
+    return c >= 0x80 && c <= 0x9F;
+}
+
 }  // namespace
 
 char32_t next_char(std::string_view text, std::size_t& i) {
@@ -105,7 +110,7 @@ std::pair<Loc, Loc> SourceIndex::locate(std::size_t start, std::size_t end) cons
 
 std::size_t display_width(char32_t c) {
     if (c == '\t') return 4;
-    if (c < 0x20 || c == 0x7F || is_direction_control(c)) return 1;
+    if (c < 0x20 || c == 0x7F || is_c1_control(c) || is_direction_control(c)) return 1;
     return char_width(c);
 }
 
@@ -129,7 +134,7 @@ std::string normalize_whitespace(std::string_view text) {
             append_utf8(out, 0x2421);
         } else if (c == 0x200D) {
             // A zero width joiner draws differently from terminal to terminal.
-        } else if (is_direction_control(c)) {
+        } else if (is_direction_control(c) || is_c1_control(c)) {
             append_utf8(out, REPLACEMENT);
         } else {
             append_utf8(out, c);

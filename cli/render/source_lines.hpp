@@ -70,8 +70,8 @@ class SourceIndex {
 std::size_t display_width(char32_t c);
 std::size_t display_width(std::string_view text);
 
-// The text as it is drawn: tabs become four spaces, control characters their pictures, text
-// direction controls a replacement character.
+// The text as it is drawn: tabs become four spaces, control characters their pictures, C1
+// controls and text direction controls a replacement character.
 std::string normalize_whitespace(std::string_view text);
 
 // Decodes one UTF-8 character at `i` and advances `i`; an ill-formed sequence reads as one

@@ -8,14 +8,14 @@ namespace tarnvik::cli {
 
 namespace {
 
-// rustc's default colour sheet: bold, bright colours.
+// The default colour sheet of rustc's renderer: bold, mostly bright colours.
 constexpr std::array<std::string_view, 8> STYLE_CODES = {
     "",                 // Plain
     "\x1b[1m",          // Emphasis
     "\x1b[1m\x1b[94m",  // LineNumber: bright blue
     "\x1b[1m\x1b[94m",  // Secondary: bright blue
     "\x1b[1m\x1b[91m",  // Error: bright red
-    "\x1b[1m\x1b[93m",  // Warning: bright yellow
+    "\x1b[1m\x1b[33m",  // Warning: yellow
     "\x1b[1m\x1b[96m",  // Help: bright cyan
     "\x1b[1m\x1b[92m",  // Note: bright green
 };
