@@ -260,6 +260,35 @@ TEST(ReplaceFile, UnwritableFileChangesNothing) {
     });
 }
 
+// Where no temporary file can be made beside it, a writable file is written over in place,
+// longer or shorter than before, keeping its mode; nothing else appears in the directory.
+TEST(ReplaceFile, ReadOnlyDirectoryWritesInPlace) {
+    TempDir dir;
+    fs::path file = dir.write("sub/pyproject.toml", "old text");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    fs::permissions(dir.root() / "sub", fs::perms::owner_read | fs::perms::owner_exec);
+    as_unprivileged_user(dir.root(), [&] {
+        for (std::string_view text : {"a much longer text than before", "short"}) {
+            EXPECT_EQ(replace_file(file, text), std::nullopt);
+            EXPECT_EQ(slurp(file), text);
+        }
+        EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+        EXPECT_EQ(listing(dir.root() / "sub"), std::vector<std::string>{"pyproject.toml"});
+    });
+    fs::permissions(dir.root() / "sub", fs::perms::owner_all);
+}
+
+// A file with other hard links keeps them: every name sees the new text.
+TEST(ReplaceFile, HardLinkedFileStaysOneFile) {
+    TempDir dir;
+    fs::path file = dir.write("pyproject.toml", "old text");
+    fs::create_hard_link(file, dir.root() / "other.toml");
+    EXPECT_EQ(replace_file(file, "new"), std::nullopt);
+    EXPECT_EQ(slurp(dir.root() / "other.toml"), "new");
+    EXPECT_TRUE(fs::equivalent(file, dir.root() / "other.toml"));
+    EXPECT_EQ(listing(dir.root()), (std::vector<std::string>{"other.toml", "pyproject.toml"}));
+}
+
 // A write that fails half-way (here at the file size limit) leaves the file as it was and no
 // temporary file behind.
 TEST(ReplaceFile, FailedWriteKeepsTheOriginal) {
