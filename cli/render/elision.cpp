@@ -23,7 +23,7 @@ std::optional<Elision> find_elision(const AnnotatedLine& line, std::size_t colum
     for (const LineAnnotation& ann : line.annotations) {
         if (ann.kind != Kind::Single) continue;
         std::size_t width = ann.len();
-        if (width > column_width && width > 2 * kept + MARK.size()) {
+        if (width > 2 * column_width && width > 2 * kept + MARK.size()) {
             std::size_t start = std::min(ann.start.display, ann.end.display);
             return Elision{start + kept, start + width - kept};
         }

@@ -18,7 +18,7 @@ struct Elision {
     std::size_t map(std::size_t column) const;
 };
 
-// The elision for the first span on the line that is wider than `column_width`, if any.
+// The elision for the first span on the line that is wider than twice `column_width`, if any.
 std::optional<Elision> find_elision(const AnnotatedLine& line, std::size_t column_width);
 
 // The line's text (already normalized) with the elided columns replaced by "...", and its

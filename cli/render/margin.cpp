@@ -11,7 +11,7 @@ namespace {
 
 // Room kept around the spans for the "..." marks.
 constexpr std::size_t PADDING = 6;
-// Columns that a window placed around the spans leaves unused at its right end.
+// Columns that a window centred on the spans leaves unused at its right end.
 constexpr std::size_t RIGHT_RESERVE = 5;
 
 bool is_pattern_whitespace(char32_t c) {
@@ -33,8 +33,9 @@ Margin::Margin(std::size_t whitespace_left, std::size_t span_left, std::size_t s
     computed_right_ = std::max(max_line_len, computed_left_);
     if (computed_right_ - computed_left_ <= column_width_) return;
     if (sat_sub(label_right_, whitespace_left_) <= column_width_) {
+        // Cutting the leading white space is enough: the window is as wide as the terminal.
         computed_left_ = whitespace_left_;
-        computed_right_ = computed_left_ + sat_sub(column_width_, RIGHT_RESERVE);
+        computed_right_ = computed_left_ + column_width_;
     } else if (sat_sub(label_right_, span_left_) <= column_width_) {
         std::size_t padding_left = (column_width_ - (label_right_ - span_left_)) / 2;
         computed_left_ = sat_sub(span_left_, padding_left);

@@ -83,7 +83,8 @@ std::size_t draw_line(StyledBuffer& buffer, std::string_view text, const LineCol
 
 using Depths = std::vector<std::pair<std::size_t, Style>>;
 
-// A line whose only marks start multi-line spans before any of its text is drawn as "/".
+// A line whose only marks start multi-line spans with nothing but white space before them
+// draws each start as "/".
 bool draw_short_start(StyledBuffer& buffer, const AnnotatedLine& line, std::string_view text,
                       const LineColumns& columns, std::size_t row, const Frame& frame,
                       Depths& depths) {
@@ -91,13 +92,12 @@ bool draw_short_start(StyledBuffer& buffer, const AnnotatedLine& line, std::stri
     for (const LineAnnotation& ann : line.annotations) {
         if (ann.kind == Kind::Line) continue;
         if (ann.kind != Kind::Start) return false;
-        // The characters before the start, as drawn.
-        std::string source = normalize_whitespace(
-            text.substr(0, columns.bytes[std::min(ann.start.chr, columns.chars())]));
-        std::size_t i = 0;
-        for (std::size_t n = 0; n < ann.start.chr && i < source.size(); ++n) {
-            char32_t c = next_char(source, i);
-            if (!is_unicode_whitespace(c)) return false;
+        // Every character before the start must be white space: a tab is, a byte order mark
+        // is not, and neither is anything after a tab.
+        std::string_view before =
+            text.substr(0, columns.bytes[std::min(ann.start.chr, columns.chars())]);
+        for (std::size_t i = 0; i < before.size();) {
+            if (!is_unicode_whitespace(next_char(before, i))) return false;
         }
         Style style = underline(frame, ann.primary).style;
         depths.emplace_back(ann.depth, style);
@@ -252,15 +252,8 @@ Depths draw_annotated_line(StyledBuffer& buffer, const AnnotatedLine& line, std:
         }
     }
 
-    if (elision) {
-        Style style = frame.primary_style;
-        for (const auto& [pos, ann] : positions) {
-            if (ann->start.display <= elision->begin && elision->begin < ann->end.display) {
-                style = underline(frame, ann->primary).style;
-            }
-        }
-        buffer.puts(row + 1, column(elision->begin), "...", style);
-    }
+    // The elided middle of a long span, in the style of the marks the renderer adds.
+    if (elision) buffer.puts(row + 1, column(elision->begin), "...", Style::LineNumber);
 
     for (const auto& [pos, ann] : by_length) {
         if (ann->takes_space()) {
@@ -278,8 +271,23 @@ Depths render_source_line(StyledBuffer& buffer, const AnnotatedLine& line, const
                                    frame, elision);
     }
     std::string text = elide_text(normalize_whitespace(line.line->text), *elision);
-    return draw_annotated_line(buffer, elide_annotations(line, *elision), text,
-                               LineColumns::of(text), frame, elision);
+    LineColumns columns = LineColumns::of(text);
+    std::size_t row = buffer.num_lines();
+    Depths depths = draw_annotated_line(buffer, elide_annotations(line, *elision), text, columns,
+                                        frame, elision);
+    // The "..." in the source line as well, where the window shows it.
+    auto index_at = [&](std::size_t column) {
+        return static_cast<std::size_t>(
+            std::lower_bound(columns.columns.begin(), columns.columns.end(), column) -
+            columns.columns.begin());
+    };
+    TrimmedLine shown = frame.margin.trim(text, columns);
+    std::size_t first = index_at(shown.left);
+    std::size_t mark = index_at(elision->begin);
+    if (mark >= first && mark + 3 <= first + shown.chars) {
+        buffer.puts(row, frame.code_offset + mark - first, "...", Style::LineNumber);
+    }
+    return depths;
 }
 
 // Draws the bars of the multi-line spans open across a row between shown lines.

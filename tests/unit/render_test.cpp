@@ -386,3 +386,83 @@ TEST(RenderColour, UsesTheDefaultSheet) {
 
 }  // namespace
 }  // namespace tarnvik::cli
+
+namespace tarnvik::cli {
+namespace {
+
+Report one_span_report(std::string_view source, Span span) {
+    Report report;
+    report.title = "t";
+    report.path = "p";
+    report.source = source;
+    report.annotations.push_back({span, true, ""});
+    return report;
+}
+
+std::vector<std::string> rows_of(const std::string& text) {
+    std::vector<std::string> rows;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        rows.push_back(text.substr(start, end - start));
+    rows.push_back(text.substr(start));
+    return rows;
+}
+
+// A long line whose span sits near its start is cut where the terminal ends, at 140 columns.
+TEST(RenderLongLines, CutAtTheFullWidth) {
+    std::string source = "a = \"" + std::string(300, 'x') + "\"\n";
+    std::vector<std::string> rows = rows_of(render(one_span_report(source, {4, 10}), {}));
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[3].size(), 140u);
+    EXPECT_TRUE(rows[3].ends_with("xxx...")) << rows[3];
+}
+
+// The middle of a span is elided only when it is wider than twice the code window.
+TEST(RenderLongLines, ElidesOnlySpansWiderThanTwiceTheWindow) {
+    const std::pair<std::size_t, bool> cases[] = {
+        {136, false}, {200, false}, {272, false}, {273, true}, {400, true}};
+    for (auto [width, elided] : cases) {
+        std::string source = "a = \"" + std::string(width, 'x') + "\"\n";
+        std::vector<std::string> rows =
+            rows_of(render(one_span_report(source, {5, 5 + width}), {}));
+        ASSERT_EQ(rows.size(), 5u);
+        EXPECT_EQ(rows[4].find("^...^") != std::string::npos, elided) << width << rows[4];
+    }
+}
+
+// The "..." of an elided span, in the source line and under it, has the line numbers' style.
+TEST(RenderLongLines, ElisionMarksHaveTheLineNumberStyle) {
+    std::string source = "a = \"" + std::string(400, 'x') + "\"\n";
+    std::vector<std::string> rows =
+        rows_of(render(one_span_report(source, {5, 405}), RenderOptions{140, true}));
+    ASSERT_EQ(rows.size(), 5u);
+    const std::string mark = "\x1b[1m\x1b[94m...\x1b[0m";
+    EXPECT_NE(rows[3].find("xxx" + mark + "xxx"), std::string::npos) << rows[3];
+    EXPECT_NE(rows[4].find("^\x1b[0m" + mark + "\x1b[1m\x1b[91m^"), std::string::npos) << rows[4];
+}
+
+// A multi-line span starts with "/" exactly when only white space stands before it on its
+// line: tabs are white space, a byte order mark or a joiner is not, nor is text after a tab.
+TEST(RenderMultiline, ShortStartOnlyAfterWhiteSpace) {
+    const std::pair<std::string_view, bool> cases[] = {
+        {"[a\n", true},
+        {"  [a\n", true},
+        {"\t\t[a\n", true},
+        {"\tx\t[a\n", false},
+        {"x [a\n", false},
+        {"\xef\xbb\xbf[a\n", false},
+        {"\xe2\x80\x8d[a\n", false},
+        {"\xc2\xa0[a\n", true},
+    };
+    for (auto [first, short_start] : cases) {
+        std::string source = std::string(first) + "b]\n";
+        std::size_t start = source.find('[');
+        std::vector<std::string> rows =
+            rows_of(render(one_span_report(source, {start, source.size() - 1}), {}));
+        ASSERT_GE(rows.size(), 4u);
+        EXPECT_EQ(rows[3].starts_with("1 | /"), short_start) << first;
+    }
+}
+
+}  // namespace
+}  // namespace tarnvik::cli
