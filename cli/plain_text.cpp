@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tarnvik/utf8.hpp"
+#include "render/source_lines.hpp"
 
 namespace tarnvik::cli {
 
@@ -47,16 +47,8 @@ std::size_t past_escape(std::string_view text, std::size_t i) {
     return i;
 }
 
-constexpr char32_t REPLACEMENT = 0xFFFD;
-constexpr char32_t CONTROL_PICTURES = 0x2400;  // U+2400 + c pictures the C0 control c
-constexpr char32_t DELETE_PICTURE = 0x2421;
-
-bool is_direction_control(char32_t c) {
-    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
-}
-
 bool is_plain_ascii(char c) {
-    return (c >= ' ' && c <= '~') || c == '\n' || c == '\t';
+    return (c >= ' ' && c <= '~') || c == '\n';
 }
 
 }  // namespace
@@ -64,24 +56,12 @@ bool is_plain_ascii(char c) {
 std::string visible_controls(std::string_view text) {
     if (std::ranges::all_of(text, is_plain_ascii)) return std::string(text);
     std::string out;
-    out.reserve(text.size() + text.size() / 2);
-    for (std::size_t i = 0; i < text.size();) {
-        const Utf8Sequence sequence = utf8_sequence_at(text, i);
-        const char32_t c = sequence.value;
-        i += sequence.length;
-        if (!sequence.valid || (c >= 0x80 && c <= 0x9F) || is_direction_control(c)) {
-            append_utf8(out, REPLACEMENT);
-        } else if (c == '\n' || c == '\t') {
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            append_utf8(out, CONTROL_PICTURES + c);
-        } else if (c == 0x7F) {
-            append_utf8(out, DELETE_PICTURE);
-        } else {
-            append_utf8(out, c);
-        }
+    for (std::size_t newline; (newline = text.find('\n')) != std::string_view::npos;) {
+        out += normalize_whitespace(text.substr(0, newline));
+        out += '\n';
+        text.remove_prefix(newline + 1);
     }
-    return out;
+    return out + normalize_whitespace(text);
 }
 
 std::string without_escapes(std::string_view text) {

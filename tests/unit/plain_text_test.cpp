@@ -45,13 +45,14 @@ TEST(WithoutEscapes, RemovesSequencesAndControlCharacters) {
 namespace tarnvik::cli {
 namespace {
 
-// What reaches standard error: line ends and tabs stay, other control characters show as
-// their pictures, C1 controls, text direction controls and ill-formed UTF-8 as U+FFFD.
+// What reaches standard error: line ends stay, tabs become four spaces, other control
+// characters show as their pictures, C1 controls, text direction controls and ill-formed UTF-8
+// as U+FFFD.
 TEST(VisibleControls, ShowsEveryControlCharacter) {
     using namespace std::literals;
     const std::pair<std::string_view, std::string_view> cases[] = {
         {"", ""},
-        {"plain `text`\n\tnext", "plain `text`\n\tnext"},
+        {"plain `text`\n\tnext\n", "plain `text`\n    next\n"},
         {"caf\xc3\xa9 \xe4\xb8\x96", "caf\xc3\xa9 \xe4\xb8\x96"},
         {"a\x1b[31mb", "a\xe2\x90\x9b[31mb"},
         {"\x1b]0;t\x07", "\xe2\x90\x9b]0;t\xe2\x90\x87"},
