@@ -3,6 +3,7 @@ and quoting table rows, and reading code point sets from the Unicode Character D
 """
 import os
 import pathlib
+import re
 import sys
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
@@ -56,6 +57,26 @@ def read_data(path):
         elif line:
             lines.append(line)
     return provenance, lines
+
+
+def provenance_value(provenance, pattern, path):
+    """The first group of the first provenance line that the regular expression matches in
+    full, such as the release a data file was taken from; fails when no line matches."""
+    for line in provenance:
+        match = re.fullmatch(pattern, line)
+        if match:
+            return match.group(1)
+    fail(f"{pathlib.Path(path).relative_to(ROOT)}: no header line matches {pattern!r}")
+
+
+def check_row_count(provenance, rows, path):
+    """Fails when the provenance states a row count ("rows: 734 (...)") that the rows do not
+    have: a data file cut short or pasted twice is never read as it stands."""
+    for line in provenance:
+        match = re.fullmatch(r"rows: (\d+)(?: .*)?", line)
+        if match and int(match.group(1)) != len(rows):
+            fail(f"{pathlib.Path(path).relative_to(ROOT)}: {len(rows)} rows, but its header "
+                 f"says {match.group(1)}")
 
 
 def load_json(path):
@@ -112,19 +133,7 @@ def require_sorted(texts, what):
     with std::lower_bound)."""
     encoded = [t.encode() for t in texts]
     if encoded != sorted(set(encoded)):
-        sys.exit(f"{what}: rows must be unique and sorted by bytes")
-
-
-def quote(text):
-    """The text as a C++ string literal; rows needing escapes are refused rather than escaped."""
-    if any(c in text for c in '"\\\t') or not text.isascii():
-        sys.exit(f"unexpected character in {text!r}")
-    return f'"{text}"'
-
-
-def data_lines(path):
-    """The non-empty lines of a data file in data/."""
-    return [line for line in path.read_text(encoding="utf-8").splitlines() if line]
+        fail(f"{what}: rows must be unique and sorted by bytes")
 
 
 def ucd_rows(name):

@@ -6,7 +6,7 @@
 #include "rules/project_checks.hpp"
 #include "tarnvik/similarity.hpp"
 #include "tarnvik/standards.hpp"
-#include "tarnvik/trove.hpp"
+#include "knowledge/trove.hpp"
 #include "unicode.hpp"
 
 namespace tarnvik::rules::project {
@@ -71,7 +71,7 @@ std::optional<std::string_view> closest_classifier(std::string_view classifier) 
     const SimilarityBound bound(classifier);
     std::optional<std::string_view> best;
     double best_similarity = CLASSIFIER_SUGGESTION_THRESHOLD;
-    for (std::string_view row : trove::CLASSIFIERS) {
+    for (std::string_view row : trove::classifiers()) {
         if (bound(row) < best_similarity - MARGIN) continue;
         double similarity = similarity::jaro_winkler(classifier, row);
         if (similarity >= best_similarity) {
