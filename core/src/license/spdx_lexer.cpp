@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "ascii.hpp"
-#include "white_space.hpp"
+#include "text/white_space.hpp"
 
 namespace tarnvik::standards::spdx {
 
@@ -42,7 +42,7 @@ std::string or_later_id(std::string_view gnu_id) {
 
 Read Lexer::next() {
     std::size_t space_start = pos_;
-    while (std::size_t space = unicode::white_space_length(text_, pos_))
+    while (std::size_t space = text::white_space_length(text_, pos_))
         pos_ += space;
     if (pos_ >= text_.size()) return {};
     std::size_t start = pos_;

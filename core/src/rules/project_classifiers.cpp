@@ -7,7 +7,7 @@
 #include "tarnvik/similarity.hpp"
 #include "tarnvik/standards.hpp"
 #include "knowledge/trove.hpp"
-#include "unicode.hpp"
+#include "tarnvik/text.hpp"
 
 namespace tarnvik::rules::project {
 
@@ -33,7 +33,7 @@ std::string deprecated_help(std::span<const std::string_view> replacements) {
 class SimilarityBound {
   public:
     explicit SimilarityBound(std::string_view classifier) {
-        std::vector<char32_t> chars = unicode::scalars(classifier);
+        std::vector<char32_t> chars = text::scalars(classifier);
         length_ = static_cast<double>(chars.size());
         for (char32_t c : chars)
             if (c < 0x80) ++counts_[c];
