@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "ascii.hpp"
+#include "knowledge/unicode.hpp"
 #include "tarnvik/fix.hpp"
 #include "tarnvik/similarity.hpp"
 #include "tarnvik/standards.hpp"
-#include "knowledge/unicode.hpp"
 #include "tarnvik/text.hpp"
 
 namespace tarnvik {

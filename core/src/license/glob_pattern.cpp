@@ -1,7 +1,7 @@
 #include <algorithm>
 
-#include "tarnvik/license.hpp"
 #include "knowledge/unicode.hpp"
+#include "tarnvik/license.hpp"
 #include "tarnvik/text.hpp"
 
 namespace tarnvik::standards {

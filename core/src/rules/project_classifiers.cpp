@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <optional>
 
+#include "knowledge/trove.hpp"
 #include "rules/project_checks.hpp"
 #include "tarnvik/similarity.hpp"
 #include "tarnvik/standards.hpp"
-#include "knowledge/trove.hpp"
 #include "tarnvik/text.hpp"
 
 namespace tarnvik::rules::project {

@@ -1,6 +1,6 @@
 #include "rules/project_checks.hpp"
-#include "tarnvik/url.hpp"
 #include "tarnvik/text.hpp"
+#include "tarnvik/url.hpp"
 
 namespace tarnvik::rules::project {
 
