@@ -12,6 +12,7 @@
 #include "render/snippet_layout.hpp"
 #include "render/source_lines.hpp"
 #include "render/styled_buffer.hpp"
+#include "tarnvik/text.hpp"
 
 namespace tarnvik::cli {
 
@@ -97,7 +98,7 @@ bool draw_short_start(StyledBuffer& buffer, const AnnotatedLine& line, std::stri
         std::string_view before =
             text.substr(0, columns.bytes[std::min(ann.start.chr, columns.chars())]);
         for (std::size_t i = 0; i < before.size();) {
-            if (!is_unicode_whitespace(next_char(before, i))) return false;
+            if (!text::is_white_space(text::next_scalar(before, i))) return false;
         }
         Style style = underline(frame, ann.primary).style;
         depths.emplace_back(ann.depth, style);
