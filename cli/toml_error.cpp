@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tarnvik/utf8.hpp"
+#include "tarnvik/text.hpp"
 
 namespace tarnvik::cli {
 
@@ -26,7 +26,7 @@ std::string toml_error_display(std::string_view text, const parse::ParseError& e
         line += text[i] == '\n';
     std::size_t column = 0;  // characters before the start, not bytes
     for (std::size_t i = first; i < start; ++i) {
-        column += !is_utf8_continuation(text[i]);
+        column += !text::is_utf8_continuation(text[i]);
     }
     std::string_view content = text.substr(first, line_end - first);
     // A carriage return ends the line with its line feed; written out, it would move the cursor.

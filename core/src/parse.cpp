@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "ascii.hpp"
+#include "tarnvik/text.hpp"
 #include "toml/builder.hpp"
 #include "toml/parser.hpp"
 

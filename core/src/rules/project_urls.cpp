@@ -1,7 +1,7 @@
 #include <fmt/format.h>
 
 #include "rules/project_checks.hpp"
-#include "unicode.hpp"
+#include "tarnvik/text.hpp"
 #include "url.hpp"
 
 namespace tarnvik::rules::project {
@@ -16,7 +16,7 @@ void check_urls(Checker& checker, const document::Table& project) {
     const document::Entry* urls = checker.table_entry(project, "urls", "project.urls");
     if (urls == nullptr) return;
     for (const document::Entry& link : urls->value.as_table()->entries) {
-        if (unicode::scalar_count(link.key) > LABEL_LIMIT)
+        if (text::scalar_count(link.key) > LABEL_LIMIT)
             checker.push(
                 Diagnostic::warning(fmt::format("URL label `{}` is longer than {} characters",
                                                 link.key, LABEL_LIMIT),
