@@ -141,7 +141,7 @@ TEST(LicenseExpression, AnswersTheExamplesTable) {
 TEST(LicenseExpression, CanonicalizesAsTheExamplesTable) {
     for (const Example& row : examples()) {
         std::string expected = row.input == "gnu gpl v2" ? "\"GPL-2.0-only\"" : row.canonicalize;
-        std::optional<std::string> canonical = standards::spdx::canonicalize(row.input);
+        std::optional<std::string> canonical = spdx::canonicalize(row.input);
         if (expected == "same" || expected == "fail")
             EXPECT_EQ(canonical, std::nullopt) << "expression: " << row.input;
         else

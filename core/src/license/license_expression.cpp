@@ -9,8 +9,6 @@ namespace tarnvik::license {
 
 namespace {
 
-namespace spdx = standards::spdx;
-
 // How the canonical form differs from the expression. White space never counts: the
 // canonical spacing is a matter of taste, not of meaning.
 enum class Difference { Spacing, LetterCase, Identifiers };

@@ -2,7 +2,7 @@
 
 #include "license/spdx_expression.hpp"
 
-namespace tarnvik::standards::spdx {
+namespace tarnvik::license::spdx {
 
 namespace {
 
@@ -72,4 +72,4 @@ std::optional<std::string> canonicalize(std::string_view text) {
     return out;
 }
 
-}  // namespace tarnvik::standards::spdx
+}  // namespace tarnvik::license::spdx

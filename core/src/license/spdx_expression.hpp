@@ -6,7 +6,7 @@
 
 #include "license/spdx_lexer.hpp"
 
-namespace tarnvik::standards::spdx {
+namespace tarnvik::license::spdx {
 
 // Parses in the check's mode: `+` after a GNU id and deprecated ids are accepted, `/` and
 // imprecise names are not. Gives the first failure from the left, or nothing.
@@ -18,4 +18,4 @@ std::string describe(const Failure& failure, std::string_view text);
 // The canonical form of the expression: nothing when it is already canonical or cannot be read.
 std::optional<std::string> canonicalize(std::string_view text);
 
-}  // namespace tarnvik::standards::spdx
+}  // namespace tarnvik::license::spdx

@@ -5,7 +5,7 @@
 #include "ascii.hpp"
 #include "text/white_space.hpp"
 
-namespace tarnvik::standards::spdx {
+namespace tarnvik::license::spdx {
 
 namespace {
 
@@ -116,4 +116,4 @@ std::optional<Term> Lexer::imprecise_name(std::size_t start) const {
     return Term{TermKind::License, {start, start + name->length}, name->license};
 }
 
-}  // namespace tarnvik::standards::spdx
+}  // namespace tarnvik::license::spdx

@@ -8,7 +8,7 @@
 #include "tarnvik/span.hpp"
 
 // Reads an SPDX license expression term by term, left to right.
-namespace tarnvik::standards::spdx {
+namespace tarnvik::license::spdx {
 
 using tarnvik::spdx::find_license;
 using tarnvik::spdx::is_exception;
@@ -78,4 +78,4 @@ class Lexer {
 // The id a GNU license id takes for "or later": its `-only` suffix, if any, becomes `-or-later`.
 std::string or_later_id(std::string_view gnu_id);
 
-}  // namespace tarnvik::standards::spdx
+}  // namespace tarnvik::license::spdx

@@ -5,7 +5,7 @@
 
 #include "license/spdx_expression.hpp"
 
-namespace tarnvik::standards::spdx {
+namespace tarnvik::license::spdx {
 
 namespace {
 
@@ -139,4 +139,4 @@ std::string describe(const Failure& failure, std::string_view text) {
     return fmt::format("unexpected term, expected one of {}", rule_for(state).expected);
 }
 
-}  // namespace tarnvik::standards::spdx
+}  // namespace tarnvik::license::spdx
