@@ -77,14 +77,6 @@ TEST(RuffSelector, TableComposition) {
     EXPECT_EQ(count(RuleStatus::Deprecated), 9);
     EXPECT_EQ(count(RuleStatus::Removed), 8);
     EXPECT_EQ(count(RuleStatus::None), 1493);
-    for (std::string_view code :
-         {"ANN101", "ANN102", "E999", "PD901", "PT004", "PT005", "S320", "UP027", "UP038"}) {
-        EXPECT_EQ(selector(code)->status, RuleStatus::Deprecated) << code;
-    }
-    for (std::string_view code :
-         {"PGH001", "PGH002", "PLR1701", "PLR1706", "RUF011", "RUF035", "S410", "TRY200"}) {
-        EXPECT_EQ(selector(code)->status, RuleStatus::Removed) << code;
-    }
 }
 
 TEST(RuffRedirect, MapsOldSelectorsExactly) {
@@ -92,11 +84,9 @@ TEST(RuffRedirect, MapsOldSelectorsExactly) {
     EXPECT_EQ(redirect("TC001"), std::nullopt);
     EXPECT_EQ(redirect("U016"), "UP016");
     EXPECT_FALSE(selector("UP016"));  // a target need not be a known selector
-    EXPECT_EQ(redirect("C9"), "C90");
-    EXPECT_EQ(redirect("U019"), "UP019");
-    EXPECT_EQ(redirect("tch001"), std::nullopt);
-    EXPECT_EQ(redirect("TCH00"), std::nullopt);
-    EXPECT_EQ(redirect(""), std::nullopt);
+    for (std::string_view text : {"tch001", "TCH00", "TCH001 ", ""}) {
+        EXPECT_EQ(redirect(text), std::nullopt) << text;
+    }
 }
 
 TEST(RuffSelector, PredicatesAtARelease) {
