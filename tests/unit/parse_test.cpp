@@ -121,6 +121,41 @@ TEST(Parse, DuplicateKeysAndTables) {
         EXPECT_EQ(errors_of(c.text), c.errors) << c.text;
 }
 
+// The recoverable and the strict parse agree on the one error of each text, and on where it is.
+TEST(Parse, PointsAtTheKeyThatCannotBeDefined) {
+    struct Case {
+        std::string text;
+        std::string message;
+        Span span;
+    };
+    const Case cases[] = {
+        // A key that an inline table defined already, named again by a dotted key in it.
+        {R"(tab = { inner = { dog = "best" }, inner.cat = "worst" })",
+         "duplicate key `inner`",
+         {34, 39}},
+        {"t = { a = [1], a.b = 2 }", "duplicate key `a`", {15, 16}},
+        {"t = { a = { b = { c = 1 } }, a.b.d = 2 }", "duplicate key `a`", {29, 30}},
+        {"t = { a = 1, a.b = 2 }", "duplicate key `a`", {13, 14}},
+        // A dotted key cannot add to the last table of an array of tables.
+        {"[[a.b]]\n[a]\nb.y = 2", "duplicate key `y`", {14, 15}},
+        {"[[a.b]]\n[a]\nb.c.d = 1", "duplicate key `c`", {14, 15}},
+        {"[[a.b]]\n[a]\nb = 1", "duplicate key `b`", {12, 13}},
+        {"[[t.arr]]\n[t]\n\"arr\".'y' = 2", "duplicate key `'y'`", {20, 23}},
+        // Outside an inline table, a dotted key into one would extend it.
+        {"a = {b = 1}\na.c = 2", "cannot extend an inline table", {12, 13}},
+    };
+    for (const Case& c : cases) {
+        auto [document, diagnostics] = parse(c.text);
+        ASSERT_EQ(diagnostics.size(), 1u) << c.text;
+        EXPECT_EQ(diagnostics[0].message, c.message) << c.text;
+        EXPECT_EQ(diagnostics[0].span, c.span) << c.text;
+        auto strict = parse_strict(c.text);
+        ASSERT_TRUE(std::holds_alternative<ParseError>(strict)) << c.text;
+        EXPECT_EQ(std::get<ParseError>(strict).message, c.message) << c.text;
+        EXPECT_EQ(std::get<ParseError>(strict).span, c.span) << c.text;
+    }
+}
+
 TEST(Parse, AcceptsTablesThatTomlAllowsToBeReopened) {
     const std::string cases[] = {
         "[a.b.c]\n[a]\n[a.b]",

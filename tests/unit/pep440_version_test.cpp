@@ -69,6 +69,14 @@ TEST(ParseVersion, NormalizesEverySpelling) {
         {"1.0+Ubuntu_1", "1.0+ubuntu.1"},
         {"1.0+abc.05", "1.0+abc.5"},
         {"1!2.0b3.post4.dev5+local.7", "1!2.0b3.post4.dev5+local.7"},
+        {"1.0+000", "1.0+0"},
+        {"1.0+abc.0012", "1.0+abc.12"},
+        // digits beyond 64 bits in a local part are text, kept as written
+        {"1.0+18446744073709551615", "1.0+18446744073709551615"},
+        {"1.0+018446744073709551615", "1.0+18446744073709551615"},
+        {"1.0+18446744073709551616", "1.0+18446744073709551616"},
+        {"1.0+99999999999999999999", "1.0+99999999999999999999"},
+        {"1.0+00099999999999999999999.X", "1.0+00099999999999999999999.x"},
         {"18446744073709551615", "18446744073709551615"},
     };
     for (auto [text, normal] : cases)
@@ -101,7 +109,9 @@ TEST(ParseVersion, RejectsMalformedTexts) {
         {"1.0.*.1", "a wildcard `.*` must end the version"},
         {"18446744073709551616", "number `18446744073709551616` is too large"},
         {"1.0.post99999999999999999999", "number `99999999999999999999` is too large"},
-        {"1.0+99999999999999999999", "number `99999999999999999999` is too large"},
+        {"1.0.dev99999999999999999999", "number `99999999999999999999` is too large"},
+        {"1.0a99999999999999999999", "number `99999999999999999999` is too large"},
+        {"99999999999999999999!1.0", "number `99999999999999999999` is too large"},
     };
     for (auto [text, message] : cases) {
         auto result = parse_version(text);
@@ -147,9 +157,9 @@ TEST(VersionOrder, FollowsThePep440Chain) {
 
 TEST(VersionOrder, TreatsEqualSpellingsAsEqual) {
     const std::pair<std::string_view, std::string_view> cases[] = {
-        {"1.0", "1.0.0"},    {"1", "1.0.0.0"},        {"1.0a", "1.0a0"},
-        {"1.0c1", "1.0rc1"}, {"v1.0", "1.0"},         {"1.0-1", "1.0.post1"},
-        {"0!1.0", "1.0"},    {"1.0+a.1", "1.0+A-01"}, {"1.0.dev", "1.0.dev0"},
+        {"1.0", "1.0.0"},        {"1", "1.0.0.0"},       {"1.0a", "1.0a0"}, {"1.0c1", "1.0rc1"},
+        {"v1.0", "1.0"},         {"1.0-1", "1.0.post1"}, {"0!1.0", "1.0"},  {"1.0+a.1", "1.0+A-01"},
+        {"1.0.dev", "1.0.dev0"}, {"1.0+0", "1.0+000"},
     };
     for (auto [a, b] : cases)
         EXPECT_EQ(parsed(a), parsed(b)) << a << " == " << b;
@@ -157,11 +167,28 @@ TEST(VersionOrder, TreatsEqualSpellingsAsEqual) {
 
 TEST(VersionOrder, LocalLabelsCompareSegmentBySegment) {
     const std::pair<std::string_view, std::string_view> less[] = {
-        {"1.0+a", "1.0+b"},     {"1.0+abc", "1.0+abc.0"}, {"1.0+zzz", "1.0+0"}, {"1.0+2", "1.0+10"},
-        {"1.0+a.z", "1.0+a.1"}, {"1.0+1.a", "1.0+1.0"},   {"1.0", "1.0+0"},
+        {"1.0+a", "1.0+b"},
+        {"1.0+abc", "1.0+abc.0"},
+        {"1.0+zzz", "1.0+0"},
+        {"1.0+2", "1.0+10"},
+        {"1.0+a.z", "1.0+a.1"},
+        {"1.0+1.a", "1.0+1.0"},
+        {"1.0", "1.0+0"},
+        {"1.0+0099", "1.0+100"},
+        // digits beyond 64 bits are text: ordered as written, below every number
+        {"1.0+18446744073709551616", "1.0+18446744073709551615"},
+        {"1.0+100000000000000000000", "1.0+99999999999999999999"},
+        {"1.0+099999999999999999999", "1.0+99999999999999999998"},
+        {"1.0+99999999999999999999", "1.0+0"},
+        {"1.0+99999999999999999999", "1.0+zzz"},
+        {"1.0+99999999999999999999", "1.0+99999999999999999999.0"},
+        {"1.0+99999999999999999999", "1.0.post1"},
     };
-    for (auto [a, b] : less)
+    for (auto [a, b] : less) {
         EXPECT_LT(parsed(a), parsed(b)) << a << " < " << b;
+        EXPECT_GT(parsed(b), parsed(a)) << b << " > " << a;
+        EXPECT_NE(parsed(a), parsed(b)) << a << " != " << b;
+    }
 }
 
 TEST(Release, KeepsLongReleasesIntact) {

@@ -401,12 +401,17 @@ TEST(Conformance, WhitespaceCommentsAndLineBreaks) {
         {"a = 1\r\nb = 2\r\n", "{a=1, b=2}"},
         {"\ta\t=\t1\t# tab", "{a=1}"},
         {"a = 1 # caf\xC3\xA9 \t\x7e", "{a=1}"},
-        {"a = 1 # bell\x07 escape\x1b del\x7f", "{a=1}"},  // TOML 1.1
+        {"a = 1 # tab\tand \xC2\x80 \xE2\x80\xAE", "{a=1}"},
         {"\xEF\xBB\xBF# bom\na = 1", "{a=1}"},
         {"a = \"x\"#no space", "{a=\"x\"}"},
     });
     rejects({
         std::string("a = 1 # nul") + '\0',
+        "a = 1 # bell\x07",
+        "a = 1 # escape\x1b[31m",
+        "a = 1 # del\x7f",
+        "a = [\n  1, # unit separator\x1f\n]",
+        "t = {\n  a = 1, # \x08\n}",
         "# vertical tab\x0b",
         "# form feed\x0c",
         "# lone carriage return\r",
@@ -417,6 +422,24 @@ TEST(Conformance, WhitespaceCommentsAndLineBreaks) {
         "\xEF\xBB\xBF\xEF\xBB\xBF"
         "a = 1",
     });
+}
+
+// Every control character but the tab is refused in a comment, by both parses, at the character.
+TEST(Conformance, ControlCharactersInComments) {
+    for (int c = 0; c <= 0x7f; ++c) {
+        if (c == '\t' || c == '\n' || (c >= 0x20 && c < 0x7f)) continue;
+        const std::string text = std::string("a = 1 # x") + static_cast<char>(c) + "y\nb = 2\n";
+        const Span at{9, 10};
+        auto [document, diagnostics] = parse(text);
+        ASSERT_EQ(diagnostics.size(), 1u) << c;
+        EXPECT_EQ(diagnostics[0].message, "control character in comment") << c;
+        EXPECT_EQ(diagnostics[0].span, at) << c;
+        EXPECT_EQ(test::dump(document), "{a=1, b=2}") << c;  // the parse goes on
+        auto strict = parse_strict(text);
+        ASSERT_TRUE(std::holds_alternative<ParseError>(strict)) << c;
+        EXPECT_EQ(std::get<ParseError>(strict).message, "control character in comment") << c;
+        EXPECT_EQ(std::get<ParseError>(strict).span, at) << c;
+    }
 }
 
 }  // namespace

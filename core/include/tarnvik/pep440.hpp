@@ -60,12 +60,13 @@ struct Pre {
     friend bool operator==(const Pre&, const Pre&) = default;
 };
 
-// One dot-separated part of a local version label: numeric parts compare as numbers and sort
-// after every alphanumeric part; alphanumeric parts are kept in lower case.
+// One dot-separated part of a local version label: numeric parts (digits that fit in 64 bits)
+// compare as numbers and sort after every alphanumeric part. The text is normal: an alphanumeric
+// part in lower case, a numeric part without leading zeros ("0" for zero); longer runs of digits
+// are alphanumeric parts, kept as written.
 struct LocalSegment {
-    std::string text;  // empty for a numeric part
-    std::uint64_t number = 0;
-    bool numeric() const { return text.empty(); }
+    std::string text;
+    bool numeric = false;
     friend bool operator==(const LocalSegment&, const LocalSegment&) = default;
 };
 

@@ -218,28 +218,26 @@ class Parser {
                 error_ = fail("expected a letter or digit in the local version label");
                 return false;
             }
-            if (!local_segment(begin)) return false;
+            local_segment(begin);
         }
         return true;
     }
 
-    bool local_segment(std::size_t begin) {
+    // A part of digits is a number when it fits in 64 bits; a longer one is compared as text,
+    // as written, like any alphanumeric part.
+    void local_segment(std::size_t begin) {
         std::string_view part = s_.substr(begin, i_ - begin);
         LocalSegment segment;
-        if (std::all_of(part.begin(), part.end(), ascii::is_digit)) {
-            auto value = to_number(part);
-            if (!value) {
-                number_start_ = begin;
-                error_ = too_large();
-                return false;
-            }
-            segment.number = *value;
+        segment.numeric =
+            std::all_of(part.begin(), part.end(), ascii::is_digit) && to_number(part).has_value();
+        if (segment.numeric) {
+            part.remove_prefix(std::min(part.find_first_not_of('0'), part.size() - 1));
+            segment.text = part;
         } else {
             segment.text.resize(part.size());
             std::transform(part.begin(), part.end(), segment.text.begin(), ascii::to_lower);
         }
         pattern_.version.local.push_back(std::move(segment));
-        return true;
     }
 
     Error fail(std::string message) const {
@@ -305,9 +303,12 @@ std::strong_ordering compare_release(const Release& a, const Release& b) {
     return std::strong_ordering::equal;
 }
 
+// Numeric parts have no leading zeros, so the longer is the larger, and digits of one length
+// order like their values.
 std::strong_ordering compare_segment(const LocalSegment& a, const LocalSegment& b) {
-    if (a.numeric() != b.numeric()) return a.numeric() <=> b.numeric();
-    return a.numeric() ? a.number <=> b.number : a.text.compare(b.text) <=> 0;
+    if (a.numeric != b.numeric) return a.numeric <=> b.numeric;
+    if (a.numeric && a.text.size() != b.text.size()) return a.text.size() <=> b.text.size();
+    return a.text.compare(b.text) <=> 0;
 }
 
 std::strong_ordering compare_local(const Version& a, const Version& b) {
@@ -363,7 +364,7 @@ std::string Version::to_string() const {
     if (dev) out += ".dev" + std::to_string(*dev);
     for (std::size_t i = 0; i < local.size(); ++i) {
         out += i == 0 ? '+' : '.';
-        out += local[i].numeric() ? std::to_string(local[i].number) : local[i].text;
+        out += local[i].text;
     }
     return out;
 }

@@ -192,6 +192,9 @@ Value* DocumentBuilder::slot() {
 // by dotted keys. Null (after reporting) when the key is taken or cannot be extended.
 Value* DocumentBuilder::insert_dotted(Target target, std::size_t base) {
     if (base >= keys_.size()) return nullptr;
+    // An inline table defines every table in it, so a dotted key there that names one defines
+    // that key a second time.
+    const bool in_inline_table = !frames_.empty();
     for (std::size_t i = base; i + 1 < keys_.size(); ++i) {
         KeyPart& part = keys_[i];
         Entry* entry = find(target, part.text());
@@ -203,10 +206,13 @@ Value* DocumentBuilder::insert_dotted(Target target, std::size_t base) {
             continue;
         }
         Value& existing = entry->value;
+        // The next part would be defined in the last table of the array, which belongs to
+        // its own header.
+        if (is_array_of_tables(existing)) return refuse(keys_[i + 1].span, DUPLICATE_KEY);
         Table* table = existing.as_table();
         if (table == nullptr || opener(existing) == '[' || opener(existing) == '{') {
-            const bool inline_table = opener(existing) == '{' && table != nullptr;
-            return refuse(part.span, inline_table ? EXTENDS_INLINE_TABLE : DUPLICATE_KEY);
+            const bool extends = opener(existing) == '{' && table != nullptr && !in_inline_table;
+            return refuse(part.span, extends ? EXTENDS_INLINE_TABLE : DUPLICATE_KEY);
         }
         auto [made_by, fresh] = dotted_.try_emplace(existing.span.start, section_number_);
         if (!fresh && made_by->second != section_number_) return refuse(part.span, DUPLICATE_KEY);

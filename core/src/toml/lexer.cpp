@@ -17,19 +17,13 @@ namespace {
 enum CharClass : std::uint8_t {
     KEY = 1,      // may stand in a bare key
     ATOM = 2,     // may stand in an unquoted value
-    CONTROL = 4,  // not allowed in strings (tab excepted)
+    CONTROL = 4,  // not allowed in strings and comments (tab excepted)
     HEX = 8,
     STRING_STOP = 16,   // ends the fast scan of a basic string's content
     LITERAL_STOP = 32,  // ends the fast scan of a literal string's content
     BLANK = 64,
     CONTINUATION = 128,  // a continuation byte of UTF-8
 };
-
-// TOML 1.1 allows every character in a comment but NUL and U+000A to U+000D; a line feed, or a
-// carriage return and a line feed, end the comment.
-constexpr bool allowed_in_comment(char c) {
-    return c != '\0' && (c < '\n' || c > '\r');
-}
 
 constexpr std::array<std::uint8_t, 256> make_classes() {
     std::array<std::uint8_t, 256> table{};
@@ -260,12 +254,14 @@ Token Lexer::atom(std::size_t start) {
     return Token{{start, end}, Tok::Atom};
 }
 
+// A comment holds no control character but the tab, as strings do; a line feed, or a carriage
+// return and a line feed, end it.
 Token Lexer::comment(std::size_t start) {
     Token token{{start, start}, Tok::Comment};
     const std::size_t n = text_.size();
     std::size_t p = start + 1;
     while (true) {
-        while (p < n && allowed_in_comment(text_[p]))
+        while (p < n && !has(text_[p], CONTROL))
             ++p;
         if (p >= n || line_break(p) != 0) break;
         fail(token, "control character in comment", {p, p + 1});
