@@ -53,7 +53,7 @@ void check_python_target(Checker& checker, const document::Table& root,
                          MinorSpelling spelling, std::string_view lead) {
     const Tool& tool = candidates.tool;
     const ToolOption* option = tool.option(target.key);
-    if (!option) return;
+    if (!option || candidates.releases.empty()) return;
     const auto* type = option->type_in(candidates.newest());
     if (!type || !type->accepts(target.value)) return;
     const document::Entry* project = document::get(root, "project");

@@ -89,9 +89,57 @@ class RuleVerdicts {
     std::vector<Verdict> verdicts_;
 };
 
+// Some allowed releases reject the value, from `first` on.
+void report_rejected_by_some(const Candidates& candidates, Checker& checker,
+                             const ToolOption& option, const document::Value& value, Release first,
+                             const ValueType& expected_there) {
+    const Tool& tool = candidates.tool;
+    const std::string setting = fmt::format("{}.{}", tool.table, option.key);
+    Diagnostic diagnostic =
+        Diagnostic::warning(
+            fmt::format("some {} versions the project allows do not accept this value for `{}`",
+                        tool.name, setting),
+            value.span, Code::UnsupportedFeature)
+            .with_help(fmt::format("{} {} expects {}", tool.name, tool.release(first),
+                                   expected_there.describe()));
+    checker.push(
+        with_source_label(std::move(diagnostic), candidates, "allows versions that reject it"));
+}
+
+// Every allowed release rejects the value, the first being `first`; the help tells in which
+// releases the tool accepts it.
+void report_rejected_by_all(const Candidates& candidates, Checker& checker,
+                            const ToolOption& option, const document::Value& value, Release first,
+                            const ValueType& expected, RuleVerdicts& verdicts) {
+    const Tool& tool = candidates.tool;
+    const std::string setting = fmt::format("{}.{}", tool.table, option.key);
+    Diagnostic diagnostic = Diagnostic::error(
+        fmt::format("invalid value for `{}`: expected {}", setting, expected.describe()),
+        value.span, Code::InvalidValue);
+    std::optional<Release> first_accepting;
+    std::optional<Release> last_accepting;
+    for (std::size_t i = 0; i < tool.releases.size(); ++i) {
+        const auto release = Release(i);
+        if (!option.exists_in(release) || !verdicts.accepted_in(release)) continue;
+        if (!first_accepting) first_accepting = release;
+        last_accepting = release;
+    }
+    if (first_accepting && *first_accepting <= first) {
+        diagnostic.help =
+            fmt::format("{} accepted it until {}", tool.name, tool.release(*last_accepting));
+    } else if (first_accepting) {
+        diagnostic.help =
+            fmt::format("{} accepts it from {}", tool.name, tool.release(*first_accepting));
+    }
+    diagnostic =
+        with_source_label(std::move(diagnostic), candidates, "allows only versions that reject it");
+    checker.push(
+        add_consequence(std::move(diagnostic), tool,
+                        ::tarnvik::tool::consequence(tool.invalid_value_consequences, option.key)));
+}
+
 void check_one_value(const Candidates& candidates, Checker& checker, Extension& extension,
                      const ToolOption& option, const document::Value& value) {
-    const Tool& tool = candidates.tool;
     RuleVerdicts verdicts(option, value);
     std::optional<Release> first_rejecting;
     std::size_t rejecting = 0;
@@ -104,47 +152,16 @@ void check_one_value(const Candidates& candidates, Checker& checker, Extension& 
         extension.accepted(checker, candidates, option, value);
         return;
     }
-    const Release r = *first_rejecting;
-    const std::size_t r_rule = *verdicts.rule_in(r);
-    const std::string setting = fmt::format("{}.{}", tool.table, option.key);
+    const std::size_t first_rule = *verdicts.rule_in(*first_rejecting);
     if (rejecting < candidates.releases.size()) {
-        Diagnostic diagnostic =
-            Diagnostic::warning(
-                fmt::format("some {} versions the project allows do not accept this value for `{}`",
-                            tool.name, setting),
-                value.span, Code::UnsupportedFeature)
-                .with_help(fmt::format("{} {} expects {}", tool.name, tool.release(r),
-                                       verdicts.type(r_rule).describe()));
-        checker.push(
-            with_source_label(std::move(diagnostic), candidates, "allows versions that reject it"));
+        report_rejected_by_some(candidates, checker, option, value, *first_rejecting,
+                                verdicts.type(first_rule));
         return;
     }
-    const std::size_t expected_rule = verdicts.rule_in(candidates.newest()).value_or(r_rule);
-    Diagnostic diagnostic =
-        Diagnostic::error(fmt::format("invalid value for `{}`: expected {}", setting,
-                                      verdicts.type(expected_rule).describe()),
-                          value.span, Code::InvalidValue);
-    std::optional<Release> first_accepting;
-    std::optional<Release> last_accepting;
-    for (std::size_t i = 0; i < tool.releases.size(); ++i) {
-        const auto release = Release(i);
-        if (!option.exists_in(release) || !verdicts.accepted_in(release)) continue;
-        if (!first_accepting) first_accepting = release;
-        last_accepting = release;
-    }
-    if (first_accepting) {
-        diagnostic =
-            std::move(diagnostic)
-                .with_help(*first_accepting <= r ? fmt::format("{} accepted it until {}", tool.name,
-                                                               tool.release(*last_accepting))
-                                                 : fmt::format("{} accepts it from {}", tool.name,
-                                                               tool.release(*first_accepting)));
-    }
-    diagnostic =
-        with_source_label(std::move(diagnostic), candidates, "allows only versions that reject it");
-    checker.push(
-        add_consequence(std::move(diagnostic), tool,
-                        ::tarnvik::tool::consequence(tool.invalid_value_consequences, option.key)));
+    // The shape the newest allowed release expects, when it has a rule.
+    const std::size_t expected = verdicts.rule_in(candidates.newest()).value_or(first_rule);
+    report_rejected_by_all(candidates, checker, option, value, *first_rejecting,
+                           verdicts.type(expected), verdicts);
 }
 
 // The keys the table at `prefix` may hold in the release, in option order, for suggestions.
@@ -338,6 +355,8 @@ void Extension::option(Checker& /*checker*/, const Candidates& /*candidates*/,
 
 void check_table(const Candidates& candidates, Checker& checker, Extension& extension,
                  const document::Table& table, Span table_span, std::string_view prefix) {
+    // Without releases there is nothing to judge against; the pass reports that instead.
+    if (candidates.releases.empty()) return;
     TableWalk(candidates, checker, extension, table, table_span, prefix).run();
 }
 
