@@ -15,7 +15,7 @@
 #include "tarnvik/check.hpp"
 #include "tarnvik/fix.hpp"
 #include "tarnvik/lock.hpp"
-#include "tarnvik/utf8.hpp"
+#include "tarnvik/text.hpp"
 
 namespace tarnvik::cli {
 
@@ -50,7 +50,7 @@ std::variant<lock::Lock, LockProblem> load_lock_file(const LockFile& file) {
     auto read = read_file(file.io_path);
     if (auto* error = std::get_if<ReadError>(&read)) return LockProblem{error->description};
     const std::string& text = std::get<std::string>(read);
-    if (!is_utf8(text)) return LockProblem{"stream did not contain valid UTF-8"};
+    if (!text::is_utf8(text)) return LockProblem{"stream did not contain valid UTF-8"};
     auto loaded = load_lock(file.kind, file.display, text);
     if (auto* error = std::get_if<std::string>(&loaded)) return LockProblem{std::move(*error)};
     return std::move(std::get<lock::Lock>(loaded));

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "tarnvik/text.hpp"
+
 namespace tarnvik::cli {
 
 namespace {
@@ -37,7 +39,7 @@ std::string elide_text(std::string_view text, const Elision& elision) {
     bool marked = false;
     for (std::size_t i = 0; i < text.size();) {
         std::size_t at = i;
-        char32_t c = next_char(text, i);
+        char32_t c = text::next_scalar(text, i);
         if (column >= elision.begin && column < elision.end) {
             if (!marked) out += MARK;
             marked = true;

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "saturating.hpp"
+#include "tarnvik/text.hpp"
 
 namespace tarnvik::cli {
 
@@ -13,11 +14,6 @@ namespace {
 constexpr std::size_t PADDING = 6;
 // Columns that a window placed around the spans leaves unused at its right end.
 constexpr std::size_t RIGHT_RESERVE = 5;
-
-bool is_pattern_whitespace(char32_t c) {
-    return c == '\t' || c == '\n' || c == 0x0B || c == 0x0C || c == '\r' || c == ' ' || c == 0x85 ||
-           c == 0x200E || c == 0x200F || c == 0x2028 || c == 0x2029;
-}
 
 }  // namespace
 
@@ -77,7 +73,7 @@ TrimmedLine Margin::trim(std::string_view line, const LineColumns& columns) cons
     out.code = normalize_whitespace(
         line.substr(columns.bytes[first], columns.bytes[last] - columns.bytes[first]));
     for (std::size_t i = 0; i < out.code.size(); ++out.chars)
-        next_char(out.code, i);
+        text::next_scalar(out.code, i);
     out.cut_left = computed_left_ > 0;
     out.cut_right = last < columns.chars();
     return out;
@@ -93,7 +89,7 @@ Margin make_margin(const std::vector<AnnotatedLine>& lines, const SourceIndex& i
         std::size_t leading = 0;
         bool blank = true;
         for (std::size_t i = 0; i < text.size();) {
-            if (!is_pattern_whitespace(next_char(text, i))) {
+            if (!text::is_pattern_white_space(text::next_scalar(text, i))) {
                 blank = false;
                 break;
             }

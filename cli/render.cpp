@@ -11,6 +11,7 @@
 #include "snippet_layout.hpp"
 #include "source_lines.hpp"
 #include "styled_buffer.hpp"
+#include "tarnvik/text.hpp"
 
 namespace tarnvik::cli {
 
@@ -95,8 +96,8 @@ bool draw_short_start(StyledBuffer& buffer, const AnnotatedLine& line, std::stri
             text.substr(0, columns.bytes[std::min(ann.start.chr, columns.chars())]));
         std::size_t i = 0;
         for (std::size_t n = 0; n < ann.start.chr && i < source.size(); ++n) {
-            char32_t c = next_char(source, i);
-            if (!is_unicode_whitespace(c)) return false;
+            char32_t c = text::next_scalar(source, i);
+            if (!text::is_white_space(c)) return false;
         }
         Style style = underline(frame, ann.primary).style;
         depths.emplace_back(ann.depth, style);

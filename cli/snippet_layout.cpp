@@ -5,7 +5,7 @@
 #include <map>
 #include <string_view>
 
-#include "tarnvik/utf8.hpp"
+#include "tarnvik/text.hpp"
 
 namespace tarnvik::cli {
 
@@ -44,15 +44,15 @@ bool num_overlap(std::size_t a_start, std::size_t a_end, std::size_t b_start, st
 std::string_view trim(std::string_view text) {
     std::size_t begin = 0, end = text.size();
     for (std::size_t i = 0; i < text.size();) {
-        if (!is_unicode_whitespace(next_char(text, i))) break;
+        if (!text::is_white_space(text::next_scalar(text, i))) break;
         begin = i;
     }
     while (end > begin) {
         std::size_t at = end - 1;
-        while (at > begin && is_utf8_continuation(text[at]))
+        while (at > begin && text::is_utf8_continuation(text[at]))
             --at;
         std::size_t i = at;
-        if (!is_unicode_whitespace(next_char(text, i))) break;
+        if (!text::is_white_space(text::next_scalar(text, i))) break;
         end = at;
     }
     return text.substr(begin, end - begin);
@@ -103,12 +103,6 @@ void assign_depths(std::vector<MultilineAnnotation>& multi) {
 }
 
 }  // namespace
-
-bool is_unicode_whitespace(char32_t c) {
-    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
-           c == 0x205F || c == 0x3000;
-}
 
 bool overlaps(const LineAnnotation& a, const LineAnnotation& b, std::size_t padding) {
     return num_overlap(a.start.display, a.end.display + padding, b.start.display, b.end.display,

@@ -43,6 +43,5 @@ struct Layout {
 Layout lay_out(const SourceIndex& index, const std::vector<Annotation>& annotations);
 
 bool overlaps(const LineAnnotation& a, const LineAnnotation& b, std::size_t padding);
-bool is_unicode_whitespace(char32_t c);
 
 }  // namespace tarnvik::cli

@@ -2,26 +2,17 @@
 
 #include <algorithm>
 
-#include "tarnvik/char_width.hpp"
-#include "tarnvik/utf8.hpp"
+#include "tarnvik/text.hpp"
 
 namespace tarnvik::cli {
 
 namespace {
-
-constexpr char32_t REPLACEMENT = 0xFFFD;
 
 bool is_direction_control(char32_t c) {
     return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
 }  // namespace
-
-char32_t next_char(std::string_view text, std::size_t& i) {
-    const Utf8Sequence sequence = utf8_sequence_at(text, i);
-    i += sequence.length;
-    return sequence.valid ? sequence.value : REPLACEMENT;
-}
 
 std::vector<SourceLine> split_lines(std::string_view source) {
     std::vector<SourceLine> lines;
@@ -46,7 +37,7 @@ LineColumns LineColumns::of(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         out.bytes.push_back(i);
         out.columns.push_back(column);
-        column += display_width(next_char(text, i));
+        column += display_width(text::next_scalar(text, i));
     }
     out.bytes.push_back(text.size());
     out.columns.push_back(column);
@@ -106,13 +97,13 @@ std::pair<Loc, Loc> SourceIndex::locate(std::size_t start, std::size_t end) cons
 std::size_t display_width(char32_t c) {
     if (c == '\t') return 4;
     if (c < 0x20 || c == 0x7F || is_direction_control(c)) return 1;
-    return char_width(c);
+    return text::char_width(c);
 }
 
 std::size_t display_width(std::string_view text) {
     std::size_t columns = 0;
     for (std::size_t i = 0; i < text.size();)
-        columns += display_width(next_char(text, i));
+        columns += display_width(text::next_scalar(text, i));
     return columns;
 }
 
@@ -120,19 +111,19 @@ std::string normalize_whitespace(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        char32_t c = next_char(text, i);
+        char32_t c = text::next_scalar(text, i);
         if (c == '\t') {
             out += "    ";
         } else if (c < 0x20) {
-            append_utf8(out, 0x2400 + c);  // the control pictures block
+            text::append_utf8(out, 0x2400 + c);  // the control pictures block
         } else if (c == 0x7F) {
-            append_utf8(out, 0x2421);
+            text::append_utf8(out, 0x2421);
         } else if (c == 0x200D) {
             // A zero width joiner draws differently from terminal to terminal.
         } else if (is_direction_control(c)) {
-            append_utf8(out, REPLACEMENT);
+            text::append_utf8(out, text::REPLACEMENT);
         } else {
-            append_utf8(out, c);
+            text::append_utf8(out, c);
         }
     }
     return out;

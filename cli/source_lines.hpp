@@ -74,8 +74,4 @@ std::size_t display_width(std::string_view text);
 // direction controls a replacement character.
 std::string normalize_whitespace(std::string_view text);
 
-// Decodes one UTF-8 character at `i` and advances `i`; an ill-formed sequence reads as one
-// U+FFFD.
-char32_t next_char(std::string_view text, std::size_t& i);
-
 }  // namespace tarnvik::cli

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "tarnvik/utf8.hpp"
+#include "tarnvik/text.hpp"
 
 namespace tarnvik::cli {
 
@@ -37,7 +37,7 @@ void StyledBuffer::putc(std::size_t row_index, std::size_t col, std::string_view
 void StyledBuffer::puts(std::size_t row_index, std::size_t col, std::string_view text,
                         Style style) {
     for (std::size_t i = 0; i < text.size(); ++col) {
-        const std::size_t n = utf8_sequence_at(text, i).length;
+        const std::size_t n = text::utf8_sequence_at(text, i).length;
         putc(row_index, col, text.substr(i, n), style);
         i += n;
     }

@@ -1,29 +1,51 @@
 #!/usr/bin/env python3
-"""Writes core/generated/char_width_tables.cpp: the code point ranges a terminal shows two
+"""Writes core/generated/char_width.hpp and .cpp: the code point ranges a terminal shows two
 columns wide (East Asian Width W and F) and those it shows zero columns wide (nonspacing and
 enclosing marks, format characters but the soft hyphen, Hangul medial vowels and final
-consonants, the zero width space), read from the Unicode Character Database.
+consonants, the zero width space), read from the excerpt of the Unicode Character Database in
+data/unicode.
 
 Usage: gen_char_width.py [--check]
-With --check, exits 1 when the committed output differs from what the database gives now.
+With --check, exits 1 when the committed files differ from what the data gives now.
 """
 import sys
 
-from generator_common import (ROOT, category_code_points, property_code_points, range_tables_file,
-                              run)
+from generator_common import banner, emit
+from ucd import DATA, code_points, range_table, version
 
-OUTPUT = ROOT / "core" / "generated" / "char_width_tables.cpp"
-ZERO_WIDTH_CATEGORIES = {"Mn", "Me", "Cf"}
+FILES = ["DerivedGeneralCategory.txt", "EastAsianWidth.txt"]
 SOFT_HYPHEN = 0x00AD
-EXTRA_ZERO_WIDTH = set(range(0x1160, 0x1200)) | {0x200B}
+HANGUL_MEDIAL_AND_FINAL = set(range(0x1160, 0x1200))
+ZERO_WIDTH_SPACE = 0x200B
 
 
-def render():
-    wide = property_code_points("EastAsianWidth.txt", lambda width: width in ("W", "F"))
-    zero = category_code_points(ZERO_WIDTH_CATEGORIES) | EXTRA_ZERO_WIDTH
-    zero = zero - {SOFT_HYPHEN} - wide
-    return range_tables_file("gen_char_width.py", [("WIDE", wide), ("ZERO_WIDTH", zero)])
+def main():
+    version(FILES)
+    wide = code_points("EastAsianWidth.txt", {"W", "F"})
+    zero = code_points("DerivedGeneralCategory.txt", {"Mn", "Me", "Cf"})
+    zero = (zero | HANGUL_MEDIAL_AND_FINAL | {ZERO_WIDTH_SPACE}) - {SOFT_HYPHEN} - wide
+    (wide_definition, wide_declaration) = range_table("WIDE", wide)
+    (zero_definition, zero_declaration) = range_table("ZERO_WIDTH", zero)
+    top = banner([DATA / name for name in FILES])
+    header = (
+        f'{top}\n#pragma once\n\n#include "generated/unicode.hpp"\n\n'
+        "// The columns a terminal gives a character, as sorted, disjoint and non-adjacent ranges\n"
+        "// of code points.\n"
+        "namespace tarnvik::char_width {\n\n"
+        "using unicode::Range;\n\n"
+        "// East Asian Width W and F: two columns.\n"
+        f"{wide_declaration}"
+        "// No column: nonspacing and enclosing marks, format characters but the soft hyphen,\n"
+        "// Hangul medial vowels and final consonants, the zero width space.\n"
+        f"{zero_declaration}"
+        "\n}  // namespace tarnvik::char_width\n")
+    source = (
+        f'{top}\n#include "generated/char_width.hpp"\n\n'
+        "namespace tarnvik::char_width {\n\n"
+        f"{wide_definition}\n{zero_definition}"
+        "\n}  // namespace tarnvik::char_width\n")
+    return emit("char_width", header, source)
 
 
 if __name__ == "__main__":
-    sys.exit(run(OUTPUT, render, needs_ucd=True))
+    sys.exit(main())

@@ -3,10 +3,11 @@
 #include <algorithm>
 
 #include "ascii.hpp"
+#include "knowledge/unicode.hpp"
 #include "tarnvik/fix.hpp"
 #include "tarnvik/similarity.hpp"
 #include "tarnvik/standards.hpp"
-#include "unicode.hpp"
+#include "tarnvik/text.hpp"
 
 namespace tarnvik {
 
@@ -32,13 +33,13 @@ std::string normalize_for_suggestion(std::string_view name) {
 template <typename Name>
 std::optional<std::string_view> closest(std::string_view name, std::span<const Name> candidates) {
     std::string normalized = normalize_for_suggestion(name);
-    const std::size_t length = unicode::scalar_count(normalized);
+    const std::size_t length = text::scalar_count(normalized);
     std::optional<std::string_view> best;
     double best_similarity = SUGGESTION_THRESHOLD;
     for (std::string_view candidate : candidates) {
         // A name far longer or shorter than a candidate cannot be close to it, and comparing a
         // huge name with every candidate would take seconds.
-        double limit = similarity::jaro_winkler_limit(length, unicode::scalar_count(candidate));
+        double limit = similarity::jaro_winkler_limit(length, text::scalar_count(candidate));
         if (limit + LIMIT_MARGIN < SUGGESTION_THRESHOLD) continue;
         double similarity = similarity::jaro_winkler(normalized, candidate);
         // `>=` so that the later of equally close candidates wins.
@@ -85,7 +86,7 @@ bool starts_identifier(char32_t c) {
 }
 
 bool is_identifier(std::string_view text) {
-    std::vector<char32_t> chars = unicode::scalars(text);
+    std::vector<char32_t> chars = text::scalars(text);
     return !chars.empty() && starts_identifier(chars.front()) &&
            std::all_of(chars.begin() + 1, chars.end(), is_identifier_character);
 }

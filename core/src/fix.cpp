@@ -5,7 +5,7 @@
 #include "ascii.hpp"
 #include "fix_loop.hpp"
 #include "tarnvik/parse.hpp"
-#include "tarnvik/utf8.hpp"
+#include "tarnvik/text.hpp"
 
 namespace tarnvik::fix {
 
@@ -54,7 +54,7 @@ bool collides_with_any(const Fix& fix, const std::vector<const Edit*>& accepted)
 }
 
 bool splits_character(std::string_view text, std::size_t offset) {
-    return offset < text.size() && is_utf8_continuation(text[offset]);
+    return offset < text.size() && text::is_utf8_continuation(text[offset]);
 }
 
 // An edit that cuts a character in two or inserts bytes that are not UTF-8 would leave a file
@@ -62,7 +62,7 @@ bool splits_character(std::string_view text, std::size_t offset) {
 bool keeps_utf8(std::string_view text, const Fix& fix) {
     return std::ranges::none_of(fix.edits, [&](const Edit& e) {
         return splits_character(text, e.range.start) || splits_character(text, e.range.end) ||
-               !is_utf8(e.content);
+               !text::is_utf8(e.content);
     });
 }
 

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "ascii.hpp"
-#include "tarnvik/utf8.hpp"
+#include "tarnvik/text.hpp"
 #include "toml/builder.hpp"
 #include "toml/parser.hpp"
 
@@ -206,7 +206,7 @@ std::string display(std::string_view text, const ParseError& error) {
         line += text[i] == '\n';
     std::size_t column = 0;  // characters before the start, not bytes
     for (std::size_t i = first; i < start; ++i) {
-        column += !is_utf8_continuation(text[i]);
+        column += !text::is_utf8_continuation(text[i]);
     }
     const std::string_view content = text.substr(first, line_end - first);
     const std::string number = std::to_string(line);

@@ -4,7 +4,7 @@
 #include <numeric>
 #include <vector>
 
-#include "unicode.hpp"
+#include "tarnvik/text.hpp"
 
 namespace tarnvik::similarity {
 
@@ -80,11 +80,11 @@ std::size_t common_prefix(const Scalars& a, const Scalars& b) {
 }  // namespace
 
 double jaro(std::string_view a, std::string_view b) {
-    return jaro(unicode::scalars(a), unicode::scalars(b));
+    return jaro(text::scalars(a), text::scalars(b));
 }
 
 double jaro_winkler(std::string_view a, std::string_view b) {
-    Scalars x = unicode::scalars(a), y = unicode::scalars(b);
+    Scalars x = text::scalars(a), y = text::scalars(b);
     double similarity = jaro(x, y);
     if (similarity <= WINKLER_THRESHOLD) return similarity;
     double prefix = static_cast<double>(common_prefix(x, y));
@@ -101,7 +101,7 @@ double jaro_winkler_limit(std::size_t a_length, std::size_t b_length) {
 }
 
 std::size_t levenshtein(std::string_view a, std::string_view b) {
-    Scalars x = unicode::scalars(a), y = unicode::scalars(b);
+    Scalars x = text::scalars(a), y = text::scalars(b);
     // One row of the edit-distance table at a time.
     std::vector<std::size_t> row(y.size() + 1);
     std::iota(row.begin(), row.end(), std::size_t{0});

@@ -1,28 +1,22 @@
 #include "tarnvik/source.hpp"
 
-#include "tarnvik/utf8.hpp"
+#include "tarnvik/text.hpp"
 
 namespace tarnvik::source {
 
-namespace {
-
-constexpr std::string_view REPLACEMENT = "\xEF\xBF\xBD";
-
-}  // namespace
-
 std::pair<std::string, std::optional<Diagnostic>> decode(std::string bytes) {
-    const std::size_t first_invalid = valid_utf8_length(bytes);
+    const std::size_t first_invalid = text::valid_utf8_length(bytes);
     if (first_invalid == bytes.size()) return {std::move(bytes), std::nullopt};
 
     std::string text;
     text.reserve(bytes.size() + 16);
     text.append(bytes, 0, first_invalid);
     for (std::size_t i = first_invalid; i < bytes.size();) {
-        const Utf8Sequence sequence = utf8_sequence_at(bytes, i);
+        const text::Utf8Sequence sequence = text::utf8_sequence_at(bytes, i);
         if (sequence.valid) {
             text.append(bytes, i, sequence.length);
         } else {
-            text.append(REPLACEMENT);
+            text::append_utf8(text, text::REPLACEMENT);
         }
         i += sequence.length;
     }

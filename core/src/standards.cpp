@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "ascii.hpp"
-#include "white_space.hpp"
+#include "text/white_space.hpp"
 
 namespace tarnvik::standards {
 namespace {
@@ -25,7 +25,7 @@ bool is_valid_name(std::string_view name) {
 
 // Every comma-separated specifier of the text; the error spans the first failing one, trimmed.
 std::variant<std::vector<pep440::Specifier>, Error> parse_specifier_list(std::string_view text) {
-    if (unicode::trim_white_space(text).empty()) {
+    if (text::trim_white_space(text).empty()) {
         return Error{std::nullopt, "expected at least one version specifier"};
     }
     std::vector<pep440::Specifier> specifiers;
@@ -33,7 +33,7 @@ std::variant<std::vector<pep440::Specifier>, Error> parse_specifier_list(std::st
     while (true) {
         std::size_t comma = std::min(text.find(',', offset), text.size());
         std::string_view part = text.substr(offset, comma - offset);
-        std::string_view trimmed = unicode::trim_white_space(part);
+        std::string_view trimmed = text::trim_white_space(part);
         std::size_t start = offset + static_cast<std::size_t>(trimmed.data() - part.data());
         Span span{start, start + trimmed.size()};
         if (trimmed.empty()) return Error{span, "empty version specifier"};
@@ -90,7 +90,7 @@ std::optional<Error> check_specifiers(std::string_view text) {
 }
 
 std::variant<VersionSet, Error> allowed_versions(std::string_view text) {
-    auto version = pep440::parse_version(unicode::trim_white_space(text));
+    auto version = pep440::parse_version(text::trim_white_space(text));
     if (auto* exact = std::get_if<pep440::Version>(&version)) {
         return pep440::to_version_set(pep440::Specifier{pep440::Operator::Equal, *exact});
     }

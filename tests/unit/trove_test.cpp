@@ -4,26 +4,29 @@
 #include <string>
 #include <vector>
 
-#include "tarnvik/trove.hpp"
+#include "knowledge/trove.hpp"
 
 namespace tarnvik::trove {
 namespace {
 
 TEST(Trove, TablesAreSortedForBinarySearch) {
-    EXPECT_TRUE(std::is_sorted(CLASSIFIERS.begin(), CLASSIFIERS.end()));
-    EXPECT_EQ(std::adjacent_find(CLASSIFIERS.begin(), CLASSIFIERS.end()), CLASSIFIERS.end());
-    EXPECT_EQ(CLASSIFIERS.front(), "Development Status :: 1 - Planning");
-    EXPECT_EQ(CLASSIFIERS.back(), "Typing :: Typed");
+    const std::span<const std::string_view> known = classifiers();
+    EXPECT_TRUE(std::is_sorted(known.begin(), known.end()));
+    EXPECT_EQ(std::adjacent_find(known.begin(), known.end()), known.end());
+    EXPECT_EQ(known.front(), "Development Status :: 1 - Planning");
+    EXPECT_EQ(known.back(), "Typing :: Typed");
     // The similarity search bounds its work on the assumption that every row is ASCII.
-    for (std::string_view row : CLASSIFIERS)
+    for (std::string_view row : known)
         EXPECT_TRUE(std::all_of(row.begin(), row.end(), [](char c) { return c > 0; })) << row;
-    EXPECT_TRUE(std::is_sorted(DEPRECATED.begin(), DEPRECATED.end(),
+    EXPECT_TRUE(std::is_sorted(std::begin(DEPRECATED), std::end(DEPRECATED),
                                [](const DeprecatedRow& a, const DeprecatedRow& b) {
                                    return a.classifier < b.classifier;
                                }));
-    for (const DeprecatedRow& row : DEPRECATED)
-        for (std::string_view replacement : row.replacements)
+    for (const DeprecatedRow& row : DEPRECATED) {
+        EXPECT_EQ(lookup(row.classifier).kind, Status::Deprecated) << row.classifier;
+        for (std::string_view replacement : lookup(row.classifier).replacements)
             EXPECT_EQ(lookup(replacement).kind, Status::Known) << replacement;
+    }
 }
 
 TEST(Trove, HoldsThePythonVersionRows) {

@@ -1,16 +1,20 @@
-#include "unicode.hpp"
+#include "knowledge/unicode.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <string_view>
-#include <vector>
+#include <span>
+
+#include "knowledge/char_width.hpp"
 
 namespace tarnvik::unicode {
 namespace {
 
 TEST(UnicodeTables, AreSortedDisjointAndNotAdjacent) {
-    for (std::span<const Range> table : {ALPHABETIC, NUMERIC, WIDE, ZERO_WIDTH}) {
+    const std::span<const Range> tables[] = {ALPHABETIC,       NUMERIC,
+                                             WHITE_SPACE,      PATTERN_WHITE_SPACE,
+                                             char_width::WIDE, char_width::ZERO_WIDTH};
+    for (std::span<const Range> table : tables) {
         ASSERT_FALSE(table.empty());
         for (std::size_t i = 0; i < table.size(); ++i)
             EXPECT_LE(table[i].first, table[i].last);
@@ -44,27 +48,6 @@ TEST(UnicodeProperties, ClassifyCharacters) {
     for (const Case& c : cases) {
         EXPECT_EQ(is_alphabetic(c.c), c.alphabetic) << std::hex << std::uint32_t(c.c);
         EXPECT_EQ(is_numeric(c.c), c.numeric) << std::hex << std::uint32_t(c.c);
-    }
-}
-
-TEST(UnicodeScalars, DecodeAndReplaceIllFormedSequences) {
-    struct Case {
-        std::string_view utf8;
-        std::vector<char32_t> expected;
-    };
-    const Case cases[] = {
-        {"", {}},
-        {"aé中😀", {U'a', U'é', U'中', U'😀'}},
-        {"\xff", {0xFFFD}},
-        {"a\xe2\x82", {U'a', 0xFFFD}},               // truncated at the end: one replacement
-        {"\xe2\x82(", {0xFFFD, U'('}},               // truncated before another character
-        {"\xc0\xaf", {0xFFFD, 0xFFFD}},              // overlong lead byte, then a lone continuation
-        {"\xed\xa0\x80", {0xFFFD, 0xFFFD, 0xFFFD}},  // a surrogate is not a scalar value
-        {"\xf4\x90\x80\x80", {0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD}},  // beyond U+10FFFF
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(scalars(c.utf8), c.expected) << c.utf8;
-        EXPECT_EQ(scalar_count(c.utf8), c.expected.size()) << c.utf8;
     }
 }
 

@@ -1,7 +1,8 @@
 #include <algorithm>
 
+#include "knowledge/unicode.hpp"
 #include "tarnvik/license.hpp"
-#include "unicode.hpp"
+#include "tarnvik/text.hpp"
 
 namespace tarnvik::standards {
 
@@ -25,7 +26,7 @@ bool is_allowed(char32_t c) {
 std::optional<std::string_view> check_glob_pattern(std::string_view pattern) {
     if (pattern.find("..") != std::string_view::npos) return PARENT;
     if (pattern.starts_with('/') || pattern.find(":\\") != std::string_view::npos) return ABSOLUTE;
-    std::vector<char32_t> scalars = unicode::scalars(pattern);
+    std::vector<char32_t> scalars = text::scalars(pattern);
     if (scalars.empty() || !std::all_of(scalars.begin(), scalars.end(), is_allowed))
         return CHARACTERS;
     return std::nullopt;

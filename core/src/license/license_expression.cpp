@@ -3,7 +3,7 @@
 #include "ascii.hpp"
 #include "license/spdx_expression.hpp"
 #include "tarnvik/license.hpp"
-#include "white_space.hpp"
+#include "text/white_space.hpp"
 
 namespace tarnvik::standards {
 
@@ -14,8 +14,8 @@ namespace {
 enum class Difference { Spacing, LetterCase, Identifiers };
 
 Difference difference(std::string_view expression, std::string_view canonical) {
-    std::string written = unicode::without_white_space(expression);
-    std::string wanted = unicode::without_white_space(canonical);
+    std::string written = text::without_white_space(expression);
+    std::string wanted = text::without_white_space(canonical);
     if (written == wanted) return Difference::Spacing;
     if (ascii::equal_ignoring_case(written, wanted)) return Difference::LetterCase;
     return Difference::Identifiers;

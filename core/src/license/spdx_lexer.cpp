@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "ascii.hpp"
-#include "white_space.hpp"
+#include "text/white_space.hpp"
 
 namespace tarnvik::standards::spdx {
 
@@ -34,17 +34,6 @@ std::size_t idstring_end(std::string_view text, std::size_t pos) {
 
 }  // namespace
 
-const License* find_license(std::string_view id) {
-    auto it =
-        std::lower_bound(LICENSES.begin(), LICENSES.end(), id,
-                         [](const License& row, std::string_view key) { return row.id < key; });
-    return it != LICENSES.end() && it->id == id ? &*it : nullptr;
-}
-
-bool is_exception(std::string_view id) {
-    return std::binary_search(EXCEPTIONS.begin(), EXCEPTIONS.end(), id);
-}
-
 std::string or_later_id(std::string_view gnu_id) {
     constexpr std::string_view ONLY = "-only";
     if (gnu_id.ends_with(ONLY)) gnu_id.remove_suffix(ONLY.size());
@@ -53,7 +42,7 @@ std::string or_later_id(std::string_view gnu_id) {
 
 Read Lexer::next() {
     std::size_t space_start = pos_;
-    while (std::size_t space = unicode::white_space_length(text_, pos_))
+    while (std::size_t space = text::white_space_length(text_, pos_))
         pos_ += space;
     if (pos_ >= text_.size()) return {};
     std::size_t start = pos_;
@@ -122,12 +111,9 @@ std::optional<Term> Lexer::reference(std::size_t start, std::size_t end) const {
 
 // The first imprecise name equal, without regard to ASCII case, to the text at `start`.
 std::optional<Term> Lexer::imprecise_name(std::size_t start) const {
-    std::string_view rest = text_.substr(start);
-    for (const ImpreciseName& row : IMPRECISE_NAMES) {
-        if (!ascii::equal_ignoring_case(rest.substr(0, row.name.size()), row.name)) continue;
-        return Term{TermKind::License, {start, start + row.name.size()}, &LICENSES[row.license]};
-    }
-    return std::nullopt;
+    auto name = tarnvik::spdx::imprecise_name_at_start(text_.substr(start));
+    if (!name) return std::nullopt;
+    return Term{TermKind::License, {start, start + name->length}, name->license};
 }
 
 }  // namespace tarnvik::standards::spdx

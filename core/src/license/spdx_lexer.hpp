@@ -4,11 +4,15 @@
 #include <string>
 #include <string_view>
 
-#include "license/spdx_tables.hpp"
+#include "knowledge/spdx.hpp"
 #include "tarnvik/span.hpp"
 
 // Reads an SPDX license expression term by term, left to right.
 namespace tarnvik::standards::spdx {
+
+using tarnvik::spdx::find_license;
+using tarnvik::spdx::is_exception;
+using tarnvik::spdx::License;
 
 enum class TermKind {
     License,
@@ -70,9 +74,6 @@ class Lexer {
     Mode mode_;
     std::size_t pos_ = 0;
 };
-
-const License* find_license(std::string_view id);
-bool is_exception(std::string_view id);
 
 // The id a GNU license id takes for "or later": its `-only` suffix, if any, becomes `-or-later`.
 std::string or_later_id(std::string_view gnu_id);

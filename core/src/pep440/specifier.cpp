@@ -3,7 +3,7 @@
 
 #include "pep440/pattern.hpp"
 #include "tarnvik/pep440.hpp"
-#include "white_space.hpp"
+#include "text/white_space.hpp"
 
 namespace tarnvik::pep440 {
 namespace {
@@ -60,7 +60,7 @@ class SpecifierParser {
         }
         skip_space();
         std::size_t version_start = i_;
-        while (i_ < s_.size() && unicode::white_space_length(s_, i_) == 0)
+        while (i_ < s_.size() && text::white_space_length(s_, i_) == 0)
             ++i_;
         std::string_view version_text = s_.substr(version_start, i_ - version_start);
         if (version_text.empty()) return fail("expected a version after " + quoted(op_text));
@@ -95,7 +95,7 @@ class SpecifierParser {
     }
 
     void skip_space() {
-        while (std::size_t n = unicode::white_space_length(s_, i_))
+        while (std::size_t n = text::white_space_length(s_, i_))
             i_ += n;
     }
 

@@ -5,7 +5,7 @@
 
 #include "ascii.hpp"
 #include "tarnvik/pep508.hpp"
-#include "tarnvik/utf8.hpp"
+#include "tarnvik/text.hpp"
 
 // The reading position shared by the requirement and marker parsers.
 namespace tarnvik::pep508::detail {
@@ -41,7 +41,7 @@ struct Cursor {
     // empty at the end.
     std::string_view current_char() const {
         if (at_end()) return {};
-        return text.substr(pos, utf8_sequence_at(text, pos).length);
+        return text.substr(pos, text::utf8_sequence_at(text, pos).length);
     }
 
     Error error_at(std::size_t start, std::size_t end, std::string message) const {

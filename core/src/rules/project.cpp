@@ -9,7 +9,7 @@
 #include "ascii.hpp"
 #include "rules/project_checks.hpp"
 #include "tarnvik/standards.hpp"
-#include "white_space.hpp"
+#include "text/white_space.hpp"
 
 namespace tarnvik::rules::project {
 
@@ -201,7 +201,7 @@ void check_readme_file_name(Checker& checker, const std::string& file, Span span
 
 // The media type without parameters, trimmed and in lower case, as tools compare it.
 std::string media_type(std::string_view content_type) {
-    return lower_ascii(unicode::trim_white_space(content_type.substr(0, content_type.find(';'))));
+    return lower_ascii(text::trim_white_space(content_type.substr(0, content_type.find(';'))));
 }
 
 void check_readme_content_type(Checker& checker, const Table& readme, Span readme_span) {

@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <optional>
 
+#include "knowledge/trove.hpp"
 #include "rules/project_checks.hpp"
 #include "tarnvik/similarity.hpp"
 #include "tarnvik/standards.hpp"
-#include "tarnvik/trove.hpp"
-#include "unicode.hpp"
+#include "tarnvik/text.hpp"
 
 namespace tarnvik::rules::project {
 
@@ -33,7 +33,7 @@ std::string deprecated_help(std::span<const std::string_view> replacements) {
 class SimilarityBound {
   public:
     explicit SimilarityBound(std::string_view classifier) {
-        std::vector<char32_t> chars = unicode::scalars(classifier);
+        std::vector<char32_t> chars = text::scalars(classifier);
         length_ = static_cast<double>(chars.size());
         for (char32_t c : chars)
             if (c < 0x80) ++counts_[c];
@@ -71,7 +71,7 @@ std::optional<std::string_view> closest_classifier(std::string_view classifier) 
     const SimilarityBound bound(classifier);
     std::optional<std::string_view> best;
     double best_similarity = CLASSIFIER_SUGGESTION_THRESHOLD;
-    for (std::string_view row : trove::CLASSIFIERS) {
+    for (std::string_view row : trove::classifiers()) {
         if (bound(row) < best_similarity - MARGIN) continue;
         double similarity = similarity::jaro_winkler(classifier, row);
         if (similarity >= best_similarity) {

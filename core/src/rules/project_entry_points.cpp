@@ -1,8 +1,8 @@
 #include <algorithm>
 
 #include "rules/project_checks.hpp"
-#include "unicode.hpp"
-#include "white_space.hpp"
+#include "tarnvik/text.hpp"
+#include "text/white_space.hpp"
 
 namespace tarnvik::rules::project {
 
@@ -20,7 +20,7 @@ constexpr OwnGroup OWN_GROUPS[] = {
 bool is_valid_group(std::string_view group) {
     for (std::size_t start = 0;;) {
         std::size_t dot = std::min(group.find('.', start), group.size());
-        std::vector<char32_t> part = unicode::scalars(group.substr(start, dot - start));
+        std::vector<char32_t> part = text::scalars(group.substr(start, dot - start));
         if (part.empty() || !std::all_of(part.begin(), part.end(), is_identifier_character))
             return false;
         if (dot == group.size()) return true;
@@ -30,7 +30,7 @@ bool is_valid_group(std::string_view group) {
 
 // `package.module:object.attribute`, optionally followed by `[extras]`.
 bool is_entry_point_reference(std::string_view value) {
-    return is_object_reference(unicode::trim_white_space(value.substr(0, value.find('['))));
+    return is_object_reference(text::trim_white_space(value.substr(0, value.find('['))));
 }
 
 void check_table_of_entry_points(Checker& checker, const document::Table& project,

@@ -1,7 +1,7 @@
 #include <unordered_map>
 
 #include "rules/project_checks.hpp"
-#include "white_space.hpp"
+#include "text/white_space.hpp"
 
 namespace tarnvik::rules::project {
 
@@ -20,9 +20,9 @@ struct ImportName {
 std::string_view name_part(std::string_view entry) {
     std::size_t semicolon = entry.rfind(';');
     if (semicolon != std::string_view::npos &&
-        unicode::trim_white_space(entry.substr(semicolon + 1)) == "private")
+        text::trim_white_space(entry.substr(semicolon + 1)) == "private")
         entry = entry.substr(0, semicolon);
-    return unicode::trim_white_space(entry);
+    return text::trim_white_space(entry);
 }
 
 bool is_valid_name(ImportKey key, std::string_view name) {

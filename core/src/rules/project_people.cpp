@@ -1,5 +1,5 @@
 #include "rules/project_checks.hpp"
-#include "white_space.hpp"
+#include "text/white_space.hpp"
 
 namespace tarnvik::rules::project {
 
@@ -12,7 +12,7 @@ bool is_plausible_email(std::string_view email) {
     std::size_t at = email.find('@');
     if (at == std::string_view::npos || at == 0 || at + 1 == email.size()) return false;
     if (email.find('@', at + 1) != std::string_view::npos) return false;
-    return email.find_first_of(",<>") == std::string_view::npos && !unicode::has_white_space(email);
+    return email.find_first_of(",<>") == std::string_view::npos && !text::has_white_space(email);
 }
 
 void check_person_name(Checker& checker, std::string_view path, const document::Value& name) {

@@ -1,6 +1,6 @@
 #include "rules/project_checks.hpp"
+#include "tarnvik/text.hpp"
 #include "tarnvik/url.hpp"
-#include "unicode.hpp"
 
 namespace tarnvik::rules::project {
 
@@ -14,7 +14,7 @@ void check_urls(Checker& checker, const document::Table& project) {
     const document::Entry* urls = checker.table_entry(project, "urls", "project.urls");
     if (urls == nullptr) return;
     for (const document::Entry& link : urls->value.as_table()->entries) {
-        if (unicode::scalar_count(link.key) > LABEL_LIMIT)
+        if (text::scalar_count(link.key) > LABEL_LIMIT)
             checker.push(Diagnostic::warning("URL label `" + link.key + "` is longer than " +
                                                  std::to_string(LABEL_LIMIT) + " characters",
                                              link.key_span, Code::InvalidValue)

@@ -8,7 +8,7 @@
 #endif
 
 #include "ascii.hpp"
-#include "tarnvik/utf8.hpp"
+#include "tarnvik/text.hpp"
 
 namespace tarnvik::toml {
 
@@ -441,7 +441,7 @@ void decode_string(std::string_view text, const Token& token, std::string& out) 
             out += escape == nullptr ? letter : escape->value;
             i = stop + 2;
         } else {
-            append_utf8(out, hex_value(body.substr(stop + 2, digits)));
+            text::append_utf8(out, hex_value(body.substr(stop + 2, digits)));
             i = stop + 2 + digits;
         }
     }

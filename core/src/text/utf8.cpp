@@ -1,9 +1,9 @@
-#include "tarnvik/utf8.hpp"
+#include "tarnvik/text.hpp"
 
 #include <cstdint>
 #include <cstring>
 
-namespace tarnvik {
+namespace tarnvik::text {
 
 namespace {
 
@@ -83,4 +83,4 @@ std::size_t valid_utf8_length(std::string_view text) {
     return n;
 }
 
-}  // namespace tarnvik
+}  // namespace tarnvik::text

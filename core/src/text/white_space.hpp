@@ -5,9 +5,10 @@
 #include <string_view>
 
 #include "ascii.hpp"
+#include "tarnvik/text.hpp"
 
-// The Unicode White_Space property over UTF-8 text.
-namespace tarnvik::unicode {
+// White_Space in UTF-8 text.
+namespace tarnvik::text {
 
 // The byte length of the White_Space character outside ASCII at `pos`, or 0 when there is none.
 std::size_t non_ascii_white_space_length(std::string_view text, std::size_t pos);
@@ -28,4 +29,4 @@ std::string without_white_space(std::string_view text);
 // `text` without White_Space at either end.
 std::string_view trim_white_space(std::string_view text);
 
-}  // namespace tarnvik::unicode
+}  // namespace tarnvik::text

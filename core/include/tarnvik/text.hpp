@@ -3,8 +3,14 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
-namespace tarnvik {
+// UTF-8 text: its encoding, its scalar values, its white space and the columns a terminal gives
+// it.
+namespace tarnvik::text {
+
+// What an ill-formed sequence reads as.
+inline constexpr char32_t REPLACEMENT = 0xFFFD;
 
 // Appends the UTF-8 encoding of a code point (at most U+10FFFF).
 inline void append_utf8(std::string& out, char32_t c) {
@@ -49,4 +55,24 @@ inline bool is_utf8(std::string_view text) {
     return valid_utf8_length(text) == text.size();
 }
 
-}  // namespace tarnvik
+// The scalar value at `at`, which must lie inside `text`, and moves `at` past it; an
+// ill-formed sequence reads as one REPLACEMENT.
+char32_t next_scalar(std::string_view text, std::size_t& at);
+
+// The scalar values of the text, each ill-formed sequence as one REPLACEMENT.
+std::vector<char32_t> scalars(std::string_view text);
+
+// How many values `scalars` gives, counted without building them.
+std::size_t scalar_count(std::string_view text);
+
+// The Unicode White_Space property.
+bool is_white_space(char32_t c);
+
+// The Unicode Pattern_White_Space property: the white space of machine-readable syntax.
+bool is_pattern_white_space(char32_t c);
+
+// The columns a terminal gives a character: 2 for East Asian wide and fullwidth characters, 0
+// for combining marks and other zero-width characters, 1 for everything else.
+std::size_t char_width(char32_t c);
+
+}  // namespace tarnvik::text
