@@ -9,7 +9,8 @@ differ.
 import re
 import sys
 
-from generator_common import ROOT, banner, cpp_string, emit, fail, read_data, require_inputs
+from generator_common import (ROOT, banner, check_row_count, cpp_comment, cpp_string, emit, fail,
+                              read_data, require_inputs)
 
 DATA = ROOT / "data" / "backends"
 INPUTS = [DATA / "backends.tsv", DATA / "features.tsv", DATA / "support.tsv"]
@@ -73,7 +74,8 @@ extern const std::span<const std::string_view> FEATURE_NAMES;
 
 
 def rows(path, columns):
-    _, lines = read_data(path)
+    provenance, lines = read_data(path)
+    check_row_count(provenance, lines, path)
     result = [line.split("\t") for line in lines]
     if any(len(row) != columns for row in result):
         fail(f"{path.name}: every row has {columns} tab-separated columns")
@@ -124,6 +126,8 @@ def render():
              f"{BACKENDS} and {FEATURES} stated")
     if [row[0] for row in features] != [str(i) for i in range(len(features))]:
         fail("features.tsv: features are numbered 0, 1, 2... in order")
+    if not all(re.fullmatch(r"[a-z0-9]+(-[a-z0-9]+)*", key) for _, key, _ in features):
+        fail("features.tsv: a short key is lower-case words joined by -")
     bounds = {}
     for package, module, first, latest in backends:
         if package != re.sub(r"[-_.]+", "-", package).lower() or package in bounds:
@@ -179,7 +183,8 @@ def render():
         "}  // namespace tarnvik::backends",
         "",
     ]
-    enumerators = "".join(f"    {enumerator(key)},  // {name}\n" for _, key, name in features)
+    enumerators = "".join(f"    {enumerator(key)},  // {cpp_comment(name)}\n"
+                          for _, key, name in features)
     header = banner(INPUTS) + "\n" + HEADER.replace("@FEATURES@\n", enumerators)
     return header, "\n".join(lines)
 

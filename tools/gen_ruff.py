@@ -8,8 +8,8 @@ import sys
 
 from generator_common import ROOT, banner, emit, fail, load_json, require_inputs
 from tool_descriptors import (SOURCE_PRELUDE, ReleaseIndex, TableWriter, check_descriptor_lists,
-                              check_hints, check_options, descriptor_lists, read_releases,
-                              tool_definition)
+                              check_hints, check_options, descriptor_lists, family_definition,
+                              read_releases, tool_definition)
 
 DATA = ROOT / "data" / "ruff"
 INPUTS = [DATA / "releases.tsv", DATA / "options.json", DATA / "descriptor.json"]
@@ -34,10 +34,9 @@ def render():
     check_descriptor_lists(descriptor, options, LISTS)
     check_hints(descriptor)
 
-    writer = TableWriter()
-    writer.releases(releases.releases)
-    option_rows = writer.options("OPTIONS", options, releases)
-    lists, spans = descriptor_lists(descriptor)
+    writer = TableWriter(releases.releases)
+    tables = writer.releases() + writer.options(options, releases)
+    tables += descriptor_lists(writer, descriptor)
 
     header = "\n".join([
         banner(INPUTS),
@@ -60,14 +59,13 @@ def render():
         "namespace tarnvik::ruff {",
         "",
         *SOURCE_PRELUDE,
-        *writer.lines,
-        "",
         *writer.pools(),
-        *option_rows,
-        *lists,
+        *tables,
+        *writer.text_definition(),
+        *family_definition(writer, descriptor),
         "}  // namespace",
         "",
-        *tool_definition("RUFF", descriptor, spans),
+        *tool_definition("RUFF", descriptor),
         "}  // namespace tarnvik::ruff",
         "",
     ])

@@ -8,7 +8,7 @@ and ruff_rules.cpp. With --check, exits 1 when the committed files differ.
 import sys
 from collections import Counter
 
-from generator_common import (ROOT, banner, cpp_string, emit, fail, load_json, require_inputs,
+from generator_common import (ROOT, banner, cpp_comment, emit, fail, load_json, require_inputs,
                               require_sorted)
 from tool_descriptors import ReleaseIndex, TableWriter, read_releases
 
@@ -17,8 +17,8 @@ RUFF = ROOT / "data" / "ruff"
 INPUTS = [DATA / "selectors.json", DATA / "redirects.json", RUFF / "releases.tsv",
           RUFF / "descriptor.json"]
 
-STATUSES = {"removed": "Removed", "deprecated": "Deprecated", "stable": "Stable",
-            "preview": "Preview", None: "None"}
+# The values of ruff::RuleStatus.
+STATUSES = {"removed": 0, "deprecated": 1, "stable": 2, "preview": 3, None: 0xFFFF}
 # Row counts of the stated knowledge; raise them together with the data.
 STATUS_COUNTS = {"stable": 812, "preview": 140, "deprecated": 9, "removed": 8, None: 1493}
 KIND_COUNTS = {"rule": 969, "name": 962, "prefix": 510, "group": 2, "former": 19}
@@ -65,19 +65,21 @@ def selector_rows(writer, selectors, releases):
             fail(f"{where}: empty selector or no release")
         ranges = releases.ranges(row["releases"], where)
         since, removed = check_life_cycle(row, ranges, releases)
-        rows.append(f"    {{{cpp_string(row['selector'])}, {writer.range_list(ranges)}, "
-                    f"RuleStatus::{STATUSES[row['status']]}, {since}, {removed}}},")
-    return ["constexpr SelectorRow SELECTOR_ROWS[] = {", *rows, "};", ""]
+        rows.append(f"    {{{writer.text(row['selector'])}, {writer.range_list(ranges)}, "
+                    f"{STATUSES[row['status']]}, {since}, {removed}}},  // "
+                    f"{cpp_comment(row['selector'])}")
+    return writer.array("StoredSelector", "SELECTOR_ROWS", rows)
 
 
-def redirect_rows(redirects):
+def redirect_rows(writer, redirects):
     require_sorted([row["old"] for row in redirects], "redirects.json")
     if len(redirects) != REDIRECT_COUNT:
         fail(f"redirects.json: {len(redirects)} pairs; {REDIRECT_COUNT} stated")
     if any(not row["new"] or row["new"] == row["old"] for row in redirects):
         fail("redirects.json: a selector redirected to nothing or to itself")
-    rows = [f"    {{{cpp_string(row['old'])}, {cpp_string(row['new'])}}}," for row in redirects]
-    return ["constexpr Redirect REDIRECT_ROWS[] = {", *rows, "};", ""]
+    rows = [f"    {{{writer.text(row['old'])}, {writer.text(row['new'])}}},  // "
+            f"{cpp_comment(row['old'])} -> {cpp_comment(row['new'])}" for row in redirects]
+    return writer.array("StoredRedirect", "REDIRECT_ROWS", rows)
 
 
 HEADER = """\
@@ -85,41 +87,33 @@ HEADER = """\
 
 #include <cstdint>
 #include <span>
-#include <string_view>
 
 #include "knowledge/tool.hpp"
 
 namespace tarnvik::ruff {
 
-// A rule's life cycle; None marks a selector that is not a single rule (a code prefix, a group,
-// a rule name, a former code).
-enum class RuleStatus : std::uint16_t {
-    Removed = 0,     // gone from `removed` on
-    Deprecated = 1,  // deprecated for since <= r < removed, gone from `removed` on
-    Stable = 2,      // stable from `since` on, in preview before
-    Preview = 3,     // in preview in every release that has it
-    None = 0xFFFF,
-};
-
-// A selector and the Ruff releases (indices into RUFF's releases) that accept it.
-struct SelectorRow {
-    std::string_view selector;
-    std::span<const tool::ReleaseRange> releases;  // ascending, apart, never empty
-    RuleStatus status;
-    tool::Release since;    // Stable, Deprecated; else 0
-    tool::Release removed;  // Deprecated, Removed: one past the last accepting release; else 0
+// A selector and the Ruff releases (indices into RUFF's releases) that accept it, stored in
+// SELECTOR_TABLES.
+struct StoredSelector {
+    tool::stored::Text selector;
+    tool::stored::Slice releases;  // ascending, apart, never empty
+    std::uint16_t status;          // a RuleStatus
+    tool::Release since;
+    tool::Release removed;
 };
 
 // A code or prefix that Ruff remaps to another selector.
-struct Redirect {
-    std::string_view old_selector;
-    std::string_view new_selector;
+struct StoredRedirect {
+    tool::stored::Text old_selector;
+    tool::stored::Text new_selector;
 };
 
+// The text and the release ranges the two tables refer to.
+extern const tool::stored::Family SELECTOR_TABLES;
 // Every selector any release accepted, in ascending byte order.
-extern const std::span<const SelectorRow> SELECTORS;
+extern const std::span<const StoredSelector> SELECTORS;
 // In ascending byte order of the old selector.
-extern const std::span<const Redirect> REDIRECTS;
+extern const std::span<const StoredRedirect> REDIRECTS;
 
 }  // namespace tarnvik::ruff
 """
@@ -129,10 +123,9 @@ def render():
     require_inputs(*INPUTS)
     stated = load_json(RUFF / "descriptor.json")["releases"]
     releases = ReleaseIndex(read_releases(RUFF / "releases.tsv", stated))
-    writer = TableWriter()
-    writer.release_texts = releases.releases
+    writer = TableWriter(releases.releases)
     selectors = selector_rows(writer, load_json(DATA / "selectors.json"), releases)
-    redirects = redirect_rows(load_json(DATA / "redirects.json"))
+    redirects = redirect_rows(writer, load_json(DATA / "redirects.json"))
     source = "\n".join([
         banner(INPUTS),
         '#include "generated/ruff_rules.hpp"',
@@ -141,13 +134,17 @@ def render():
         "",
         "namespace {",
         "",
+        "using tool::ReleaseRange;",
+        "",
         *writer.pools(),
         *selectors,
         *redirects,
+        *writer.text_definition(),
         "}  // namespace",
         "",
-        "constexpr std::span<const SelectorRow> SELECTORS{SELECTOR_ROWS};",
-        "constexpr std::span<const Redirect> REDIRECTS{REDIRECT_ROWS};",
+        "constexpr tool::stored::Family SELECTOR_TABLES{.text = TEXT, .ranges = RANGES};",
+        "constexpr std::span<const StoredSelector> SELECTORS{SELECTOR_ROWS};",
+        "constexpr std::span<const StoredRedirect> REDIRECTS{REDIRECT_ROWS};",
         "",
         "}  // namespace tarnvik::ruff",
         "",

@@ -6,11 +6,12 @@ core/generated/ty.hpp and ty.cpp. With --check, exits 1 when the committed files
 """
 import sys
 
-from generator_common import (ROOT, banner, cpp_string, emit, fail, load_json, require_inputs,
+from generator_common import (ROOT, banner, cpp_comment, cpp_string, emit, fail, load_json, require_inputs,
                               require_sorted)
 from tool_descriptors import (DOCS_HOST, SOURCE_PRELUDE, ReleaseIndex, TableWriter,
                               check_descriptor_lists, check_hints, check_options,
-                              descriptor_lists, read_releases, tool_definition)
+                              descriptor_lists, family_definition, read_releases,
+                              tool_definition)
 
 DATA = ROOT / "data" / "ty"
 INPUTS = [DATA / "releases.tsv", DATA / "options.json", DATA / "descriptor.json",
@@ -33,8 +34,9 @@ def rule_rows(writer, rules, releases, stated):
         if not rule["releases"]:
             fail(f"{where}: known in no release")
         ranges = writer.range_list(releases.ranges(rule["releases"], where))
-        rows.append(f"    {{{cpp_string(rule['name'])}, {ranges}}},")
-    return ["constexpr Rule RULE_ROWS[] = {", *rows, "};", ""]
+        rows.append(f"    {{{writer.text(rule['name'])}, {ranges}}},  // "
+                    f"{cpp_comment(rule['name'])}")
+    return writer.array("StoredRule", "RULE_ROWS", rows)
 
 
 def render():
@@ -49,12 +51,11 @@ def render():
     check_hints(descriptor)
     rules_docs = descriptor["rules"]["docs_path"]
 
-    writer = TableWriter()
-    writer.releases(releases.releases)
-    option_rows = writer.options("OPTIONS", options, releases)
-    rules = rule_rows(writer, load_json(DATA / "rules.json"), releases,
-                      descriptor["rules"]["count"])
-    lists, spans = descriptor_lists(descriptor)
+    writer = TableWriter(releases.releases)
+    tables = writer.releases() + writer.options(options, releases)
+    tables += rule_rows(writer, load_json(DATA / "rules.json"), releases,
+                        descriptor["rules"]["count"])
+    tables += descriptor_lists(writer, descriptor)
 
     header = "\n".join([
         banner(INPUTS),
@@ -70,14 +71,14 @@ def render():
         "// The `[tool.ty]` settings of every ty release.",
         "extern const tool::Tool TY;",
         "",
-        "// A lint rule and the releases (indices into TY's releases) that know it.",
-        "struct Rule {",
-        "    std::string_view name;",
-        "    std::span<const tool::ReleaseRange> releases;",
+        "// A lint rule, stored in TY's tables: its name and the releases that know it.",
+        "struct StoredRule {",
+        "    tool::stored::Text name;",
+        "    tool::stored::Slice releases;",
         "};",
         "",
         "// Every rule any release knew, in ascending byte order of name.",
-        "extern const std::span<const Rule> RULES;",
+        "extern const std::span<const StoredRule> RULES;",
         "",
         "// ty's rule reference.",
         f"inline constexpr std::string_view RULE_DOCS = {cpp_string(DOCS_HOST + rules_docs)};",
@@ -92,16 +93,14 @@ def render():
         "namespace tarnvik::ty {",
         "",
         *SOURCE_PRELUDE,
-        *writer.lines,
-        "",
         *writer.pools(),
-        *option_rows,
-        *rules,
-        *lists,
+        *tables,
+        *writer.text_definition(),
+        *family_definition(writer, descriptor),
         "}  // namespace",
         "",
-        *tool_definition("TY", descriptor, spans),
-        "constexpr std::span<const Rule> RULES{RULE_ROWS};",
+        *tool_definition("TY", descriptor),
+        "constexpr std::span<const StoredRule> RULES{RULE_ROWS};",
         "",
         "}  // namespace tarnvik::ty",
         "",

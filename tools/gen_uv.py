@@ -10,8 +10,8 @@ import sys
 
 from generator_common import ROOT, banner, emit, fail, load_json, require_inputs
 from tool_descriptors import (SOURCE_PRELUDE, ReleaseIndex, TableWriter, check_descriptor_lists,
-                              check_hints, check_options, descriptor_lists, read_releases,
-                              tool_definition)
+                              check_hints, check_options, descriptor_lists, family_definition,
+                              read_releases, tool_definition)
 
 DATA = ROOT / "data" / "uv"
 INPUTS = [DATA / "releases.tsv", DATA / "options.json", DATA / "descriptor.json"]
@@ -38,13 +38,12 @@ def render():
     for fields in tools:
         check_hints(fields)
 
-    writer = TableWriter()
-    writer.releases(releases.releases)
-    option_rows = writer.options("OPTIONS", options, releases)
-    lists, spans = descriptor_lists(descriptor)
+    writer = TableWriter(releases.releases)
+    tables = writer.releases() + writer.options(options, releases)
+    tables += descriptor_lists(writer, descriptor)
     definitions = []
     for fields in tools:
-        definitions += tool_definition(VARIABLES[fields["descriptor"]], fields, spans)
+        definitions += tool_definition(VARIABLES[fields["descriptor"]], fields)
 
     header = "\n".join([
         banner(INPUTS),
@@ -56,7 +55,7 @@ def render():
         "",
         "// The `[tool.uv]` settings as uv reads them.",
         "extern const tool::Tool UV;",
-        "// The same settings list as the uv_build build backend reads it (`build-backend`).",
+        "// The same settings as the uv_build build backend reads them (`build-backend`).",
         "extern const tool::Tool UV_BUILD;",
         "",
         "}  // namespace tarnvik::uv",
@@ -69,11 +68,10 @@ def render():
         "namespace tarnvik::uv {",
         "",
         *SOURCE_PRELUDE,
-        *writer.lines,
-        "",
         *writer.pools(),
-        *option_rows,
-        *lists,
+        *tables,
+        *writer.text_definition(),
+        *family_definition(writer, descriptor),
         "}  // namespace",
         "",
         *definitions,

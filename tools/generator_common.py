@@ -89,6 +89,12 @@ def cpp_string(text):
     return '"' + "".join(out) + '"'
 
 
+def cpp_comment(text):
+    """The text made safe to end a // comment: printable ASCII only, and no backslash, which
+    would splice the next line into the comment."""
+    return "".join(c if " " <= c <= "~" and c != "\\" else "?" for c in text)
+
+
 def emit(family, header, source):
     """Writes core/generated/<family>.hpp and <family>.cpp; with --check, exits 1 when a
     committed file differs, naming the generator to run."""

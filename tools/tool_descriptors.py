@@ -5,7 +5,7 @@ the types in core/src/knowledge/tool.hpp, with release texts turned into release
 import json
 from collections import Counter
 
-from generator_common import cpp_string, fail, read_data, require_sorted
+from generator_common import cpp_comment, cpp_string, fail, read_data, require_sorted
 
 # The documentation site of all four tools; each descriptor adds its own path.
 DOCS_HOST = "https://docs.astral.sh"
@@ -153,138 +153,186 @@ def check_descriptor_lists(descriptor, options, stated):
             fail(f"consequence code {code!r} is not 0, 1 or 2")
 
 
-class TableWriter:
-    """Collects the constexpr arrays behind the descriptors of one family: release lists, value
-    types (each distinct type written once, before the types that refer to it), a pool of release
-    ranges and a pool of type rules that the rows refer into."""
+def describe(value_type):
+    """A short reading of a value type, for the comments of the generated rows."""
+    tag = value_type["tag"]
+    if tag == "Integer" and value_type.get("min") is not None:
+        return f"Integer >= {value_type['min']}"
+    if tag == "OneOf":
+        return "OneOf " + " | ".join(value_type["values"])
+    if tag == "ArrayOf":
+        return f"ArrayOf ({describe(value_type['element'])})"
+    if tag == "AnyOf":
+        return "AnyOf (" + ", ".join(describe(a) for a in value_type["alternatives"]) + ")"
+    return tag
 
-    def __init__(self):
-        self.lines = []
+
+class TableWriter:
+    """Collects the pointer-free tables of one family (see tool::stored): every text once in one
+    text, value types (each distinct one once, after the types it refers to), and pools of
+    release ranges and type rules that rows refer into by offset and size."""
+
+    def __init__(self, release_texts):
+        self.release_texts = release_texts
+        self.texts = {}
+        self.text_size = 0
         self.types = {}
+        self.type_rows = []
+        self.type_texts = []
+        self.alternatives = []
         self.ranges_pool = []
         self.range_lists = {}
         self.rules_pool = []
         self.rule_lists = {}
-        self.release_texts = []
 
-    def releases(self, releases):
-        """The release list, eight a line, each line led by the index of its first release."""
-        self.release_texts = releases
-        self.lines.append("constexpr std::string_view RELEASES[] = {")
-        for start in range(0, len(releases), 8):
-            texts = " ".join(f"{cpp_string(text)}," for text in releases[start:start + 8])
-            self.lines.append(f"    /* {start} */ {texts}")
-        self.lines += ["};", ""]
+    def text(self, text):
+        """The {offset, size} of the text in the family's text."""
+        if text not in self.texts:
+            self.texts[text] = self.text_size
+            self.text_size += len(text.encode("utf-8"))
+        return f"{{{self.texts[text]}, {len(text.encode('utf-8'))}}}"
+
+    @staticmethod
+    def slice(offset, size):
+        if offset >= 2**16 or size >= 2**16:
+            fail(f"a pool outgrew 16-bit offsets ({offset}, {size})")
+        return f"{{{offset}, {size}}}" if size else "{}"
 
     def value_type(self, value_type):
-        """The name of the constexpr ValueType for the JSON value type."""
+        """The index of the value type in the family's types."""
         canonical = json.dumps(value_type, sort_keys=True)
         if canonical in self.types:
             return self.types[canonical]
         tag = value_type["tag"]
-        fields = [f".tag = Tag::{tag}"]
-        if tag == "Integer" and value_type.get("min") is not None:
-            fields.append(f".minimum = {value_type['min']}")
-        elif tag == "OneOf":
-            values = f"VALUES_{len(self.types)}"
-            self.lines.append(f"constexpr std::string_view {values}[] = {{"
-                              + ", ".join(cpp_string(v) for v in value_type["values"]) + "};")
-            fields.append(f".values = {values}")
+        minimum = value_type.get("min") if tag == "Integer" else None
+        items = "{}"
+        if tag == "OneOf":
+            items = self.slice(len(self.type_texts), len(value_type["values"]))
+            self.type_texts += [self.text(v) for v in value_type["values"]]
         elif tag == "ArrayOf":
-            fields.append(f".element = &{self.value_type(value_type['element'])}")
-        elif tag == "AnyOf" and value_type["alternatives"]:
-            names = [self.value_type(a) for a in value_type["alternatives"]]
-            alternatives = f"ALTERNATIVES_{len(self.types)}"
-            self.lines.append(f"constexpr const ValueType* {alternatives}[] = {{"
-                              + ", ".join(f"&{n}" for n in names) + "};")
-            fields.append(f".alternatives = {alternatives}")
-        name = f"TYPE_{len(self.types)}"
-        self.types[canonical] = name
-        self.lines.append(f"constexpr ValueType {name}{{{', '.join(fields)}}};")
-        return name
+            items = f"{{{self.value_type(value_type['element'])}, 0}}"
+        elif tag == "AnyOf":
+            indices = [self.value_type(a) for a in value_type["alternatives"]]
+            items = self.slice(len(self.alternatives), len(indices))
+            self.alternatives += indices
+        index = len(self.type_rows)
+        self.types[canonical] = index
+        self.type_rows.append(
+            f"    {{ValueTag::{tag}, {'false' if minimum is None else 'true'}, {items}, "
+            f"{minimum or 0}}},  // {index}: {cpp_comment(describe(value_type))}")
+        return index
 
     def range_list(self, ranges):
-        """A span expression over the range pool for the index pairs."""
-        if not ranges:
-            return "{}"
+        """The slice of the range pool that holds the index pairs."""
         key = tuple(ranges)
         if key not in self.range_lists:
             self.range_lists[key] = len(self.ranges_pool)
             self.ranges_pool += ranges
-        return f"{{RANGES + {self.range_lists[key]}, {len(ranges)}}}"
+        return self.slice(self.range_lists[key], len(ranges))
 
     def rule_list(self, rules):
-        """A span expression over the type-rule pool for (first, last, type name) rules."""
-        if not rules:
-            return "{}"
+        """The slice of the type-rule pool that holds the (first, last, type) rules."""
         key = tuple(rules)
         if key not in self.rule_lists:
             self.rule_lists[key] = len(self.rules_pool)
             self.rules_pool += rules
-        return f"{{TYPE_RULES + {self.rule_lists[key]}, {len(rules)}}}"
+        return self.slice(self.rule_lists[key], len(rules))
 
-    def options(self, name, options, releases):
+    def options(self, options, releases):
         rows = []
         for option in options:
             where = f"option {option['key']!r}"
             rules = [(releases.at(r["first"], where), releases.at(r["last"], where),
                       self.value_type(r["type"])) for r in option["type_rules"]]
-            note = cpp_string(option["note"]) if option["note"] is not None else "{}"
+            note = option["note"]
             rows.append(
-                f"    {{{cpp_string(option['key'])}, OptionKind::{option['kind']}, "
+                f"    {{{self.text(option['key'])}, OptionKind::{option['kind']}, "
                 f"{'true' if option['selectors'] else 'false'}, "
+                f"{'false' if note is None else 'true'}, "
                 f"{self.range_list(releases.ranges(option['exists'], where))}, "
                 f"{self.range_list(releases.ranges(option['deprecated'], where))}, "
-                f"{self.rule_list(rules)}, {note}}},")
-        return [f"constexpr tool::ToolOption {name}[] = {{", *rows, "};", ""]
+                f"{self.rule_list(rules)}, {'{}' if note is None else self.text(note)}}},"
+                f"  // {cpp_comment(option['key'])}")
+        return self.array("stored::Option", "OPTIONS", rows)
+
+    def releases(self):
+        return self.array("stored::Text", "RELEASES", [
+            f"    {self.text(text)},  // {i}: {cpp_comment(text)}"
+            for i, text in enumerate(self.release_texts)])
+
+    @staticmethod
+    def array(row_type, name, rows):
+        if not rows:
+            return []
+        return [f"constexpr {row_type} {name}[] = {{", *rows, "};", ""]
 
     def pools(self):
-        """The range and type-rule pools, to be written before the rows that refer into them."""
-        out = []
-        if self.ranges_pool:
-            out.append("constexpr tool::ReleaseRange RANGES[] = {")
-            out += [f"    {{{a}, {b}}},  // {self.release_texts[a]} to {self.release_texts[b]}"
-                    for a, b in self.ranges_pool]
-            out += ["};", ""]
-        if self.rules_pool:
-            out.append("constexpr tool::TypeRule TYPE_RULES[] = {")
-            out += [f"    {{{a}, {b}, &{t}}}," for a, b, t in self.rules_pool]
-            out += ["};", ""]
+        """The value types and the pools, to be written before the rows that refer into them."""
+        out = self.array("stored::Type", "TYPES", self.type_rows)
+        out += self.array("stored::Text", "TYPE_TEXTS", [f"    {t}," for t in self.type_texts])
+        if self.alternatives:
+            out += ["constexpr std::uint16_t ALTERNATIVES[] = {"
+                    + ", ".join(str(i) for i in self.alternatives) + "};", ""]
+        out += self.array("ReleaseRange", "RANGES", [
+            f"    {{{a}, {b}}},  // {cpp_comment(self.release_texts[a])} to "
+            f"{cpp_comment(self.release_texts[b])}"
+            for a, b in self.ranges_pool])
+        out += self.array("TypeRule", "TYPE_RULES",
+                          [f"    {{{a}, {b}, {t}}}," for a, b, t in self.rules_pool])
         return out
 
+    def text_definition(self):
+        """The family's text, one stored text a line; written last, once every text is known."""
+        lines = ["constexpr std::string_view TEXT ="]
+        lines += [f"    {cpp_string(text)}" for text in self.texts if text]
+        if not self.text_size:
+            lines.append('    ""')
+        lines[-1] += ";"
+        return lines + [""]
 
-def pairs_array(name, row_type, rows, render):
-    """A constexpr array of pairs, or nothing for an empty list (its span is then {})."""
-    if not rows:
-        return []
-    return [f"constexpr {row_type} {name}[] = {{", *[f"    {render(row)}," for row in rows],
-            "};", ""]
 
-
-def descriptor_lists(descriptor):
-    """The arrays of required keys, renames and both consequence lists, and the span expressions
-    that name them in a Tool."""
-    lines = []
-    if descriptor["required"]:
-        lines.append("constexpr std::string_view REQUIRED[] = {"
-                     + ", ".join(cpp_string(k) for k in descriptor["required"]) + "};")
-        lines.append("")
-    lines += pairs_array("RENAMES", "tool::Rename", descriptor["renames"],
-                         lambda r: f"{{{cpp_string(r[0])}, {cpp_string(r[1])}}}")
+def descriptor_lists(writer, descriptor):
+    """The arrays of required keys, renames and both consequence lists."""
+    lines = writer.array("stored::Text", "REQUIRED",
+                         [f"    {writer.text(k)},  // {cpp_comment(k)}"
+                          for k in descriptor["required"]])
+    lines += writer.array("stored::Rename", "RENAMES", [
+        f"    {{{writer.text(old)}, {writer.text(new)}}},  // {cpp_comment(old)} -> "
+        f"{cpp_comment(new)}"
+        for old, new in descriptor["renames"]])
     for name in ("unknown_key_consequences", "invalid_value_consequences"):
-        lines += pairs_array(name.upper(), "tool::KeyConsequence", descriptor[name],
-                             lambda r: f"{{{cpp_string(r[0])}, {r[1]}}}")
-    spans = {
-        "required": "REQUIRED",
-        "renames": "RENAMES",
-        "unknown_key_consequences": "UNKNOWN_KEY_CONSEQUENCES",
-        "invalid_value_consequences": "INVALID_VALUE_CONSEQUENCES",
-    }
-    return lines, {field: (array if descriptor[field] else "{}")
-                   for field, array in spans.items()}
+        lines += writer.array("stored::KeyConsequence", name.upper(), [
+            f"    {{{writer.text(key)}, {code}}},  // \"{cpp_comment(key)}\""
+            for key, code in descriptor[name]])
+    return lines
 
 
-def tool_definition(variable, fields, lists):
+def family_definition(writer, descriptor):
+    """The stored::Family that gathers a family's tables."""
+    def span(name, rows):
+        return name if rows else "{}"
+    return [
+        "constexpr stored::Family FAMILY{",
+        "    .text = TEXT,",
+        "    .releases = RELEASES,",
+        "    .options = OPTIONS,",
+        f"    .ranges = {span('RANGES', writer.ranges_pool)},",
+        f"    .type_rules = {span('TYPE_RULES', writer.rules_pool)},",
+        f"    .types = {span('TYPES', writer.type_rows)},",
+        f"    .type_texts = {span('TYPE_TEXTS', writer.type_texts)},",
+        f"    .alternatives = {span('ALTERNATIVES', writer.alternatives)},",
+        f"    .required = {span('REQUIRED', descriptor['required'])},",
+        f"    .renames = {span('RENAMES', descriptor['renames'])},",
+        "    .unknown_key_consequences = "
+        f"{span('UNKNOWN_KEY_CONSEQUENCES', descriptor['unknown_key_consequences'])},",
+        "    .invalid_value_consequences = "
+        f"{span('INVALID_VALUE_CONSEQUENCES', descriptor['invalid_value_consequences'])},",
+        "};",
+        "",
+    ]
+
+
+def tool_definition(variable, fields):
     """The constexpr definition of one tool::Tool; fields holds the descriptor's texts."""
     note = cpp_string(fields["note"]) if fields.get("note") is not None else "std::nullopt"
     return [
@@ -294,13 +342,8 @@ def tool_definition(variable, fields, lists):
         f"    .docs = {cpp_string(DOCS_HOST + fields['docs_path'])},",
         f"    .upgrade_hint = {cpp_string(fields['upgrade_hint'])},",
         f"    .unknown_version_hint = {cpp_string(fields['unknown_version_hint'])},",
-        "    .releases = RELEASES,",
-        "    .options = OPTIONS,",
-        f"    .required = {lists['required']},",
-        f"    .renames = {lists['renames']},",
-        f"    .unknown_key_consequences = {lists['unknown_key_consequences']},",
-        f"    .invalid_value_consequences = {lists['invalid_value_consequences']},",
         f"    .note = {note},",
+        "    .family = &FAMILY,",
         "};",
         "",
     ]
@@ -317,7 +360,9 @@ SOURCE_PRELUDE = [
     "namespace {",
     "",
     "using tool::OptionKind;",
-    "using tool::ValueType;",
-    "using Tag = tool::ValueType::Tag;",
+    "using tool::ReleaseRange;",
+    "using tool::TypeRule;",
+    "using tool::ValueTag;",
+    "namespace stored = tool::stored;",
     "",
 ]

@@ -6,97 +6,188 @@ namespace tarnvik::ruff {
 namespace {
 
 using tool::OptionKind;
-using tool::ValueType;
-using Tag = tool::ValueType::Tag;
+using tool::ReleaseRange;
+using tool::TypeRule;
+using tool::ValueTag;
+namespace stored = tool::stored;
 
-constexpr std::string_view RELEASES[] = {
-    /* 0 */ "0.1.0", "0.1.1", "0.1.2", "0.1.3", "0.1.4", "0.1.5", "0.1.6", "0.1.7",
-    /* 8 */ "0.1.8", "0.1.9", "0.1.10", "0.1.11", "0.1.12", "0.1.13", "0.1.14", "0.1.15",
-    /* 16 */ "0.2.0", "0.2.1", "0.2.2", "0.3.0", "0.3.1", "0.3.2", "0.3.3", "0.3.4",
-    /* 24 */ "0.3.5", "0.3.6", "0.3.7", "0.4.0", "0.4.1", "0.4.2", "0.4.3", "0.4.4",
-    /* 32 */ "0.4.5", "0.4.6", "0.4.7", "0.4.8", "0.4.9", "0.4.10", "0.5.0", "0.5.1",
-    /* 40 */ "0.5.2", "0.5.3", "0.5.4", "0.5.5", "0.5.6", "0.5.7", "0.6.0", "0.6.1",
-    /* 48 */ "0.6.2", "0.6.3", "0.6.4", "0.6.5", "0.6.6", "0.6.7", "0.6.8", "0.6.9",
-    /* 56 */ "0.7.0", "0.7.1", "0.7.2", "0.7.3", "0.7.4", "0.8.0", "0.8.1", "0.8.2",
-    /* 64 */ "0.8.3", "0.8.4", "0.8.5", "0.8.6", "0.9.0", "0.9.1", "0.9.2", "0.9.3",
-    /* 72 */ "0.9.4", "0.9.5", "0.9.6", "0.9.7", "0.9.8", "0.9.9", "0.9.10", "0.10.0",
-    /* 80 */ "0.11.0", "0.11.1", "0.11.2", "0.11.3", "0.11.4", "0.11.5", "0.11.6", "0.11.7",
-    /* 88 */ "0.11.8", "0.11.9", "0.11.10", "0.11.11", "0.11.12", "0.11.13", "0.12.0", "0.12.1",
-    /* 96 */ "0.12.2", "0.12.3", "0.12.4", "0.12.5", "0.12.7", "0.12.8", "0.12.9", "0.12.10",
-    /* 104 */ "0.12.11", "0.12.12", "0.13.0", "0.13.1", "0.13.2", "0.13.3", "0.14.0", "0.14.1",
-    /* 112 */ "0.14.2", "0.14.3", "0.14.4", "0.14.5", "0.14.6", "0.14.7", "0.14.8", "0.14.9",
-    /* 120 */ "0.14.10", "0.14.11", "0.14.12", "0.14.13", "0.14.14", "0.15.0", "0.15.1", "0.15.2",
-    /* 128 */ "0.15.3", "0.15.4", "0.15.5", "0.15.6", "0.15.7", "0.15.8", "0.15.9", "0.15.10",
-    /* 136 */ "0.15.11", "0.15.12", "0.15.13", "0.15.14", "0.15.15", "0.15.16", "0.15.17", "0.15.18",
-    /* 144 */ "0.15.19", "0.15.20", "0.15.21", "0.15.22", "0.16.0", "0.16.1", "0.16.2", "0.16.3",
-    /* 152 */ "0.16.4", "0.16.5", "0.16.6", "0.16.7", "0.16.8", "0.16.9",
+constexpr stored::Type TYPES[] = {
+    {ValueTag::String, false, {}, 0},  // 0: String
+    {ValueTag::ArrayOf, false, {0, 0}, 0},  // 1: ArrayOf (String)
+    {ValueTag::Boolean, false, {}, 0},  // 2: Boolean
+    {ValueTag::OneOf, false, {0, 2}, 0},  // 3: OneOf Dependencies | Dependents
+    {ValueTag::OneOf, false, {2, 2}, 0},  // 4: OneOf dependencies | dependents
+    {ValueTag::Integer, true, {}, 0},  // 5: Integer >= 0
+    {ValueTag::RuleSelector, false, {}, 0},  // 6: RuleSelector
+    {ValueTag::ArrayOf, false, {6, 0}, 0},  // 7: ArrayOf (RuleSelector)
+    {ValueTag::OneOf, false, {4, 4}, 0},  // 8: OneOf ipynb | markdown | pyi | python
+    {ValueTag::OneOf, false, {8, 3}, 0},  // 9: OneOf csv | list | tuple
+    {ValueTag::OneOf, false, {11, 2}, 0},  // 10: OneOf list | tuple
+    {ValueTag::OneOf, false, {13, 2}, 0},  // 11: OneOf double | single
+    {ValueTag::Any, false, {}, 0},  // 12: Any
+    {ValueTag::OneOf, false, {15, 2}, 0},  // 13: OneOf all | parents
+    {ValueTag::Integer, true, {}, 1},  // 14: Integer >= 1
+    {ValueTag::OneOf, false, {17, 1}, 0},  // 15: OneOf dynamic
+    {ValueTag::AnyOf, false, {0, 2}, 0},  // 16: AnyOf (Integer >= 1, OneOf dynamic)
+    {ValueTag::OneOf, false, {18, 2}, 0},  // 17: OneOf space | tab
+    {ValueTag::OneOf, false, {20, 4}, 0},  // 18: OneOf auto | cr-lf | lf | native
+    {ValueTag::OneOf, false, {24, 2}, 0},  // 19: OneOf alternating | preferred
+    {ValueTag::OneOf, false, {26, 3}, 0},  // 20: OneOf double | preserve | single
+    {ValueTag::Integer, false, {}, 0},  // 21: Integer
+    {ValueTag::OneOf, false, {29, 2}, 0},  // 22: OneOf closest-to-furthest | furthest-to-closest
+    {ValueTag::OneOf, false, {31, 3}, 0},  // 23: OneOf google | numpy | pep257
+    {ValueTag::OneOf, false, {34, 6}, 0},  // 24: OneOf bytes | complex | float | int | str | tuple
+    {ValueTag::ArrayOf, false, {24, 0}, 0},  // 25: ArrayOf (OneOf bytes | complex | float | int | str | tuple)
+    {ValueTag::OneOf, false, {40, 5}, 0},  // 26: OneOf bytes | complex | float | int | str
+    {ValueTag::ArrayOf, false, {26, 0}, 0},  // 27: ArrayOf (OneOf bytes | complex | float | int | str)
+    {ValueTag::OneOf, false, {45, 9}, 0},  // 28: OneOf azure | github | gitlab | grouped | json | json-lines | junit | pylint | text
+    {ValueTag::OneOf, false, {54, 10}, 0},  // 29: OneOf azure | github | gitlab | grouped | json | json-lines | junit | pylint | sarif | text
+    {ValueTag::OneOf, false, {64, 12}, 0},  // 30: OneOf azure | concise | full | github | gitlab | grouped | json | json-lines | junit | pylint | sarif | text
+    {ValueTag::OneOf, false, {76, 13}, 0},  // 31: OneOf azure | concise | full | github | gitlab | grouped | json | json-lines | junit | pylint | rdjson | sarif | text
+    {ValueTag::OneOf, false, {89, 12}, 0},  // 32: OneOf azure | concise | full | github | gitlab | grouped | json | json-lines | junit | pylint | rdjson | sarif
+    {ValueTag::OneOf, false, {101, 7}, 0},  // 33: OneOf py310 | py311 | py312 | py313 | py37 | py38 | py39
+    {ValueTag::OneOf, false, {108, 8}, 0},  // 34: OneOf py310 | py311 | py312 | py313 | py314 | py37 | py38 | py39
+    {ValueTag::OneOf, false, {116, 9}, 0},  // 35: OneOf py310 | py311 | py312 | py313 | py314 | py315 | py37 | py38 | py39
+    {ValueTag::OneOf, false, {125, 6}, 0},  // 36: OneOf py310 | py311 | py312 | py37 | py38 | py39
 };
 
-constexpr ValueType TYPE_0{.tag = Tag::String};
-constexpr ValueType TYPE_1{.tag = Tag::ArrayOf, .element = &TYPE_0};
-constexpr ValueType TYPE_2{.tag = Tag::Boolean};
-constexpr std::string_view VALUES_3[] = {"Dependencies", "Dependents"};
-constexpr ValueType TYPE_3{.tag = Tag::OneOf, .values = VALUES_3};
-constexpr std::string_view VALUES_4[] = {"dependencies", "dependents"};
-constexpr ValueType TYPE_4{.tag = Tag::OneOf, .values = VALUES_4};
-constexpr ValueType TYPE_5{.tag = Tag::Integer, .minimum = 0};
-constexpr ValueType TYPE_6{.tag = Tag::RuleSelector};
-constexpr ValueType TYPE_7{.tag = Tag::ArrayOf, .element = &TYPE_6};
-constexpr std::string_view VALUES_8[] = {"ipynb", "markdown", "pyi", "python"};
-constexpr ValueType TYPE_8{.tag = Tag::OneOf, .values = VALUES_8};
-constexpr std::string_view VALUES_9[] = {"csv", "list", "tuple"};
-constexpr ValueType TYPE_9{.tag = Tag::OneOf, .values = VALUES_9};
-constexpr std::string_view VALUES_10[] = {"list", "tuple"};
-constexpr ValueType TYPE_10{.tag = Tag::OneOf, .values = VALUES_10};
-constexpr std::string_view VALUES_11[] = {"double", "single"};
-constexpr ValueType TYPE_11{.tag = Tag::OneOf, .values = VALUES_11};
-constexpr ValueType TYPE_12{.tag = Tag::Any};
-constexpr std::string_view VALUES_13[] = {"all", "parents"};
-constexpr ValueType TYPE_13{.tag = Tag::OneOf, .values = VALUES_13};
-constexpr ValueType TYPE_14{.tag = Tag::Integer, .minimum = 1};
-constexpr std::string_view VALUES_15[] = {"dynamic"};
-constexpr ValueType TYPE_15{.tag = Tag::OneOf, .values = VALUES_15};
-constexpr const ValueType* ALTERNATIVES_16[] = {&TYPE_14, &TYPE_15};
-constexpr ValueType TYPE_16{.tag = Tag::AnyOf, .alternatives = ALTERNATIVES_16};
-constexpr std::string_view VALUES_17[] = {"space", "tab"};
-constexpr ValueType TYPE_17{.tag = Tag::OneOf, .values = VALUES_17};
-constexpr std::string_view VALUES_18[] = {"auto", "cr-lf", "lf", "native"};
-constexpr ValueType TYPE_18{.tag = Tag::OneOf, .values = VALUES_18};
-constexpr std::string_view VALUES_19[] = {"alternating", "preferred"};
-constexpr ValueType TYPE_19{.tag = Tag::OneOf, .values = VALUES_19};
-constexpr std::string_view VALUES_20[] = {"double", "preserve", "single"};
-constexpr ValueType TYPE_20{.tag = Tag::OneOf, .values = VALUES_20};
-constexpr ValueType TYPE_21{.tag = Tag::Integer};
-constexpr std::string_view VALUES_22[] = {"closest-to-furthest", "furthest-to-closest"};
-constexpr ValueType TYPE_22{.tag = Tag::OneOf, .values = VALUES_22};
-constexpr std::string_view VALUES_23[] = {"google", "numpy", "pep257"};
-constexpr ValueType TYPE_23{.tag = Tag::OneOf, .values = VALUES_23};
-constexpr std::string_view VALUES_24[] = {"bytes", "complex", "float", "int", "str", "tuple"};
-constexpr ValueType TYPE_24{.tag = Tag::OneOf, .values = VALUES_24};
-constexpr ValueType TYPE_25{.tag = Tag::ArrayOf, .element = &TYPE_24};
-constexpr std::string_view VALUES_26[] = {"bytes", "complex", "float", "int", "str"};
-constexpr ValueType TYPE_26{.tag = Tag::OneOf, .values = VALUES_26};
-constexpr ValueType TYPE_27{.tag = Tag::ArrayOf, .element = &TYPE_26};
-constexpr std::string_view VALUES_28[] = {"azure", "github", "gitlab", "grouped", "json", "json-lines", "junit", "pylint", "text"};
-constexpr ValueType TYPE_28{.tag = Tag::OneOf, .values = VALUES_28};
-constexpr std::string_view VALUES_29[] = {"azure", "github", "gitlab", "grouped", "json", "json-lines", "junit", "pylint", "sarif", "text"};
-constexpr ValueType TYPE_29{.tag = Tag::OneOf, .values = VALUES_29};
-constexpr std::string_view VALUES_30[] = {"azure", "concise", "full", "github", "gitlab", "grouped", "json", "json-lines", "junit", "pylint", "sarif", "text"};
-constexpr ValueType TYPE_30{.tag = Tag::OneOf, .values = VALUES_30};
-constexpr std::string_view VALUES_31[] = {"azure", "concise", "full", "github", "gitlab", "grouped", "json", "json-lines", "junit", "pylint", "rdjson", "sarif", "text"};
-constexpr ValueType TYPE_31{.tag = Tag::OneOf, .values = VALUES_31};
-constexpr std::string_view VALUES_32[] = {"azure", "concise", "full", "github", "gitlab", "grouped", "json", "json-lines", "junit", "pylint", "rdjson", "sarif"};
-constexpr ValueType TYPE_32{.tag = Tag::OneOf, .values = VALUES_32};
-constexpr std::string_view VALUES_33[] = {"py310", "py311", "py312", "py313", "py37", "py38", "py39"};
-constexpr ValueType TYPE_33{.tag = Tag::OneOf, .values = VALUES_33};
-constexpr std::string_view VALUES_34[] = {"py310", "py311", "py312", "py313", "py314", "py37", "py38", "py39"};
-constexpr ValueType TYPE_34{.tag = Tag::OneOf, .values = VALUES_34};
-constexpr std::string_view VALUES_35[] = {"py310", "py311", "py312", "py313", "py314", "py315", "py37", "py38", "py39"};
-constexpr ValueType TYPE_35{.tag = Tag::OneOf, .values = VALUES_35};
-constexpr std::string_view VALUES_36[] = {"py310", "py311", "py312", "py37", "py38", "py39"};
-constexpr ValueType TYPE_36{.tag = Tag::OneOf, .values = VALUES_36};
+constexpr stored::Text TYPE_TEXTS[] = {
+    {979, 12},
+    {991, 10},
+    {1001, 12},
+    {1013, 10},
+    {1371, 5},
+    {1376, 8},
+    {1384, 3},
+    {1387, 6},
+    {2799, 3},
+    {2802, 4},
+    {2806, 5},
+    {2802, 4},
+    {2806, 5},
+    {3170, 6},
+    {3176, 6},
+    {3382, 3},
+    {3385, 7},
+    {3913, 7},
+    {3967, 5},
+    {3972, 3},
+    {3994, 4},
+    {3998, 5},
+    {4003, 2},
+    {4005, 6},
+    {4029, 11},
+    {4040, 9},
+    {3170, 6},
+    {4095, 8},
+    {3176, 6},
+    {4729, 19},
+    {4748, 19},
+    {9972, 6},
+    {9978, 5},
+    {9983, 6},
+    {10246, 5},
+    {10251, 7},
+    {10258, 5},
+    {10263, 3},
+    {10266, 3},
+    {2806, 5},
+    {10246, 5},
+    {10251, 7},
+    {10258, 5},
+    {10263, 3},
+    {10266, 3},
+    {11101, 5},
+    {11106, 6},
+    {11112, 6},
+    {11118, 7},
+    {11125, 4},
+    {11129, 10},
+    {11139, 5},
+    {11144, 6},
+    {11150, 4},
+    {11101, 5},
+    {11106, 6},
+    {11112, 6},
+    {11118, 7},
+    {11125, 4},
+    {11129, 10},
+    {11139, 5},
+    {11144, 6},
+    {11154, 5},
+    {11150, 4},
+    {11101, 5},
+    {11159, 7},
+    {11166, 4},
+    {11106, 6},
+    {11112, 6},
+    {11118, 7},
+    {11125, 4},
+    {11129, 10},
+    {11139, 5},
+    {11144, 6},
+    {11154, 5},
+    {11150, 4},
+    {11101, 5},
+    {11159, 7},
+    {11166, 4},
+    {11106, 6},
+    {11112, 6},
+    {11118, 7},
+    {11125, 4},
+    {11129, 10},
+    {11139, 5},
+    {11144, 6},
+    {11170, 6},
+    {11154, 5},
+    {11150, 4},
+    {11101, 5},
+    {11159, 7},
+    {11166, 4},
+    {11106, 6},
+    {11112, 6},
+    {11118, 7},
+    {11125, 4},
+    {11129, 10},
+    {11139, 5},
+    {11144, 6},
+    {11170, 6},
+    {11154, 5},
+    {11364, 5},
+    {11369, 5},
+    {11374, 5},
+    {11379, 5},
+    {11384, 4},
+    {11388, 4},
+    {11392, 4},
+    {11364, 5},
+    {11369, 5},
+    {11374, 5},
+    {11379, 5},
+    {11396, 5},
+    {11384, 4},
+    {11388, 4},
+    {11392, 4},
+    {11364, 5},
+    {11369, 5},
+    {11374, 5},
+    {11379, 5},
+    {11396, 5},
+    {11401, 5},
+    {11384, 4},
+    {11388, 4},
+    {11392, 4},
+    {11364, 5},
+    {11369, 5},
+    {11374, 5},
+    {11384, 4},
+    {11388, 4},
+    {11392, 4},
+};
 
-constexpr tool::ReleaseRange RANGES[] = {
+constexpr std::uint16_t ALTERNATIVES[] = {14, 15};
+
+constexpr ReleaseRange RANGES[] = {
     {0, 157},  // 0.1.0 to 0.16.9
     {16, 157},  // 0.2.0 to 0.16.9
     {55, 55},  // 0.6.9 to 0.6.9
@@ -140,467 +231,1244 @@ constexpr tool::ReleaseRange RANGES[] = {
     {2, 55},  // 0.1.2 to 0.6.9
 };
 
-constexpr tool::TypeRule TYPE_RULES[] = {
-    {0, 157, &TYPE_1},
-    {55, 55, &TYPE_1},
-    {52, 157, &TYPE_2},
-    {52, 94, &TYPE_3},
-    {95, 157, &TYPE_4},
-    {53, 157, &TYPE_1},
-    {52, 157, &TYPE_1},
-    {100, 157, &TYPE_5},
-    {116, 157, &TYPE_2},
-    {0, 157, &TYPE_0},
-    {0, 157, &TYPE_2},
-    {0, 157, &TYPE_7},
-    {1, 157, &TYPE_7},
-    {127, 157, &TYPE_8},
-    {79, 157, &TYPE_1},
-    {24, 157, &TYPE_1},
-    {44, 157, &TYPE_1},
-    {74, 157, &TYPE_2},
-    {79, 157, &TYPE_2},
-    {0, 157, &TYPE_5},
-    {0, 157, &TYPE_9},
-    {0, 157, &TYPE_10},
-    {70, 157, &TYPE_1},
-    {0, 157, &TYPE_11},
-    {131, 157, &TYPE_12},
-    {0, 157, &TYPE_13},
-    {0, 157, &TYPE_12},
-    {153, 157, &TYPE_12},
-    {8, 157, &TYPE_2},
-    {8, 14, &TYPE_14},
-    {15, 157, &TYPE_16},
-    {1, 157, &TYPE_1},
-    {0, 157, &TYPE_17},
-    {0, 157, &TYPE_18},
-    {134, 157, &TYPE_19},
-    {0, 7, &TYPE_11},
-    {8, 157, &TYPE_20},
-    {2, 157, &TYPE_14},
-    {20, 157, &TYPE_0},
-    {7, 157, &TYPE_2},
-    {126, 157, &TYPE_0},
-    {0, 157, &TYPE_21},
-    {6, 157, &TYPE_2},
-    {0, 157, &TYPE_22},
-    {0, 157, &TYPE_14},
-    {98, 157, &TYPE_2},
-    {1, 157, &TYPE_2},
-    {71, 157, &TYPE_2},
-    {0, 157, &TYPE_23},
-    {66, 157, &TYPE_2},
-    {55, 157, &TYPE_1},
-    {7, 157, &TYPE_1},
-    {0, 0, &TYPE_25},
-    {1, 157, &TYPE_27},
-    {1, 157, &TYPE_5},
-    {9, 157, &TYPE_5},
-    {15, 157, &TYPE_5},
-    {7, 157, &TYPE_5},
-    {139, 157, &TYPE_5},
-    {66, 157, &TYPE_1},
-    {60, 157, &TYPE_1},
-    {45, 157, &TYPE_2},
-    {121, 157, &TYPE_2},
-    {88, 157, &TYPE_2},
-    {0, 7, &TYPE_28},
-    {8, 15, &TYPE_29},
-    {16, 34, &TYPE_30},
-    {35, 37, &TYPE_31},
-    {38, 157, &TYPE_32},
-    {149, 157, &TYPE_2},
-    {76, 87, &TYPE_33},
-    {88, 120, &TYPE_34},
-    {121, 157, &TYPE_35},
-    {0, 37, &TYPE_2},
-    {0, 55, &TYPE_14},
-    {0, 31, &TYPE_36},
-    {32, 87, &TYPE_33},
-    {88, 120, &TYPE_34},
-    {121, 157, &TYPE_35},
+constexpr TypeRule TYPE_RULES[] = {
+    {0, 157, 1},
+    {55, 55, 1},
+    {52, 157, 2},
+    {52, 94, 3},
+    {95, 157, 4},
+    {53, 157, 1},
+    {52, 157, 1},
+    {100, 157, 5},
+    {116, 157, 2},
+    {0, 157, 0},
+    {0, 157, 2},
+    {0, 157, 7},
+    {1, 157, 7},
+    {127, 157, 8},
+    {79, 157, 1},
+    {24, 157, 1},
+    {44, 157, 1},
+    {74, 157, 2},
+    {79, 157, 2},
+    {0, 157, 5},
+    {0, 157, 9},
+    {0, 157, 10},
+    {70, 157, 1},
+    {0, 157, 11},
+    {131, 157, 12},
+    {0, 157, 13},
+    {0, 157, 12},
+    {153, 157, 12},
+    {8, 157, 2},
+    {8, 14, 14},
+    {15, 157, 16},
+    {1, 157, 1},
+    {0, 157, 17},
+    {0, 157, 18},
+    {134, 157, 19},
+    {0, 7, 11},
+    {8, 157, 20},
+    {2, 157, 14},
+    {20, 157, 0},
+    {7, 157, 2},
+    {126, 157, 0},
+    {0, 157, 21},
+    {6, 157, 2},
+    {0, 157, 22},
+    {0, 157, 14},
+    {98, 157, 2},
+    {1, 157, 2},
+    {71, 157, 2},
+    {0, 157, 23},
+    {66, 157, 2},
+    {55, 157, 1},
+    {7, 157, 1},
+    {0, 0, 25},
+    {1, 157, 27},
+    {1, 157, 5},
+    {9, 157, 5},
+    {15, 157, 5},
+    {7, 157, 5},
+    {139, 157, 5},
+    {66, 157, 1},
+    {60, 157, 1},
+    {45, 157, 2},
+    {121, 157, 2},
+    {88, 157, 2},
+    {0, 7, 28},
+    {8, 15, 29},
+    {16, 34, 30},
+    {35, 37, 31},
+    {38, 157, 32},
+    {149, 157, 2},
+    {76, 87, 33},
+    {88, 120, 34},
+    {121, 157, 35},
+    {0, 37, 2},
+    {0, 55, 14},
+    {0, 31, 36},
+    {32, 87, 33},
+    {88, 120, 34},
+    {121, 157, 35},
 };
 
-constexpr tool::ToolOption OPTIONS[] = {
-    {"allowed-confusables", OptionKind::Value, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {TYPE_RULES + 0, 1}, {}},
-    {"allowed-unused-imports", OptionKind::Value, false, {RANGES + 2, 1}, {RANGES + 2, 1}, {TYPE_RULES + 1, 1}, {}},
-    {"analyze", OptionKind::Table, false, {RANGES + 3, 1}, {}, {}, {}},
-    {"analyze.detect-string-imports", OptionKind::Value, false, {RANGES + 3, 1}, {}, {TYPE_RULES + 2, 1}, {}},
-    {"analyze.direction", OptionKind::Value, false, {RANGES + 3, 1}, {}, {TYPE_RULES + 3, 2}, {}},
-    {"analyze.exclude", OptionKind::Value, false, {RANGES + 4, 1}, {}, {TYPE_RULES + 5, 1}, {}},
-    {"analyze.include-dependencies", OptionKind::FreeTable, false, {RANGES + 3, 1}, {}, {TYPE_RULES + 6, 1}, {}},
-    {"analyze.preview", OptionKind::Value, false, {RANGES + 3, 1}, {}, {TYPE_RULES + 2, 1}, {}},
-    {"analyze.string-imports-min-dots", OptionKind::Value, false, {RANGES + 5, 1}, {}, {TYPE_RULES + 7, 1}, {}},
-    {"analyze.type-checking-imports", OptionKind::Value, false, {RANGES + 6, 1}, {}, {TYPE_RULES + 8, 1}, {}},
-    {"builtins", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"cache-dir", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 9, 1}, {}},
-    {"dummy-variable-rgx", OptionKind::Value, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {TYPE_RULES + 9, 1}, {}},
-    {"exclude", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"explicit-preview-rules", OptionKind::Value, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {TYPE_RULES + 10, 1}, {}},
-    {"extend", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 9, 1}, {}},
-    {"extend-exclude", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"extend-fixable", OptionKind::Value, true, {RANGES + 0, 1}, {RANGES + 1, 1}, {TYPE_RULES + 11, 1}, {}},
-    {"extend-ignore", OptionKind::Value, true, {RANGES + 7, 1}, {RANGES + 1, 1}, {TYPE_RULES + 12, 1}, {}},
-    {"extend-include", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"extend-per-file-ignores", OptionKind::FreeTable, true, {RANGES + 0, 1}, {RANGES + 1, 1}, {TYPE_RULES + 11, 1}, {}},
-    {"extend-safe-fixes", OptionKind::Value, true, {RANGES + 0, 1}, {RANGES + 1, 1}, {TYPE_RULES + 11, 1}, {}},
-    {"extend-select", OptionKind::Value, true, {RANGES + 0, 1}, {RANGES + 1, 1}, {TYPE_RULES + 11, 1}, {}},
-    {"extend-unfixable", OptionKind::Value, true, {RANGES + 7, 1}, {RANGES + 1, 1}, {TYPE_RULES + 12, 1}, {}},
-    {"extend-unsafe-fixes", OptionKind::Value, true, {RANGES + 0, 1}, {RANGES + 1, 1}, {TYPE_RULES + 11, 1}, {}},
-    {"extension", OptionKind::FreeTable, false, {RANGES + 8, 1}, {}, {TYPE_RULES + 13, 1}, {}},
-    {"external", OptionKind::Value, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {TYPE_RULES + 0, 1}, {}},
-    {"fix", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"fix-only", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"fixable", OptionKind::Value, true, {RANGES + 0, 1}, {RANGES + 1, 1}, {TYPE_RULES + 11, 1}, {}},
-    {"flake8-annotations", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"flake8-annotations.allow-star-arg-any", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"flake8-annotations.ignore-fully-untyped", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"flake8-annotations.mypy-init-return", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"flake8-annotations.suppress-dummy-args", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"flake8-annotations.suppress-none-returning", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"flake8-bandit", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"flake8-bandit.allowed-markup-calls", OptionKind::Value, false, {RANGES + 9, 1}, {}, {TYPE_RULES + 14, 1}, {}},
-    {"flake8-bandit.check-typed-exception", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"flake8-bandit.extend-markup-names", OptionKind::Value, false, {RANGES + 9, 1}, {}, {TYPE_RULES + 14, 1}, {}},
-    {"flake8-bandit.hardcoded-tmp-directory", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"flake8-bandit.hardcoded-tmp-directory-extend", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"flake8-boolean-trap", OptionKind::Table, false, {RANGES + 10, 1}, {RANGES + 10, 1}, {}, {}},
-    {"flake8-boolean-trap.extend-allowed-calls", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 15, 1}, {}},
-    {"flake8-bugbear", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"flake8-bugbear.extend-immutable-calls", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"flake8-builtins", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"flake8-builtins.allowed-modules", OptionKind::Value, false, {RANGES + 9, 1}, {}, {TYPE_RULES + 14, 1}, {}},
-    {"flake8-builtins.builtins-allowed-modules", OptionKind::Value, false, {RANGES + 11, 1}, {RANGES + 9, 1}, {TYPE_RULES + 16, 1}, {}},
-    {"flake8-builtins.builtins-ignorelist", OptionKind::Value, false, {RANGES + 0, 1}, {RANGES + 9, 1}, {TYPE_RULES + 0, 1}, {}},
-    {"flake8-builtins.builtins-strict-checking", OptionKind::Value, false, {RANGES + 12, 1}, {RANGES + 9, 1}, {TYPE_RULES + 17, 1}, {}},
-    {"flake8-builtins.ignorelist", OptionKind::Value, false, {RANGES + 9, 1}, {}, {TYPE_RULES + 14, 1}, {}},
-    {"flake8-builtins.strict-checking", OptionKind::Value, false, {RANGES + 9, 1}, {}, {TYPE_RULES + 18, 1}, {}},
-    {"flake8-comprehensions", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"flake8-comprehensions.allow-dict-calls-with-keyword-arguments", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"flake8-copyright", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"flake8-copyright.author", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 9, 1}, {}},
-    {"flake8-copyright.min-file-size", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 19, 1}, {}},
-    {"flake8-copyright.notice-rgx", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 9, 1}, {}},
-    {"flake8-errmsg", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"flake8-errmsg.max-string-length", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 19, 1}, {}},
-    {"flake8-gettext", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"flake8-gettext.extend-function-names", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"flake8-gettext.function-names", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"flake8-implicit-str-concat", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"flake8-implicit-str-concat.allow-multiline", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"flake8-import-conventions", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"flake8-import-conventions.aliases", OptionKind::FreeTable, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 9, 1}, {}},
-    {"flake8-import-conventions.banned-aliases", OptionKind::FreeTable, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"flake8-import-conventions.banned-from", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"flake8-import-conventions.extend-aliases", OptionKind::FreeTable, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 9, 1}, {}},
-    {"flake8-pytest-style", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"flake8-pytest-style.fixture-parentheses", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"flake8-pytest-style.mark-parentheses", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"flake8-pytest-style.parametrize-names-type", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 20, 1}, {}},
-    {"flake8-pytest-style.parametrize-values-row-type", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 21, 1}, {}},
-    {"flake8-pytest-style.parametrize-values-type", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 21, 1}, {}},
-    {"flake8-pytest-style.raises-extend-require-match-for", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"flake8-pytest-style.raises-require-match-for", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"flake8-pytest-style.warns-extend-require-match-for", OptionKind::Value, false, {RANGES + 13, 1}, {}, {TYPE_RULES + 22, 1}, {}},
-    {"flake8-pytest-style.warns-require-match-for", OptionKind::Value, false, {RANGES + 13, 1}, {}, {TYPE_RULES + 22, 1}, {}},
-    {"flake8-quotes", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"flake8-quotes.avoid-escape", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"flake8-quotes.docstring-quotes", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 23, 1}, {}},
-    {"flake8-quotes.inline-quotes", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 23, 1}, {}},
-    {"flake8-quotes.multiline-quotes", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 23, 1}, {}},
-    {"flake8-self", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"flake8-self.extend-ignore-names", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"flake8-self.ignore-names", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"flake8-tidy-imports", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"flake8-tidy-imports.ban-lazy", OptionKind::Value, false, {RANGES + 14, 1}, {}, {TYPE_RULES + 24, 1}, {}},
-    {"flake8-tidy-imports.ban-relative-imports", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 25, 1}, {}},
-    {"flake8-tidy-imports.banned-api", OptionKind::FreeTable, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 26, 1}, {}},
-    {"flake8-tidy-imports.banned-module-level-imports", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"flake8-tidy-imports.extend-banned-api", OptionKind::FreeTable, false, {RANGES + 15, 1}, {}, {TYPE_RULES + 27, 1}, {}},
-    {"flake8-tidy-imports.require-lazy", OptionKind::Value, false, {RANGES + 14, 1}, {}, {TYPE_RULES + 24, 1}, {}},
-    {"flake8-type-checking", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"flake8-type-checking.exempt-modules", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"flake8-type-checking.quote-annotations", OptionKind::Value, false, {RANGES + 16, 1}, {}, {TYPE_RULES + 28, 1}, {}},
-    {"flake8-type-checking.runtime-evaluated-base-classes", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"flake8-type-checking.runtime-evaluated-decorators", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"flake8-type-checking.strict", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"flake8-unused-arguments", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"flake8-unused-arguments.ignore-variadic-names", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"force-exclude", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"format", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"format.docstring-code-format", OptionKind::Value, false, {RANGES + 16, 1}, {}, {TYPE_RULES + 28, 1}, {}},
-    {"format.docstring-code-line-length", OptionKind::Value, false, {RANGES + 16, 1}, {}, {TYPE_RULES + 29, 2}, {}},
-    {"format.exclude", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 31, 1}, {}},
-    {"format.indent-style", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 32, 1}, {}},
-    {"format.line-ending", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 33, 1}, {}},
-    {"format.nested-string-quote-style", OptionKind::Value, false, {RANGES + 17, 1}, {}, {TYPE_RULES + 34, 1}, {}},
-    {"format.preview", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"format.quote-style", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 35, 2}, {}},
-    {"format.skip-magic-trailing-comma", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"ignore", OptionKind::Value, true, {RANGES + 0, 1}, {RANGES + 1, 1}, {TYPE_RULES + 11, 1}, {}},
-    {"ignore-init-module-imports", OptionKind::Value, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {TYPE_RULES + 10, 1}, {}},
-    {"include", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"indent-width", OptionKind::Value, false, {RANGES + 18, 1}, {}, {TYPE_RULES + 37, 1}, {}},
-    {"isort", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"isort.case-sensitive", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"isort.classes", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"isort.combine-as-imports", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"isort.constants", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"isort.default-section", OptionKind::Value, false, {RANGES + 19, 1}, {}, {TYPE_RULES + 38, 1}, {}},
-    {"isort.detect-same-package", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"isort.extra-standard-library", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"isort.force-single-line", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"isort.force-sort-within-sections", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"isort.force-to-top", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"isort.force-wrap-aliases", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"isort.forced-separate", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"isort.from-first", OptionKind::Value, false, {RANGES + 20, 1}, {}, {TYPE_RULES + 39, 1}, {}},
-    {"isort.import-heading", OptionKind::FreeTable, false, {RANGES + 21, 1}, {}, {TYPE_RULES + 40, 1}, {}},
-    {"isort.known-first-party", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"isort.known-local-folder", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"isort.known-third-party", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"isort.length-sort", OptionKind::Value, false, {RANGES + 20, 1}, {}, {TYPE_RULES + 39, 1}, {}},
-    {"isort.length-sort-straight", OptionKind::Value, false, {RANGES + 20, 1}, {}, {TYPE_RULES + 39, 1}, {}},
-    {"isort.lines-after-imports", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 41, 1}, {}},
-    {"isort.lines-between-types", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 19, 1}, {}},
-    {"isort.no-lines-before", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"isort.no-sections", OptionKind::Value, false, {RANGES + 22, 1}, {}, {TYPE_RULES + 42, 1}, {}},
-    {"isort.order-by-type", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"isort.relative-imports-order", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 43, 1}, {}},
-    {"isort.required-imports", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"isort.section-order", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"isort.sections", OptionKind::FreeTable, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"isort.single-line-exclusions", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"isort.split-on-trailing-comma", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"isort.variables", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"line-length", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 44, 1}, {}},
-    {"lint", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.allowed-confusables", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.allowed-unused-imports", OptionKind::Value, false, {RANGES + 2, 1}, {}, {TYPE_RULES + 1, 1}, {}},
-    {"lint.dummy-variable-rgx", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 9, 1}, {}},
-    {"lint.exclude", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 31, 1}, {}},
-    {"lint.explicit-preview-rules", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.extend-fixable", OptionKind::Value, true, {RANGES + 0, 1}, {}, {TYPE_RULES + 11, 1}, {}},
-    {"lint.extend-ignore", OptionKind::Value, true, {RANGES + 7, 1}, {RANGES + 7, 1}, {TYPE_RULES + 12, 1}, "The `extend-ignore` option is now interchangeable with `ignore`. Please update your configuration to use the `ignore` option instead."},
-    {"lint.extend-per-file-ignores", OptionKind::FreeTable, true, {RANGES + 0, 1}, {}, {TYPE_RULES + 11, 1}, {}},
-    {"lint.extend-safe-fixes", OptionKind::Value, true, {RANGES + 0, 1}, {}, {TYPE_RULES + 11, 1}, {}},
-    {"lint.extend-select", OptionKind::Value, true, {RANGES + 0, 1}, {}, {TYPE_RULES + 11, 1}, {}},
-    {"lint.extend-unfixable", OptionKind::Value, true, {RANGES + 7, 1}, {RANGES + 7, 1}, {TYPE_RULES + 12, 1}, {}},
-    {"lint.extend-unsafe-fixes", OptionKind::Value, true, {RANGES + 0, 1}, {}, {TYPE_RULES + 11, 1}, {}},
-    {"lint.external", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.fixable", OptionKind::Value, true, {RANGES + 0, 1}, {}, {TYPE_RULES + 11, 1}, {}},
-    {"lint.flake8-annotations", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.flake8-annotations.allow-star-arg-any", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.flake8-annotations.ignore-fully-untyped", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.flake8-annotations.mypy-init-return", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.flake8-annotations.suppress-dummy-args", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.flake8-annotations.suppress-none-returning", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.flake8-bandit", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.flake8-bandit.allowed-markup-calls", OptionKind::Value, false, {RANGES + 9, 1}, {}, {TYPE_RULES + 14, 1}, {}},
-    {"lint.flake8-bandit.check-typed-exception", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.flake8-bandit.extend-markup-names", OptionKind::Value, false, {RANGES + 9, 1}, {}, {TYPE_RULES + 14, 1}, {}},
-    {"lint.flake8-bandit.hardcoded-tmp-directory", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.flake8-bandit.hardcoded-tmp-directory-extend", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.flake8-boolean-trap", OptionKind::Table, false, {RANGES + 10, 1}, {}, {}, {}},
-    {"lint.flake8-boolean-trap.extend-allowed-calls", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 15, 1}, {}},
-    {"lint.flake8-bugbear", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.flake8-bugbear.extend-immutable-calls", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.flake8-builtins", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.flake8-builtins.allowed-modules", OptionKind::Value, false, {RANGES + 9, 1}, {}, {TYPE_RULES + 14, 1}, {}},
-    {"lint.flake8-builtins.builtins-allowed-modules", OptionKind::Value, false, {RANGES + 11, 1}, {RANGES + 9, 1}, {TYPE_RULES + 16, 1}, "`builtins-allowed-modules` has been renamed to `allowed-modules`. Use that instead."},
-    {"lint.flake8-builtins.builtins-ignorelist", OptionKind::Value, false, {RANGES + 0, 1}, {RANGES + 9, 1}, {TYPE_RULES + 0, 1}, "`builtins-ignorelist` has been renamed to `ignorelist`. Use that instead."},
-    {"lint.flake8-builtins.builtins-strict-checking", OptionKind::Value, false, {RANGES + 12, 1}, {RANGES + 9, 1}, {TYPE_RULES + 17, 1}, "`builtins-strict-checking` has been renamed to `strict-checking`. Use that instead."},
-    {"lint.flake8-builtins.ignorelist", OptionKind::Value, false, {RANGES + 9, 1}, {}, {TYPE_RULES + 14, 1}, {}},
-    {"lint.flake8-builtins.strict-checking", OptionKind::Value, false, {RANGES + 9, 1}, {}, {TYPE_RULES + 18, 1}, {}},
-    {"lint.flake8-comprehensions", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.flake8-comprehensions.allow-dict-calls-with-keyword-arguments", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.flake8-copyright", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.flake8-copyright.author", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 9, 1}, {}},
-    {"lint.flake8-copyright.min-file-size", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 19, 1}, {}},
-    {"lint.flake8-copyright.notice-rgx", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 9, 1}, {}},
-    {"lint.flake8-errmsg", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.flake8-errmsg.max-string-length", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 19, 1}, {}},
-    {"lint.flake8-gettext", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.flake8-gettext.extend-function-names", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.flake8-gettext.function-names", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.flake8-implicit-str-concat", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.flake8-implicit-str-concat.allow-multiline", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.flake8-import-conventions", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.flake8-import-conventions.aliases", OptionKind::FreeTable, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 9, 1}, {}},
-    {"lint.flake8-import-conventions.banned-aliases", OptionKind::FreeTable, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.flake8-import-conventions.banned-from", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.flake8-import-conventions.extend-aliases", OptionKind::FreeTable, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 9, 1}, {}},
-    {"lint.flake8-pytest-style", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.flake8-pytest-style.fixture-parentheses", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.flake8-pytest-style.mark-parentheses", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.flake8-pytest-style.parametrize-names-type", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 20, 1}, {}},
-    {"lint.flake8-pytest-style.parametrize-values-row-type", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 21, 1}, {}},
-    {"lint.flake8-pytest-style.parametrize-values-type", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 21, 1}, {}},
-    {"lint.flake8-pytest-style.raises-extend-require-match-for", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.flake8-pytest-style.raises-require-match-for", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.flake8-pytest-style.warns-extend-require-match-for", OptionKind::Value, false, {RANGES + 13, 1}, {}, {TYPE_RULES + 22, 1}, {}},
-    {"lint.flake8-pytest-style.warns-require-match-for", OptionKind::Value, false, {RANGES + 13, 1}, {}, {TYPE_RULES + 22, 1}, {}},
-    {"lint.flake8-quotes", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.flake8-quotes.avoid-escape", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.flake8-quotes.docstring-quotes", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 23, 1}, {}},
-    {"lint.flake8-quotes.inline-quotes", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 23, 1}, {}},
-    {"lint.flake8-quotes.multiline-quotes", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 23, 1}, {}},
-    {"lint.flake8-self", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.flake8-self.extend-ignore-names", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.flake8-self.ignore-names", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.flake8-tidy-imports", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.flake8-tidy-imports.ban-lazy", OptionKind::Value, false, {RANGES + 14, 1}, {}, {TYPE_RULES + 24, 1}, {}},
-    {"lint.flake8-tidy-imports.ban-relative-imports", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 25, 1}, {}},
-    {"lint.flake8-tidy-imports.banned-api", OptionKind::FreeTable, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 26, 1}, {}},
-    {"lint.flake8-tidy-imports.banned-module-level-imports", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.flake8-tidy-imports.extend-banned-api", OptionKind::FreeTable, false, {RANGES + 15, 1}, {}, {TYPE_RULES + 27, 1}, {}},
-    {"lint.flake8-tidy-imports.require-lazy", OptionKind::Value, false, {RANGES + 14, 1}, {}, {TYPE_RULES + 24, 1}, {}},
-    {"lint.flake8-type-checking", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.flake8-type-checking.exempt-modules", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.flake8-type-checking.quote-annotations", OptionKind::Value, false, {RANGES + 16, 1}, {}, {TYPE_RULES + 28, 1}, {}},
-    {"lint.flake8-type-checking.runtime-evaluated-base-classes", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.flake8-type-checking.runtime-evaluated-decorators", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.flake8-type-checking.strict", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.flake8-unused-arguments", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.flake8-unused-arguments.ignore-variadic-names", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.future-annotations", OptionKind::Value, false, {RANGES + 23, 1}, {}, {TYPE_RULES + 45, 1}, {}},
-    {"lint.ignore", OptionKind::Value, true, {RANGES + 0, 1}, {}, {TYPE_RULES + 11, 1}, {}},
-    {"lint.ignore-init-module-imports", OptionKind::Value, false, {RANGES + 0, 1}, {RANGES + 24, 1}, {TYPE_RULES + 10, 1}, "`ignore-init-module-imports` will be removed in a future version because F401 now recommends appropriate fixes for unused imports in `__init__.py` (currently in preview mode). See documentation for more information and please update your configuration."},
-    {"lint.isort", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.isort.case-sensitive", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.isort.classes", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.isort.combine-as-imports", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.isort.constants", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.isort.default-section", OptionKind::Value, false, {RANGES + 19, 1}, {}, {TYPE_RULES + 38, 1}, {}},
-    {"lint.isort.detect-same-package", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.isort.extra-standard-library", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.isort.force-single-line", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.isort.force-sort-within-sections", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.isort.force-to-top", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.isort.force-wrap-aliases", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.isort.forced-separate", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.isort.from-first", OptionKind::Value, false, {RANGES + 20, 1}, {}, {TYPE_RULES + 39, 1}, {}},
-    {"lint.isort.import-heading", OptionKind::FreeTable, false, {RANGES + 21, 1}, {}, {TYPE_RULES + 40, 1}, {}},
-    {"lint.isort.known-first-party", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.isort.known-local-folder", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.isort.known-third-party", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.isort.length-sort", OptionKind::Value, false, {RANGES + 20, 1}, {}, {TYPE_RULES + 39, 1}, {}},
-    {"lint.isort.length-sort-straight", OptionKind::Value, false, {RANGES + 20, 1}, {}, {TYPE_RULES + 39, 1}, {}},
-    {"lint.isort.lines-after-imports", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 41, 1}, {}},
-    {"lint.isort.lines-between-types", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 19, 1}, {}},
-    {"lint.isort.no-lines-before", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.isort.no-sections", OptionKind::Value, false, {RANGES + 22, 1}, {}, {TYPE_RULES + 42, 1}, {}},
-    {"lint.isort.order-by-type", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.isort.relative-imports-order", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 43, 1}, {}},
-    {"lint.isort.required-imports", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.isort.section-order", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.isort.sections", OptionKind::FreeTable, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.isort.single-line-exclusions", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.isort.split-on-trailing-comma", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.isort.variables", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.logger-objects", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.mccabe", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.mccabe.max-complexity", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 19, 1}, {}},
-    {"lint.pep8-naming", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.pep8-naming.classmethod-decorators", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.pep8-naming.extend-ignore-names", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.pep8-naming.ignore-names", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.pep8-naming.staticmethod-decorators", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.per-file-ignores", OptionKind::FreeTable, true, {RANGES + 0, 1}, {}, {TYPE_RULES + 11, 1}, {}},
-    {"lint.preview", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 46, 1}, {}},
-    {"lint.pycodestyle", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.pycodestyle.ignore-overlong-task-comments", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.pycodestyle.max-doc-length", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 44, 1}, {}},
-    {"lint.pycodestyle.max-line-length", OptionKind::Value, false, {RANGES + 18, 1}, {}, {TYPE_RULES + 37, 1}, {}},
-    {"lint.pydoclint", OptionKind::Table, false, {RANGES + 25, 1}, {}, {}, {}},
-    {"lint.pydoclint.ignore-one-line-docstrings", OptionKind::Value, false, {RANGES + 25, 1}, {}, {TYPE_RULES + 47, 1}, {}},
-    {"lint.pydocstyle", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.pydocstyle.convention", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 48, 1}, {}},
-    {"lint.pydocstyle.ignore-decorators", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.pydocstyle.ignore-var-parameters", OptionKind::Value, false, {RANGES + 26, 1}, {}, {TYPE_RULES + 49, 1}, {}},
-    {"lint.pydocstyle.property-decorators", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.pyflakes", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.pyflakes.allowed-unused-imports", OptionKind::Value, false, {RANGES + 27, 1}, {}, {TYPE_RULES + 50, 1}, {}},
-    {"lint.pyflakes.extend-generics", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.pylint", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.pylint.allow-dunder-method-names", OptionKind::Value, false, {RANGES + 20, 1}, {}, {TYPE_RULES + 51, 1}, {}},
-    {"lint.pylint.allow-magic-value-types", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 52, 2}, {}},
-    {"lint.pylint.max-args", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 19, 1}, {}},
-    {"lint.pylint.max-bool-expr", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 54, 1}, {}},
-    {"lint.pylint.max-branches", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 19, 1}, {}},
-    {"lint.pylint.max-locals", OptionKind::Value, false, {RANGES + 28, 1}, {}, {TYPE_RULES + 55, 1}, {}},
-    {"lint.pylint.max-nested-blocks", OptionKind::Value, false, {RANGES + 29, 1}, {}, {TYPE_RULES + 56, 1}, {}},
-    {"lint.pylint.max-positional-args", OptionKind::Value, false, {RANGES + 20, 1}, {}, {TYPE_RULES + 57, 1}, {}},
-    {"lint.pylint.max-public-methods", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 19, 1}, {}},
-    {"lint.pylint.max-returns", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 19, 1}, {}},
-    {"lint.pylint.max-statements", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 19, 1}, {}},
-    {"lint.pylint.max-statements-in-try", OptionKind::Value, false, {RANGES + 30, 1}, {}, {TYPE_RULES + 58, 1}, {}},
-    {"lint.pyupgrade", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"lint.pyupgrade.keep-runtime-typing", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"lint.ruff", OptionKind::Table, false, {RANGES + 31, 1}, {}, {}, {}},
-    {"lint.ruff.allowed-markup-calls", OptionKind::Value, false, {RANGES + 26, 1}, {RANGES + 9, 1}, {TYPE_RULES + 59, 1}, "The `allowed-markup-names` option has been moved to the `flake8-bandit` section of the configuration."},
-    {"lint.ruff.extend-markup-names", OptionKind::Value, false, {RANGES + 32, 1}, {RANGES + 9, 1}, {TYPE_RULES + 60, 1}, "The `extend-markup-names` option has been moved to the `flake8-bandit` section of the configuration."},
-    {"lint.ruff.parenthesize-tuple-in-subscript", OptionKind::Value, false, {RANGES + 31, 1}, {}, {TYPE_RULES + 61, 1}, {}},
-    {"lint.ruff.strictly-empty-init-modules", OptionKind::Value, false, {RANGES + 33, 1}, {}, {TYPE_RULES + 62, 1}, {}},
-    {"lint.select", OptionKind::Value, true, {RANGES + 0, 1}, {}, {TYPE_RULES + 11, 1}, {}},
-    {"lint.task-tags", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.typing-extensions", OptionKind::Value, false, {RANGES + 34, 1}, {}, {TYPE_RULES + 63, 1}, {}},
-    {"lint.typing-modules", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"lint.unfixable", OptionKind::Value, true, {RANGES + 0, 1}, {}, {TYPE_RULES + 11, 1}, {}},
-    {"logger-objects", OptionKind::Value, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {TYPE_RULES + 0, 1}, {}},
-    {"mccabe", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"mccabe.max-complexity", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 19, 1}, {}},
-    {"namespace-packages", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"output-format", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 64, 5}, {}},
-    {"output-prefer-rule-codes", OptionKind::Value, false, {RANGES + 35, 1}, {}, {TYPE_RULES + 69, 1}, {}},
-    {"pep8-naming", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"pep8-naming.classmethod-decorators", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"pep8-naming.extend-ignore-names", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"pep8-naming.ignore-names", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"pep8-naming.staticmethod-decorators", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"per-file-ignores", OptionKind::FreeTable, true, {RANGES + 0, 1}, {RANGES + 1, 1}, {TYPE_RULES + 11, 1}, {}},
-    {"per-file-target-version", OptionKind::FreeTable, false, {RANGES + 36, 1}, {}, {TYPE_RULES + 70, 3}, {}},
-    {"preview", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"pycodestyle", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"pycodestyle.ignore-overlong-task-comments", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"pycodestyle.max-doc-length", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 44, 1}, {}},
-    {"pycodestyle.max-line-length", OptionKind::Value, false, {RANGES + 18, 1}, {}, {TYPE_RULES + 37, 1}, {}},
-    {"pydocstyle", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"pydocstyle.convention", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 48, 1}, {}},
-    {"pydocstyle.ignore-decorators", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"pydocstyle.ignore-var-parameters", OptionKind::Value, false, {RANGES + 26, 1}, {}, {TYPE_RULES + 49, 1}, {}},
-    {"pydocstyle.property-decorators", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"pyflakes", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"pyflakes.allowed-unused-imports", OptionKind::Value, false, {RANGES + 27, 1}, {}, {TYPE_RULES + 50, 1}, {}},
-    {"pyflakes.extend-generics", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"pylint", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"pylint.allow-dunder-method-names", OptionKind::Value, false, {RANGES + 20, 1}, {}, {TYPE_RULES + 51, 1}, {}},
-    {"pylint.allow-magic-value-types", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 52, 2}, {}},
-    {"pylint.max-args", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 19, 1}, {}},
-    {"pylint.max-bool-expr", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 54, 1}, {}},
-    {"pylint.max-branches", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 19, 1}, {}},
-    {"pylint.max-locals", OptionKind::Value, false, {RANGES + 28, 1}, {}, {TYPE_RULES + 55, 1}, {}},
-    {"pylint.max-nested-blocks", OptionKind::Value, false, {RANGES + 29, 1}, {}, {TYPE_RULES + 56, 1}, {}},
-    {"pylint.max-positional-args", OptionKind::Value, false, {RANGES + 20, 1}, {}, {TYPE_RULES + 57, 1}, {}},
-    {"pylint.max-public-methods", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 19, 1}, {}},
-    {"pylint.max-returns", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 19, 1}, {}},
-    {"pylint.max-statements", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 19, 1}, {}},
-    {"pylint.max-statements-in-try", OptionKind::Value, false, {RANGES + 30, 1}, {}, {TYPE_RULES + 58, 1}, {}},
-    {"pyupgrade", OptionKind::Table, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {}, {}},
-    {"pyupgrade.keep-runtime-typing", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"required-version", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 9, 1}, {}},
-    {"respect-gitignore", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"select", OptionKind::Value, true, {RANGES + 0, 1}, {RANGES + 1, 1}, {TYPE_RULES + 11, 1}, {}},
-    {"show-fixes", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"show-source", OptionKind::Value, false, {RANGES + 37, 1}, {RANGES + 38, 1}, {TYPE_RULES + 73, 1}, {}},
-    {"src", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"tab-size", OptionKind::Value, false, {RANGES + 39, 1}, {RANGES + 40, 1}, {TYPE_RULES + 74, 1}, {}},
-    {"target-version", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 75, 4}, {}},
-    {"task-tags", OptionKind::Value, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {TYPE_RULES + 0, 1}, {}},
-    {"typing-modules", OptionKind::Value, false, {RANGES + 0, 1}, {RANGES + 1, 1}, {TYPE_RULES + 0, 1}, {}},
-    {"unfixable", OptionKind::Value, true, {RANGES + 0, 1}, {RANGES + 1, 1}, {TYPE_RULES + 11, 1}, {}},
-    {"unsafe-fixes", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 10, 1}, {}},
+constexpr stored::Text RELEASES[] = {
+    {0, 5},  // 0: 0.1.0
+    {5, 5},  // 1: 0.1.1
+    {10, 5},  // 2: 0.1.2
+    {15, 5},  // 3: 0.1.3
+    {20, 5},  // 4: 0.1.4
+    {25, 5},  // 5: 0.1.5
+    {30, 5},  // 6: 0.1.6
+    {35, 5},  // 7: 0.1.7
+    {40, 5},  // 8: 0.1.8
+    {45, 5},  // 9: 0.1.9
+    {50, 6},  // 10: 0.1.10
+    {56, 6},  // 11: 0.1.11
+    {62, 6},  // 12: 0.1.12
+    {68, 6},  // 13: 0.1.13
+    {74, 6},  // 14: 0.1.14
+    {80, 6},  // 15: 0.1.15
+    {86, 5},  // 16: 0.2.0
+    {91, 5},  // 17: 0.2.1
+    {96, 5},  // 18: 0.2.2
+    {101, 5},  // 19: 0.3.0
+    {106, 5},  // 20: 0.3.1
+    {111, 5},  // 21: 0.3.2
+    {116, 5},  // 22: 0.3.3
+    {121, 5},  // 23: 0.3.4
+    {126, 5},  // 24: 0.3.5
+    {131, 5},  // 25: 0.3.6
+    {136, 5},  // 26: 0.3.7
+    {141, 5},  // 27: 0.4.0
+    {146, 5},  // 28: 0.4.1
+    {151, 5},  // 29: 0.4.2
+    {156, 5},  // 30: 0.4.3
+    {161, 5},  // 31: 0.4.4
+    {166, 5},  // 32: 0.4.5
+    {171, 5},  // 33: 0.4.6
+    {176, 5},  // 34: 0.4.7
+    {181, 5},  // 35: 0.4.8
+    {186, 5},  // 36: 0.4.9
+    {191, 6},  // 37: 0.4.10
+    {197, 5},  // 38: 0.5.0
+    {202, 5},  // 39: 0.5.1
+    {207, 5},  // 40: 0.5.2
+    {212, 5},  // 41: 0.5.3
+    {217, 5},  // 42: 0.5.4
+    {222, 5},  // 43: 0.5.5
+    {227, 5},  // 44: 0.5.6
+    {232, 5},  // 45: 0.5.7
+    {237, 5},  // 46: 0.6.0
+    {242, 5},  // 47: 0.6.1
+    {247, 5},  // 48: 0.6.2
+    {252, 5},  // 49: 0.6.3
+    {257, 5},  // 50: 0.6.4
+    {262, 5},  // 51: 0.6.5
+    {267, 5},  // 52: 0.6.6
+    {272, 5},  // 53: 0.6.7
+    {277, 5},  // 54: 0.6.8
+    {282, 5},  // 55: 0.6.9
+    {287, 5},  // 56: 0.7.0
+    {292, 5},  // 57: 0.7.1
+    {297, 5},  // 58: 0.7.2
+    {302, 5},  // 59: 0.7.3
+    {307, 5},  // 60: 0.7.4
+    {312, 5},  // 61: 0.8.0
+    {317, 5},  // 62: 0.8.1
+    {322, 5},  // 63: 0.8.2
+    {327, 5},  // 64: 0.8.3
+    {332, 5},  // 65: 0.8.4
+    {337, 5},  // 66: 0.8.5
+    {342, 5},  // 67: 0.8.6
+    {347, 5},  // 68: 0.9.0
+    {352, 5},  // 69: 0.9.1
+    {357, 5},  // 70: 0.9.2
+    {362, 5},  // 71: 0.9.3
+    {367, 5},  // 72: 0.9.4
+    {372, 5},  // 73: 0.9.5
+    {377, 5},  // 74: 0.9.6
+    {382, 5},  // 75: 0.9.7
+    {387, 5},  // 76: 0.9.8
+    {392, 5},  // 77: 0.9.9
+    {397, 6},  // 78: 0.9.10
+    {403, 6},  // 79: 0.10.0
+    {409, 6},  // 80: 0.11.0
+    {415, 6},  // 81: 0.11.1
+    {421, 6},  // 82: 0.11.2
+    {427, 6},  // 83: 0.11.3
+    {433, 6},  // 84: 0.11.4
+    {439, 6},  // 85: 0.11.5
+    {445, 6},  // 86: 0.11.6
+    {451, 6},  // 87: 0.11.7
+    {457, 6},  // 88: 0.11.8
+    {463, 6},  // 89: 0.11.9
+    {469, 7},  // 90: 0.11.10
+    {476, 7},  // 91: 0.11.11
+    {483, 7},  // 92: 0.11.12
+    {490, 7},  // 93: 0.11.13
+    {497, 6},  // 94: 0.12.0
+    {503, 6},  // 95: 0.12.1
+    {509, 6},  // 96: 0.12.2
+    {515, 6},  // 97: 0.12.3
+    {521, 6},  // 98: 0.12.4
+    {527, 6},  // 99: 0.12.5
+    {533, 6},  // 100: 0.12.7
+    {539, 6},  // 101: 0.12.8
+    {545, 6},  // 102: 0.12.9
+    {551, 7},  // 103: 0.12.10
+    {558, 7},  // 104: 0.12.11
+    {565, 7},  // 105: 0.12.12
+    {572, 6},  // 106: 0.13.0
+    {578, 6},  // 107: 0.13.1
+    {584, 6},  // 108: 0.13.2
+    {590, 6},  // 109: 0.13.3
+    {596, 6},  // 110: 0.14.0
+    {602, 6},  // 111: 0.14.1
+    {608, 6},  // 112: 0.14.2
+    {614, 6},  // 113: 0.14.3
+    {620, 6},  // 114: 0.14.4
+    {626, 6},  // 115: 0.14.5
+    {632, 6},  // 116: 0.14.6
+    {638, 6},  // 117: 0.14.7
+    {644, 6},  // 118: 0.14.8
+    {650, 6},  // 119: 0.14.9
+    {656, 7},  // 120: 0.14.10
+    {663, 7},  // 121: 0.14.11
+    {670, 7},  // 122: 0.14.12
+    {677, 7},  // 123: 0.14.13
+    {684, 7},  // 124: 0.14.14
+    {691, 6},  // 125: 0.15.0
+    {697, 6},  // 126: 0.15.1
+    {703, 6},  // 127: 0.15.2
+    {709, 6},  // 128: 0.15.3
+    {715, 6},  // 129: 0.15.4
+    {721, 6},  // 130: 0.15.5
+    {727, 6},  // 131: 0.15.6
+    {733, 6},  // 132: 0.15.7
+    {739, 6},  // 133: 0.15.8
+    {745, 6},  // 134: 0.15.9
+    {751, 7},  // 135: 0.15.10
+    {758, 7},  // 136: 0.15.11
+    {765, 7},  // 137: 0.15.12
+    {772, 7},  // 138: 0.15.13
+    {779, 7},  // 139: 0.15.14
+    {786, 7},  // 140: 0.15.15
+    {793, 7},  // 141: 0.15.16
+    {800, 7},  // 142: 0.15.17
+    {807, 7},  // 143: 0.15.18
+    {814, 7},  // 144: 0.15.19
+    {821, 7},  // 145: 0.15.20
+    {828, 7},  // 146: 0.15.21
+    {835, 7},  // 147: 0.15.22
+    {842, 6},  // 148: 0.16.0
+    {848, 6},  // 149: 0.16.1
+    {854, 6},  // 150: 0.16.2
+    {860, 6},  // 151: 0.16.3
+    {866, 6},  // 152: 0.16.4
+    {872, 6},  // 153: 0.16.5
+    {878, 6},  // 154: 0.16.6
+    {884, 6},  // 155: 0.16.7
+    {890, 6},  // 156: 0.16.8
+    {896, 6},  // 157: 0.16.9
+};
+
+constexpr stored::Option OPTIONS[] = {
+    {{902, 19}, OptionKind::Value, false, false, {0, 1}, {1, 1}, {0, 1}, {}},  // allowed-confusables
+    {{921, 22}, OptionKind::Value, false, false, {2, 1}, {2, 1}, {1, 1}, {}},  // allowed-unused-imports
+    {{943, 7}, OptionKind::Table, false, false, {3, 1}, {}, {}, {}},  // analyze
+    {{950, 29}, OptionKind::Value, false, false, {3, 1}, {}, {2, 1}, {}},  // analyze.detect-string-imports
+    {{1023, 17}, OptionKind::Value, false, false, {3, 1}, {}, {3, 2}, {}},  // analyze.direction
+    {{1040, 15}, OptionKind::Value, false, false, {4, 1}, {}, {5, 1}, {}},  // analyze.exclude
+    {{1055, 28}, OptionKind::FreeTable, false, false, {3, 1}, {}, {6, 1}, {}},  // analyze.include-dependencies
+    {{1083, 15}, OptionKind::Value, false, false, {3, 1}, {}, {2, 1}, {}},  // analyze.preview
+    {{1098, 31}, OptionKind::Value, false, false, {5, 1}, {}, {7, 1}, {}},  // analyze.string-imports-min-dots
+    {{1129, 29}, OptionKind::Value, false, false, {6, 1}, {}, {8, 1}, {}},  // analyze.type-checking-imports
+    {{1158, 8}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // builtins
+    {{1166, 9}, OptionKind::Value, false, false, {0, 1}, {}, {9, 1}, {}},  // cache-dir
+    {{1175, 18}, OptionKind::Value, false, false, {0, 1}, {1, 1}, {9, 1}, {}},  // dummy-variable-rgx
+    {{1193, 7}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // exclude
+    {{1200, 22}, OptionKind::Value, false, false, {0, 1}, {1, 1}, {10, 1}, {}},  // explicit-preview-rules
+    {{1222, 6}, OptionKind::Value, false, false, {0, 1}, {}, {9, 1}, {}},  // extend
+    {{1228, 14}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // extend-exclude
+    {{1242, 14}, OptionKind::Value, true, false, {0, 1}, {1, 1}, {11, 1}, {}},  // extend-fixable
+    {{1256, 13}, OptionKind::Value, true, false, {7, 1}, {1, 1}, {12, 1}, {}},  // extend-ignore
+    {{1269, 14}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // extend-include
+    {{1283, 23}, OptionKind::FreeTable, true, false, {0, 1}, {1, 1}, {11, 1}, {}},  // extend-per-file-ignores
+    {{1306, 17}, OptionKind::Value, true, false, {0, 1}, {1, 1}, {11, 1}, {}},  // extend-safe-fixes
+    {{1323, 13}, OptionKind::Value, true, false, {0, 1}, {1, 1}, {11, 1}, {}},  // extend-select
+    {{1336, 16}, OptionKind::Value, true, false, {7, 1}, {1, 1}, {12, 1}, {}},  // extend-unfixable
+    {{1352, 19}, OptionKind::Value, true, false, {0, 1}, {1, 1}, {11, 1}, {}},  // extend-unsafe-fixes
+    {{1393, 9}, OptionKind::FreeTable, false, false, {8, 1}, {}, {13, 1}, {}},  // extension
+    {{1402, 8}, OptionKind::Value, false, false, {0, 1}, {1, 1}, {0, 1}, {}},  // external
+    {{1410, 3}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // fix
+    {{1413, 8}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // fix-only
+    {{1421, 7}, OptionKind::Value, true, false, {0, 1}, {1, 1}, {11, 1}, {}},  // fixable
+    {{1428, 18}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // flake8-annotations
+    {{1446, 37}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // flake8-annotations.allow-star-arg-any
+    {{1483, 39}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // flake8-annotations.ignore-fully-untyped
+    {{1522, 35}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // flake8-annotations.mypy-init-return
+    {{1557, 38}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // flake8-annotations.suppress-dummy-args
+    {{1595, 42}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // flake8-annotations.suppress-none-returning
+    {{1637, 13}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // flake8-bandit
+    {{1650, 34}, OptionKind::Value, false, false, {9, 1}, {}, {14, 1}, {}},  // flake8-bandit.allowed-markup-calls
+    {{1684, 35}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // flake8-bandit.check-typed-exception
+    {{1719, 33}, OptionKind::Value, false, false, {9, 1}, {}, {14, 1}, {}},  // flake8-bandit.extend-markup-names
+    {{1752, 37}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // flake8-bandit.hardcoded-tmp-directory
+    {{1789, 44}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // flake8-bandit.hardcoded-tmp-directory-extend
+    {{1833, 19}, OptionKind::Table, false, false, {10, 1}, {10, 1}, {}, {}},  // flake8-boolean-trap
+    {{1852, 40}, OptionKind::Value, false, false, {10, 1}, {}, {15, 1}, {}},  // flake8-boolean-trap.extend-allowed-calls
+    {{1892, 14}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // flake8-bugbear
+    {{1906, 37}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // flake8-bugbear.extend-immutable-calls
+    {{1943, 15}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // flake8-builtins
+    {{1958, 31}, OptionKind::Value, false, false, {9, 1}, {}, {14, 1}, {}},  // flake8-builtins.allowed-modules
+    {{1989, 40}, OptionKind::Value, false, false, {11, 1}, {9, 1}, {16, 1}, {}},  // flake8-builtins.builtins-allowed-modules
+    {{2029, 35}, OptionKind::Value, false, false, {0, 1}, {9, 1}, {0, 1}, {}},  // flake8-builtins.builtins-ignorelist
+    {{2064, 40}, OptionKind::Value, false, false, {12, 1}, {9, 1}, {17, 1}, {}},  // flake8-builtins.builtins-strict-checking
+    {{2104, 26}, OptionKind::Value, false, false, {9, 1}, {}, {14, 1}, {}},  // flake8-builtins.ignorelist
+    {{2130, 31}, OptionKind::Value, false, false, {9, 1}, {}, {18, 1}, {}},  // flake8-builtins.strict-checking
+    {{2161, 21}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // flake8-comprehensions
+    {{2182, 61}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // flake8-comprehensions.allow-dict-calls-with-keyword-arguments
+    {{2243, 16}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // flake8-copyright
+    {{2259, 23}, OptionKind::Value, false, false, {0, 1}, {}, {9, 1}, {}},  // flake8-copyright.author
+    {{2282, 30}, OptionKind::Value, false, false, {0, 1}, {}, {19, 1}, {}},  // flake8-copyright.min-file-size
+    {{2312, 27}, OptionKind::Value, false, false, {0, 1}, {}, {9, 1}, {}},  // flake8-copyright.notice-rgx
+    {{2339, 13}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // flake8-errmsg
+    {{2352, 31}, OptionKind::Value, false, false, {0, 1}, {}, {19, 1}, {}},  // flake8-errmsg.max-string-length
+    {{2383, 14}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // flake8-gettext
+    {{2397, 36}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // flake8-gettext.extend-function-names
+    {{2433, 29}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // flake8-gettext.function-names
+    {{2462, 26}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // flake8-implicit-str-concat
+    {{2488, 42}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // flake8-implicit-str-concat.allow-multiline
+    {{2530, 25}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // flake8-import-conventions
+    {{2555, 33}, OptionKind::FreeTable, false, false, {0, 1}, {}, {9, 1}, {}},  // flake8-import-conventions.aliases
+    {{2588, 40}, OptionKind::FreeTable, false, false, {0, 1}, {}, {0, 1}, {}},  // flake8-import-conventions.banned-aliases
+    {{2628, 37}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // flake8-import-conventions.banned-from
+    {{2665, 40}, OptionKind::FreeTable, false, false, {0, 1}, {}, {9, 1}, {}},  // flake8-import-conventions.extend-aliases
+    {{2705, 19}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // flake8-pytest-style
+    {{2724, 39}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // flake8-pytest-style.fixture-parentheses
+    {{2763, 36}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // flake8-pytest-style.mark-parentheses
+    {{2811, 42}, OptionKind::Value, false, false, {0, 1}, {}, {20, 1}, {}},  // flake8-pytest-style.parametrize-names-type
+    {{2853, 47}, OptionKind::Value, false, false, {0, 1}, {}, {21, 1}, {}},  // flake8-pytest-style.parametrize-values-row-type
+    {{2900, 43}, OptionKind::Value, false, false, {0, 1}, {}, {21, 1}, {}},  // flake8-pytest-style.parametrize-values-type
+    {{2943, 51}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // flake8-pytest-style.raises-extend-require-match-for
+    {{2994, 44}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // flake8-pytest-style.raises-require-match-for
+    {{3038, 50}, OptionKind::Value, false, false, {13, 1}, {}, {22, 1}, {}},  // flake8-pytest-style.warns-extend-require-match-for
+    {{3088, 43}, OptionKind::Value, false, false, {13, 1}, {}, {22, 1}, {}},  // flake8-pytest-style.warns-require-match-for
+    {{3131, 13}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // flake8-quotes
+    {{3144, 26}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // flake8-quotes.avoid-escape
+    {{3182, 30}, OptionKind::Value, false, false, {0, 1}, {}, {23, 1}, {}},  // flake8-quotes.docstring-quotes
+    {{3212, 27}, OptionKind::Value, false, false, {0, 1}, {}, {23, 1}, {}},  // flake8-quotes.inline-quotes
+    {{3239, 30}, OptionKind::Value, false, false, {0, 1}, {}, {23, 1}, {}},  // flake8-quotes.multiline-quotes
+    {{3269, 11}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // flake8-self
+    {{3280, 31}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // flake8-self.extend-ignore-names
+    {{3311, 24}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // flake8-self.ignore-names
+    {{3335, 19}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // flake8-tidy-imports
+    {{3354, 28}, OptionKind::Value, false, false, {14, 1}, {}, {24, 1}, {}},  // flake8-tidy-imports.ban-lazy
+    {{3392, 40}, OptionKind::Value, false, false, {0, 1}, {}, {25, 1}, {}},  // flake8-tidy-imports.ban-relative-imports
+    {{3432, 30}, OptionKind::FreeTable, false, false, {0, 1}, {}, {26, 1}, {}},  // flake8-tidy-imports.banned-api
+    {{3462, 47}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // flake8-tidy-imports.banned-module-level-imports
+    {{3509, 37}, OptionKind::FreeTable, false, false, {15, 1}, {}, {27, 1}, {}},  // flake8-tidy-imports.extend-banned-api
+    {{3546, 32}, OptionKind::Value, false, false, {14, 1}, {}, {24, 1}, {}},  // flake8-tidy-imports.require-lazy
+    {{3578, 20}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // flake8-type-checking
+    {{3598, 35}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // flake8-type-checking.exempt-modules
+    {{3633, 38}, OptionKind::Value, false, false, {16, 1}, {}, {28, 1}, {}},  // flake8-type-checking.quote-annotations
+    {{3671, 51}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // flake8-type-checking.runtime-evaluated-base-classes
+    {{3722, 49}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // flake8-type-checking.runtime-evaluated-decorators
+    {{3771, 27}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // flake8-type-checking.strict
+    {{3798, 23}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // flake8-unused-arguments
+    {{3821, 45}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // flake8-unused-arguments.ignore-variadic-names
+    {{3866, 13}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // force-exclude
+    {{3879, 6}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // format
+    {{3885, 28}, OptionKind::Value, false, false, {16, 1}, {}, {28, 1}, {}},  // format.docstring-code-format
+    {{3920, 33}, OptionKind::Value, false, false, {16, 1}, {}, {29, 2}, {}},  // format.docstring-code-line-length
+    {{3953, 14}, OptionKind::Value, false, false, {7, 1}, {}, {31, 1}, {}},  // format.exclude
+    {{3975, 19}, OptionKind::Value, false, false, {0, 1}, {}, {32, 1}, {}},  // format.indent-style
+    {{4011, 18}, OptionKind::Value, false, false, {0, 1}, {}, {33, 1}, {}},  // format.line-ending
+    {{4049, 32}, OptionKind::Value, false, false, {17, 1}, {}, {34, 1}, {}},  // format.nested-string-quote-style
+    {{4081, 14}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // format.preview
+    {{4103, 18}, OptionKind::Value, false, false, {0, 1}, {}, {35, 2}, {}},  // format.quote-style
+    {{4121, 32}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // format.skip-magic-trailing-comma
+    {{4153, 6}, OptionKind::Value, true, false, {0, 1}, {1, 1}, {11, 1}, {}},  // ignore
+    {{4159, 26}, OptionKind::Value, false, false, {0, 1}, {1, 1}, {10, 1}, {}},  // ignore-init-module-imports
+    {{4185, 7}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // include
+    {{4192, 12}, OptionKind::Value, false, false, {18, 1}, {}, {37, 1}, {}},  // indent-width
+    {{4204, 5}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // isort
+    {{4209, 20}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // isort.case-sensitive
+    {{4229, 13}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // isort.classes
+    {{4242, 24}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // isort.combine-as-imports
+    {{4266, 15}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // isort.constants
+    {{4281, 21}, OptionKind::Value, false, false, {19, 1}, {}, {38, 1}, {}},  // isort.default-section
+    {{4302, 25}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // isort.detect-same-package
+    {{4327, 28}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // isort.extra-standard-library
+    {{4355, 23}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // isort.force-single-line
+    {{4378, 32}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // isort.force-sort-within-sections
+    {{4410, 18}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // isort.force-to-top
+    {{4428, 24}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // isort.force-wrap-aliases
+    {{4452, 21}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // isort.forced-separate
+    {{4473, 16}, OptionKind::Value, false, false, {20, 1}, {}, {39, 1}, {}},  // isort.from-first
+    {{4489, 20}, OptionKind::FreeTable, false, false, {21, 1}, {}, {40, 1}, {}},  // isort.import-heading
+    {{4509, 23}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // isort.known-first-party
+    {{4532, 24}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // isort.known-local-folder
+    {{4556, 23}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // isort.known-third-party
+    {{4579, 17}, OptionKind::Value, false, false, {20, 1}, {}, {39, 1}, {}},  // isort.length-sort
+    {{4596, 26}, OptionKind::Value, false, false, {20, 1}, {}, {39, 1}, {}},  // isort.length-sort-straight
+    {{4622, 25}, OptionKind::Value, false, false, {0, 1}, {}, {41, 1}, {}},  // isort.lines-after-imports
+    {{4647, 25}, OptionKind::Value, false, false, {0, 1}, {}, {19, 1}, {}},  // isort.lines-between-types
+    {{4672, 21}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // isort.no-lines-before
+    {{4693, 17}, OptionKind::Value, false, false, {22, 1}, {}, {42, 1}, {}},  // isort.no-sections
+    {{4710, 19}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // isort.order-by-type
+    {{4767, 28}, OptionKind::Value, false, false, {0, 1}, {}, {43, 1}, {}},  // isort.relative-imports-order
+    {{4795, 22}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // isort.required-imports
+    {{4817, 19}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // isort.section-order
+    {{4836, 14}, OptionKind::FreeTable, false, false, {0, 1}, {}, {0, 1}, {}},  // isort.sections
+    {{4850, 28}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // isort.single-line-exclusions
+    {{4878, 29}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // isort.split-on-trailing-comma
+    {{4907, 15}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // isort.variables
+    {{4922, 11}, OptionKind::Value, false, false, {0, 1}, {}, {44, 1}, {}},  // line-length
+    {{4933, 4}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint
+    {{4937, 24}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.allowed-confusables
+    {{4961, 27}, OptionKind::Value, false, false, {2, 1}, {}, {1, 1}, {}},  // lint.allowed-unused-imports
+    {{4988, 23}, OptionKind::Value, false, false, {0, 1}, {}, {9, 1}, {}},  // lint.dummy-variable-rgx
+    {{5011, 12}, OptionKind::Value, false, false, {7, 1}, {}, {31, 1}, {}},  // lint.exclude
+    {{5023, 27}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.explicit-preview-rules
+    {{5050, 19}, OptionKind::Value, true, false, {0, 1}, {}, {11, 1}, {}},  // lint.extend-fixable
+    {{5069, 18}, OptionKind::Value, true, true, {7, 1}, {7, 1}, {12, 1}, {5087, 133}},  // lint.extend-ignore
+    {{5220, 28}, OptionKind::FreeTable, true, false, {0, 1}, {}, {11, 1}, {}},  // lint.extend-per-file-ignores
+    {{5248, 22}, OptionKind::Value, true, false, {0, 1}, {}, {11, 1}, {}},  // lint.extend-safe-fixes
+    {{5270, 18}, OptionKind::Value, true, false, {0, 1}, {}, {11, 1}, {}},  // lint.extend-select
+    {{5288, 21}, OptionKind::Value, true, false, {7, 1}, {7, 1}, {12, 1}, {}},  // lint.extend-unfixable
+    {{5309, 24}, OptionKind::Value, true, false, {0, 1}, {}, {11, 1}, {}},  // lint.extend-unsafe-fixes
+    {{5333, 13}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.external
+    {{5346, 12}, OptionKind::Value, true, false, {0, 1}, {}, {11, 1}, {}},  // lint.fixable
+    {{5358, 23}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.flake8-annotations
+    {{5381, 42}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.flake8-annotations.allow-star-arg-any
+    {{5423, 44}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.flake8-annotations.ignore-fully-untyped
+    {{5467, 40}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.flake8-annotations.mypy-init-return
+    {{5507, 43}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.flake8-annotations.suppress-dummy-args
+    {{5550, 47}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.flake8-annotations.suppress-none-returning
+    {{5597, 18}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.flake8-bandit
+    {{5615, 39}, OptionKind::Value, false, false, {9, 1}, {}, {14, 1}, {}},  // lint.flake8-bandit.allowed-markup-calls
+    {{5654, 40}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.flake8-bandit.check-typed-exception
+    {{5694, 38}, OptionKind::Value, false, false, {9, 1}, {}, {14, 1}, {}},  // lint.flake8-bandit.extend-markup-names
+    {{5732, 42}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.flake8-bandit.hardcoded-tmp-directory
+    {{5774, 49}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.flake8-bandit.hardcoded-tmp-directory-extend
+    {{5823, 24}, OptionKind::Table, false, false, {10, 1}, {}, {}, {}},  // lint.flake8-boolean-trap
+    {{5847, 45}, OptionKind::Value, false, false, {10, 1}, {}, {15, 1}, {}},  // lint.flake8-boolean-trap.extend-allowed-calls
+    {{5892, 19}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.flake8-bugbear
+    {{5911, 42}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.flake8-bugbear.extend-immutable-calls
+    {{5953, 20}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.flake8-builtins
+    {{5973, 36}, OptionKind::Value, false, false, {9, 1}, {}, {14, 1}, {}},  // lint.flake8-builtins.allowed-modules
+    {{6009, 45}, OptionKind::Value, false, true, {11, 1}, {9, 1}, {16, 1}, {6054, 83}},  // lint.flake8-builtins.builtins-allowed-modules
+    {{6137, 40}, OptionKind::Value, false, true, {0, 1}, {9, 1}, {0, 1}, {6177, 73}},  // lint.flake8-builtins.builtins-ignorelist
+    {{6250, 45}, OptionKind::Value, false, true, {12, 1}, {9, 1}, {17, 1}, {6295, 83}},  // lint.flake8-builtins.builtins-strict-checking
+    {{6378, 31}, OptionKind::Value, false, false, {9, 1}, {}, {14, 1}, {}},  // lint.flake8-builtins.ignorelist
+    {{6409, 36}, OptionKind::Value, false, false, {9, 1}, {}, {18, 1}, {}},  // lint.flake8-builtins.strict-checking
+    {{6445, 26}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.flake8-comprehensions
+    {{6471, 66}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.flake8-comprehensions.allow-dict-calls-with-keyword-arguments
+    {{6537, 21}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.flake8-copyright
+    {{6558, 28}, OptionKind::Value, false, false, {0, 1}, {}, {9, 1}, {}},  // lint.flake8-copyright.author
+    {{6586, 35}, OptionKind::Value, false, false, {0, 1}, {}, {19, 1}, {}},  // lint.flake8-copyright.min-file-size
+    {{6621, 32}, OptionKind::Value, false, false, {0, 1}, {}, {9, 1}, {}},  // lint.flake8-copyright.notice-rgx
+    {{6653, 18}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.flake8-errmsg
+    {{6671, 36}, OptionKind::Value, false, false, {0, 1}, {}, {19, 1}, {}},  // lint.flake8-errmsg.max-string-length
+    {{6707, 19}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.flake8-gettext
+    {{6726, 41}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.flake8-gettext.extend-function-names
+    {{6767, 34}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.flake8-gettext.function-names
+    {{6801, 31}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.flake8-implicit-str-concat
+    {{6832, 47}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.flake8-implicit-str-concat.allow-multiline
+    {{6879, 30}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.flake8-import-conventions
+    {{6909, 38}, OptionKind::FreeTable, false, false, {0, 1}, {}, {9, 1}, {}},  // lint.flake8-import-conventions.aliases
+    {{6947, 45}, OptionKind::FreeTable, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.flake8-import-conventions.banned-aliases
+    {{6992, 42}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.flake8-import-conventions.banned-from
+    {{7034, 45}, OptionKind::FreeTable, false, false, {0, 1}, {}, {9, 1}, {}},  // lint.flake8-import-conventions.extend-aliases
+    {{7079, 24}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.flake8-pytest-style
+    {{7103, 44}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.flake8-pytest-style.fixture-parentheses
+    {{7147, 41}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.flake8-pytest-style.mark-parentheses
+    {{7188, 47}, OptionKind::Value, false, false, {0, 1}, {}, {20, 1}, {}},  // lint.flake8-pytest-style.parametrize-names-type
+    {{7235, 52}, OptionKind::Value, false, false, {0, 1}, {}, {21, 1}, {}},  // lint.flake8-pytest-style.parametrize-values-row-type
+    {{7287, 48}, OptionKind::Value, false, false, {0, 1}, {}, {21, 1}, {}},  // lint.flake8-pytest-style.parametrize-values-type
+    {{7335, 56}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.flake8-pytest-style.raises-extend-require-match-for
+    {{7391, 49}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.flake8-pytest-style.raises-require-match-for
+    {{7440, 55}, OptionKind::Value, false, false, {13, 1}, {}, {22, 1}, {}},  // lint.flake8-pytest-style.warns-extend-require-match-for
+    {{7495, 48}, OptionKind::Value, false, false, {13, 1}, {}, {22, 1}, {}},  // lint.flake8-pytest-style.warns-require-match-for
+    {{7543, 18}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.flake8-quotes
+    {{7561, 31}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.flake8-quotes.avoid-escape
+    {{7592, 35}, OptionKind::Value, false, false, {0, 1}, {}, {23, 1}, {}},  // lint.flake8-quotes.docstring-quotes
+    {{7627, 32}, OptionKind::Value, false, false, {0, 1}, {}, {23, 1}, {}},  // lint.flake8-quotes.inline-quotes
+    {{7659, 35}, OptionKind::Value, false, false, {0, 1}, {}, {23, 1}, {}},  // lint.flake8-quotes.multiline-quotes
+    {{7694, 16}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.flake8-self
+    {{7710, 36}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.flake8-self.extend-ignore-names
+    {{7746, 29}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.flake8-self.ignore-names
+    {{7775, 24}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.flake8-tidy-imports
+    {{7799, 33}, OptionKind::Value, false, false, {14, 1}, {}, {24, 1}, {}},  // lint.flake8-tidy-imports.ban-lazy
+    {{7832, 45}, OptionKind::Value, false, false, {0, 1}, {}, {25, 1}, {}},  // lint.flake8-tidy-imports.ban-relative-imports
+    {{7877, 35}, OptionKind::FreeTable, false, false, {0, 1}, {}, {26, 1}, {}},  // lint.flake8-tidy-imports.banned-api
+    {{7912, 52}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.flake8-tidy-imports.banned-module-level-imports
+    {{7964, 42}, OptionKind::FreeTable, false, false, {15, 1}, {}, {27, 1}, {}},  // lint.flake8-tidy-imports.extend-banned-api
+    {{8006, 37}, OptionKind::Value, false, false, {14, 1}, {}, {24, 1}, {}},  // lint.flake8-tidy-imports.require-lazy
+    {{8043, 25}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.flake8-type-checking
+    {{8068, 40}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.flake8-type-checking.exempt-modules
+    {{8108, 43}, OptionKind::Value, false, false, {16, 1}, {}, {28, 1}, {}},  // lint.flake8-type-checking.quote-annotations
+    {{8151, 56}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.flake8-type-checking.runtime-evaluated-base-classes
+    {{8207, 54}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.flake8-type-checking.runtime-evaluated-decorators
+    {{8261, 32}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.flake8-type-checking.strict
+    {{8293, 28}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.flake8-unused-arguments
+    {{8321, 50}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.flake8-unused-arguments.ignore-variadic-names
+    {{8371, 23}, OptionKind::Value, false, false, {23, 1}, {}, {45, 1}, {}},  // lint.future-annotations
+    {{8394, 11}, OptionKind::Value, true, false, {0, 1}, {}, {11, 1}, {}},  // lint.ignore
+    {{8405, 31}, OptionKind::Value, false, true, {0, 1}, {24, 1}, {10, 1}, {8436, 252}},  // lint.ignore-init-module-imports
+    {{8688, 10}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.isort
+    {{8698, 25}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.isort.case-sensitive
+    {{8723, 18}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.isort.classes
+    {{8741, 29}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.isort.combine-as-imports
+    {{8770, 20}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.isort.constants
+    {{8790, 26}, OptionKind::Value, false, false, {19, 1}, {}, {38, 1}, {}},  // lint.isort.default-section
+    {{8816, 30}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.isort.detect-same-package
+    {{8846, 33}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.isort.extra-standard-library
+    {{8879, 28}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.isort.force-single-line
+    {{8907, 37}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.isort.force-sort-within-sections
+    {{8944, 23}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.isort.force-to-top
+    {{8967, 29}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.isort.force-wrap-aliases
+    {{8996, 26}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.isort.forced-separate
+    {{9022, 21}, OptionKind::Value, false, false, {20, 1}, {}, {39, 1}, {}},  // lint.isort.from-first
+    {{9043, 25}, OptionKind::FreeTable, false, false, {21, 1}, {}, {40, 1}, {}},  // lint.isort.import-heading
+    {{9068, 28}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.isort.known-first-party
+    {{9096, 29}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.isort.known-local-folder
+    {{9125, 28}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.isort.known-third-party
+    {{9153, 22}, OptionKind::Value, false, false, {20, 1}, {}, {39, 1}, {}},  // lint.isort.length-sort
+    {{9175, 31}, OptionKind::Value, false, false, {20, 1}, {}, {39, 1}, {}},  // lint.isort.length-sort-straight
+    {{9206, 30}, OptionKind::Value, false, false, {0, 1}, {}, {41, 1}, {}},  // lint.isort.lines-after-imports
+    {{9236, 30}, OptionKind::Value, false, false, {0, 1}, {}, {19, 1}, {}},  // lint.isort.lines-between-types
+    {{9266, 26}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.isort.no-lines-before
+    {{9292, 22}, OptionKind::Value, false, false, {22, 1}, {}, {42, 1}, {}},  // lint.isort.no-sections
+    {{9314, 24}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.isort.order-by-type
+    {{9338, 33}, OptionKind::Value, false, false, {0, 1}, {}, {43, 1}, {}},  // lint.isort.relative-imports-order
+    {{9371, 27}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.isort.required-imports
+    {{9398, 24}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.isort.section-order
+    {{9422, 19}, OptionKind::FreeTable, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.isort.sections
+    {{9441, 33}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.isort.single-line-exclusions
+    {{9474, 34}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.isort.split-on-trailing-comma
+    {{9508, 20}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.isort.variables
+    {{9528, 19}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.logger-objects
+    {{9547, 11}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.mccabe
+    {{9558, 26}, OptionKind::Value, false, false, {0, 1}, {}, {19, 1}, {}},  // lint.mccabe.max-complexity
+    {{9584, 16}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.pep8-naming
+    {{9600, 39}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.pep8-naming.classmethod-decorators
+    {{9639, 36}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.pep8-naming.extend-ignore-names
+    {{9675, 29}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.pep8-naming.ignore-names
+    {{9704, 40}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.pep8-naming.staticmethod-decorators
+    {{9744, 21}, OptionKind::FreeTable, true, false, {0, 1}, {}, {11, 1}, {}},  // lint.per-file-ignores
+    {{9765, 12}, OptionKind::Value, false, false, {7, 1}, {}, {46, 1}, {}},  // lint.preview
+    {{9777, 16}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.pycodestyle
+    {{9793, 46}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.pycodestyle.ignore-overlong-task-comments
+    {{9839, 31}, OptionKind::Value, false, false, {0, 1}, {}, {44, 1}, {}},  // lint.pycodestyle.max-doc-length
+    {{9870, 32}, OptionKind::Value, false, false, {18, 1}, {}, {37, 1}, {}},  // lint.pycodestyle.max-line-length
+    {{9902, 14}, OptionKind::Table, false, false, {25, 1}, {}, {}, {}},  // lint.pydoclint
+    {{9916, 41}, OptionKind::Value, false, false, {25, 1}, {}, {47, 1}, {}},  // lint.pydoclint.ignore-one-line-docstrings
+    {{9957, 15}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.pydocstyle
+    {{9989, 26}, OptionKind::Value, false, false, {0, 1}, {}, {48, 1}, {}},  // lint.pydocstyle.convention
+    {{10015, 33}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.pydocstyle.ignore-decorators
+    {{10048, 37}, OptionKind::Value, false, false, {26, 1}, {}, {49, 1}, {}},  // lint.pydocstyle.ignore-var-parameters
+    {{10085, 35}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.pydocstyle.property-decorators
+    {{10120, 13}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.pyflakes
+    {{10133, 36}, OptionKind::Value, false, false, {27, 1}, {}, {50, 1}, {}},  // lint.pyflakes.allowed-unused-imports
+    {{10169, 29}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.pyflakes.extend-generics
+    {{10198, 11}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.pylint
+    {{10209, 37}, OptionKind::Value, false, false, {20, 1}, {}, {51, 1}, {}},  // lint.pylint.allow-dunder-method-names
+    {{10269, 35}, OptionKind::Value, false, false, {0, 1}, {}, {52, 2}, {}},  // lint.pylint.allow-magic-value-types
+    {{10304, 20}, OptionKind::Value, false, false, {0, 1}, {}, {19, 1}, {}},  // lint.pylint.max-args
+    {{10324, 25}, OptionKind::Value, false, false, {7, 1}, {}, {54, 1}, {}},  // lint.pylint.max-bool-expr
+    {{10349, 24}, OptionKind::Value, false, false, {0, 1}, {}, {19, 1}, {}},  // lint.pylint.max-branches
+    {{10373, 22}, OptionKind::Value, false, false, {28, 1}, {}, {55, 1}, {}},  // lint.pylint.max-locals
+    {{10395, 29}, OptionKind::Value, false, false, {29, 1}, {}, {56, 1}, {}},  // lint.pylint.max-nested-blocks
+    {{10424, 31}, OptionKind::Value, false, false, {20, 1}, {}, {57, 1}, {}},  // lint.pylint.max-positional-args
+    {{10455, 30}, OptionKind::Value, false, false, {0, 1}, {}, {19, 1}, {}},  // lint.pylint.max-public-methods
+    {{10485, 23}, OptionKind::Value, false, false, {0, 1}, {}, {19, 1}, {}},  // lint.pylint.max-returns
+    {{10508, 26}, OptionKind::Value, false, false, {0, 1}, {}, {19, 1}, {}},  // lint.pylint.max-statements
+    {{10534, 33}, OptionKind::Value, false, false, {30, 1}, {}, {58, 1}, {}},  // lint.pylint.max-statements-in-try
+    {{10567, 14}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // lint.pyupgrade
+    {{10581, 34}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // lint.pyupgrade.keep-runtime-typing
+    {{10615, 9}, OptionKind::Table, false, false, {31, 1}, {}, {}, {}},  // lint.ruff
+    {{10624, 30}, OptionKind::Value, false, true, {26, 1}, {9, 1}, {59, 1}, {10654, 101}},  // lint.ruff.allowed-markup-calls
+    {{10755, 29}, OptionKind::Value, false, true, {32, 1}, {9, 1}, {60, 1}, {10784, 100}},  // lint.ruff.extend-markup-names
+    {{10884, 41}, OptionKind::Value, false, false, {31, 1}, {}, {61, 1}, {}},  // lint.ruff.parenthesize-tuple-in-subscript
+    {{10925, 37}, OptionKind::Value, false, false, {33, 1}, {}, {62, 1}, {}},  // lint.ruff.strictly-empty-init-modules
+    {{10962, 11}, OptionKind::Value, true, false, {0, 1}, {}, {11, 1}, {}},  // lint.select
+    {{10973, 14}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.task-tags
+    {{10987, 22}, OptionKind::Value, false, false, {34, 1}, {}, {63, 1}, {}},  // lint.typing-extensions
+    {{11009, 19}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // lint.typing-modules
+    {{11028, 14}, OptionKind::Value, true, false, {0, 1}, {}, {11, 1}, {}},  // lint.unfixable
+    {{11042, 14}, OptionKind::Value, false, false, {0, 1}, {1, 1}, {0, 1}, {}},  // logger-objects
+    {{11056, 6}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // mccabe
+    {{11062, 21}, OptionKind::Value, false, false, {0, 1}, {}, {19, 1}, {}},  // mccabe.max-complexity
+    {{11083, 18}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // namespace-packages
+    {{11176, 13}, OptionKind::Value, false, false, {0, 1}, {}, {64, 5}, {}},  // output-format
+    {{11189, 24}, OptionKind::Value, false, false, {35, 1}, {}, {69, 1}, {}},  // output-prefer-rule-codes
+    {{11213, 11}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // pep8-naming
+    {{11224, 34}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // pep8-naming.classmethod-decorators
+    {{11258, 31}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // pep8-naming.extend-ignore-names
+    {{11289, 24}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // pep8-naming.ignore-names
+    {{11313, 35}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // pep8-naming.staticmethod-decorators
+    {{11348, 16}, OptionKind::FreeTable, true, false, {0, 1}, {1, 1}, {11, 1}, {}},  // per-file-ignores
+    {{11406, 23}, OptionKind::FreeTable, false, false, {36, 1}, {}, {70, 3}, {}},  // per-file-target-version
+    {{11429, 7}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // preview
+    {{11436, 11}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // pycodestyle
+    {{11447, 41}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // pycodestyle.ignore-overlong-task-comments
+    {{11488, 26}, OptionKind::Value, false, false, {0, 1}, {}, {44, 1}, {}},  // pycodestyle.max-doc-length
+    {{11514, 27}, OptionKind::Value, false, false, {18, 1}, {}, {37, 1}, {}},  // pycodestyle.max-line-length
+    {{11541, 10}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // pydocstyle
+    {{11551, 21}, OptionKind::Value, false, false, {0, 1}, {}, {48, 1}, {}},  // pydocstyle.convention
+    {{11572, 28}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // pydocstyle.ignore-decorators
+    {{11600, 32}, OptionKind::Value, false, false, {26, 1}, {}, {49, 1}, {}},  // pydocstyle.ignore-var-parameters
+    {{11632, 30}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // pydocstyle.property-decorators
+    {{11662, 8}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // pyflakes
+    {{11670, 31}, OptionKind::Value, false, false, {27, 1}, {}, {50, 1}, {}},  // pyflakes.allowed-unused-imports
+    {{11701, 24}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // pyflakes.extend-generics
+    {{11144, 6}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // pylint
+    {{11725, 32}, OptionKind::Value, false, false, {20, 1}, {}, {51, 1}, {}},  // pylint.allow-dunder-method-names
+    {{11757, 30}, OptionKind::Value, false, false, {0, 1}, {}, {52, 2}, {}},  // pylint.allow-magic-value-types
+    {{11787, 15}, OptionKind::Value, false, false, {0, 1}, {}, {19, 1}, {}},  // pylint.max-args
+    {{11802, 20}, OptionKind::Value, false, false, {7, 1}, {}, {54, 1}, {}},  // pylint.max-bool-expr
+    {{11822, 19}, OptionKind::Value, false, false, {0, 1}, {}, {19, 1}, {}},  // pylint.max-branches
+    {{11841, 17}, OptionKind::Value, false, false, {28, 1}, {}, {55, 1}, {}},  // pylint.max-locals
+    {{11858, 24}, OptionKind::Value, false, false, {29, 1}, {}, {56, 1}, {}},  // pylint.max-nested-blocks
+    {{11882, 26}, OptionKind::Value, false, false, {20, 1}, {}, {57, 1}, {}},  // pylint.max-positional-args
+    {{11908, 25}, OptionKind::Value, false, false, {0, 1}, {}, {19, 1}, {}},  // pylint.max-public-methods
+    {{11933, 18}, OptionKind::Value, false, false, {0, 1}, {}, {19, 1}, {}},  // pylint.max-returns
+    {{11951, 21}, OptionKind::Value, false, false, {0, 1}, {}, {19, 1}, {}},  // pylint.max-statements
+    {{11972, 28}, OptionKind::Value, false, false, {30, 1}, {}, {58, 1}, {}},  // pylint.max-statements-in-try
+    {{12000, 9}, OptionKind::Table, false, false, {0, 1}, {1, 1}, {}, {}},  // pyupgrade
+    {{12009, 29}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // pyupgrade.keep-runtime-typing
+    {{12038, 16}, OptionKind::Value, false, false, {0, 1}, {}, {9, 1}, {}},  // required-version
+    {{12054, 17}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // respect-gitignore
+    {{12071, 6}, OptionKind::Value, true, false, {0, 1}, {1, 1}, {11, 1}, {}},  // select
+    {{12077, 10}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // show-fixes
+    {{12087, 11}, OptionKind::Value, false, false, {37, 1}, {38, 1}, {73, 1}, {}},  // show-source
+    {{12098, 3}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // src
+    {{12101, 8}, OptionKind::Value, false, false, {39, 1}, {40, 1}, {74, 1}, {}},  // tab-size
+    {{12109, 14}, OptionKind::Value, false, false, {0, 1}, {}, {75, 4}, {}},  // target-version
+    {{12123, 9}, OptionKind::Value, false, false, {0, 1}, {1, 1}, {0, 1}, {}},  // task-tags
+    {{12132, 14}, OptionKind::Value, false, false, {0, 1}, {1, 1}, {0, 1}, {}},  // typing-modules
+    {{12146, 9}, OptionKind::Value, true, false, {0, 1}, {1, 1}, {11, 1}, {}},  // unfixable
+    {{12155, 12}, OptionKind::Value, false, false, {0, 1}, {}, {10, 1}, {}},  // unsafe-fixes
+};
+
+constexpr std::string_view TEXT =
+    "0.1.0"
+    "0.1.1"
+    "0.1.2"
+    "0.1.3"
+    "0.1.4"
+    "0.1.5"
+    "0.1.6"
+    "0.1.7"
+    "0.1.8"
+    "0.1.9"
+    "0.1.10"
+    "0.1.11"
+    "0.1.12"
+    "0.1.13"
+    "0.1.14"
+    "0.1.15"
+    "0.2.0"
+    "0.2.1"
+    "0.2.2"
+    "0.3.0"
+    "0.3.1"
+    "0.3.2"
+    "0.3.3"
+    "0.3.4"
+    "0.3.5"
+    "0.3.6"
+    "0.3.7"
+    "0.4.0"
+    "0.4.1"
+    "0.4.2"
+    "0.4.3"
+    "0.4.4"
+    "0.4.5"
+    "0.4.6"
+    "0.4.7"
+    "0.4.8"
+    "0.4.9"
+    "0.4.10"
+    "0.5.0"
+    "0.5.1"
+    "0.5.2"
+    "0.5.3"
+    "0.5.4"
+    "0.5.5"
+    "0.5.6"
+    "0.5.7"
+    "0.6.0"
+    "0.6.1"
+    "0.6.2"
+    "0.6.3"
+    "0.6.4"
+    "0.6.5"
+    "0.6.6"
+    "0.6.7"
+    "0.6.8"
+    "0.6.9"
+    "0.7.0"
+    "0.7.1"
+    "0.7.2"
+    "0.7.3"
+    "0.7.4"
+    "0.8.0"
+    "0.8.1"
+    "0.8.2"
+    "0.8.3"
+    "0.8.4"
+    "0.8.5"
+    "0.8.6"
+    "0.9.0"
+    "0.9.1"
+    "0.9.2"
+    "0.9.3"
+    "0.9.4"
+    "0.9.5"
+    "0.9.6"
+    "0.9.7"
+    "0.9.8"
+    "0.9.9"
+    "0.9.10"
+    "0.10.0"
+    "0.11.0"
+    "0.11.1"
+    "0.11.2"
+    "0.11.3"
+    "0.11.4"
+    "0.11.5"
+    "0.11.6"
+    "0.11.7"
+    "0.11.8"
+    "0.11.9"
+    "0.11.10"
+    "0.11.11"
+    "0.11.12"
+    "0.11.13"
+    "0.12.0"
+    "0.12.1"
+    "0.12.2"
+    "0.12.3"
+    "0.12.4"
+    "0.12.5"
+    "0.12.7"
+    "0.12.8"
+    "0.12.9"
+    "0.12.10"
+    "0.12.11"
+    "0.12.12"
+    "0.13.0"
+    "0.13.1"
+    "0.13.2"
+    "0.13.3"
+    "0.14.0"
+    "0.14.1"
+    "0.14.2"
+    "0.14.3"
+    "0.14.4"
+    "0.14.5"
+    "0.14.6"
+    "0.14.7"
+    "0.14.8"
+    "0.14.9"
+    "0.14.10"
+    "0.14.11"
+    "0.14.12"
+    "0.14.13"
+    "0.14.14"
+    "0.15.0"
+    "0.15.1"
+    "0.15.2"
+    "0.15.3"
+    "0.15.4"
+    "0.15.5"
+    "0.15.6"
+    "0.15.7"
+    "0.15.8"
+    "0.15.9"
+    "0.15.10"
+    "0.15.11"
+    "0.15.12"
+    "0.15.13"
+    "0.15.14"
+    "0.15.15"
+    "0.15.16"
+    "0.15.17"
+    "0.15.18"
+    "0.15.19"
+    "0.15.20"
+    "0.15.21"
+    "0.15.22"
+    "0.16.0"
+    "0.16.1"
+    "0.16.2"
+    "0.16.3"
+    "0.16.4"
+    "0.16.5"
+    "0.16.6"
+    "0.16.7"
+    "0.16.8"
+    "0.16.9"
+    "allowed-confusables"
+    "allowed-unused-imports"
+    "analyze"
+    "analyze.detect-string-imports"
+    "Dependencies"
+    "Dependents"
+    "dependencies"
+    "dependents"
+    "analyze.direction"
+    "analyze.exclude"
+    "analyze.include-dependencies"
+    "analyze.preview"
+    "analyze.string-imports-min-dots"
+    "analyze.type-checking-imports"
+    "builtins"
+    "cache-dir"
+    "dummy-variable-rgx"
+    "exclude"
+    "explicit-preview-rules"
+    "extend"
+    "extend-exclude"
+    "extend-fixable"
+    "extend-ignore"
+    "extend-include"
+    "extend-per-file-ignores"
+    "extend-safe-fixes"
+    "extend-select"
+    "extend-unfixable"
+    "extend-unsafe-fixes"
+    "ipynb"
+    "markdown"
+    "pyi"
+    "python"
+    "extension"
+    "external"
+    "fix"
+    "fix-only"
+    "fixable"
+    "flake8-annotations"
+    "flake8-annotations.allow-star-arg-any"
+    "flake8-annotations.ignore-fully-untyped"
+    "flake8-annotations.mypy-init-return"
+    "flake8-annotations.suppress-dummy-args"
+    "flake8-annotations.suppress-none-returning"
+    "flake8-bandit"
+    "flake8-bandit.allowed-markup-calls"
+    "flake8-bandit.check-typed-exception"
+    "flake8-bandit.extend-markup-names"
+    "flake8-bandit.hardcoded-tmp-directory"
+    "flake8-bandit.hardcoded-tmp-directory-extend"
+    "flake8-boolean-trap"
+    "flake8-boolean-trap.extend-allowed-calls"
+    "flake8-bugbear"
+    "flake8-bugbear.extend-immutable-calls"
+    "flake8-builtins"
+    "flake8-builtins.allowed-modules"
+    "flake8-builtins.builtins-allowed-modules"
+    "flake8-builtins.builtins-ignorelist"
+    "flake8-builtins.builtins-strict-checking"
+    "flake8-builtins.ignorelist"
+    "flake8-builtins.strict-checking"
+    "flake8-comprehensions"
+    "flake8-comprehensions.allow-dict-calls-with-keyword-arguments"
+    "flake8-copyright"
+    "flake8-copyright.author"
+    "flake8-copyright.min-file-size"
+    "flake8-copyright.notice-rgx"
+    "flake8-errmsg"
+    "flake8-errmsg.max-string-length"
+    "flake8-gettext"
+    "flake8-gettext.extend-function-names"
+    "flake8-gettext.function-names"
+    "flake8-implicit-str-concat"
+    "flake8-implicit-str-concat.allow-multiline"
+    "flake8-import-conventions"
+    "flake8-import-conventions.aliases"
+    "flake8-import-conventions.banned-aliases"
+    "flake8-import-conventions.banned-from"
+    "flake8-import-conventions.extend-aliases"
+    "flake8-pytest-style"
+    "flake8-pytest-style.fixture-parentheses"
+    "flake8-pytest-style.mark-parentheses"
+    "csv"
+    "list"
+    "tuple"
+    "flake8-pytest-style.parametrize-names-type"
+    "flake8-pytest-style.parametrize-values-row-type"
+    "flake8-pytest-style.parametrize-values-type"
+    "flake8-pytest-style.raises-extend-require-match-for"
+    "flake8-pytest-style.raises-require-match-for"
+    "flake8-pytest-style.warns-extend-require-match-for"
+    "flake8-pytest-style.warns-require-match-for"
+    "flake8-quotes"
+    "flake8-quotes.avoid-escape"
+    "double"
+    "single"
+    "flake8-quotes.docstring-quotes"
+    "flake8-quotes.inline-quotes"
+    "flake8-quotes.multiline-quotes"
+    "flake8-self"
+    "flake8-self.extend-ignore-names"
+    "flake8-self.ignore-names"
+    "flake8-tidy-imports"
+    "flake8-tidy-imports.ban-lazy"
+    "all"
+    "parents"
+    "flake8-tidy-imports.ban-relative-imports"
+    "flake8-tidy-imports.banned-api"
+    "flake8-tidy-imports.banned-module-level-imports"
+    "flake8-tidy-imports.extend-banned-api"
+    "flake8-tidy-imports.require-lazy"
+    "flake8-type-checking"
+    "flake8-type-checking.exempt-modules"
+    "flake8-type-checking.quote-annotations"
+    "flake8-type-checking.runtime-evaluated-base-classes"
+    "flake8-type-checking.runtime-evaluated-decorators"
+    "flake8-type-checking.strict"
+    "flake8-unused-arguments"
+    "flake8-unused-arguments.ignore-variadic-names"
+    "force-exclude"
+    "format"
+    "format.docstring-code-format"
+    "dynamic"
+    "format.docstring-code-line-length"
+    "format.exclude"
+    "space"
+    "tab"
+    "format.indent-style"
+    "auto"
+    "cr-lf"
+    "lf"
+    "native"
+    "format.line-ending"
+    "alternating"
+    "preferred"
+    "format.nested-string-quote-style"
+    "format.preview"
+    "preserve"
+    "format.quote-style"
+    "format.skip-magic-trailing-comma"
+    "ignore"
+    "ignore-init-module-imports"
+    "include"
+    "indent-width"
+    "isort"
+    "isort.case-sensitive"
+    "isort.classes"
+    "isort.combine-as-imports"
+    "isort.constants"
+    "isort.default-section"
+    "isort.detect-same-package"
+    "isort.extra-standard-library"
+    "isort.force-single-line"
+    "isort.force-sort-within-sections"
+    "isort.force-to-top"
+    "isort.force-wrap-aliases"
+    "isort.forced-separate"
+    "isort.from-first"
+    "isort.import-heading"
+    "isort.known-first-party"
+    "isort.known-local-folder"
+    "isort.known-third-party"
+    "isort.length-sort"
+    "isort.length-sort-straight"
+    "isort.lines-after-imports"
+    "isort.lines-between-types"
+    "isort.no-lines-before"
+    "isort.no-sections"
+    "isort.order-by-type"
+    "closest-to-furthest"
+    "furthest-to-closest"
+    "isort.relative-imports-order"
+    "isort.required-imports"
+    "isort.section-order"
+    "isort.sections"
+    "isort.single-line-exclusions"
+    "isort.split-on-trailing-comma"
+    "isort.variables"
+    "line-length"
+    "lint"
+    "lint.allowed-confusables"
+    "lint.allowed-unused-imports"
+    "lint.dummy-variable-rgx"
+    "lint.exclude"
+    "lint.explicit-preview-rules"
+    "lint.extend-fixable"
+    "lint.extend-ignore"
+    "The `extend-ignore` option is now interchangeable with `ignore`. Please update your configuration to use the `ignore` option instead."
+    "lint.extend-per-file-ignores"
+    "lint.extend-safe-fixes"
+    "lint.extend-select"
+    "lint.extend-unfixable"
+    "lint.extend-unsafe-fixes"
+    "lint.external"
+    "lint.fixable"
+    "lint.flake8-annotations"
+    "lint.flake8-annotations.allow-star-arg-any"
+    "lint.flake8-annotations.ignore-fully-untyped"
+    "lint.flake8-annotations.mypy-init-return"
+    "lint.flake8-annotations.suppress-dummy-args"
+    "lint.flake8-annotations.suppress-none-returning"
+    "lint.flake8-bandit"
+    "lint.flake8-bandit.allowed-markup-calls"
+    "lint.flake8-bandit.check-typed-exception"
+    "lint.flake8-bandit.extend-markup-names"
+    "lint.flake8-bandit.hardcoded-tmp-directory"
+    "lint.flake8-bandit.hardcoded-tmp-directory-extend"
+    "lint.flake8-boolean-trap"
+    "lint.flake8-boolean-trap.extend-allowed-calls"
+    "lint.flake8-bugbear"
+    "lint.flake8-bugbear.extend-immutable-calls"
+    "lint.flake8-builtins"
+    "lint.flake8-builtins.allowed-modules"
+    "lint.flake8-builtins.builtins-allowed-modules"
+    "`builtins-allowed-modules` has been renamed to `allowed-modules`. Use that instead."
+    "lint.flake8-builtins.builtins-ignorelist"
+    "`builtins-ignorelist` has been renamed to `ignorelist`. Use that instead."
+    "lint.flake8-builtins.builtins-strict-checking"
+    "`builtins-strict-checking` has been renamed to `strict-checking`. Use that instead."
+    "lint.flake8-builtins.ignorelist"
+    "lint.flake8-builtins.strict-checking"
+    "lint.flake8-comprehensions"
+    "lint.flake8-comprehensions.allow-dict-calls-with-keyword-arguments"
+    "lint.flake8-copyright"
+    "lint.flake8-copyright.author"
+    "lint.flake8-copyright.min-file-size"
+    "lint.flake8-copyright.notice-rgx"
+    "lint.flake8-errmsg"
+    "lint.flake8-errmsg.max-string-length"
+    "lint.flake8-gettext"
+    "lint.flake8-gettext.extend-function-names"
+    "lint.flake8-gettext.function-names"
+    "lint.flake8-implicit-str-concat"
+    "lint.flake8-implicit-str-concat.allow-multiline"
+    "lint.flake8-import-conventions"
+    "lint.flake8-import-conventions.aliases"
+    "lint.flake8-import-conventions.banned-aliases"
+    "lint.flake8-import-conventions.banned-from"
+    "lint.flake8-import-conventions.extend-aliases"
+    "lint.flake8-pytest-style"
+    "lint.flake8-pytest-style.fixture-parentheses"
+    "lint.flake8-pytest-style.mark-parentheses"
+    "lint.flake8-pytest-style.parametrize-names-type"
+    "lint.flake8-pytest-style.parametrize-values-row-type"
+    "lint.flake8-pytest-style.parametrize-values-type"
+    "lint.flake8-pytest-style.raises-extend-require-match-for"
+    "lint.flake8-pytest-style.raises-require-match-for"
+    "lint.flake8-pytest-style.warns-extend-require-match-for"
+    "lint.flake8-pytest-style.warns-require-match-for"
+    "lint.flake8-quotes"
+    "lint.flake8-quotes.avoid-escape"
+    "lint.flake8-quotes.docstring-quotes"
+    "lint.flake8-quotes.inline-quotes"
+    "lint.flake8-quotes.multiline-quotes"
+    "lint.flake8-self"
+    "lint.flake8-self.extend-ignore-names"
+    "lint.flake8-self.ignore-names"
+    "lint.flake8-tidy-imports"
+    "lint.flake8-tidy-imports.ban-lazy"
+    "lint.flake8-tidy-imports.ban-relative-imports"
+    "lint.flake8-tidy-imports.banned-api"
+    "lint.flake8-tidy-imports.banned-module-level-imports"
+    "lint.flake8-tidy-imports.extend-banned-api"
+    "lint.flake8-tidy-imports.require-lazy"
+    "lint.flake8-type-checking"
+    "lint.flake8-type-checking.exempt-modules"
+    "lint.flake8-type-checking.quote-annotations"
+    "lint.flake8-type-checking.runtime-evaluated-base-classes"
+    "lint.flake8-type-checking.runtime-evaluated-decorators"
+    "lint.flake8-type-checking.strict"
+    "lint.flake8-unused-arguments"
+    "lint.flake8-unused-arguments.ignore-variadic-names"
+    "lint.future-annotations"
+    "lint.ignore"
+    "lint.ignore-init-module-imports"
+    "`ignore-init-module-imports` will be removed in a future version because F401 now recommends appropriate fixes for unused imports in `__init__.py` (currently in preview mode). See documentation for more information and please update your configuration."
+    "lint.isort"
+    "lint.isort.case-sensitive"
+    "lint.isort.classes"
+    "lint.isort.combine-as-imports"
+    "lint.isort.constants"
+    "lint.isort.default-section"
+    "lint.isort.detect-same-package"
+    "lint.isort.extra-standard-library"
+    "lint.isort.force-single-line"
+    "lint.isort.force-sort-within-sections"
+    "lint.isort.force-to-top"
+    "lint.isort.force-wrap-aliases"
+    "lint.isort.forced-separate"
+    "lint.isort.from-first"
+    "lint.isort.import-heading"
+    "lint.isort.known-first-party"
+    "lint.isort.known-local-folder"
+    "lint.isort.known-third-party"
+    "lint.isort.length-sort"
+    "lint.isort.length-sort-straight"
+    "lint.isort.lines-after-imports"
+    "lint.isort.lines-between-types"
+    "lint.isort.no-lines-before"
+    "lint.isort.no-sections"
+    "lint.isort.order-by-type"
+    "lint.isort.relative-imports-order"
+    "lint.isort.required-imports"
+    "lint.isort.section-order"
+    "lint.isort.sections"
+    "lint.isort.single-line-exclusions"
+    "lint.isort.split-on-trailing-comma"
+    "lint.isort.variables"
+    "lint.logger-objects"
+    "lint.mccabe"
+    "lint.mccabe.max-complexity"
+    "lint.pep8-naming"
+    "lint.pep8-naming.classmethod-decorators"
+    "lint.pep8-naming.extend-ignore-names"
+    "lint.pep8-naming.ignore-names"
+    "lint.pep8-naming.staticmethod-decorators"
+    "lint.per-file-ignores"
+    "lint.preview"
+    "lint.pycodestyle"
+    "lint.pycodestyle.ignore-overlong-task-comments"
+    "lint.pycodestyle.max-doc-length"
+    "lint.pycodestyle.max-line-length"
+    "lint.pydoclint"
+    "lint.pydoclint.ignore-one-line-docstrings"
+    "lint.pydocstyle"
+    "google"
+    "numpy"
+    "pep257"
+    "lint.pydocstyle.convention"
+    "lint.pydocstyle.ignore-decorators"
+    "lint.pydocstyle.ignore-var-parameters"
+    "lint.pydocstyle.property-decorators"
+    "lint.pyflakes"
+    "lint.pyflakes.allowed-unused-imports"
+    "lint.pyflakes.extend-generics"
+    "lint.pylint"
+    "lint.pylint.allow-dunder-method-names"
+    "bytes"
+    "complex"
+    "float"
+    "int"
+    "str"
+    "lint.pylint.allow-magic-value-types"
+    "lint.pylint.max-args"
+    "lint.pylint.max-bool-expr"
+    "lint.pylint.max-branches"
+    "lint.pylint.max-locals"
+    "lint.pylint.max-nested-blocks"
+    "lint.pylint.max-positional-args"
+    "lint.pylint.max-public-methods"
+    "lint.pylint.max-returns"
+    "lint.pylint.max-statements"
+    "lint.pylint.max-statements-in-try"
+    "lint.pyupgrade"
+    "lint.pyupgrade.keep-runtime-typing"
+    "lint.ruff"
+    "lint.ruff.allowed-markup-calls"
+    "The `allowed-markup-names` option has been moved to the `flake8-bandit` section of the configuration."
+    "lint.ruff.extend-markup-names"
+    "The `extend-markup-names` option has been moved to the `flake8-bandit` section of the configuration."
+    "lint.ruff.parenthesize-tuple-in-subscript"
+    "lint.ruff.strictly-empty-init-modules"
+    "lint.select"
+    "lint.task-tags"
+    "lint.typing-extensions"
+    "lint.typing-modules"
+    "lint.unfixable"
+    "logger-objects"
+    "mccabe"
+    "mccabe.max-complexity"
+    "namespace-packages"
+    "azure"
+    "github"
+    "gitlab"
+    "grouped"
+    "json"
+    "json-lines"
+    "junit"
+    "pylint"
+    "text"
+    "sarif"
+    "concise"
+    "full"
+    "rdjson"
+    "output-format"
+    "output-prefer-rule-codes"
+    "pep8-naming"
+    "pep8-naming.classmethod-decorators"
+    "pep8-naming.extend-ignore-names"
+    "pep8-naming.ignore-names"
+    "pep8-naming.staticmethod-decorators"
+    "per-file-ignores"
+    "py310"
+    "py311"
+    "py312"
+    "py313"
+    "py37"
+    "py38"
+    "py39"
+    "py314"
+    "py315"
+    "per-file-target-version"
+    "preview"
+    "pycodestyle"
+    "pycodestyle.ignore-overlong-task-comments"
+    "pycodestyle.max-doc-length"
+    "pycodestyle.max-line-length"
+    "pydocstyle"
+    "pydocstyle.convention"
+    "pydocstyle.ignore-decorators"
+    "pydocstyle.ignore-var-parameters"
+    "pydocstyle.property-decorators"
+    "pyflakes"
+    "pyflakes.allowed-unused-imports"
+    "pyflakes.extend-generics"
+    "pylint.allow-dunder-method-names"
+    "pylint.allow-magic-value-types"
+    "pylint.max-args"
+    "pylint.max-bool-expr"
+    "pylint.max-branches"
+    "pylint.max-locals"
+    "pylint.max-nested-blocks"
+    "pylint.max-positional-args"
+    "pylint.max-public-methods"
+    "pylint.max-returns"
+    "pylint.max-statements"
+    "pylint.max-statements-in-try"
+    "pyupgrade"
+    "pyupgrade.keep-runtime-typing"
+    "required-version"
+    "respect-gitignore"
+    "select"
+    "show-fixes"
+    "show-source"
+    "src"
+    "tab-size"
+    "target-version"
+    "task-tags"
+    "typing-modules"
+    "unfixable"
+    "unsafe-fixes";
+
+constexpr stored::Family FAMILY{
+    .text = TEXT,
+    .releases = RELEASES,
+    .options = OPTIONS,
+    .ranges = RANGES,
+    .type_rules = TYPE_RULES,
+    .types = TYPES,
+    .type_texts = TYPE_TEXTS,
+    .alternatives = ALTERNATIVES,
+    .required = {},
+    .renames = {},
+    .unknown_key_consequences = {},
+    .invalid_value_consequences = {},
 };
 
 }  // namespace
@@ -611,13 +1479,8 @@ constexpr tool::Tool RUFF{
     .docs = "https://docs.astral.sh/ruff/settings/",
     .upgrade_hint = "require `ruff>={version}`",
     .unknown_version_hint = "add `ruff` to a dependency group, or lock it, to check the version you use",
-    .releases = RELEASES,
-    .options = OPTIONS,
-    .required = {},
-    .renames = {},
-    .unknown_key_consequences = {},
-    .invalid_value_consequences = {},
     .note = std::nullopt,
+    .family = &FAMILY,
 };
 
 }  // namespace tarnvik::ruff

@@ -5,7 +5,9 @@ namespace tarnvik::ruff {
 
 namespace {
 
-constexpr tool::ReleaseRange RANGES[] = {
+using tool::ReleaseRange;
+
+constexpr ReleaseRange RANGES[] = {
     {0, 157},  // 0.1.0 to 0.16.9
     {44, 157},  // 0.5.6 to 0.16.9
     {83, 157},  // 0.11.3 to 0.16.9
@@ -122,2580 +124,5122 @@ constexpr tool::ReleaseRange RANGES[] = {
     {145, 157},  // 0.15.20 to 0.16.9
 };
 
-constexpr SelectorRow SELECTOR_ROWS[] = {
-    {"A", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"A0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"A00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"A001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"A002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"A003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"A004", {RANGES + 1, 1}, RuleStatus::Stable, 61, 0},
-    {"A005", {RANGES + 1, 1}, RuleStatus::Stable, 68, 0},
-    {"A006", {RANGES + 1, 1}, RuleStatus::Stable, 68, 0},
-    {"AIR", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"AIR0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"AIR00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"AIR001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"AIR002", {RANGES + 2, 1}, RuleStatus::Stable, 106, 0},
-    {"AIR003", {RANGES + 3, 1}, RuleStatus::Preview, 0, 0},
-    {"AIR004", {RANGES + 4, 1}, RuleStatus::Preview, 0, 0},
-    {"AIR2", {RANGES + 5, 1}, RuleStatus::None, 0, 0},
-    {"AIR20", {RANGES + 5, 1}, RuleStatus::None, 0, 0},
-    {"AIR201", {RANGES + 5, 1}, RuleStatus::Preview, 0, 0},
-    {"AIR202", {RANGES + 6, 1}, RuleStatus::Preview, 0, 0},
-    {"AIR3", {RANGES + 7, 1}, RuleStatus::None, 0, 0},
-    {"AIR30", {RANGES + 7, 1}, RuleStatus::None, 0, 0},
-    {"AIR301", {RANGES + 7, 1}, RuleStatus::Stable, 106, 0},
-    {"AIR302", {RANGES + 8, 1}, RuleStatus::Stable, 106, 0},
-    {"AIR303", {RANGES + 9, 2}, RuleStatus::Stable, 148, 0},
-    {"AIR304", {RANGES + 3, 1}, RuleStatus::Preview, 0, 0},
-    {"AIR31", {RANGES + 11, 1}, RuleStatus::None, 0, 0},
-    {"AIR311", {RANGES + 12, 1}, RuleStatus::Stable, 106, 0},
-    {"AIR312", {RANGES + 11, 1}, RuleStatus::Stable, 106, 0},
-    {"AIR32", {RANGES + 13, 1}, RuleStatus::None, 0, 0},
-    {"AIR321", {RANGES + 13, 1}, RuleStatus::Preview, 0, 0},
-    {"ALL", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ANN", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ANN0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ANN00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ANN001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ANN002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ANN003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ANN1", {RANGES + 14, 1}, RuleStatus::None, 0, 0},
-    {"ANN10", {RANGES + 14, 1}, RuleStatus::None, 0, 0},
-    {"ANN101", {RANGES + 14, 1}, RuleStatus::Deprecated, 16, 61},
-    {"ANN102", {RANGES + 14, 1}, RuleStatus::Deprecated, 16, 61},
-    {"ANN2", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ANN20", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ANN201", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ANN202", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ANN204", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ANN205", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ANN206", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ANN4", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ANN40", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ANN401", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ARG", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ARG0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ARG00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ARG001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ARG002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ARG003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ARG004", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ARG005", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ASYNC", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ASYNC1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ASYNC10", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ASYNC100", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ASYNC101", {RANGES + 15, 1}, RuleStatus::None, 0, 0},
-    {"ASYNC102", {RANGES + 15, 1}, RuleStatus::None, 0, 0},
-    {"ASYNC105", {RANGES + 16, 1}, RuleStatus::Stable, 38, 0},
-    {"ASYNC109", {RANGES + 16, 1}, RuleStatus::Stable, 38, 0},
-    {"ASYNC11", {RANGES + 17, 1}, RuleStatus::None, 0, 0},
-    {"ASYNC110", {RANGES + 16, 1}, RuleStatus::Stable, 38, 0},
-    {"ASYNC115", {RANGES + 16, 1}, RuleStatus::Stable, 38, 0},
-    {"ASYNC116", {RANGES + 17, 1}, RuleStatus::Stable, 106, 0},
-    {"ASYNC119", {RANGES + 18, 1}, RuleStatus::Preview, 0, 0},
-    {"ASYNC2", {RANGES + 16, 1}, RuleStatus::None, 0, 0},
-    {"ASYNC21", {RANGES + 16, 1}, RuleStatus::None, 0, 0},
-    {"ASYNC210", {RANGES + 16, 1}, RuleStatus::Stable, 38, 0},
-    {"ASYNC212", {RANGES + 19, 1}, RuleStatus::Stable, 125, 0},
-    {"ASYNC22", {RANGES + 16, 1}, RuleStatus::None, 0, 0},
-    {"ASYNC220", {RANGES + 16, 1}, RuleStatus::Stable, 38, 0},
-    {"ASYNC221", {RANGES + 16, 1}, RuleStatus::Stable, 38, 0},
-    {"ASYNC222", {RANGES + 16, 1}, RuleStatus::Stable, 38, 0},
-    {"ASYNC23", {RANGES + 16, 1}, RuleStatus::None, 0, 0},
-    {"ASYNC230", {RANGES + 16, 1}, RuleStatus::Stable, 38, 0},
-    {"ASYNC24", {RANGES + 20, 1}, RuleStatus::None, 0, 0},
-    {"ASYNC240", {RANGES + 20, 1}, RuleStatus::Stable, 125, 0},
-    {"ASYNC25", {RANGES + 16, 1}, RuleStatus::None, 0, 0},
-    {"ASYNC250", {RANGES + 21, 1}, RuleStatus::Stable, 125, 0},
-    {"ASYNC251", {RANGES + 16, 1}, RuleStatus::Stable, 38, 0},
-    {"B", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"B0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"B00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"B002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B004", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B005", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B006", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B007", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B008", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B009", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B01", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"B010", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B011", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B012", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B013", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B014", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B015", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B016", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B017", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B018", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B019", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B02", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"B020", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B021", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B022", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B023", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B024", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B025", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B026", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B027", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B028", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B029", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B03", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"B030", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B031", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B032", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B033", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B034", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B035", {RANGES + 22, 1}, RuleStatus::Stable, 16, 0},
-    {"B039", {RANGES + 23, 1}, RuleStatus::Stable, 61, 0},
-    {"B04", {RANGES + 3, 1}, RuleStatus::None, 0, 0},
-    {"B043", {RANGES + 3, 1}, RuleStatus::Preview, 0, 0},
-    {"B9", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"B90", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"B901", {RANGES + 24, 1}, RuleStatus::Preview, 0, 0},
-    {"B903", {RANGES + 25, 1}, RuleStatus::Preview, 0, 0},
-    {"B904", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B905", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"B909", {RANGES + 26, 1}, RuleStatus::Preview, 0, 0},
-    {"B91", {RANGES + 27, 1}, RuleStatus::None, 0, 0},
-    {"B911", {RANGES + 27, 1}, RuleStatus::Stable, 79, 0},
-    {"B912", {RANGES + 20, 1}, RuleStatus::Stable, 125, 0},
-    {"BLE", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"BLE0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"BLE00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"BLE001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"C", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"C4", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"C40", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"C400", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"C401", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"C402", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"C403", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"C404", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"C405", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"C406", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"C408", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"C409", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"C41", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"C410", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"C411", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"C413", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"C414", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"C415", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"C416", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"C417", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"C418", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"C419", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"C42", {RANGES + 28, 1}, RuleStatus::None, 0, 0},
-    {"C420", {RANGES + 28, 1}, RuleStatus::Stable, 79, 0},
-    {"C9", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"C90", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"C901", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"COM", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"COM8", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"COM81", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"COM812", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"COM818", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"COM819", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"CPY", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"CPY0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"CPY00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"CPY001", {RANGES + 0, 1}, RuleStatus::Stable, 148, 0},
-    {"D", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"D1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"D10", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"D100", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D101", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D102", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D103", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D104", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D105", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D106", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D107", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D2", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"D20", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"D200", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D201", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D202", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D203", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D204", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D205", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D206", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D207", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D208", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D209", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D21", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"D210", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D211", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D212", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D213", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D214", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D215", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D3", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"D30", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"D300", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D301", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D4", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"D40", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"D400", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D401", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D402", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D403", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D404", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D405", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D406", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D407", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D408", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D409", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D41", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"D410", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D411", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D412", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D413", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D414", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D415", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D416", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D417", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D418", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D419", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"D42", {RANGES + 29, 1}, RuleStatus::None, 0, 0},
-    {"D420", {RANGES + 29, 1}, RuleStatus::Preview, 0, 0},
-    {"D421", {RANGES + 30, 1}, RuleStatus::Preview, 0, 0},
-    {"DJ", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"DJ0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"DJ00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"DJ001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"DJ003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"DJ006", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"DJ007", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"DJ008", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"DJ01", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"DJ012", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"DJ013", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"DOC", {RANGES + 31, 1}, RuleStatus::None, 0, 0},
-    {"DOC1", {RANGES + 32, 1}, RuleStatus::None, 0, 0},
-    {"DOC10", {RANGES + 32, 1}, RuleStatus::None, 0, 0},
-    {"DOC102", {RANGES + 32, 1}, RuleStatus::Preview, 0, 0},
-    {"DOC2", {RANGES + 1, 1}, RuleStatus::None, 0, 0},
-    {"DOC20", {RANGES + 1, 1}, RuleStatus::None, 0, 0},
-    {"DOC201", {RANGES + 1, 1}, RuleStatus::Preview, 0, 0},
-    {"DOC202", {RANGES + 1, 1}, RuleStatus::Preview, 0, 0},
-    {"DOC4", {RANGES + 33, 1}, RuleStatus::None, 0, 0},
-    {"DOC40", {RANGES + 33, 1}, RuleStatus::None, 0, 0},
-    {"DOC402", {RANGES + 33, 1}, RuleStatus::Preview, 0, 0},
-    {"DOC403", {RANGES + 33, 1}, RuleStatus::Preview, 0, 0},
-    {"DOC5", {RANGES + 31, 1}, RuleStatus::None, 0, 0},
-    {"DOC50", {RANGES + 31, 1}, RuleStatus::None, 0, 0},
-    {"DOC501", {RANGES + 31, 1}, RuleStatus::Preview, 0, 0},
-    {"DOC502", {RANGES + 31, 1}, RuleStatus::Preview, 0, 0},
-    {"DTZ", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"DTZ0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"DTZ00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"DTZ001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"DTZ002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"DTZ003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"DTZ004", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"DTZ005", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"DTZ006", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"DTZ007", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"DTZ01", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"DTZ011", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"DTZ012", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"DTZ9", {RANGES + 34, 1}, RuleStatus::None, 0, 0},
-    {"DTZ90", {RANGES + 34, 1}, RuleStatus::None, 0, 0},
-    {"DTZ901", {RANGES + 34, 1}, RuleStatus::Stable, 79, 0},
-    {"E", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E10", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E101", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"E11", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E111", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E112", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E113", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E114", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E115", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E116", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E117", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E2", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E20", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E201", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E202", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E203", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E204", {RANGES + 23, 1}, RuleStatus::Preview, 0, 0},
-    {"E21", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E211", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E22", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E221", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E222", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E223", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E224", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E225", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E226", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E227", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E228", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E23", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E231", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E24", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E241", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E242", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E25", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E251", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E252", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E26", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E261", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E262", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E265", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E266", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E27", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E271", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E272", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E273", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E274", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E275", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"E3", {RANGES + 35, 1}, RuleStatus::None, 0, 0},
-    {"E30", {RANGES + 35, 1}, RuleStatus::None, 0, 0},
-    {"E301", {RANGES + 35, 1}, RuleStatus::Preview, 0, 0},
-    {"E302", {RANGES + 35, 1}, RuleStatus::Preview, 0, 0},
-    {"E303", {RANGES + 35, 1}, RuleStatus::Preview, 0, 0},
-    {"E304", {RANGES + 35, 1}, RuleStatus::Preview, 0, 0},
-    {"E305", {RANGES + 35, 1}, RuleStatus::Preview, 0, 0},
-    {"E306", {RANGES + 35, 1}, RuleStatus::Preview, 0, 0},
-    {"E4", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E40", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E401", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"E402", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"E5", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E50", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E501", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"E502", {RANGES + 36, 1}, RuleStatus::Preview, 0, 0},
-    {"E7", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E70", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E701", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"E702", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"E703", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"E71", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E711", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"E712", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"E713", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"E714", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"E72", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E721", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"E722", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"E73", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E731", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"E74", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E741", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"E742", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"E743", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"E9", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E90", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"E902", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"E99", {RANGES + 14, 1}, RuleStatus::None, 0, 0},
-    {"E999", {RANGES + 14, 1}, RuleStatus::Deprecated, 38, 61},
-    {"EM", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"EM1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"EM10", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"EM101", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"EM102", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"EM103", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ERA", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ERA0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ERA00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ERA001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"EXE", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"EXE0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"EXE00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"EXE001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"EXE002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"EXE003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"EXE004", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"EXE005", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"F4", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"F40", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"F401", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F402", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F403", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F404", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F405", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F406", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F407", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F5", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"F50", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"F501", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F502", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F503", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F504", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F505", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F506", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F507", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F508", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F509", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F52", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"F521", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F522", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F523", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F524", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F525", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F54", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"F541", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F6", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"F60", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"F601", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F602", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F62", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"F621", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F622", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F63", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"F631", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F632", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F633", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F634", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F7", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"F70", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"F701", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F702", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F704", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F706", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F707", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F72", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"F722", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F8", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"F81", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"F811", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F82", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"F821", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F822", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F823", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F84", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"F841", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F842", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"F9", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"F90", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"F901", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"FA", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"FA1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"FA10", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"FA100", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"FA102", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"FAST", {RANGES + 31, 1}, RuleStatus::None, 0, 0},
-    {"FAST0", {RANGES + 31, 1}, RuleStatus::None, 0, 0},
-    {"FAST00", {RANGES + 31, 1}, RuleStatus::None, 0, 0},
-    {"FAST001", {RANGES + 31, 1}, RuleStatus::Stable, 61, 0},
-    {"FAST002", {RANGES + 31, 1}, RuleStatus::Stable, 61, 0},
-    {"FAST003", {RANGES + 37, 1}, RuleStatus::Stable, 79, 0},
-    {"FBT", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"FBT0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"FBT00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"FBT001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"FBT002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"FBT003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"FIX", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"FIX0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"FIX00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"FIX001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"FIX002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"FIX003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"FIX004", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"FLY", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"FLY0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"FLY00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"FLY002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"FURB", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"FURB1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"FURB10", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"FURB101", {RANGES + 38, 1}, RuleStatus::Preview, 0, 0},
-    {"FURB103", {RANGES + 39, 1}, RuleStatus::Preview, 0, 0},
-    {"FURB105", {RANGES + 0, 1}, RuleStatus::Stable, 38, 0},
-    {"FURB11", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"FURB110", {RANGES + 39, 1}, RuleStatus::Stable, 125, 0},
-    {"FURB113", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"FURB116", {RANGES + 40, 1}, RuleStatus::Stable, 106, 0},
-    {"FURB118", {RANGES + 41, 1}, RuleStatus::Preview, 0, 0},
-    {"FURB12", {RANGES + 35, 1}, RuleStatus::None, 0, 0},
-    {"FURB122", {RANGES + 42, 1}, RuleStatus::Stable, 94, 0},
-    {"FURB129", {RANGES + 35, 1}, RuleStatus::Stable, 38, 0},
-    {"FURB13", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"FURB131", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"FURB132", {RANGES + 0, 1}, RuleStatus::Stable, 94, 0},
-    {"FURB136", {RANGES + 43, 1}, RuleStatus::Stable, 38, 0},
-    {"FURB14", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"FURB140", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"FURB142", {RANGES + 44, 1}, RuleStatus::Preview, 0, 0},
-    {"FURB145", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"FURB148", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"FURB15", {RANGES + 43, 1}, RuleStatus::None, 0, 0},
-    {"FURB152", {RANGES + 43, 1}, RuleStatus::Preview, 0, 0},
-    {"FURB154", {RANGES + 45, 1}, RuleStatus::Preview, 0, 0},
-    {"FURB156", {RANGES + 46, 1}, RuleStatus::Preview, 0, 0},
-    {"FURB157", {RANGES + 44, 1}, RuleStatus::Stable, 94, 0},
-    {"FURB16", {RANGES + 47, 1}, RuleStatus::None, 0, 0},
-    {"FURB161", {RANGES + 48, 1}, RuleStatus::Stable, 38, 0},
-    {"FURB162", {RANGES + 49, 1}, RuleStatus::Stable, 94, 0},
-    {"FURB163", {RANGES + 50, 1}, RuleStatus::Stable, 38, 0},
-    {"FURB164", {RANGES + 44, 1}, RuleStatus::Stable, 148, 0},
-    {"FURB166", {RANGES + 39, 1}, RuleStatus::Stable, 94, 0},
-    {"FURB167", {RANGES + 51, 1}, RuleStatus::Stable, 38, 0},
-    {"FURB168", {RANGES + 47, 1}, RuleStatus::Stable, 38, 0},
-    {"FURB169", {RANGES + 52, 1}, RuleStatus::Stable, 38, 0},
-    {"FURB17", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"FURB171", {RANGES + 0, 1}, RuleStatus::Stable, 125, 0},
-    {"FURB177", {RANGES + 0, 1}, RuleStatus::Stable, 38, 0},
-    {"FURB18", {RANGES + 53, 1}, RuleStatus::None, 0, 0},
-    {"FURB180", {RANGES + 22, 1}, RuleStatus::Preview, 0, 0},
-    {"FURB181", {RANGES + 53, 1}, RuleStatus::Stable, 38, 0},
-    {"FURB187", {RANGES + 54, 1}, RuleStatus::Stable, 38, 0},
-    {"FURB188", {RANGES + 55, 1}, RuleStatus::Stable, 68, 0},
-    {"FURB189", {RANGES + 56, 1}, RuleStatus::Preview, 0, 0},
-    {"FURB19", {RANGES + 57, 1}, RuleStatus::None, 0, 0},
-    {"FURB192", {RANGES + 57, 1}, RuleStatus::Stable, 148, 0},
-    {"G", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"G0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"G00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"G001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"G002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"G003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"G004", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"G01", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"G010", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"G1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"G10", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"G101", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"G2", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"G20", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"G201", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"G202", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"I", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"I0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"I00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"I001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"I002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ICN", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ICN0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ICN00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ICN001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ICN002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ICN003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"INP", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"INP0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"INP00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"INP001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"INT", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"INT0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"INT00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"INT001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"INT002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"INT003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ISC", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ISC0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ISC00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"ISC001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ISC002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ISC003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"ISC004", {RANGES + 58, 1}, RuleStatus::Stable, 148, 0},
-    {"LOG", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"LOG0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"LOG00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"LOG001", {RANGES + 0, 1}, RuleStatus::Stable, 16, 0},
-    {"LOG002", {RANGES + 0, 1}, RuleStatus::Stable, 16, 0},
-    {"LOG004", {RANGES + 59, 1}, RuleStatus::Stable, 148, 0},
-    {"LOG007", {RANGES + 0, 1}, RuleStatus::Stable, 16, 0},
-    {"LOG009", {RANGES + 0, 1}, RuleStatus::Stable, 16, 0},
-    {"LOG01", {RANGES + 34, 1}, RuleStatus::None, 0, 0},
-    {"LOG014", {RANGES + 59, 1}, RuleStatus::Stable, 94, 0},
-    {"LOG015", {RANGES + 34, 1}, RuleStatus::Stable, 79, 0},
-    {"N", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"N8", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"N80", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"N801", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"N802", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"N803", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"N804", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"N805", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"N806", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"N807", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"N81", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"N811", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"N812", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"N813", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"N814", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"N815", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"N816", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"N817", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"N818", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"N9", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"N99", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"N999", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"NPY", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"NPY0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"NPY00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"NPY001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"NPY002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"NPY003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"NPY2", {RANGES + 47, 1}, RuleStatus::None, 0, 0},
-    {"NPY20", {RANGES + 47, 1}, RuleStatus::None, 0, 0},
-    {"NPY201", {RANGES + 47, 1}, RuleStatus::Stable, 16, 0},
-    {"NURSERY", {RANGES + 60, 1}, RuleStatus::None, 0, 0},
-    {"PD", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PD0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PD00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PD002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PD003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PD004", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PD007", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PD008", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PD009", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PD01", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PD010", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PD011", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PD012", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PD013", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PD015", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PD1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PD10", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PD101", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PD9", {RANGES + 61, 1}, RuleStatus::None, 0, 0},
-    {"PD90", {RANGES + 61, 1}, RuleStatus::None, 0, 0},
-    {"PD901", {RANGES + 61, 1}, RuleStatus::Deprecated, 94, 106},
-    {"PERF", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PERF1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PERF10", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PERF101", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PERF102", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PERF2", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PERF20", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PERF203", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PERF4", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PERF40", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PERF401", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PERF402", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PERF403", {RANGES + 0, 1}, RuleStatus::Stable, 38, 0},
-    {"PGH", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PGH0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PGH00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PGH001", {RANGES + 60, 1}, RuleStatus::Removed, 0, 16},
-    {"PGH002", {RANGES + 60, 1}, RuleStatus::Removed, 0, 16},
-    {"PGH003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PGH004", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PGH005", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PIE", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PIE7", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PIE79", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PIE790", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PIE794", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PIE796", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PIE8", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PIE80", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PIE800", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PIE804", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PIE807", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PIE808", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PIE81", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PIE810", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PL", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLC", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLC0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLC01", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLC010", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLC0105", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLC013", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLC0131", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLC0132", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLC02", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLC020", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLC0205", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLC0206", {RANGES + 45, 1}, RuleStatus::Stable, 61, 0},
-    {"PLC0207", {RANGES + 62, 1}, RuleStatus::Stable, 125, 0},
-    {"PLC0208", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLC04", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLC041", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLC0414", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLC0415", {RANGES + 47, 1}, RuleStatus::Stable, 94, 0},
-    {"PLC1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLC18", {RANGES + 7, 1}, RuleStatus::None, 0, 0},
-    {"PLC180", {RANGES + 7, 1}, RuleStatus::None, 0, 0},
-    {"PLC1802", {RANGES + 7, 1}, RuleStatus::Stable, 79, 0},
-    {"PLC19", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLC190", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLC1901", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"PLC2", {RANGES + 38, 1}, RuleStatus::None, 0, 0},
-    {"PLC24", {RANGES + 38, 1}, RuleStatus::None, 0, 0},
-    {"PLC240", {RANGES + 38, 1}, RuleStatus::None, 0, 0},
-    {"PLC2401", {RANGES + 38, 1}, RuleStatus::Stable, 38, 0},
-    {"PLC2403", {RANGES + 38, 1}, RuleStatus::Stable, 38, 0},
-    {"PLC27", {RANGES + 51, 1}, RuleStatus::None, 0, 0},
-    {"PLC270", {RANGES + 51, 1}, RuleStatus::None, 0, 0},
-    {"PLC2701", {RANGES + 51, 1}, RuleStatus::Preview, 0, 0},
-    {"PLC28", {RANGES + 63, 1}, RuleStatus::None, 0, 0},
-    {"PLC280", {RANGES + 63, 1}, RuleStatus::None, 0, 0},
-    {"PLC2801", {RANGES + 63, 1}, RuleStatus::Preview, 0, 0},
-    {"PLC3", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLC30", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLC300", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLC3002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE01", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE010", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE0100", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE0101", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE011", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE0115", {RANGES + 54, 1}, RuleStatus::Stable, 38, 0},
-    {"PLE0116", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE0117", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE0118", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE02", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE023", {RANGES + 64, 1}, RuleStatus::None, 0, 0},
-    {"PLE0237", {RANGES + 64, 1}, RuleStatus::Stable, 15, 0},
-    {"PLE024", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE0241", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE03", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE030", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE0302", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE0303", {RANGES + 65, 1}, RuleStatus::Stable, 46, 0},
-    {"PLE0304", {RANGES + 36, 1}, RuleStatus::Stable, 148, 0},
-    {"PLE0305", {RANGES + 66, 1}, RuleStatus::Stable, 46, 0},
-    {"PLE0307", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE0308", {RANGES + 65, 1}, RuleStatus::Stable, 46, 0},
-    {"PLE0309", {RANGES + 66, 1}, RuleStatus::Stable, 46, 0},
-    {"PLE06", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE060", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE0604", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE0605", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE064", {RANGES + 64, 1}, RuleStatus::None, 0, 0},
-    {"PLE0643", {RANGES + 64, 1}, RuleStatus::Stable, 38, 0},
-    {"PLE07", {RANGES + 67, 1}, RuleStatus::None, 0, 0},
-    {"PLE070", {RANGES + 67, 1}, RuleStatus::None, 0, 0},
-    {"PLE0704", {RANGES + 67, 1}, RuleStatus::Stable, 38, 0},
-    {"PLE1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE11", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE113", {RANGES + 50, 1}, RuleStatus::None, 0, 0},
-    {"PLE1132", {RANGES + 50, 1}, RuleStatus::Stable, 38, 0},
-    {"PLE114", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE1141", {RANGES + 68, 1}, RuleStatus::Preview, 0, 0},
-    {"PLE1142", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE12", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE120", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE1205", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE1206", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE13", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE130", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE1300", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE1307", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE131", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE1310", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE15", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE150", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE1507", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE151", {RANGES + 69, 1}, RuleStatus::None, 0, 0},
-    {"PLE1519", {RANGES + 69, 1}, RuleStatus::Stable, 46, 0},
-    {"PLE152", {RANGES + 54, 1}, RuleStatus::None, 0, 0},
-    {"PLE1520", {RANGES + 54, 1}, RuleStatus::Stable, 46, 0},
-    {"PLE17", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE170", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE1700", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE2", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE25", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE250", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE2502", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE251", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLE2510", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE2512", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE2513", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE2514", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE2515", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLE4", {RANGES + 44, 1}, RuleStatus::None, 0, 0},
-    {"PLE47", {RANGES + 44, 1}, RuleStatus::None, 0, 0},
-    {"PLE470", {RANGES + 44, 1}, RuleStatus::None, 0, 0},
-    {"PLE4703", {RANGES + 44, 1}, RuleStatus::Preview, 0, 0},
-    {"PLR", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR01", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR012", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR0124", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLR013", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR0133", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLR02", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR020", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR0202", {RANGES + 50, 1}, RuleStatus::Preview, 0, 0},
-    {"PLR0203", {RANGES + 50, 1}, RuleStatus::Preview, 0, 0},
-    {"PLR0206", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLR04", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR040", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR0402", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLR09", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR090", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR0904", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"PLR091", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR0911", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLR0912", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLR0913", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLR0914", {RANGES + 41, 1}, RuleStatus::Preview, 0, 0},
-    {"PLR0915", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLR0916", {RANGES + 67, 1}, RuleStatus::Preview, 0, 0},
-    {"PLR0917", {RANGES + 50, 1}, RuleStatus::Stable, 148, 0},
-    {"PLR1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR17", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR170", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR1701", {RANGES + 15, 1}, RuleStatus::Removed, 0, 38},
-    {"PLR1702", {RANGES + 64, 1}, RuleStatus::Preview, 0, 0},
-    {"PLR1704", {RANGES + 43, 1}, RuleStatus::Stable, 38, 0},
-    {"PLR1706", {RANGES + 60, 1}, RuleStatus::Removed, 0, 16},
-    {"PLR1708", {RANGES + 70, 1}, RuleStatus::Stable, 148, 0},
-    {"PLR171", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR1711", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLR1712", {RANGES + 29, 1}, RuleStatus::Preview, 0, 0},
-    {"PLR1714", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLR1716", {RANGES + 71, 1}, RuleStatus::Stable, 68, 0},
-    {"PLR172", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR1722", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLR173", {RANGES + 50, 1}, RuleStatus::None, 0, 0},
-    {"PLR1730", {RANGES + 39, 1}, RuleStatus::Stable, 46, 0},
-    {"PLR1733", {RANGES + 50, 1}, RuleStatus::Stable, 94, 0},
-    {"PLR1736", {RANGES + 50, 1}, RuleStatus::Stable, 38, 0},
-    {"PLR2", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR20", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR200", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR2004", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLR204", {RANGES + 48, 1}, RuleStatus::None, 0, 0},
-    {"PLR2044", {RANGES + 48, 1}, RuleStatus::Stable, 38, 0},
-    {"PLR5", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR55", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR550", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR5501", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLR6", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR61", {RANGES + 26, 1}, RuleStatus::None, 0, 0},
-    {"PLR610", {RANGES + 26, 1}, RuleStatus::None, 0, 0},
-    {"PLR6104", {RANGES + 26, 1}, RuleStatus::Preview, 0, 0},
-    {"PLR62", {RANGES + 67, 1}, RuleStatus::None, 0, 0},
-    {"PLR620", {RANGES + 67, 1}, RuleStatus::None, 0, 0},
-    {"PLR6201", {RANGES + 67, 1}, RuleStatus::Preview, 0, 0},
-    {"PLR63", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR630", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLR6301", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"PLW", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW01", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW010", {RANGES + 38, 1}, RuleStatus::None, 0, 0},
-    {"PLW0101", {RANGES + 72, 1}, RuleStatus::None, 0, 0},
-    {"PLW0108", {RANGES + 38, 1}, RuleStatus::Stable, 125, 0},
-    {"PLW011", {RANGES + 73, 1}, RuleStatus::None, 0, 0},
-    {"PLW0117", {RANGES + 73, 1}, RuleStatus::None, 0, 0},
-    {"PLW012", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW0120", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLW0127", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLW0128", {RANGES + 36, 1}, RuleStatus::Stable, 38, 0},
-    {"PLW0129", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLW013", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW0131", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLW0133", {RANGES + 69, 1}, RuleStatus::Stable, 38, 0},
-    {"PLW017", {RANGES + 26, 1}, RuleStatus::None, 0, 0},
-    {"PLW0177", {RANGES + 26, 1}, RuleStatus::Stable, 94, 0},
-    {"PLW02", {RANGES + 74, 1}, RuleStatus::None, 0, 0},
-    {"PLW021", {RANGES + 39, 1}, RuleStatus::None, 0, 0},
-    {"PLW0211", {RANGES + 39, 1}, RuleStatus::Stable, 46, 0},
-    {"PLW024", {RANGES + 74, 1}, RuleStatus::None, 0, 0},
-    {"PLW0244", {RANGES + 42, 1}, RuleStatus::Preview, 0, 0},
-    {"PLW0245", {RANGES + 74, 1}, RuleStatus::Stable, 38, 0},
-    {"PLW04", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW040", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW0406", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLW06", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW060", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW0602", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLW0603", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLW0604", {RANGES + 67, 1}, RuleStatus::Stable, 38, 0},
-    {"PLW064", {RANGES + 65, 1}, RuleStatus::None, 0, 0},
-    {"PLW0642", {RANGES + 65, 1}, RuleStatus::Stable, 46, 0},
-    {"PLW07", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW071", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW0711", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLW0717", {RANGES + 6, 1}, RuleStatus::Preview, 0, 0},
-    {"PLW1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW15", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW150", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW1501", {RANGES + 47, 1}, RuleStatus::Stable, 38, 0},
-    {"PLW1507", {RANGES + 34, 1}, RuleStatus::Stable, 79, 0},
-    {"PLW1508", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLW1509", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLW151", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW1510", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLW1514", {RANGES + 67, 1}, RuleStatus::Preview, 0, 0},
-    {"PLW16", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW164", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW1641", {RANGES + 0, 1}, RuleStatus::Stable, 94, 0},
-    {"PLW2", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW21", {RANGES + 47, 1}, RuleStatus::None, 0, 0},
-    {"PLW210", {RANGES + 47, 1}, RuleStatus::None, 0, 0},
-    {"PLW2101", {RANGES + 47, 1}, RuleStatus::Stable, 38, 0},
-    {"PLW29", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW290", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW2901", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PLW3", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW32", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW320", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW3201", {RANGES + 0, 1}, RuleStatus::Preview, 0, 0},
-    {"PLW33", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW330", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PLW3301", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PT0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PT00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PT001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT004", {RANGES + 14, 1}, RuleStatus::Deprecated, 46, 61},
-    {"PT005", {RANGES + 14, 1}, RuleStatus::Deprecated, 46, 61},
-    {"PT006", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT007", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT008", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT009", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT01", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PT010", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT011", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT012", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT013", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT014", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT015", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT016", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT017", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT018", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT019", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT02", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PT020", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT021", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT022", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT023", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT024", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT025", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT026", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT027", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PT028", {RANGES + 75, 1}, RuleStatus::Stable, 94, 0},
-    {"PT029", {RANGES + 75, 1}, RuleStatus::Preview, 0, 0},
-    {"PT03", {RANGES + 75, 1}, RuleStatus::None, 0, 0},
-    {"PT030", {RANGES + 75, 1}, RuleStatus::Stable, 94, 0},
-    {"PT031", {RANGES + 75, 1}, RuleStatus::Stable, 94, 0},
-    {"PTH", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PTH1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PTH10", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PTH100", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH101", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH102", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH103", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH104", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH105", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH106", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH107", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH108", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH109", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH11", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PTH110", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH111", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH112", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH113", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH114", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH115", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH116", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH117", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH118", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH119", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH12", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PTH120", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH121", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH122", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH123", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH124", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH2", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PTH20", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PTH201", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH202", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH203", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH204", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH205", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH206", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH207", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PTH208", {RANGES + 7, 1}, RuleStatus::Stable, 79, 0},
-    {"PTH21", {RANGES + 27, 1}, RuleStatus::None, 0, 0},
-    {"PTH210", {RANGES + 27, 1}, RuleStatus::Stable, 79, 0},
-    {"PTH211", {RANGES + 62, 1}, RuleStatus::Stable, 106, 0},
-    {"PYI", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PYI0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PYI00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PYI001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI004", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI005", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI006", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI007", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI008", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI009", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI01", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PYI010", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI011", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI012", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI013", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI014", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI015", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI016", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI017", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI018", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI019", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI02", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PYI020", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI021", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI024", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI025", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI026", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI029", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI03", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PYI030", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI032", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI033", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI034", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI035", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI036", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI04", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PYI041", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI042", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI043", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI044", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI045", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI046", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI047", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI048", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI049", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI05", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"PYI050", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI051", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI052", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI053", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI054", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI055", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI056", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"PYI057", {RANGES + 76, 1}, RuleStatus::Stable, 46, 0},
-    {"PYI058", {RANGES + 48, 1}, RuleStatus::Stable, 16, 0},
-    {"PYI059", {RANGES + 77, 1}, RuleStatus::Stable, 106, 0},
-    {"PYI06", {RANGES + 77, 1}, RuleStatus::None, 0, 0},
-    {"PYI061", {RANGES + 78, 1}, RuleStatus::Stable, 106, 0},
-    {"PYI062", {RANGES + 77, 1}, RuleStatus::Stable, 46, 0},
-    {"PYI063", {RANGES + 24, 1}, RuleStatus::Stable, 61, 0},
-    {"PYI064", {RANGES + 76, 1}, RuleStatus::Stable, 61, 0},
-    {"PYI066", {RANGES + 76, 1}, RuleStatus::Stable, 61, 0},
-    {"Q", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"Q0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"Q00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"Q000", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"Q001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"Q002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"Q003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"Q004", {RANGES + 43, 1}, RuleStatus::Stable, 16, 0},
-    {"RET", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"RET5", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"RET50", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"RET501", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RET502", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RET503", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RET504", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RET505", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RET506", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RET507", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RET508", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RSE", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"RSE1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"RSE10", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"RSE102", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RUF", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"RUF0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"RUF00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"RUF001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RUF002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RUF003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RUF005", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RUF006", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RUF007", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RUF008", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RUF009", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RUF01", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"RUF010", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RUF011", {RANGES + 60, 1}, RuleStatus::Removed, 0, 16},
-    {"RUF012", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RUF013", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RUF014", {RANGES + 79, 1}, RuleStatus::None, 0, 0},
-    {"RUF015", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RUF016", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RUF017", {RANGES + 0, 1}, RuleStatus::Stable, 16, 0},
-    {"RUF018", {RANGES + 0, 1}, RuleStatus::Stable, 16, 0},
-    {"RUF019", {RANGES + 0, 1}, RuleStatus::Stable, 16, 0},
-    {"RUF02", {RANGES + 48, 1}, RuleStatus::None, 0, 0},
-    {"RUF020", {RANGES + 48, 1}, RuleStatus::Stable, 16, 0},
-    {"RUF021", {RANGES + 63, 1}, RuleStatus::Stable, 61, 0},
-    {"RUF022", {RANGES + 51, 1}, RuleStatus::Stable, 61, 0},
-    {"RUF023", {RANGES + 64, 1}, RuleStatus::Stable, 61, 0},
-    {"RUF024", {RANGES + 64, 1}, RuleStatus::Stable, 38, 0},
-    {"RUF025", {RANGES + 80, 2}, RuleStatus::None, 0, 0},
-    {"RUF026", {RANGES + 64, 1}, RuleStatus::Stable, 38, 0},
-    {"RUF027", {RANGES + 82, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF028", {RANGES + 68, 1}, RuleStatus::Stable, 94, 0},
-    {"RUF029", {RANGES + 65, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF03", {RANGES + 16, 1}, RuleStatus::None, 0, 0},
-    {"RUF030", {RANGES + 16, 1}, RuleStatus::Stable, 61, 0},
-    {"RUF031", {RANGES + 33, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF032", {RANGES + 83, 1}, RuleStatus::Stable, 68, 0},
-    {"RUF033", {RANGES + 84, 1}, RuleStatus::Stable, 68, 0},
-    {"RUF034", {RANGES + 84, 1}, RuleStatus::Stable, 68, 0},
-    {"RUF035", {RANGES + 85, 1}, RuleStatus::Removed, 0, 79},
-    {"RUF036", {RANGES + 34, 1}, RuleStatus::Stable, 148, 0},
-    {"RUF037", {RANGES + 25, 1}, RuleStatus::Stable, 125, 0},
-    {"RUF038", {RANGES + 78, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF039", {RANGES + 78, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF04", {RANGES + 78, 1}, RuleStatus::None, 0, 0},
-    {"RUF040", {RANGES + 7, 1}, RuleStatus::Stable, 79, 0},
-    {"RUF041", {RANGES + 7, 1}, RuleStatus::Stable, 79, 0},
-    {"RUF043", {RANGES + 86, 1}, RuleStatus::Stable, 106, 0},
-    {"RUF045", {RANGES + 49, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF046", {RANGES + 8, 1}, RuleStatus::Stable, 79, 0},
-    {"RUF047", {RANGES + 42, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF048", {RANGES + 78, 1}, RuleStatus::Stable, 79, 0},
-    {"RUF049", {RANGES + 25, 1}, RuleStatus::Stable, 94, 0},
-    {"RUF05", {RANGES + 7, 1}, RuleStatus::None, 0, 0},
-    {"RUF050", {RANGES + 87, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF051", {RANGES + 27, 1}, RuleStatus::Stable, 79, 0},
-    {"RUF052", {RANGES + 8, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF053", {RANGES + 59, 1}, RuleStatus::Stable, 94, 0},
-    {"RUF054", {RANGES + 88, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF055", {RANGES + 7, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF056", {RANGES + 89, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF057", {RANGES + 89, 1}, RuleStatus::Stable, 94, 0},
-    {"RUF058", {RANGES + 42, 1}, RuleStatus::Stable, 94, 0},
-    {"RUF059", {RANGES + 90, 1}, RuleStatus::Stable, 106, 0},
-    {"RUF06", {RANGES + 91, 1}, RuleStatus::None, 0, 0},
-    {"RUF060", {RANGES + 91, 1}, RuleStatus::Stable, 125, 0},
-    {"RUF061", {RANGES + 92, 1}, RuleStatus::Stable, 125, 0},
-    {"RUF063", {RANGES + 93, 1}, RuleStatus::Stable, 148, 0},
-    {"RUF064", {RANGES + 93, 1}, RuleStatus::Stable, 125, 0},
-    {"RUF065", {RANGES + 20, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF066", {RANGES + 94, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF067", {RANGES + 95, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF068", {RANGES + 96, 1}, RuleStatus::Stable, 148, 0},
-    {"RUF069", {RANGES + 13, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF07", {RANGES + 29, 1}, RuleStatus::None, 0, 0},
-    {"RUF070", {RANGES + 29, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF071", {RANGES + 3, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF072", {RANGES + 87, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF073", {RANGES + 87, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF074", {RANGES + 6, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF075", {RANGES + 6, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF076", {RANGES + 97, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"RUF10", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"RUF100", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RUF101", {RANGES + 40, 1}, RuleStatus::Stable, 46, 0},
-    {"RUF102", {RANGES + 98, 1}, RuleStatus::Stable, 125, 0},
-    {"RUF103", {RANGES + 95, 1}, RuleStatus::Stable, 125, 0},
-    {"RUF104", {RANGES + 95, 1}, RuleStatus::Stable, 125, 0},
-    {"RUF105", {RANGES + 99, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF106", {RANGES + 99, 1}, RuleStatus::Preview, 0, 0},
-    {"RUF2", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"RUF20", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"RUF200", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"RUF201", {RANGES + 99, 1}, RuleStatus::Preview, 0, 0},
-    {"S", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"S1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"S10", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"S101", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S102", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S103", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S104", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S105", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S106", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S107", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S108", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S11", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"S110", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S112", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S113", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S2", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"S20", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"S201", {RANGES + 0, 1}, RuleStatus::Stable, 16, 0},
-    {"S202", {RANGES + 50, 1}, RuleStatus::Stable, 16, 0},
-    {"S3", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"S30", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"S301", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S302", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S303", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S304", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S305", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S306", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S307", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S308", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S31", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"S310", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S311", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S312", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S313", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S314", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S315", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S316", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S317", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S318", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S319", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S32", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"S320", {RANGES + 100, 1}, RuleStatus::Deprecated, 79, 94},
-    {"S321", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S323", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S324", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S4", {RANGES + 63, 1}, RuleStatus::None, 0, 0},
-    {"S40", {RANGES + 63, 1}, RuleStatus::None, 0, 0},
-    {"S401", {RANGES + 63, 1}, RuleStatus::Preview, 0, 0},
-    {"S402", {RANGES + 63, 1}, RuleStatus::Preview, 0, 0},
-    {"S403", {RANGES + 63, 1}, RuleStatus::Preview, 0, 0},
-    {"S404", {RANGES + 63, 1}, RuleStatus::Preview, 0, 0},
-    {"S405", {RANGES + 63, 1}, RuleStatus::Preview, 0, 0},
-    {"S406", {RANGES + 63, 1}, RuleStatus::Preview, 0, 0},
-    {"S407", {RANGES + 63, 1}, RuleStatus::Preview, 0, 0},
-    {"S408", {RANGES + 63, 1}, RuleStatus::Preview, 0, 0},
-    {"S409", {RANGES + 63, 1}, RuleStatus::Preview, 0, 0},
-    {"S41", {RANGES + 63, 1}, RuleStatus::None, 0, 0},
-    {"S410", {RANGES + 101, 1}, RuleStatus::Removed, 0, 19},
-    {"S411", {RANGES + 63, 1}, RuleStatus::Preview, 0, 0},
-    {"S412", {RANGES + 63, 1}, RuleStatus::Preview, 0, 0},
-    {"S413", {RANGES + 63, 1}, RuleStatus::Preview, 0, 0},
-    {"S415", {RANGES + 63, 1}, RuleStatus::Preview, 0, 0},
-    {"S5", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"S50", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"S501", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S502", {RANGES + 63, 1}, RuleStatus::Stable, 16, 0},
-    {"S503", {RANGES + 63, 1}, RuleStatus::Stable, 16, 0},
-    {"S504", {RANGES + 63, 1}, RuleStatus::Stable, 16, 0},
-    {"S505", {RANGES + 0, 1}, RuleStatus::Stable, 16, 0},
-    {"S506", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S507", {RANGES + 0, 1}, RuleStatus::Stable, 16, 0},
-    {"S508", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S509", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S6", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"S60", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"S601", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S602", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S603", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S604", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S605", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S606", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S607", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S608", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S609", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S61", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"S610", {RANGES + 36, 1}, RuleStatus::Stable, 38, 0},
-    {"S611", {RANGES + 50, 1}, RuleStatus::Stable, 16, 0},
-    {"S612", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S7", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"S70", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"S701", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"S702", {RANGES + 52, 1}, RuleStatus::Stable, 16, 0},
-    {"S704", {RANGES + 102, 1}, RuleStatus::Stable, 79, 0},
-    {"SIM", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"SIM1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"SIM10", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"SIM101", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM102", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM103", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM105", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM107", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM108", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM109", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM11", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"SIM110", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM112", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM113", {RANGES + 51, 1}, RuleStatus::Stable, 16, 0},
-    {"SIM114", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM115", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM116", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM117", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM118", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM2", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"SIM20", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"SIM201", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM202", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM208", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM21", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"SIM210", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM211", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM212", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM22", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"SIM220", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM221", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM222", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM223", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM3", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"SIM30", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"SIM300", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM4", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"SIM40", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"SIM401", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM9", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"SIM90", {RANGES + 56, 1}, RuleStatus::None, 0, 0},
-    {"SIM905", {RANGES + 56, 1}, RuleStatus::Stable, 79, 0},
-    {"SIM91", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"SIM910", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SIM911", {RANGES + 63, 1}, RuleStatus::Stable, 16, 0},
-    {"SLF", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"SLF0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"SLF00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"SLF001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SLOT", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"SLOT0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"SLOT00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"SLOT000", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SLOT001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"SLOT002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"T", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"T1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"T10", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"T100", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"T2", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"T20", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"T201", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"T203", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"TC", {RANGES + 78, 1}, RuleStatus::None, 0, 0},
-    {"TC0", {RANGES + 78, 1}, RuleStatus::None, 0, 0},
-    {"TC00", {RANGES + 78, 1}, RuleStatus::None, 0, 0},
-    {"TC001", {RANGES + 78, 1}, RuleStatus::Stable, 61, 0},
-    {"TC002", {RANGES + 78, 1}, RuleStatus::Stable, 61, 0},
-    {"TC003", {RANGES + 78, 1}, RuleStatus::Stable, 61, 0},
-    {"TC004", {RANGES + 78, 1}, RuleStatus::Stable, 61, 0},
-    {"TC005", {RANGES + 78, 1}, RuleStatus::Stable, 61, 0},
-    {"TC006", {RANGES + 7, 1}, RuleStatus::Stable, 79, 0},
-    {"TC007", {RANGES + 7, 1}, RuleStatus::Stable, 79, 0},
-    {"TC008", {RANGES + 7, 1}, RuleStatus::Preview, 0, 0},
-    {"TC01", {RANGES + 78, 1}, RuleStatus::None, 0, 0},
-    {"TC010", {RANGES + 78, 1}, RuleStatus::Stable, 61, 0},
-    {"TCH", {RANGES + 14, 1}, RuleStatus::None, 0, 0},
-    {"TCH0", {RANGES + 14, 1}, RuleStatus::None, 0, 0},
-    {"TCH00", {RANGES + 14, 1}, RuleStatus::None, 0, 0},
-    {"TCH001", {RANGES + 14, 1}, RuleStatus::None, 0, 0},
-    {"TCH002", {RANGES + 14, 1}, RuleStatus::None, 0, 0},
-    {"TCH003", {RANGES + 14, 1}, RuleStatus::None, 0, 0},
-    {"TCH004", {RANGES + 14, 1}, RuleStatus::None, 0, 0},
-    {"TCH005", {RANGES + 14, 1}, RuleStatus::None, 0, 0},
-    {"TCH006", {RANGES + 103, 1}, RuleStatus::None, 0, 0},
-    {"TCH01", {RANGES + 104, 1}, RuleStatus::None, 0, 0},
-    {"TCH010", {RANGES + 104, 1}, RuleStatus::None, 0, 0},
-    {"TD", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"TD0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"TD00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"TD001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"TD002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"TD003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"TD004", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"TD005", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"TD006", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"TD007", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"TID", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"TID2", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"TID25", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"TID251", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"TID252", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"TID253", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"TID254", {RANGES + 3, 1}, RuleStatus::Preview, 0, 0},
-    {"TID255", {RANGES + 105, 1}, RuleStatus::Preview, 0, 0},
-    {"TRIO", {RANGES + 106, 1}, RuleStatus::None, 0, 0},
-    {"TRIO1", {RANGES + 106, 1}, RuleStatus::None, 0, 0},
-    {"TRIO10", {RANGES + 106, 1}, RuleStatus::None, 0, 0},
-    {"TRIO100", {RANGES + 106, 1}, RuleStatus::None, 0, 0},
-    {"TRIO105", {RANGES + 107, 1}, RuleStatus::None, 0, 0},
-    {"TRIO109", {RANGES + 107, 1}, RuleStatus::None, 0, 0},
-    {"TRIO11", {RANGES + 107, 1}, RuleStatus::None, 0, 0},
-    {"TRIO110", {RANGES + 107, 1}, RuleStatus::None, 0, 0},
-    {"TRIO115", {RANGES + 107, 1}, RuleStatus::None, 0, 0},
-    {"TRY", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"TRY0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"TRY00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"TRY002", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"TRY003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"TRY004", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"TRY2", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"TRY20", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"TRY200", {RANGES + 60, 1}, RuleStatus::Removed, 0, 16},
-    {"TRY201", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"TRY203", {RANGES + 46, 1}, RuleStatus::Stable, 56, 0},
-    {"TRY3", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"TRY30", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"TRY300", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"TRY301", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"TRY302", {RANGES + 108, 1}, RuleStatus::None, 0, 0},
-    {"TRY4", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"TRY40", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"TRY400", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"TRY401", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"UP0", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"UP00", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"UP001", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP003", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP004", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP005", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP006", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP007", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP008", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP009", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP01", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"UP010", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP011", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP012", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP013", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP014", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP015", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP017", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP018", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP019", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP02", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"UP020", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP021", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP022", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP023", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP024", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP025", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP026", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP027", {RANGES + 14, 1}, RuleStatus::Deprecated, 46, 61},
-    {"UP028", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP029", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP03", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"UP030", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP031", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP032", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP033", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP034", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP035", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP036", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP037", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP038", {RANGES + 61, 1}, RuleStatus::Deprecated, 79, 106},
-    {"UP039", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP04", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"UP040", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"UP041", {RANGES + 47, 1}, RuleStatus::Stable, 16, 0},
-    {"UP042", {RANGES + 39, 1}, RuleStatus::Stable, 125, 0},
-    {"UP043", {RANGES + 109, 1}, RuleStatus::Stable, 61, 0},
-    {"UP044", {RANGES + 110, 1}, RuleStatus::Stable, 79, 0},
-    {"UP045", {RANGES + 25, 1}, RuleStatus::Stable, 94, 0},
-    {"UP046", {RANGES + 42, 1}, RuleStatus::Stable, 94, 0},
-    {"UP047", {RANGES + 42, 1}, RuleStatus::Stable, 94, 0},
-    {"UP048", {RANGES + 111, 1}, RuleStatus::Preview, 0, 0},
-    {"UP049", {RANGES + 59, 1}, RuleStatus::Stable, 94, 0},
-    {"UP05", {RANGES + 62, 1}, RuleStatus::None, 0, 0},
-    {"UP050", {RANGES + 62, 1}, RuleStatus::Stable, 106, 0},
-    {"UP051", {RANGES + 112, 1}, RuleStatus::Preview, 0, 0},
-    {"W", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"W1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"W19", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"W191", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"W2", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"W29", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"W291", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"W292", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"W293", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"W3", {RANGES + 36, 1}, RuleStatus::None, 0, 0},
-    {"W39", {RANGES + 36, 1}, RuleStatus::None, 0, 0},
-    {"W391", {RANGES + 36, 1}, RuleStatus::Preview, 0, 0},
-    {"W5", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"W50", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"W505", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"W6", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"W60", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"W605", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"YTT", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"YTT1", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"YTT10", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"YTT101", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"YTT102", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"YTT103", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"YTT2", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"YTT20", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"YTT201", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"YTT202", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"YTT203", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"YTT204", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"YTT3", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"YTT30", {RANGES + 0, 1}, RuleStatus::None, 0, 0},
-    {"YTT301", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"YTT302", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"YTT303", {RANGES + 0, 1}, RuleStatus::Stable, 0, 0},
-    {"abstract-base-class-without-abstract-method", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"access-annotations-from-class-dict", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"airflow-dag-no-schedule-argument", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"airflow-task-branch-as-short-circuit", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"airflow-task-implicit-multiple-outputs", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"airflow-variable-get-outside-task", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"airflow-variable-name-task-id-mismatch", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"airflow-xcom-pull-in-template-string", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"airflow3-dag-dynamic-value", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"airflow3-incompatible-function-signature", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"airflow3-moved-to-provider", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"airflow3-removal", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"airflow3-suggested-to-move-to-provider", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"airflow3-suggested-update", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"airflow31-moved", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"ambiguous-class-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"ambiguous-function-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"ambiguous-unicode-character-comment", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"ambiguous-unicode-character-docstring", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"ambiguous-unicode-character-string", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"ambiguous-variable-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"any-eq-ne-annotation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"any-type", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"argument-default-in-stub", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"assert", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"assert-false", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"assert-on-string-literal", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"assert-raises-exception", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"assert-tuple", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"assert-with-print-message", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"assignment-default-in-stub", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"assignment-in-assert", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"assignment-to-os-environ", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"async-busy-wait", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"async-function-with-timeout", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"async-zero-sleep", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"asyncio-dangling-task", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"avoidable-escaped-quote", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"await-outside-async", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"bad-dunder-method-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"bad-exit-annotation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"bad-file-permissions", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"bad-open-mode", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"bad-quotes-docstring", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"bad-quotes-inline-string", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"bad-quotes-multiline-string", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"bad-staticmethod-argument", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"bad-str-strip-call", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"bad-string-format-character", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"bad-string-format-type", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"bad-version-info-comparison", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"bad-version-info-order", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"banned-api", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"banned-import-alias", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"banned-import-from", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"banned-module-level-imports", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"bare-except", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"batched-without-explicit-strict", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"bidirectional-unicode", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"binary-op-exception", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"bit-count", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"blank-line-after-decorator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"blank-line-after-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"blank-line-before-class", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"blank-line-before-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"blank-line-between-methods", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"blank-line-with-whitespace", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"blank-lines-after-function-or-class", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"blank-lines-before-nested-definition", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"blank-lines-between-header-and-content", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"blank-lines-top-level", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"blanket-noqa", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"blanket-type-ignore", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"blind-except", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"blocking-http-call-httpx-in-async-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"blocking-http-call-in-async-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"blocking-input-in-async-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"blocking-open-call-in-async-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"blocking-path-method-in-async-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"blocking-sleep-in-async-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"boolean-chained-comparison", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"boolean-default-value-positional-argument", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"boolean-positional-value-in-call", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"boolean-type-hint-positional-argument", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"break-outside-loop", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"builtin-argument-shadowing", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"builtin-attribute-shadowing", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"builtin-import-shadowing", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"builtin-lambda-argument-shadowing", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"builtin-open", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"builtin-variable-shadowing", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"byte-string-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"cached-instance-method", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"call-date-fromtimestamp", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"call-date-today", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"call-datetime-fromtimestamp", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"call-datetime-now-without-tzinfo", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"call-datetime-strptime-without-zone", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"call-datetime-today", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"call-datetime-utcfromtimestamp", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"call-datetime-utcnow", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"call-datetime-without-tzinfo", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"call-with-shell-equals-true", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"camelcase-imported-as-acronym", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"camelcase-imported-as-constant", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"camelcase-imported-as-lowercase", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"cancel-scope-no-checkpoint", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"check-and-remove-from-set", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"class-as-data-structure", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"class-with-mixed-type-vars", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"collapsible-else-if", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"collapsible-if", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"collection-literal-concatenation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"collections-named-tuple", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"commented-out-code", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"compare-to-empty-string", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"compare-with-tuple", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"comparison-of-constant", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"comparison-with-itself", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"complex-assignment-in-stub", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"complex-if-statement-in-stub", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"complex-structure", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"constant-imported-as-non-constant", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"continue-in-finally", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"continue-outside-loop", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"convert-named-tuple-functional-to-class", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"convert-typed-dict-functional-to-class", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"create-subprocess-in-async-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"custom-type-var-for-self", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"dataclass-enum", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"datetime-min-max", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"datetime-timezone-utc", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"debugger", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"decimal-from-float-literal", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"default-except-not-last", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"default-factory-kwarg", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"del-attr-with-constant", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"delete-full-slice", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"deprecated-abc-decorator", {RANGES + 112, 1}, RuleStatus::None, 0, 0},
-    {"deprecated-c-element-tree", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"deprecated-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"deprecated-mock-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"deprecated-unittest-alias", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"dict-get-with-none-default", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"dict-index-missing-items", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"dict-iter-missing-items", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"direct-logger-instantiation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"django-all-with-model-form", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"django-exclude-with-model-form", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"django-extra", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"django-locals-in-render-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"django-model-without-dunder-str", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"django-non-leading-receiver-decorator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"django-nullable-model-string-field", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"django-raw-sql", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"django-unordered-body-content-in-model", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"doc-line-too-long", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"docstring-extraneous-exception", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"docstring-extraneous-parameter", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"docstring-extraneous-returns", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"docstring-extraneous-yields", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"docstring-in-stub", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"docstring-missing-exception", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"docstring-missing-returns", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"docstring-missing-yields", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"docstring-starts-with-this", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"docstring-tab-indentation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"dot-format-in-exception", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"double-negation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"dunder-function-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"duplicate-bases", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"duplicate-class-field-definition", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"duplicate-entry-in-dunder-all", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"duplicate-handler-exception", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"duplicate-isinstance-call", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"duplicate-literal-member", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"duplicate-try-block-exception", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"duplicate-union-member", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"duplicate-value", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"ellipsis-in-non-empty-class-body", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"empty-comment", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"empty-docstring", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"empty-docstring-section", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"empty-method-without-abstract-decorator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"empty-type-checking-block", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"enumerate-for-loop", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"eq-without-hash", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"error-instead-of-exception", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"error-suffix-on-exception-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"escape-sequence-in-docstring", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"exc-info-outside-except-handler", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"except-with-empty-tuple", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"except-with-non-exception-classes", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"exception-without-exc-info", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"exec-builtin", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"explicit-f-string-type-conversion", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"explicit-string-concatenation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"expr-and-false", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"expr-and-not-expr", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"expr-or-not-expr", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"expr-or-true", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"expressions-in-star-assignment", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"extraneous-parentheses", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"f-string", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"f-string-docstring", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"f-string-in-exception", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"f-string-in-get-text-func-call", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"f-string-missing-placeholders", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"f-string-number-format", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"f-string-percent-format", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"fallible-context-manager", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"falsy-dict-get-fallback", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"fast-api-non-annotated-dependency", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"fast-api-redundant-response-model", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"fast-api-unused-path-parameter", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"first-word-uncapitalized", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"flask-debug-true", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"float-equality-comparison", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"for-loop-set-mutations", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"for-loop-writes", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"format-in-get-text-func-call", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"format-literals", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"forward-annotation-syntax-error", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"fromisoformat-replace-z", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"function-call-in-dataclass-default-argument", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"function-call-in-default-argument", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"function-uses-loop-variable", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"future-annotations-in-stub", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"future-feature-not-defined", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"future-required-type-annotation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"future-rewritable-type-annotation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"generator-return-from-iter-method", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"generic-not-last-base-class", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"get-attr-with-constant", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"glob", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"global-at-module-level", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"global-statement", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"global-variable-not-assigned", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"hardcoded-bind-all-interfaces", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"hardcoded-password-default", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"hardcoded-password-func-arg", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"hardcoded-password-string", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"hardcoded-sql-expression", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"hardcoded-string-charset", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"hardcoded-temp-file", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"hashlib-digest-hex", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"hashlib-insecure-hash-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"if-else-block-instead-of-dict-get", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"if-else-block-instead-of-dict-lookup", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"if-else-block-instead-of-if-exp", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"if-exp-instead-of-or-operator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"if-expr-min-max", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"if-expr-with-false-true", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"if-expr-with-true-false", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"if-expr-with-twisted-arms", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"if-key-in-dict-del", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"if-stmt-min-max", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"if-tuple", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"if-with-same-arms", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"implicit-class-var-in-dataclass", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"implicit-cwd", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"implicit-namespace-package", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"implicit-optional", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"implicit-return", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"implicit-return-value", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"implicit-string-concatenation-in-collection-literal", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"import-outside-top-level", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"import-private-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"import-self", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"import-shadowed-by-loop-var", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"in-dict-keys", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"in-empty-collection", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"incorrect-blank-line-after-class", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"incorrect-blank-line-before-class", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"incorrect-decorator-order", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"incorrect-dict-iterator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"incorrect-section-order", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"incorrectly-parenthesized-tuple-in-subscript", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"indentation-with-invalid-multiple", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"indentation-with-invalid-multiple-comment", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"indented-form-feed", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"int-on-sliced-str", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-all-format", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-all-object", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-argument-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-assert-message-literal-argument", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-bool-return-type", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-bytes-return-type", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-character-backspace", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-character-esc", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-character-nul", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-character-sub", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-character-zero-width-space", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-class-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-envvar-default", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-envvar-value", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-escape-sequence", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-first-argument-name-for-class-method", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-first-argument-name-for-method", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-formatter-suppression-comment", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-function-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-get-logger-argument", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-hash-return-type", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-index-return-type", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-index-type", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-length-return-type", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-mock-access", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-module-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-pathlib-with-suffix", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-print-syntax", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-pyproject-toml", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-rule-code", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-str-return-type", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-suppression-comment", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-todo-capitalization", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"invalid-todo-tag", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"io-error", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"is-literal", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"isinstance-type-none", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"iter-method-return-iterable", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"iteration-over-set", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"jinja2-autoescape-false", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"jump-statement-in-finally", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"lambda-assignment", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"late-future-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"lazy-import-immediately-resolved", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"lazy-import-mismatch", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"legacy-form-pytest-raises", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"legacy-type-comment", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"len-test", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"line-contains-fixme", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"line-contains-hack", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"line-contains-todo", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"line-contains-xxx", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"line-too-long", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"list-reverse-copy", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"literal-membership", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"load-before-global-declaration", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"log-exception-outside-except-handler", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"logging-config-insecure-listen", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"logging-eager-conversion", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"logging-exc-info", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"logging-extra-attr-clash", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"logging-f-string", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"logging-percent-format", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"logging-redundant-exc-info", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"logging-string-concat", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"logging-string-format", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"logging-too-few-args", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"logging-too-many-args", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"logging-warn", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"long-sleep-not-forever", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"loop-iterator-mutation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"loop-variable-overrides-iterator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"lowercase-imported-as-non-lowercase", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"lru-cache-with-maxsize-none", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"lru-cache-without-parameters", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"magic-value-comparison", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"mako-templates", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"manual-dict-comprehension", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"manual-from-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"manual-list-comprehension", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"manual-list-copy", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"map-int-version-parsing", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"map-without-explicit-strict", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"math-constant", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"meta-class-abc-meta", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"mismatched-section-underline-length", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"misplaced-bare-raise", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-blank-line-after-last-section", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-blank-line-after-summary", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-copyright-notice", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-dashed-underline-after-section", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-f-string-syntax", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-maxsplit-arg", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-new-line-after-section-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-newline-at-end-of-file", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-required-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-return-type-class-method", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-return-type-private-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-return-type-special-method", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-return-type-static-method", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-return-type-undocumented-public-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-section-name-colon", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-section-underline-after-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-space-after-todo-colon", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-terminal-punctuation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-todo-author", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-todo-colon", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-todo-description", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-todo-link", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-trailing-comma", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-trailing-period", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-type-args", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-type-cls", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-type-function-argument", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-type-kwargs", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-type-self", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-whitespace", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-whitespace-after-keyword", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-whitespace-around-arithmetic-operator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-whitespace-around-bitwise-or-shift-operator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-whitespace-around-modulo-operator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-whitespace-around-operator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"missing-whitespace-around-parameter-equals", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"mixed-case-variable-in-class-scope", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"mixed-case-variable-in-global-scope", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"mixed-spaces-and-tabs", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"modified-iterating-set", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"module-import-not-at-top-of-file", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"multi-line-implicit-string-concatenation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"multi-line-summary-first-line", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"multi-line-summary-second-line", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"multi-value-repeated-key-literal", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"multi-value-repeated-key-variable", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"multiple-imports-on-one-line", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"multiple-leading-hashes-for-block-comment", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"multiple-spaces-after-comma", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"multiple-spaces-after-keyword", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"multiple-spaces-after-operator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"multiple-spaces-before-keyword", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"multiple-spaces-before-operator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"multiple-starred-expressions", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"multiple-starts-ends-with", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"multiple-statements-on-one-line-colon", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"multiple-statements-on-one-line-semicolon", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"multiple-with-statements", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"mutable-argument-default", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"mutable-class-default", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"mutable-contextvar-default", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"mutable-dataclass-default", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"mutable-fromkeys-value", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"named-expr-without-context", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"nan-comparison", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"native-literals", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"needless-bool", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"needless-else", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"negate-equal-op", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"negate-not-equal-op", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"nested-min-max", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"never-union", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"new-line-after-last-paragraph", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"no-blank-line-after-section", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"no-blank-line-before-section", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"no-classmethod-decorator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"no-explicit-stacklevel", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"no-indented-block", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"no-indented-block-comment", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"no-return-argument-annotation-in-stub", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"no-self-use", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"no-slots-in-namedtuple-subclass", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"no-slots-in-str-subclass", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"no-slots-in-tuple-subclass", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"no-space-after-block-comment", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"no-space-after-inline-comment", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"no-staticmethod-decorator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"non-ascii-import-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"non-ascii-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"non-augmented-assignment", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"non-capitalized-section-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"non-empty-init-module", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"non-empty-stub-body", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"non-imperative-mood", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"non-lowercase-variable-in-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"non-octal-permissions", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"non-pep585-annotation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"non-pep604-annotation-optional", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"non-pep604-annotation-union", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"non-pep604-isinstance", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"non-pep646-unpack", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"non-pep695-generic-class", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"non-pep695-generic-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"non-pep695-type-alias", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"non-self-return-type", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"non-slot-assignment", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"non-unique-enums", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"none-comparison", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"none-not-at-end-of-union", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"nonlocal-and-global", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"nonlocal-without-binding", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"noqa-comments", {RANGES + 99, 1}, RuleStatus::None, 0, 0},
-    {"not-in-test", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"not-is-test", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"numeric-literal-too-long", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"numpy-deprecated-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"numpy-deprecated-type-alias", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"numpy-legacy-random", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"numpy2-deprecation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"open-alias", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"open-file-with-context-handler", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-chmod", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-error-alias", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-getcwd", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-listdir", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-makedirs", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-mkdir", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-path-abspath", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-path-basename", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-path-commonprefix", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-path-dirname", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-path-exists", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-path-expanduser", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-path-getatime", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-path-getctime", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-path-getmtime", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-path-getsize", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-path-isabs", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-path-isdir", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-path-isfile", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-path-islink", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-path-join", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-path-samefile", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-path-splitext", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-readlink", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-remove", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-rename", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-replace", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-rmdir", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-sep-split", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-stat", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-symlink", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"os-unlink", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"outdated-version-block", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"over-indentation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"over-indented", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"overindented-section", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"overindented-section-underline", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"overload-with-docstring", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"p-print", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pandas-df-variable-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pandas-nunique-constant-series-check", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pandas-use-of-dot-at", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pandas-use-of-dot-iat", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pandas-use-of-dot-is-null", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pandas-use-of-dot-ix", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pandas-use-of-dot-not-null", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pandas-use-of-dot-pivot-or-unstack", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pandas-use-of-dot-read-table", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pandas-use-of-dot-stack", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pandas-use-of-dot-values", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pandas-use-of-inplace-argument", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pandas-use-of-pd-merge", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"paramiko-call", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"parenthesize-chained-operators", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pass-in-class-body", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pass-statement-stub-body", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"patch-version-comparison", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"path-constructor-current-directory", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pep484-style-positional-only-parameter", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"percent-format-expected-mapping", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"percent-format-expected-sequence", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"percent-format-extra-named-arguments", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"percent-format-invalid-format", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"percent-format-missing-argument", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"percent-format-mixed-positional-and-named", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"percent-format-positional-count-mismatch", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"percent-format-star-requires-sequence", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"percent-format-unsupported-format-character", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"post-init-default", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"potential-index-error", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"print", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"print-empty-string", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"printf-in-get-text-func-call", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"printf-string-formatting", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"private-member-access", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"private-type-parameter", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"prohibited-trailing-comma", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"property-docstring-starts-with-verb", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"property-with-parameters", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"property-without-return", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"py-path", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-assert-always-false", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-assert-in-except", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-composite-assertion", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-deprecated-yield-fixture", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-duplicate-parametrize-test-cases", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-erroneous-use-fixtures-on-fixture", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-extraneous-scope-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-fail-without-message", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-fixture-autouse", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-fixture-finalizer-callback", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-fixture-incorrect-parentheses-style", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-fixture-param-without-value", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-fixture-positional-args", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-incorrect-fixture-name-underscore", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-incorrect-mark-parentheses-style", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-incorrect-pytest-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-missing-fixture-name-underscore", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-parameter-with-default-argument", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-parametrize-names-wrong-type", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-parametrize-values-wrong-type", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-patch-with-lambda", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-raises-ambiguous-pattern", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-raises-too-broad", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-raises-with-multiple-statements", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-raises-without-exception", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-unittest-assertion", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-unittest-raises-assertion", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-unnecessary-asyncio-mark-on-fixture", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-use-fixtures-without-parameters", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-useless-yield-fixture", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-warns-too-broad", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-warns-with-multiple-statements", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"pytest-warns-without-warning", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"quadratic-list-summation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"quoted-annotation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"quoted-annotation-in-stub", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"quoted-type-alias", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"raise-literal", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"raise-not-implemented", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"raise-vanilla-args", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"raise-vanilla-class", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"raise-within-try", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"raise-without-from-inside-except", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"raw-string-in-exception", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"re-sub-positional-args", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"read-whole-file", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"readlines-in-for", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"redeclared-assigned-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"redefined-argument-from-local", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"redefined-loop-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"redefined-slots-in-subclass", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"redefined-while-unused", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"redirected-noqa", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"redundant-backslash", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"redundant-bool-literal", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"redundant-final-literal", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"redundant-literal-union", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"redundant-log-base", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"redundant-none-literal", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"redundant-numeric-union", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"redundant-open-modes", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"redundant-tuple-in-exception-handler", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"regex-flag-alias", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"reimplemented-builtin", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"reimplemented-container-builtin", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"reimplemented-operator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"reimplemented-starmap", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"relative-imports", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"repeated-append", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"repeated-equality-comparison", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"repeated-global", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"repeated-keyword-argument", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"replace-stdout-stderr", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"replace-str-enum", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"replace-universal-newlines", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"request-with-no-cert-validation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"request-without-timeout", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"return-in-generator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"return-in-init", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"return-in-try-except-finally", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"return-outside-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"reuse-of-groupby-generator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"root-logger-call", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"ruff-unsafe-markup-use", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"rule-codes-in-selectors", {RANGES + 99, 1}, RuleStatus::None, 0, 0},
-    {"rule-codes-in-suppression-comments", {RANGES + 99, 1}, RuleStatus::None, 0, 0},
-    {"run-process-in-async-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"runtime-cast-value", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"runtime-import-in-type-checking-block", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"runtime-string-union", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"self-assigning-variable", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"self-or-cls-assignment", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"set-attr-with-constant", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"shallow-copy-environ", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"shebang-leading-whitespace", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"shebang-missing-executable-file", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"shebang-missing-python", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"shebang-not-executable", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"shebang-not-first-line", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"signature-in-docstring", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"single-item-membership-test", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"single-line-implicit-string-concatenation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"single-string-slots", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"singledispatch-method", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"singledispatchmethod-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"six-py3", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"slice-copy", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"slice-to-remove-prefix-or-suffix", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"snake-case-type-alias", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"snmp-insecure-version", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"snmp-weak-cryptography", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"sorted-min-max", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"split-static-string", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"ssh-no-host-key-verification", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"ssl-insecure-version", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"ssl-with-bad-defaults", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"ssl-with-no-version", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"star-arg-unpacking-after-keyword-arg", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"starmap-zip", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"start-process-with-a-shell", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"start-process-with-no-shell", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"start-process-with-partial-path", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"static-join-to-f-string", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"static-key-dict-comprehension", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"stdlib-module-shadowing", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"stop-iteration-return", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"str-or-repr-defined-in-stub", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"string-dot-format-extra-named-arguments", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"string-dot-format-extra-positional-arguments", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"string-dot-format-invalid-format", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"string-dot-format-missing-arguments", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"string-dot-format-mixing-automatic", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"string-or-bytes-too-long", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"strip-with-multi-characters", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"stub-body-multiple-statements", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"subclass-builtin", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"subprocess-popen-preexec-fn", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"subprocess-popen-with-shell-equals-true", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"subprocess-run-without-check", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"subprocess-without-shell-equals-true", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"super-call-with-parameters", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"super-without-brackets", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"superfluous-else-break", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"superfluous-else-continue", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"superfluous-else-raise", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"superfluous-else-return", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suppressible-exception", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"surrounding-whitespace", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-eval-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-ftp-lib-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-ftplib-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-httpoxy-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-insecure-cipher-mode-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-insecure-cipher-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-insecure-hash-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-mark-safe-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-marshal-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-mktemp-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-non-cryptographic-random-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-pickle-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-pickle-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-pycrypto-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-pyghmi-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-subprocess-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-telnet-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-telnetlib-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-unverified-context-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-url-open-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-xml-element-tree-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-xml-etree-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-xml-expat-builder-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-xml-expat-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-xml-expat-reader-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-xml-mini-dom-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-xml-minidom-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-xml-pull-dom-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-xml-pulldom-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-xml-sax-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-xml-sax-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-xmlc-element-tree-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-xmle-tree-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"suspicious-xmlrpc-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"swap-with-temporary-variable", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"syntax-error", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"sys-exit-alias", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"sys-version-cmp-str10", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"sys-version-cmp-str3", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"sys-version-info-minor-cmp-int", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"sys-version-info0-eq3", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"sys-version-info1-cmp-int", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"sys-version-slice1", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"sys-version-slice3", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"sys-version0", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"sys-version2", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"t-suffixed-type-alias", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"tab-after-comma", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"tab-after-keyword", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"tab-after-operator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"tab-before-keyword", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"tab-before-operator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"tab-indentation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"tarfile-unsafe-members", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"timeout-error-alias", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"too-few-spaces-before-inline-comment", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"too-many-arguments", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"too-many-blank-lines", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"too-many-boolean-expressions", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"too-many-branches", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"too-many-locals", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"too-many-nested-blocks", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"too-many-newlines-at-end-of-file", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"too-many-positional-arguments", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"too-many-public-methods", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"too-many-return-statements", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"too-many-statements", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"too-many-statements-in-try-clause", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"trailing-comma-on-bare-tuple", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"trailing-whitespace", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"trio-sync-call", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"triple-single-quotes", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"true-false-comparison", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"try-consider-else", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"try-except-continue", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"try-except-in-loop", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"try-except-pass", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"type-alias-without-annotation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"type-bivariance", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"type-check-without-type-error", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"type-comparison", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"type-name-incorrect-variance", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"type-none-comparison", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"type-of-primitive", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"type-param-name-mismatch", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"typed-argument-default-in-stub", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"typing-only-first-party-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"typing-only-standard-library-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"typing-only-third-party-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"typing-text-str-alias", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unaliased-collections-abc-set-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unannotated-assignment-in-stub", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unary-prefix-increment-decrement", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unassigned-special-variable-in-stub", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"uncapitalized-environment-variables", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unconventional-import-alias", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"undefined-export", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"undefined-local", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"undefined-local-with-import-star", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"undefined-local-with-import-star-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"undefined-local-with-nested-import-star-usage", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"undefined-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"under-indentation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"undocumented-magic-method", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"undocumented-param", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"undocumented-public-class", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"undocumented-public-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"undocumented-public-init", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"undocumented-public-method", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"undocumented-public-module", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"undocumented-public-nested-class", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"undocumented-public-package", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"undocumented-warn", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unexpected-indentation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unexpected-indentation-comment", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unexpected-spaces-around-keyword-parameter-equals", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unexpected-special-method-signature", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unicode-kind-prefix", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unintentional-type-annotation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unix-command-wildcard-injection", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unmatched-suppression-comment", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-assign", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-assign-before-yield", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-builtin-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-call-around-sorted", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-cast-to-int", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-class-parentheses", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-collection-call", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-comprehension", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-comprehension-in-call", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-default-type-args", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-dict-comprehension-for-iterable", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-dict-index-lookup", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-dict-kwargs", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-direct-lambda-call", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-double-cast-or-process", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-dunder-call", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-empty-iterable-within-deque-call", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-encode-utf8", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-enumerate", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-escaped-quote", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-from-float", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-future-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-generator-dict", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-generator-list", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-generator-set", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-if", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-iterable-allocation-for-first-element", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-key-check", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-lambda", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-list-call", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-list-cast", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-list-comprehension-dict", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-list-comprehension-set", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-list-index-lookup", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-literal-dict", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-literal-set", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-literal-union", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-literal-within-dict-call", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-literal-within-list-call", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-literal-within-tuple-call", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-map", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-multiline-docstring", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-nested-literal", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-paren-on-raise-exception", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-placeholder", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-range-start", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-regular-expression", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-return-none", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-round", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-spread", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-subscript-reversal", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unnecessary-type-union", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unpacked-list-comprehension", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unprefixed-type-param", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unquoted-type-alias", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unraw-re-pattern", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unrecognized-platform-check", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unrecognized-platform-name", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unrecognized-version-info-check", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unreliable-callable-check", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unsafe-markup-use", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unsafe-yaml-load", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unsorted-dunder-all", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unsorted-dunder-slots", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unsorted-imports", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unspecified-encoding", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unsupported-method-call-on-all", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unused-annotation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unused-async", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unused-class-method-argument", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unused-function-argument", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unused-import", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unused-lambda-argument", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unused-loop-control-variable", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unused-method-argument", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unused-noqa", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unused-private-protocol", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unused-private-type-alias", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unused-private-type-var", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unused-private-typed-dict", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unused-static-method-argument", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unused-unpacked-variable", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"unused-variable", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"used-dummy-variable", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"useless-class-metaclass-type", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"useless-comparison", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"useless-contextlib-suppress", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"useless-else-on-loop", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"useless-exception-statement", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"useless-expression", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"useless-finally", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"useless-if-else", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"useless-import-alias", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"useless-metaclass-type", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"useless-object-inheritance", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"useless-return", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"useless-semicolon", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"useless-try-except", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"useless-with-lock", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"utf8-encoding-declaration", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"verbose-decimal-constructor", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"verbose-log-message", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"verbose-raise", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"wait-for-process-in-async-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"weak-cryptographic-key", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"while-one", {RANGES + 111, 1}, RuleStatus::None, 0, 0},
-    {"whitespace-after-decorator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"whitespace-after-open-bracket", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"whitespace-before-close-bracket", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"whitespace-before-parameters", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"whitespace-before-punctuation", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"write-whole-file", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"wrong-tuple-length-version-comparison", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"yield-from-in-async-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"yield-in-context-manager-in-async-generator", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"yield-in-for-loop", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"yield-in-init", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"yield-outside-function", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"yoda-conditions", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"zip-dict-keys-and-values", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"zip-instead-of-pairwise", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
-    {"zip-without-explicit-strict", {RANGES + 113, 1}, RuleStatus::None, 0, 0},
+constexpr StoredSelector SELECTOR_ROWS[] = {
+    {{0, 1}, {0, 1}, 65535, 0, 0},  // A
+    {{1, 2}, {0, 1}, 65535, 0, 0},  // A0
+    {{3, 3}, {0, 1}, 65535, 0, 0},  // A00
+    {{6, 4}, {0, 1}, 2, 0, 0},  // A001
+    {{10, 4}, {0, 1}, 2, 0, 0},  // A002
+    {{14, 4}, {0, 1}, 2, 0, 0},  // A003
+    {{18, 4}, {1, 1}, 2, 61, 0},  // A004
+    {{22, 4}, {1, 1}, 2, 68, 0},  // A005
+    {{26, 4}, {1, 1}, 2, 68, 0},  // A006
+    {{30, 3}, {0, 1}, 65535, 0, 0},  // AIR
+    {{33, 4}, {0, 1}, 65535, 0, 0},  // AIR0
+    {{37, 5}, {0, 1}, 65535, 0, 0},  // AIR00
+    {{42, 6}, {0, 1}, 2, 0, 0},  // AIR001
+    {{48, 6}, {2, 1}, 2, 106, 0},  // AIR002
+    {{54, 6}, {3, 1}, 3, 0, 0},  // AIR003
+    {{60, 6}, {4, 1}, 3, 0, 0},  // AIR004
+    {{66, 4}, {5, 1}, 65535, 0, 0},  // AIR2
+    {{70, 5}, {5, 1}, 65535, 0, 0},  // AIR20
+    {{75, 6}, {5, 1}, 3, 0, 0},  // AIR201
+    {{81, 6}, {6, 1}, 3, 0, 0},  // AIR202
+    {{87, 4}, {7, 1}, 65535, 0, 0},  // AIR3
+    {{91, 5}, {7, 1}, 65535, 0, 0},  // AIR30
+    {{96, 6}, {7, 1}, 2, 106, 0},  // AIR301
+    {{102, 6}, {8, 1}, 2, 106, 0},  // AIR302
+    {{108, 6}, {9, 2}, 2, 148, 0},  // AIR303
+    {{114, 6}, {3, 1}, 3, 0, 0},  // AIR304
+    {{120, 5}, {11, 1}, 65535, 0, 0},  // AIR31
+    {{125, 6}, {12, 1}, 2, 106, 0},  // AIR311
+    {{131, 6}, {11, 1}, 2, 106, 0},  // AIR312
+    {{137, 5}, {13, 1}, 65535, 0, 0},  // AIR32
+    {{142, 6}, {13, 1}, 3, 0, 0},  // AIR321
+    {{148, 3}, {0, 1}, 65535, 0, 0},  // ALL
+    {{151, 3}, {0, 1}, 65535, 0, 0},  // ANN
+    {{154, 4}, {0, 1}, 65535, 0, 0},  // ANN0
+    {{158, 5}, {0, 1}, 65535, 0, 0},  // ANN00
+    {{163, 6}, {0, 1}, 2, 0, 0},  // ANN001
+    {{169, 6}, {0, 1}, 2, 0, 0},  // ANN002
+    {{175, 6}, {0, 1}, 2, 0, 0},  // ANN003
+    {{181, 4}, {14, 1}, 65535, 0, 0},  // ANN1
+    {{185, 5}, {14, 1}, 65535, 0, 0},  // ANN10
+    {{190, 6}, {14, 1}, 1, 16, 61},  // ANN101
+    {{196, 6}, {14, 1}, 1, 16, 61},  // ANN102
+    {{202, 4}, {0, 1}, 65535, 0, 0},  // ANN2
+    {{206, 5}, {0, 1}, 65535, 0, 0},  // ANN20
+    {{211, 6}, {0, 1}, 2, 0, 0},  // ANN201
+    {{217, 6}, {0, 1}, 2, 0, 0},  // ANN202
+    {{223, 6}, {0, 1}, 2, 0, 0},  // ANN204
+    {{229, 6}, {0, 1}, 2, 0, 0},  // ANN205
+    {{235, 6}, {0, 1}, 2, 0, 0},  // ANN206
+    {{241, 4}, {0, 1}, 65535, 0, 0},  // ANN4
+    {{245, 5}, {0, 1}, 65535, 0, 0},  // ANN40
+    {{250, 6}, {0, 1}, 2, 0, 0},  // ANN401
+    {{256, 3}, {0, 1}, 65535, 0, 0},  // ARG
+    {{259, 4}, {0, 1}, 65535, 0, 0},  // ARG0
+    {{263, 5}, {0, 1}, 65535, 0, 0},  // ARG00
+    {{268, 6}, {0, 1}, 2, 0, 0},  // ARG001
+    {{274, 6}, {0, 1}, 2, 0, 0},  // ARG002
+    {{280, 6}, {0, 1}, 2, 0, 0},  // ARG003
+    {{286, 6}, {0, 1}, 2, 0, 0},  // ARG004
+    {{292, 6}, {0, 1}, 2, 0, 0},  // ARG005
+    {{298, 5}, {0, 1}, 65535, 0, 0},  // ASYNC
+    {{303, 6}, {0, 1}, 65535, 0, 0},  // ASYNC1
+    {{309, 7}, {0, 1}, 65535, 0, 0},  // ASYNC10
+    {{316, 8}, {0, 1}, 2, 0, 0},  // ASYNC100
+    {{324, 8}, {15, 1}, 65535, 0, 0},  // ASYNC101
+    {{332, 8}, {15, 1}, 65535, 0, 0},  // ASYNC102
+    {{340, 8}, {16, 1}, 2, 38, 0},  // ASYNC105
+    {{348, 8}, {16, 1}, 2, 38, 0},  // ASYNC109
+    {{356, 7}, {17, 1}, 65535, 0, 0},  // ASYNC11
+    {{363, 8}, {16, 1}, 2, 38, 0},  // ASYNC110
+    {{371, 8}, {16, 1}, 2, 38, 0},  // ASYNC115
+    {{379, 8}, {17, 1}, 2, 106, 0},  // ASYNC116
+    {{387, 8}, {18, 1}, 3, 0, 0},  // ASYNC119
+    {{395, 6}, {16, 1}, 65535, 0, 0},  // ASYNC2
+    {{401, 7}, {16, 1}, 65535, 0, 0},  // ASYNC21
+    {{408, 8}, {16, 1}, 2, 38, 0},  // ASYNC210
+    {{416, 8}, {19, 1}, 2, 125, 0},  // ASYNC212
+    {{424, 7}, {16, 1}, 65535, 0, 0},  // ASYNC22
+    {{431, 8}, {16, 1}, 2, 38, 0},  // ASYNC220
+    {{439, 8}, {16, 1}, 2, 38, 0},  // ASYNC221
+    {{447, 8}, {16, 1}, 2, 38, 0},  // ASYNC222
+    {{455, 7}, {16, 1}, 65535, 0, 0},  // ASYNC23
+    {{462, 8}, {16, 1}, 2, 38, 0},  // ASYNC230
+    {{470, 7}, {20, 1}, 65535, 0, 0},  // ASYNC24
+    {{477, 8}, {20, 1}, 2, 125, 0},  // ASYNC240
+    {{485, 7}, {16, 1}, 65535, 0, 0},  // ASYNC25
+    {{492, 8}, {21, 1}, 2, 125, 0},  // ASYNC250
+    {{500, 8}, {16, 1}, 2, 38, 0},  // ASYNC251
+    {{508, 1}, {0, 1}, 65535, 0, 0},  // B
+    {{509, 2}, {0, 1}, 65535, 0, 0},  // B0
+    {{511, 3}, {0, 1}, 65535, 0, 0},  // B00
+    {{514, 4}, {0, 1}, 2, 0, 0},  // B002
+    {{518, 4}, {0, 1}, 2, 0, 0},  // B003
+    {{522, 4}, {0, 1}, 2, 0, 0},  // B004
+    {{526, 4}, {0, 1}, 2, 0, 0},  // B005
+    {{530, 4}, {0, 1}, 2, 0, 0},  // B006
+    {{534, 4}, {0, 1}, 2, 0, 0},  // B007
+    {{538, 4}, {0, 1}, 2, 0, 0},  // B008
+    {{542, 4}, {0, 1}, 2, 0, 0},  // B009
+    {{546, 3}, {0, 1}, 65535, 0, 0},  // B01
+    {{549, 4}, {0, 1}, 2, 0, 0},  // B010
+    {{553, 4}, {0, 1}, 2, 0, 0},  // B011
+    {{557, 4}, {0, 1}, 2, 0, 0},  // B012
+    {{561, 4}, {0, 1}, 2, 0, 0},  // B013
+    {{565, 4}, {0, 1}, 2, 0, 0},  // B014
+    {{569, 4}, {0, 1}, 2, 0, 0},  // B015
+    {{573, 4}, {0, 1}, 2, 0, 0},  // B016
+    {{577, 4}, {0, 1}, 2, 0, 0},  // B017
+    {{581, 4}, {0, 1}, 2, 0, 0},  // B018
+    {{585, 4}, {0, 1}, 2, 0, 0},  // B019
+    {{589, 3}, {0, 1}, 65535, 0, 0},  // B02
+    {{592, 4}, {0, 1}, 2, 0, 0},  // B020
+    {{596, 4}, {0, 1}, 2, 0, 0},  // B021
+    {{600, 4}, {0, 1}, 2, 0, 0},  // B022
+    {{604, 4}, {0, 1}, 2, 0, 0},  // B023
+    {{608, 4}, {0, 1}, 2, 0, 0},  // B024
+    {{612, 4}, {0, 1}, 2, 0, 0},  // B025
+    {{616, 4}, {0, 1}, 2, 0, 0},  // B026
+    {{620, 4}, {0, 1}, 2, 0, 0},  // B027
+    {{624, 4}, {0, 1}, 2, 0, 0},  // B028
+    {{628, 4}, {0, 1}, 2, 0, 0},  // B029
+    {{632, 3}, {0, 1}, 65535, 0, 0},  // B03
+    {{635, 4}, {0, 1}, 2, 0, 0},  // B030
+    {{639, 4}, {0, 1}, 2, 0, 0},  // B031
+    {{643, 4}, {0, 1}, 2, 0, 0},  // B032
+    {{647, 4}, {0, 1}, 2, 0, 0},  // B033
+    {{651, 4}, {0, 1}, 2, 0, 0},  // B034
+    {{655, 4}, {22, 1}, 2, 16, 0},  // B035
+    {{659, 4}, {23, 1}, 2, 61, 0},  // B039
+    {{663, 3}, {3, 1}, 65535, 0, 0},  // B04
+    {{666, 4}, {3, 1}, 3, 0, 0},  // B043
+    {{670, 2}, {0, 1}, 65535, 0, 0},  // B9
+    {{672, 3}, {0, 1}, 65535, 0, 0},  // B90
+    {{675, 4}, {24, 1}, 3, 0, 0},  // B901
+    {{679, 4}, {25, 1}, 3, 0, 0},  // B903
+    {{683, 4}, {0, 1}, 2, 0, 0},  // B904
+    {{687, 4}, {0, 1}, 2, 0, 0},  // B905
+    {{691, 4}, {26, 1}, 3, 0, 0},  // B909
+    {{695, 3}, {27, 1}, 65535, 0, 0},  // B91
+    {{698, 4}, {27, 1}, 2, 79, 0},  // B911
+    {{702, 4}, {20, 1}, 2, 125, 0},  // B912
+    {{706, 3}, {0, 1}, 65535, 0, 0},  // BLE
+    {{709, 4}, {0, 1}, 65535, 0, 0},  // BLE0
+    {{713, 5}, {0, 1}, 65535, 0, 0},  // BLE00
+    {{718, 6}, {0, 1}, 2, 0, 0},  // BLE001
+    {{724, 1}, {0, 1}, 65535, 0, 0},  // C
+    {{725, 2}, {0, 1}, 65535, 0, 0},  // C4
+    {{727, 3}, {0, 1}, 65535, 0, 0},  // C40
+    {{730, 4}, {0, 1}, 2, 0, 0},  // C400
+    {{734, 4}, {0, 1}, 2, 0, 0},  // C401
+    {{738, 4}, {0, 1}, 2, 0, 0},  // C402
+    {{742, 4}, {0, 1}, 2, 0, 0},  // C403
+    {{746, 4}, {0, 1}, 2, 0, 0},  // C404
+    {{750, 4}, {0, 1}, 2, 0, 0},  // C405
+    {{754, 4}, {0, 1}, 2, 0, 0},  // C406
+    {{758, 4}, {0, 1}, 2, 0, 0},  // C408
+    {{762, 4}, {0, 1}, 2, 0, 0},  // C409
+    {{766, 3}, {0, 1}, 65535, 0, 0},  // C41
+    {{769, 4}, {0, 1}, 2, 0, 0},  // C410
+    {{773, 4}, {0, 1}, 2, 0, 0},  // C411
+    {{777, 4}, {0, 1}, 2, 0, 0},  // C413
+    {{781, 4}, {0, 1}, 2, 0, 0},  // C414
+    {{785, 4}, {0, 1}, 2, 0, 0},  // C415
+    {{789, 4}, {0, 1}, 2, 0, 0},  // C416
+    {{793, 4}, {0, 1}, 2, 0, 0},  // C417
+    {{797, 4}, {0, 1}, 2, 0, 0},  // C418
+    {{801, 4}, {0, 1}, 2, 0, 0},  // C419
+    {{805, 3}, {28, 1}, 65535, 0, 0},  // C42
+    {{808, 4}, {28, 1}, 2, 79, 0},  // C420
+    {{812, 2}, {0, 1}, 65535, 0, 0},  // C9
+    {{814, 3}, {0, 1}, 65535, 0, 0},  // C90
+    {{817, 4}, {0, 1}, 2, 0, 0},  // C901
+    {{821, 3}, {0, 1}, 65535, 0, 0},  // COM
+    {{824, 4}, {0, 1}, 65535, 0, 0},  // COM8
+    {{828, 5}, {0, 1}, 65535, 0, 0},  // COM81
+    {{833, 6}, {0, 1}, 2, 0, 0},  // COM812
+    {{839, 6}, {0, 1}, 2, 0, 0},  // COM818
+    {{845, 6}, {0, 1}, 2, 0, 0},  // COM819
+    {{851, 3}, {0, 1}, 65535, 0, 0},  // CPY
+    {{854, 4}, {0, 1}, 65535, 0, 0},  // CPY0
+    {{858, 5}, {0, 1}, 65535, 0, 0},  // CPY00
+    {{863, 6}, {0, 1}, 2, 148, 0},  // CPY001
+    {{869, 1}, {0, 1}, 65535, 0, 0},  // D
+    {{870, 2}, {0, 1}, 65535, 0, 0},  // D1
+    {{872, 3}, {0, 1}, 65535, 0, 0},  // D10
+    {{875, 4}, {0, 1}, 2, 0, 0},  // D100
+    {{879, 4}, {0, 1}, 2, 0, 0},  // D101
+    {{883, 4}, {0, 1}, 2, 0, 0},  // D102
+    {{887, 4}, {0, 1}, 2, 0, 0},  // D103
+    {{891, 4}, {0, 1}, 2, 0, 0},  // D104
+    {{895, 4}, {0, 1}, 2, 0, 0},  // D105
+    {{899, 4}, {0, 1}, 2, 0, 0},  // D106
+    {{903, 4}, {0, 1}, 2, 0, 0},  // D107
+    {{907, 2}, {0, 1}, 65535, 0, 0},  // D2
+    {{909, 3}, {0, 1}, 65535, 0, 0},  // D20
+    {{912, 4}, {0, 1}, 2, 0, 0},  // D200
+    {{916, 4}, {0, 1}, 2, 0, 0},  // D201
+    {{920, 4}, {0, 1}, 2, 0, 0},  // D202
+    {{924, 4}, {0, 1}, 2, 0, 0},  // D203
+    {{928, 4}, {0, 1}, 2, 0, 0},  // D204
+    {{932, 4}, {0, 1}, 2, 0, 0},  // D205
+    {{936, 4}, {0, 1}, 2, 0, 0},  // D206
+    {{940, 4}, {0, 1}, 2, 0, 0},  // D207
+    {{944, 4}, {0, 1}, 2, 0, 0},  // D208
+    {{948, 4}, {0, 1}, 2, 0, 0},  // D209
+    {{952, 3}, {0, 1}, 65535, 0, 0},  // D21
+    {{955, 4}, {0, 1}, 2, 0, 0},  // D210
+    {{959, 4}, {0, 1}, 2, 0, 0},  // D211
+    {{963, 4}, {0, 1}, 2, 0, 0},  // D212
+    {{967, 4}, {0, 1}, 2, 0, 0},  // D213
+    {{971, 4}, {0, 1}, 2, 0, 0},  // D214
+    {{975, 4}, {0, 1}, 2, 0, 0},  // D215
+    {{979, 2}, {0, 1}, 65535, 0, 0},  // D3
+    {{981, 3}, {0, 1}, 65535, 0, 0},  // D30
+    {{984, 4}, {0, 1}, 2, 0, 0},  // D300
+    {{988, 4}, {0, 1}, 2, 0, 0},  // D301
+    {{992, 2}, {0, 1}, 65535, 0, 0},  // D4
+    {{994, 3}, {0, 1}, 65535, 0, 0},  // D40
+    {{997, 4}, {0, 1}, 2, 0, 0},  // D400
+    {{1001, 4}, {0, 1}, 2, 0, 0},  // D401
+    {{1005, 4}, {0, 1}, 2, 0, 0},  // D402
+    {{1009, 4}, {0, 1}, 2, 0, 0},  // D403
+    {{1013, 4}, {0, 1}, 2, 0, 0},  // D404
+    {{1017, 4}, {0, 1}, 2, 0, 0},  // D405
+    {{1021, 4}, {0, 1}, 2, 0, 0},  // D406
+    {{1025, 4}, {0, 1}, 2, 0, 0},  // D407
+    {{1029, 4}, {0, 1}, 2, 0, 0},  // D408
+    {{1033, 4}, {0, 1}, 2, 0, 0},  // D409
+    {{1037, 3}, {0, 1}, 65535, 0, 0},  // D41
+    {{1040, 4}, {0, 1}, 2, 0, 0},  // D410
+    {{1044, 4}, {0, 1}, 2, 0, 0},  // D411
+    {{1048, 4}, {0, 1}, 2, 0, 0},  // D412
+    {{1052, 4}, {0, 1}, 2, 0, 0},  // D413
+    {{1056, 4}, {0, 1}, 2, 0, 0},  // D414
+    {{1060, 4}, {0, 1}, 2, 0, 0},  // D415
+    {{1064, 4}, {0, 1}, 2, 0, 0},  // D416
+    {{1068, 4}, {0, 1}, 2, 0, 0},  // D417
+    {{1072, 4}, {0, 1}, 2, 0, 0},  // D418
+    {{1076, 4}, {0, 1}, 2, 0, 0},  // D419
+    {{1080, 3}, {29, 1}, 65535, 0, 0},  // D42
+    {{1083, 4}, {29, 1}, 3, 0, 0},  // D420
+    {{1087, 4}, {30, 1}, 3, 0, 0},  // D421
+    {{1091, 2}, {0, 1}, 65535, 0, 0},  // DJ
+    {{1093, 3}, {0, 1}, 65535, 0, 0},  // DJ0
+    {{1096, 4}, {0, 1}, 65535, 0, 0},  // DJ00
+    {{1100, 5}, {0, 1}, 2, 0, 0},  // DJ001
+    {{1105, 5}, {0, 1}, 2, 0, 0},  // DJ003
+    {{1110, 5}, {0, 1}, 2, 0, 0},  // DJ006
+    {{1115, 5}, {0, 1}, 2, 0, 0},  // DJ007
+    {{1120, 5}, {0, 1}, 2, 0, 0},  // DJ008
+    {{1125, 4}, {0, 1}, 65535, 0, 0},  // DJ01
+    {{1129, 5}, {0, 1}, 2, 0, 0},  // DJ012
+    {{1134, 5}, {0, 1}, 2, 0, 0},  // DJ013
+    {{1139, 3}, {31, 1}, 65535, 0, 0},  // DOC
+    {{1142, 4}, {32, 1}, 65535, 0, 0},  // DOC1
+    {{1146, 5}, {32, 1}, 65535, 0, 0},  // DOC10
+    {{1151, 6}, {32, 1}, 3, 0, 0},  // DOC102
+    {{1157, 4}, {1, 1}, 65535, 0, 0},  // DOC2
+    {{1161, 5}, {1, 1}, 65535, 0, 0},  // DOC20
+    {{1166, 6}, {1, 1}, 3, 0, 0},  // DOC201
+    {{1172, 6}, {1, 1}, 3, 0, 0},  // DOC202
+    {{1178, 4}, {33, 1}, 65535, 0, 0},  // DOC4
+    {{1182, 5}, {33, 1}, 65535, 0, 0},  // DOC40
+    {{1187, 6}, {33, 1}, 3, 0, 0},  // DOC402
+    {{1193, 6}, {33, 1}, 3, 0, 0},  // DOC403
+    {{1199, 4}, {31, 1}, 65535, 0, 0},  // DOC5
+    {{1203, 5}, {31, 1}, 65535, 0, 0},  // DOC50
+    {{1208, 6}, {31, 1}, 3, 0, 0},  // DOC501
+    {{1214, 6}, {31, 1}, 3, 0, 0},  // DOC502
+    {{1220, 3}, {0, 1}, 65535, 0, 0},  // DTZ
+    {{1223, 4}, {0, 1}, 65535, 0, 0},  // DTZ0
+    {{1227, 5}, {0, 1}, 65535, 0, 0},  // DTZ00
+    {{1232, 6}, {0, 1}, 2, 0, 0},  // DTZ001
+    {{1238, 6}, {0, 1}, 2, 0, 0},  // DTZ002
+    {{1244, 6}, {0, 1}, 2, 0, 0},  // DTZ003
+    {{1250, 6}, {0, 1}, 2, 0, 0},  // DTZ004
+    {{1256, 6}, {0, 1}, 2, 0, 0},  // DTZ005
+    {{1262, 6}, {0, 1}, 2, 0, 0},  // DTZ006
+    {{1268, 6}, {0, 1}, 2, 0, 0},  // DTZ007
+    {{1274, 5}, {0, 1}, 65535, 0, 0},  // DTZ01
+    {{1279, 6}, {0, 1}, 2, 0, 0},  // DTZ011
+    {{1285, 6}, {0, 1}, 2, 0, 0},  // DTZ012
+    {{1291, 4}, {34, 1}, 65535, 0, 0},  // DTZ9
+    {{1295, 5}, {34, 1}, 65535, 0, 0},  // DTZ90
+    {{1300, 6}, {34, 1}, 2, 79, 0},  // DTZ901
+    {{1306, 1}, {0, 1}, 65535, 0, 0},  // E
+    {{1307, 2}, {0, 1}, 65535, 0, 0},  // E1
+    {{1309, 3}, {0, 1}, 65535, 0, 0},  // E10
+    {{1312, 4}, {0, 1}, 2, 0, 0},  // E101
+    {{1316, 3}, {0, 1}, 65535, 0, 0},  // E11
+    {{1319, 4}, {0, 1}, 3, 0, 0},  // E111
+    {{1323, 4}, {0, 1}, 3, 0, 0},  // E112
+    {{1327, 4}, {0, 1}, 3, 0, 0},  // E113
+    {{1331, 4}, {0, 1}, 3, 0, 0},  // E114
+    {{1335, 4}, {0, 1}, 3, 0, 0},  // E115
+    {{1339, 4}, {0, 1}, 3, 0, 0},  // E116
+    {{1343, 4}, {0, 1}, 3, 0, 0},  // E117
+    {{1347, 2}, {0, 1}, 65535, 0, 0},  // E2
+    {{1349, 3}, {0, 1}, 65535, 0, 0},  // E20
+    {{1352, 4}, {0, 1}, 3, 0, 0},  // E201
+    {{1356, 4}, {0, 1}, 3, 0, 0},  // E202
+    {{1360, 4}, {0, 1}, 3, 0, 0},  // E203
+    {{1364, 4}, {23, 1}, 3, 0, 0},  // E204
+    {{1368, 3}, {0, 1}, 65535, 0, 0},  // E21
+    {{1371, 4}, {0, 1}, 3, 0, 0},  // E211
+    {{1375, 3}, {0, 1}, 65535, 0, 0},  // E22
+    {{1378, 4}, {0, 1}, 3, 0, 0},  // E221
+    {{1382, 4}, {0, 1}, 3, 0, 0},  // E222
+    {{1386, 4}, {0, 1}, 3, 0, 0},  // E223
+    {{1390, 4}, {0, 1}, 3, 0, 0},  // E224
+    {{1394, 4}, {0, 1}, 3, 0, 0},  // E225
+    {{1398, 4}, {0, 1}, 3, 0, 0},  // E226
+    {{1402, 4}, {0, 1}, 3, 0, 0},  // E227
+    {{1406, 4}, {0, 1}, 3, 0, 0},  // E228
+    {{1410, 3}, {0, 1}, 65535, 0, 0},  // E23
+    {{1413, 4}, {0, 1}, 3, 0, 0},  // E231
+    {{1417, 3}, {0, 1}, 65535, 0, 0},  // E24
+    {{1420, 4}, {0, 1}, 3, 0, 0},  // E241
+    {{1424, 4}, {0, 1}, 3, 0, 0},  // E242
+    {{1428, 3}, {0, 1}, 65535, 0, 0},  // E25
+    {{1431, 4}, {0, 1}, 3, 0, 0},  // E251
+    {{1435, 4}, {0, 1}, 3, 0, 0},  // E252
+    {{1439, 3}, {0, 1}, 65535, 0, 0},  // E26
+    {{1442, 4}, {0, 1}, 3, 0, 0},  // E261
+    {{1446, 4}, {0, 1}, 3, 0, 0},  // E262
+    {{1450, 4}, {0, 1}, 3, 0, 0},  // E265
+    {{1454, 4}, {0, 1}, 3, 0, 0},  // E266
+    {{1458, 3}, {0, 1}, 65535, 0, 0},  // E27
+    {{1461, 4}, {0, 1}, 3, 0, 0},  // E271
+    {{1465, 4}, {0, 1}, 3, 0, 0},  // E272
+    {{1469, 4}, {0, 1}, 3, 0, 0},  // E273
+    {{1473, 4}, {0, 1}, 3, 0, 0},  // E274
+    {{1477, 4}, {0, 1}, 3, 0, 0},  // E275
+    {{1481, 2}, {35, 1}, 65535, 0, 0},  // E3
+    {{1483, 3}, {35, 1}, 65535, 0, 0},  // E30
+    {{1486, 4}, {35, 1}, 3, 0, 0},  // E301
+    {{1490, 4}, {35, 1}, 3, 0, 0},  // E302
+    {{1494, 4}, {35, 1}, 3, 0, 0},  // E303
+    {{1498, 4}, {35, 1}, 3, 0, 0},  // E304
+    {{1502, 4}, {35, 1}, 3, 0, 0},  // E305
+    {{1506, 4}, {35, 1}, 3, 0, 0},  // E306
+    {{1510, 2}, {0, 1}, 65535, 0, 0},  // E4
+    {{1512, 3}, {0, 1}, 65535, 0, 0},  // E40
+    {{1515, 4}, {0, 1}, 2, 0, 0},  // E401
+    {{1519, 4}, {0, 1}, 2, 0, 0},  // E402
+    {{1523, 2}, {0, 1}, 65535, 0, 0},  // E5
+    {{1525, 3}, {0, 1}, 65535, 0, 0},  // E50
+    {{1528, 4}, {0, 1}, 2, 0, 0},  // E501
+    {{1532, 4}, {36, 1}, 3, 0, 0},  // E502
+    {{1536, 2}, {0, 1}, 65535, 0, 0},  // E7
+    {{1538, 3}, {0, 1}, 65535, 0, 0},  // E70
+    {{1541, 4}, {0, 1}, 2, 0, 0},  // E701
+    {{1545, 4}, {0, 1}, 2, 0, 0},  // E702
+    {{1549, 4}, {0, 1}, 2, 0, 0},  // E703
+    {{1553, 3}, {0, 1}, 65535, 0, 0},  // E71
+    {{1556, 4}, {0, 1}, 2, 0, 0},  // E711
+    {{1560, 4}, {0, 1}, 2, 0, 0},  // E712
+    {{1564, 4}, {0, 1}, 2, 0, 0},  // E713
+    {{1568, 4}, {0, 1}, 2, 0, 0},  // E714
+    {{1572, 3}, {0, 1}, 65535, 0, 0},  // E72
+    {{1575, 4}, {0, 1}, 2, 0, 0},  // E721
+    {{1579, 4}, {0, 1}, 2, 0, 0},  // E722
+    {{1583, 3}, {0, 1}, 65535, 0, 0},  // E73
+    {{1586, 4}, {0, 1}, 2, 0, 0},  // E731
+    {{1590, 3}, {0, 1}, 65535, 0, 0},  // E74
+    {{1593, 4}, {0, 1}, 2, 0, 0},  // E741
+    {{1597, 4}, {0, 1}, 2, 0, 0},  // E742
+    {{1601, 4}, {0, 1}, 2, 0, 0},  // E743
+    {{1605, 2}, {0, 1}, 65535, 0, 0},  // E9
+    {{1607, 3}, {0, 1}, 65535, 0, 0},  // E90
+    {{1610, 4}, {0, 1}, 2, 0, 0},  // E902
+    {{1614, 3}, {14, 1}, 65535, 0, 0},  // E99
+    {{1617, 4}, {14, 1}, 1, 38, 61},  // E999
+    {{1621, 2}, {0, 1}, 65535, 0, 0},  // EM
+    {{1623, 3}, {0, 1}, 65535, 0, 0},  // EM1
+    {{1626, 4}, {0, 1}, 65535, 0, 0},  // EM10
+    {{1630, 5}, {0, 1}, 2, 0, 0},  // EM101
+    {{1635, 5}, {0, 1}, 2, 0, 0},  // EM102
+    {{1640, 5}, {0, 1}, 2, 0, 0},  // EM103
+    {{1645, 3}, {0, 1}, 65535, 0, 0},  // ERA
+    {{1648, 4}, {0, 1}, 65535, 0, 0},  // ERA0
+    {{1652, 5}, {0, 1}, 65535, 0, 0},  // ERA00
+    {{1657, 6}, {0, 1}, 2, 0, 0},  // ERA001
+    {{1663, 3}, {0, 1}, 65535, 0, 0},  // EXE
+    {{1666, 4}, {0, 1}, 65535, 0, 0},  // EXE0
+    {{1670, 5}, {0, 1}, 65535, 0, 0},  // EXE00
+    {{1675, 6}, {0, 1}, 2, 0, 0},  // EXE001
+    {{1681, 6}, {0, 1}, 2, 0, 0},  // EXE002
+    {{1687, 6}, {0, 1}, 2, 0, 0},  // EXE003
+    {{1693, 6}, {0, 1}, 2, 0, 0},  // EXE004
+    {{1699, 6}, {0, 1}, 2, 0, 0},  // EXE005
+    {{1705, 1}, {0, 1}, 65535, 0, 0},  // F
+    {{1706, 2}, {0, 1}, 65535, 0, 0},  // F4
+    {{1708, 3}, {0, 1}, 65535, 0, 0},  // F40
+    {{1711, 4}, {0, 1}, 2, 0, 0},  // F401
+    {{1715, 4}, {0, 1}, 2, 0, 0},  // F402
+    {{1719, 4}, {0, 1}, 2, 0, 0},  // F403
+    {{1723, 4}, {0, 1}, 2, 0, 0},  // F404
+    {{1727, 4}, {0, 1}, 2, 0, 0},  // F405
+    {{1731, 4}, {0, 1}, 2, 0, 0},  // F406
+    {{1735, 4}, {0, 1}, 2, 0, 0},  // F407
+    {{1739, 2}, {0, 1}, 65535, 0, 0},  // F5
+    {{1741, 3}, {0, 1}, 65535, 0, 0},  // F50
+    {{1744, 4}, {0, 1}, 2, 0, 0},  // F501
+    {{1748, 4}, {0, 1}, 2, 0, 0},  // F502
+    {{1752, 4}, {0, 1}, 2, 0, 0},  // F503
+    {{1756, 4}, {0, 1}, 2, 0, 0},  // F504
+    {{1760, 4}, {0, 1}, 2, 0, 0},  // F505
+    {{1764, 4}, {0, 1}, 2, 0, 0},  // F506
+    {{1768, 4}, {0, 1}, 2, 0, 0},  // F507
+    {{1772, 4}, {0, 1}, 2, 0, 0},  // F508
+    {{1776, 4}, {0, 1}, 2, 0, 0},  // F509
+    {{1780, 3}, {0, 1}, 65535, 0, 0},  // F52
+    {{1783, 4}, {0, 1}, 2, 0, 0},  // F521
+    {{1787, 4}, {0, 1}, 2, 0, 0},  // F522
+    {{1791, 4}, {0, 1}, 2, 0, 0},  // F523
+    {{1795, 4}, {0, 1}, 2, 0, 0},  // F524
+    {{1799, 4}, {0, 1}, 2, 0, 0},  // F525
+    {{1803, 3}, {0, 1}, 65535, 0, 0},  // F54
+    {{1806, 4}, {0, 1}, 2, 0, 0},  // F541
+    {{1810, 2}, {0, 1}, 65535, 0, 0},  // F6
+    {{1812, 3}, {0, 1}, 65535, 0, 0},  // F60
+    {{1815, 4}, {0, 1}, 2, 0, 0},  // F601
+    {{1819, 4}, {0, 1}, 2, 0, 0},  // F602
+    {{1823, 3}, {0, 1}, 65535, 0, 0},  // F62
+    {{1826, 4}, {0, 1}, 2, 0, 0},  // F621
+    {{1830, 4}, {0, 1}, 2, 0, 0},  // F622
+    {{1834, 3}, {0, 1}, 65535, 0, 0},  // F63
+    {{1837, 4}, {0, 1}, 2, 0, 0},  // F631
+    {{1841, 4}, {0, 1}, 2, 0, 0},  // F632
+    {{1845, 4}, {0, 1}, 2, 0, 0},  // F633
+    {{1849, 4}, {0, 1}, 2, 0, 0},  // F634
+    {{1853, 2}, {0, 1}, 65535, 0, 0},  // F7
+    {{1855, 3}, {0, 1}, 65535, 0, 0},  // F70
+    {{1858, 4}, {0, 1}, 2, 0, 0},  // F701
+    {{1862, 4}, {0, 1}, 2, 0, 0},  // F702
+    {{1866, 4}, {0, 1}, 2, 0, 0},  // F704
+    {{1870, 4}, {0, 1}, 2, 0, 0},  // F706
+    {{1874, 4}, {0, 1}, 2, 0, 0},  // F707
+    {{1878, 3}, {0, 1}, 65535, 0, 0},  // F72
+    {{1881, 4}, {0, 1}, 2, 0, 0},  // F722
+    {{1885, 2}, {0, 1}, 65535, 0, 0},  // F8
+    {{1887, 3}, {0, 1}, 65535, 0, 0},  // F81
+    {{1890, 4}, {0, 1}, 2, 0, 0},  // F811
+    {{1894, 3}, {0, 1}, 65535, 0, 0},  // F82
+    {{1897, 4}, {0, 1}, 2, 0, 0},  // F821
+    {{1901, 4}, {0, 1}, 2, 0, 0},  // F822
+    {{1905, 4}, {0, 1}, 2, 0, 0},  // F823
+    {{1909, 3}, {0, 1}, 65535, 0, 0},  // F84
+    {{1912, 4}, {0, 1}, 2, 0, 0},  // F841
+    {{1916, 4}, {0, 1}, 2, 0, 0},  // F842
+    {{1920, 2}, {0, 1}, 65535, 0, 0},  // F9
+    {{1922, 3}, {0, 1}, 65535, 0, 0},  // F90
+    {{1925, 4}, {0, 1}, 2, 0, 0},  // F901
+    {{1929, 2}, {0, 1}, 65535, 0, 0},  // FA
+    {{1931, 3}, {0, 1}, 65535, 0, 0},  // FA1
+    {{1934, 4}, {0, 1}, 65535, 0, 0},  // FA10
+    {{1938, 5}, {0, 1}, 2, 0, 0},  // FA100
+    {{1943, 5}, {0, 1}, 2, 0, 0},  // FA102
+    {{1948, 4}, {31, 1}, 65535, 0, 0},  // FAST
+    {{1952, 5}, {31, 1}, 65535, 0, 0},  // FAST0
+    {{1957, 6}, {31, 1}, 65535, 0, 0},  // FAST00
+    {{1963, 7}, {31, 1}, 2, 61, 0},  // FAST001
+    {{1970, 7}, {31, 1}, 2, 61, 0},  // FAST002
+    {{1977, 7}, {37, 1}, 2, 79, 0},  // FAST003
+    {{1984, 3}, {0, 1}, 65535, 0, 0},  // FBT
+    {{1987, 4}, {0, 1}, 65535, 0, 0},  // FBT0
+    {{1991, 5}, {0, 1}, 65535, 0, 0},  // FBT00
+    {{1996, 6}, {0, 1}, 2, 0, 0},  // FBT001
+    {{2002, 6}, {0, 1}, 2, 0, 0},  // FBT002
+    {{2008, 6}, {0, 1}, 2, 0, 0},  // FBT003
+    {{2014, 3}, {0, 1}, 65535, 0, 0},  // FIX
+    {{2017, 4}, {0, 1}, 65535, 0, 0},  // FIX0
+    {{2021, 5}, {0, 1}, 65535, 0, 0},  // FIX00
+    {{2026, 6}, {0, 1}, 2, 0, 0},  // FIX001
+    {{2032, 6}, {0, 1}, 2, 0, 0},  // FIX002
+    {{2038, 6}, {0, 1}, 2, 0, 0},  // FIX003
+    {{2044, 6}, {0, 1}, 2, 0, 0},  // FIX004
+    {{2050, 3}, {0, 1}, 65535, 0, 0},  // FLY
+    {{2053, 4}, {0, 1}, 65535, 0, 0},  // FLY0
+    {{2057, 5}, {0, 1}, 65535, 0, 0},  // FLY00
+    {{2062, 6}, {0, 1}, 2, 0, 0},  // FLY002
+    {{2068, 4}, {0, 1}, 65535, 0, 0},  // FURB
+    {{2072, 5}, {0, 1}, 65535, 0, 0},  // FURB1
+    {{2077, 6}, {0, 1}, 65535, 0, 0},  // FURB10
+    {{2083, 7}, {38, 1}, 3, 0, 0},  // FURB101
+    {{2090, 7}, {39, 1}, 3, 0, 0},  // FURB103
+    {{2097, 7}, {0, 1}, 2, 38, 0},  // FURB105
+    {{2104, 6}, {0, 1}, 65535, 0, 0},  // FURB11
+    {{2110, 7}, {39, 1}, 2, 125, 0},  // FURB110
+    {{2117, 7}, {0, 1}, 3, 0, 0},  // FURB113
+    {{2124, 7}, {40, 1}, 2, 106, 0},  // FURB116
+    {{2131, 7}, {41, 1}, 3, 0, 0},  // FURB118
+    {{2138, 6}, {35, 1}, 65535, 0, 0},  // FURB12
+    {{2144, 7}, {42, 1}, 2, 94, 0},  // FURB122
+    {{2151, 7}, {35, 1}, 2, 38, 0},  // FURB129
+    {{2158, 6}, {0, 1}, 65535, 0, 0},  // FURB13
+    {{2164, 7}, {0, 1}, 3, 0, 0},  // FURB131
+    {{2171, 7}, {0, 1}, 2, 94, 0},  // FURB132
+    {{2178, 7}, {43, 1}, 2, 38, 0},  // FURB136
+    {{2185, 6}, {0, 1}, 65535, 0, 0},  // FURB14
+    {{2191, 7}, {0, 1}, 3, 0, 0},  // FURB140
+    {{2198, 7}, {44, 1}, 3, 0, 0},  // FURB142
+    {{2205, 7}, {0, 1}, 3, 0, 0},  // FURB145
+    {{2212, 7}, {0, 1}, 3, 0, 0},  // FURB148
+    {{2219, 6}, {43, 1}, 65535, 0, 0},  // FURB15
+    {{2225, 7}, {43, 1}, 3, 0, 0},  // FURB152
+    {{2232, 7}, {45, 1}, 3, 0, 0},  // FURB154
+    {{2239, 7}, {46, 1}, 3, 0, 0},  // FURB156
+    {{2246, 7}, {44, 1}, 2, 94, 0},  // FURB157
+    {{2253, 6}, {47, 1}, 65535, 0, 0},  // FURB16
+    {{2259, 7}, {48, 1}, 2, 38, 0},  // FURB161
+    {{2266, 7}, {49, 1}, 2, 94, 0},  // FURB162
+    {{2273, 7}, {50, 1}, 2, 38, 0},  // FURB163
+    {{2280, 7}, {44, 1}, 2, 148, 0},  // FURB164
+    {{2287, 7}, {39, 1}, 2, 94, 0},  // FURB166
+    {{2294, 7}, {51, 1}, 2, 38, 0},  // FURB167
+    {{2301, 7}, {47, 1}, 2, 38, 0},  // FURB168
+    {{2308, 7}, {52, 1}, 2, 38, 0},  // FURB169
+    {{2315, 6}, {0, 1}, 65535, 0, 0},  // FURB17
+    {{2321, 7}, {0, 1}, 2, 125, 0},  // FURB171
+    {{2328, 7}, {0, 1}, 2, 38, 0},  // FURB177
+    {{2335, 6}, {53, 1}, 65535, 0, 0},  // FURB18
+    {{2341, 7}, {22, 1}, 3, 0, 0},  // FURB180
+    {{2348, 7}, {53, 1}, 2, 38, 0},  // FURB181
+    {{2355, 7}, {54, 1}, 2, 38, 0},  // FURB187
+    {{2362, 7}, {55, 1}, 2, 68, 0},  // FURB188
+    {{2369, 7}, {56, 1}, 3, 0, 0},  // FURB189
+    {{2376, 6}, {57, 1}, 65535, 0, 0},  // FURB19
+    {{2382, 7}, {57, 1}, 2, 148, 0},  // FURB192
+    {{2389, 1}, {0, 1}, 65535, 0, 0},  // G
+    {{2390, 2}, {0, 1}, 65535, 0, 0},  // G0
+    {{2392, 3}, {0, 1}, 65535, 0, 0},  // G00
+    {{2395, 4}, {0, 1}, 2, 0, 0},  // G001
+    {{2399, 4}, {0, 1}, 2, 0, 0},  // G002
+    {{2403, 4}, {0, 1}, 2, 0, 0},  // G003
+    {{2407, 4}, {0, 1}, 2, 0, 0},  // G004
+    {{2411, 3}, {0, 1}, 65535, 0, 0},  // G01
+    {{2414, 4}, {0, 1}, 2, 0, 0},  // G010
+    {{2418, 2}, {0, 1}, 65535, 0, 0},  // G1
+    {{2420, 3}, {0, 1}, 65535, 0, 0},  // G10
+    {{2423, 4}, {0, 1}, 2, 0, 0},  // G101
+    {{2427, 2}, {0, 1}, 65535, 0, 0},  // G2
+    {{2429, 3}, {0, 1}, 65535, 0, 0},  // G20
+    {{2432, 4}, {0, 1}, 2, 0, 0},  // G201
+    {{2436, 4}, {0, 1}, 2, 0, 0},  // G202
+    {{2440, 1}, {0, 1}, 65535, 0, 0},  // I
+    {{2441, 2}, {0, 1}, 65535, 0, 0},  // I0
+    {{2443, 3}, {0, 1}, 65535, 0, 0},  // I00
+    {{2446, 4}, {0, 1}, 2, 0, 0},  // I001
+    {{2450, 4}, {0, 1}, 2, 0, 0},  // I002
+    {{2454, 3}, {0, 1}, 65535, 0, 0},  // ICN
+    {{2457, 4}, {0, 1}, 65535, 0, 0},  // ICN0
+    {{2461, 5}, {0, 1}, 65535, 0, 0},  // ICN00
+    {{2466, 6}, {0, 1}, 2, 0, 0},  // ICN001
+    {{2472, 6}, {0, 1}, 2, 0, 0},  // ICN002
+    {{2478, 6}, {0, 1}, 2, 0, 0},  // ICN003
+    {{2484, 3}, {0, 1}, 65535, 0, 0},  // INP
+    {{2487, 4}, {0, 1}, 65535, 0, 0},  // INP0
+    {{2491, 5}, {0, 1}, 65535, 0, 0},  // INP00
+    {{2496, 6}, {0, 1}, 2, 0, 0},  // INP001
+    {{2502, 3}, {0, 1}, 65535, 0, 0},  // INT
+    {{2505, 4}, {0, 1}, 65535, 0, 0},  // INT0
+    {{2509, 5}, {0, 1}, 65535, 0, 0},  // INT00
+    {{2514, 6}, {0, 1}, 2, 0, 0},  // INT001
+    {{2520, 6}, {0, 1}, 2, 0, 0},  // INT002
+    {{2526, 6}, {0, 1}, 2, 0, 0},  // INT003
+    {{2532, 3}, {0, 1}, 65535, 0, 0},  // ISC
+    {{2535, 4}, {0, 1}, 65535, 0, 0},  // ISC0
+    {{2539, 5}, {0, 1}, 65535, 0, 0},  // ISC00
+    {{2544, 6}, {0, 1}, 2, 0, 0},  // ISC001
+    {{2550, 6}, {0, 1}, 2, 0, 0},  // ISC002
+    {{2556, 6}, {0, 1}, 2, 0, 0},  // ISC003
+    {{2562, 6}, {58, 1}, 2, 148, 0},  // ISC004
+    {{2568, 3}, {0, 1}, 65535, 0, 0},  // LOG
+    {{2571, 4}, {0, 1}, 65535, 0, 0},  // LOG0
+    {{2575, 5}, {0, 1}, 65535, 0, 0},  // LOG00
+    {{2580, 6}, {0, 1}, 2, 16, 0},  // LOG001
+    {{2586, 6}, {0, 1}, 2, 16, 0},  // LOG002
+    {{2592, 6}, {59, 1}, 2, 148, 0},  // LOG004
+    {{2598, 6}, {0, 1}, 2, 16, 0},  // LOG007
+    {{2604, 6}, {0, 1}, 2, 16, 0},  // LOG009
+    {{2610, 5}, {34, 1}, 65535, 0, 0},  // LOG01
+    {{2615, 6}, {59, 1}, 2, 94, 0},  // LOG014
+    {{2621, 6}, {34, 1}, 2, 79, 0},  // LOG015
+    {{2627, 1}, {0, 1}, 65535, 0, 0},  // N
+    {{2628, 2}, {0, 1}, 65535, 0, 0},  // N8
+    {{2630, 3}, {0, 1}, 65535, 0, 0},  // N80
+    {{2633, 4}, {0, 1}, 2, 0, 0},  // N801
+    {{2637, 4}, {0, 1}, 2, 0, 0},  // N802
+    {{2641, 4}, {0, 1}, 2, 0, 0},  // N803
+    {{2645, 4}, {0, 1}, 2, 0, 0},  // N804
+    {{2649, 4}, {0, 1}, 2, 0, 0},  // N805
+    {{2653, 4}, {0, 1}, 2, 0, 0},  // N806
+    {{2657, 4}, {0, 1}, 2, 0, 0},  // N807
+    {{2661, 3}, {0, 1}, 65535, 0, 0},  // N81
+    {{2664, 4}, {0, 1}, 2, 0, 0},  // N811
+    {{2668, 4}, {0, 1}, 2, 0, 0},  // N812
+    {{2672, 4}, {0, 1}, 2, 0, 0},  // N813
+    {{2676, 4}, {0, 1}, 2, 0, 0},  // N814
+    {{2680, 4}, {0, 1}, 2, 0, 0},  // N815
+    {{2684, 4}, {0, 1}, 2, 0, 0},  // N816
+    {{2688, 4}, {0, 1}, 2, 0, 0},  // N817
+    {{2692, 4}, {0, 1}, 2, 0, 0},  // N818
+    {{2696, 2}, {0, 1}, 65535, 0, 0},  // N9
+    {{2698, 3}, {0, 1}, 65535, 0, 0},  // N99
+    {{2701, 4}, {0, 1}, 2, 0, 0},  // N999
+    {{2705, 3}, {0, 1}, 65535, 0, 0},  // NPY
+    {{2708, 4}, {0, 1}, 65535, 0, 0},  // NPY0
+    {{2712, 5}, {0, 1}, 65535, 0, 0},  // NPY00
+    {{2717, 6}, {0, 1}, 2, 0, 0},  // NPY001
+    {{2723, 6}, {0, 1}, 2, 0, 0},  // NPY002
+    {{2729, 6}, {0, 1}, 2, 0, 0},  // NPY003
+    {{2735, 4}, {47, 1}, 65535, 0, 0},  // NPY2
+    {{2739, 5}, {47, 1}, 65535, 0, 0},  // NPY20
+    {{2744, 6}, {47, 1}, 2, 16, 0},  // NPY201
+    {{2750, 7}, {60, 1}, 65535, 0, 0},  // NURSERY
+    {{2757, 2}, {0, 1}, 65535, 0, 0},  // PD
+    {{2759, 3}, {0, 1}, 65535, 0, 0},  // PD0
+    {{2762, 4}, {0, 1}, 65535, 0, 0},  // PD00
+    {{2766, 5}, {0, 1}, 2, 0, 0},  // PD002
+    {{2771, 5}, {0, 1}, 2, 0, 0},  // PD003
+    {{2776, 5}, {0, 1}, 2, 0, 0},  // PD004
+    {{2781, 5}, {0, 1}, 2, 0, 0},  // PD007
+    {{2786, 5}, {0, 1}, 2, 0, 0},  // PD008
+    {{2791, 5}, {0, 1}, 2, 0, 0},  // PD009
+    {{2796, 4}, {0, 1}, 65535, 0, 0},  // PD01
+    {{2800, 5}, {0, 1}, 2, 0, 0},  // PD010
+    {{2805, 5}, {0, 1}, 2, 0, 0},  // PD011
+    {{2810, 5}, {0, 1}, 2, 0, 0},  // PD012
+    {{2815, 5}, {0, 1}, 2, 0, 0},  // PD013
+    {{2820, 5}, {0, 1}, 2, 0, 0},  // PD015
+    {{2825, 3}, {0, 1}, 65535, 0, 0},  // PD1
+    {{2828, 4}, {0, 1}, 65535, 0, 0},  // PD10
+    {{2832, 5}, {0, 1}, 2, 0, 0},  // PD101
+    {{2837, 3}, {61, 1}, 65535, 0, 0},  // PD9
+    {{2840, 4}, {61, 1}, 65535, 0, 0},  // PD90
+    {{2844, 5}, {61, 1}, 1, 94, 106},  // PD901
+    {{2849, 4}, {0, 1}, 65535, 0, 0},  // PERF
+    {{2853, 5}, {0, 1}, 65535, 0, 0},  // PERF1
+    {{2858, 6}, {0, 1}, 65535, 0, 0},  // PERF10
+    {{2864, 7}, {0, 1}, 2, 0, 0},  // PERF101
+    {{2871, 7}, {0, 1}, 2, 0, 0},  // PERF102
+    {{2878, 5}, {0, 1}, 65535, 0, 0},  // PERF2
+    {{2883, 6}, {0, 1}, 65535, 0, 0},  // PERF20
+    {{2889, 7}, {0, 1}, 2, 0, 0},  // PERF203
+    {{2896, 5}, {0, 1}, 65535, 0, 0},  // PERF4
+    {{2901, 6}, {0, 1}, 65535, 0, 0},  // PERF40
+    {{2907, 7}, {0, 1}, 2, 0, 0},  // PERF401
+    {{2914, 7}, {0, 1}, 2, 0, 0},  // PERF402
+    {{2921, 7}, {0, 1}, 2, 38, 0},  // PERF403
+    {{2928, 3}, {0, 1}, 65535, 0, 0},  // PGH
+    {{2931, 4}, {0, 1}, 65535, 0, 0},  // PGH0
+    {{2935, 5}, {0, 1}, 65535, 0, 0},  // PGH00
+    {{2940, 6}, {60, 1}, 0, 0, 16},  // PGH001
+    {{2946, 6}, {60, 1}, 0, 0, 16},  // PGH002
+    {{2952, 6}, {0, 1}, 2, 0, 0},  // PGH003
+    {{2958, 6}, {0, 1}, 2, 0, 0},  // PGH004
+    {{2964, 6}, {0, 1}, 2, 0, 0},  // PGH005
+    {{2970, 3}, {0, 1}, 65535, 0, 0},  // PIE
+    {{2973, 4}, {0, 1}, 65535, 0, 0},  // PIE7
+    {{2977, 5}, {0, 1}, 65535, 0, 0},  // PIE79
+    {{2982, 6}, {0, 1}, 2, 0, 0},  // PIE790
+    {{2988, 6}, {0, 1}, 2, 0, 0},  // PIE794
+    {{2994, 6}, {0, 1}, 2, 0, 0},  // PIE796
+    {{3000, 4}, {0, 1}, 65535, 0, 0},  // PIE8
+    {{3004, 5}, {0, 1}, 65535, 0, 0},  // PIE80
+    {{3009, 6}, {0, 1}, 2, 0, 0},  // PIE800
+    {{3015, 6}, {0, 1}, 2, 0, 0},  // PIE804
+    {{3021, 6}, {0, 1}, 2, 0, 0},  // PIE807
+    {{3027, 6}, {0, 1}, 2, 0, 0},  // PIE808
+    {{3033, 5}, {0, 1}, 65535, 0, 0},  // PIE81
+    {{3038, 6}, {0, 1}, 2, 0, 0},  // PIE810
+    {{3044, 2}, {0, 1}, 65535, 0, 0},  // PL
+    {{3046, 3}, {0, 1}, 65535, 0, 0},  // PLC
+    {{3049, 4}, {0, 1}, 65535, 0, 0},  // PLC0
+    {{3053, 5}, {0, 1}, 65535, 0, 0},  // PLC01
+    {{3058, 6}, {0, 1}, 65535, 0, 0},  // PLC010
+    {{3064, 7}, {0, 1}, 2, 0, 0},  // PLC0105
+    {{3071, 6}, {0, 1}, 65535, 0, 0},  // PLC013
+    {{3077, 7}, {0, 1}, 2, 0, 0},  // PLC0131
+    {{3084, 7}, {0, 1}, 2, 0, 0},  // PLC0132
+    {{3091, 5}, {0, 1}, 65535, 0, 0},  // PLC02
+    {{3096, 6}, {0, 1}, 65535, 0, 0},  // PLC020
+    {{3102, 7}, {0, 1}, 2, 0, 0},  // PLC0205
+    {{3109, 7}, {45, 1}, 2, 61, 0},  // PLC0206
+    {{3116, 7}, {62, 1}, 2, 125, 0},  // PLC0207
+    {{3123, 7}, {0, 1}, 2, 0, 0},  // PLC0208
+    {{3130, 5}, {0, 1}, 65535, 0, 0},  // PLC04
+    {{3135, 6}, {0, 1}, 65535, 0, 0},  // PLC041
+    {{3141, 7}, {0, 1}, 2, 0, 0},  // PLC0414
+    {{3148, 7}, {47, 1}, 2, 94, 0},  // PLC0415
+    {{3155, 4}, {0, 1}, 65535, 0, 0},  // PLC1
+    {{3159, 5}, {7, 1}, 65535, 0, 0},  // PLC18
+    {{3164, 6}, {7, 1}, 65535, 0, 0},  // PLC180
+    {{3170, 7}, {7, 1}, 2, 79, 0},  // PLC1802
+    {{3177, 5}, {0, 1}, 65535, 0, 0},  // PLC19
+    {{3182, 6}, {0, 1}, 65535, 0, 0},  // PLC190
+    {{3188, 7}, {0, 1}, 3, 0, 0},  // PLC1901
+    {{3195, 4}, {38, 1}, 65535, 0, 0},  // PLC2
+    {{3199, 5}, {38, 1}, 65535, 0, 0},  // PLC24
+    {{3204, 6}, {38, 1}, 65535, 0, 0},  // PLC240
+    {{3210, 7}, {38, 1}, 2, 38, 0},  // PLC2401
+    {{3217, 7}, {38, 1}, 2, 38, 0},  // PLC2403
+    {{3224, 5}, {51, 1}, 65535, 0, 0},  // PLC27
+    {{3229, 6}, {51, 1}, 65535, 0, 0},  // PLC270
+    {{3235, 7}, {51, 1}, 3, 0, 0},  // PLC2701
+    {{3242, 5}, {63, 1}, 65535, 0, 0},  // PLC28
+    {{3247, 6}, {63, 1}, 65535, 0, 0},  // PLC280
+    {{3253, 7}, {63, 1}, 3, 0, 0},  // PLC2801
+    {{3260, 4}, {0, 1}, 65535, 0, 0},  // PLC3
+    {{3264, 5}, {0, 1}, 65535, 0, 0},  // PLC30
+    {{3269, 6}, {0, 1}, 65535, 0, 0},  // PLC300
+    {{3275, 7}, {0, 1}, 2, 0, 0},  // PLC3002
+    {{3282, 3}, {0, 1}, 65535, 0, 0},  // PLE
+    {{3285, 4}, {0, 1}, 65535, 0, 0},  // PLE0
+    {{3289, 5}, {0, 1}, 65535, 0, 0},  // PLE01
+    {{3294, 6}, {0, 1}, 65535, 0, 0},  // PLE010
+    {{3300, 7}, {0, 1}, 2, 0, 0},  // PLE0100
+    {{3307, 7}, {0, 1}, 2, 0, 0},  // PLE0101
+    {{3314, 6}, {0, 1}, 65535, 0, 0},  // PLE011
+    {{3320, 7}, {54, 1}, 2, 38, 0},  // PLE0115
+    {{3327, 7}, {0, 1}, 2, 0, 0},  // PLE0116
+    {{3334, 7}, {0, 1}, 2, 0, 0},  // PLE0117
+    {{3341, 7}, {0, 1}, 2, 0, 0},  // PLE0118
+    {{3348, 5}, {0, 1}, 65535, 0, 0},  // PLE02
+    {{3353, 6}, {64, 1}, 65535, 0, 0},  // PLE023
+    {{3359, 7}, {64, 1}, 2, 15, 0},  // PLE0237
+    {{3366, 6}, {0, 1}, 65535, 0, 0},  // PLE024
+    {{3372, 7}, {0, 1}, 2, 0, 0},  // PLE0241
+    {{3379, 5}, {0, 1}, 65535, 0, 0},  // PLE03
+    {{3384, 6}, {0, 1}, 65535, 0, 0},  // PLE030
+    {{3390, 7}, {0, 1}, 2, 0, 0},  // PLE0302
+    {{3397, 7}, {65, 1}, 2, 46, 0},  // PLE0303
+    {{3404, 7}, {36, 1}, 2, 148, 0},  // PLE0304
+    {{3411, 7}, {66, 1}, 2, 46, 0},  // PLE0305
+    {{3418, 7}, {0, 1}, 2, 0, 0},  // PLE0307
+    {{3425, 7}, {65, 1}, 2, 46, 0},  // PLE0308
+    {{3432, 7}, {66, 1}, 2, 46, 0},  // PLE0309
+    {{3439, 5}, {0, 1}, 65535, 0, 0},  // PLE06
+    {{3444, 6}, {0, 1}, 65535, 0, 0},  // PLE060
+    {{3450, 7}, {0, 1}, 2, 0, 0},  // PLE0604
+    {{3457, 7}, {0, 1}, 2, 0, 0},  // PLE0605
+    {{3464, 6}, {64, 1}, 65535, 0, 0},  // PLE064
+    {{3470, 7}, {64, 1}, 2, 38, 0},  // PLE0643
+    {{3477, 5}, {67, 1}, 65535, 0, 0},  // PLE07
+    {{3482, 6}, {67, 1}, 65535, 0, 0},  // PLE070
+    {{3488, 7}, {67, 1}, 2, 38, 0},  // PLE0704
+    {{3495, 4}, {0, 1}, 65535, 0, 0},  // PLE1
+    {{3499, 5}, {0, 1}, 65535, 0, 0},  // PLE11
+    {{3504, 6}, {50, 1}, 65535, 0, 0},  // PLE113
+    {{3510, 7}, {50, 1}, 2, 38, 0},  // PLE1132
+    {{3517, 6}, {0, 1}, 65535, 0, 0},  // PLE114
+    {{3523, 7}, {68, 1}, 3, 0, 0},  // PLE1141
+    {{3530, 7}, {0, 1}, 2, 0, 0},  // PLE1142
+    {{3537, 5}, {0, 1}, 65535, 0, 0},  // PLE12
+    {{3542, 6}, {0, 1}, 65535, 0, 0},  // PLE120
+    {{3548, 7}, {0, 1}, 2, 0, 0},  // PLE1205
+    {{3555, 7}, {0, 1}, 2, 0, 0},  // PLE1206
+    {{3562, 5}, {0, 1}, 65535, 0, 0},  // PLE13
+    {{3567, 6}, {0, 1}, 65535, 0, 0},  // PLE130
+    {{3573, 7}, {0, 1}, 2, 0, 0},  // PLE1300
+    {{3580, 7}, {0, 1}, 2, 0, 0},  // PLE1307
+    {{3587, 6}, {0, 1}, 65535, 0, 0},  // PLE131
+    {{3593, 7}, {0, 1}, 2, 0, 0},  // PLE1310
+    {{3600, 5}, {0, 1}, 65535, 0, 0},  // PLE15
+    {{3605, 6}, {0, 1}, 65535, 0, 0},  // PLE150
+    {{3611, 7}, {0, 1}, 2, 0, 0},  // PLE1507
+    {{3618, 6}, {69, 1}, 65535, 0, 0},  // PLE151
+    {{3624, 7}, {69, 1}, 2, 46, 0},  // PLE1519
+    {{3631, 6}, {54, 1}, 65535, 0, 0},  // PLE152
+    {{3637, 7}, {54, 1}, 2, 46, 0},  // PLE1520
+    {{3644, 5}, {0, 1}, 65535, 0, 0},  // PLE17
+    {{3649, 6}, {0, 1}, 65535, 0, 0},  // PLE170
+    {{3655, 7}, {0, 1}, 2, 0, 0},  // PLE1700
+    {{3662, 4}, {0, 1}, 65535, 0, 0},  // PLE2
+    {{3666, 5}, {0, 1}, 65535, 0, 0},  // PLE25
+    {{3671, 6}, {0, 1}, 65535, 0, 0},  // PLE250
+    {{3677, 7}, {0, 1}, 2, 0, 0},  // PLE2502
+    {{3684, 6}, {0, 1}, 65535, 0, 0},  // PLE251
+    {{3690, 7}, {0, 1}, 2, 0, 0},  // PLE2510
+    {{3697, 7}, {0, 1}, 2, 0, 0},  // PLE2512
+    {{3704, 7}, {0, 1}, 2, 0, 0},  // PLE2513
+    {{3711, 7}, {0, 1}, 2, 0, 0},  // PLE2514
+    {{3718, 7}, {0, 1}, 2, 0, 0},  // PLE2515
+    {{3725, 4}, {44, 1}, 65535, 0, 0},  // PLE4
+    {{3729, 5}, {44, 1}, 65535, 0, 0},  // PLE47
+    {{3734, 6}, {44, 1}, 65535, 0, 0},  // PLE470
+    {{3740, 7}, {44, 1}, 3, 0, 0},  // PLE4703
+    {{3747, 3}, {0, 1}, 65535, 0, 0},  // PLR
+    {{3750, 4}, {0, 1}, 65535, 0, 0},  // PLR0
+    {{3754, 5}, {0, 1}, 65535, 0, 0},  // PLR01
+    {{3759, 6}, {0, 1}, 65535, 0, 0},  // PLR012
+    {{3765, 7}, {0, 1}, 2, 0, 0},  // PLR0124
+    {{3772, 6}, {0, 1}, 65535, 0, 0},  // PLR013
+    {{3778, 7}, {0, 1}, 2, 0, 0},  // PLR0133
+    {{3785, 5}, {0, 1}, 65535, 0, 0},  // PLR02
+    {{3790, 6}, {0, 1}, 65535, 0, 0},  // PLR020
+    {{3796, 7}, {50, 1}, 3, 0, 0},  // PLR0202
+    {{3803, 7}, {50, 1}, 3, 0, 0},  // PLR0203
+    {{3810, 7}, {0, 1}, 2, 0, 0},  // PLR0206
+    {{3817, 5}, {0, 1}, 65535, 0, 0},  // PLR04
+    {{3822, 6}, {0, 1}, 65535, 0, 0},  // PLR040
+    {{3828, 7}, {0, 1}, 2, 0, 0},  // PLR0402
+    {{3835, 5}, {0, 1}, 65535, 0, 0},  // PLR09
+    {{3840, 6}, {0, 1}, 65535, 0, 0},  // PLR090
+    {{3846, 7}, {0, 1}, 3, 0, 0},  // PLR0904
+    {{3853, 6}, {0, 1}, 65535, 0, 0},  // PLR091
+    {{3859, 7}, {0, 1}, 2, 0, 0},  // PLR0911
+    {{3866, 7}, {0, 1}, 2, 0, 0},  // PLR0912
+    {{3873, 7}, {0, 1}, 2, 0, 0},  // PLR0913
+    {{3880, 7}, {41, 1}, 3, 0, 0},  // PLR0914
+    {{3887, 7}, {0, 1}, 2, 0, 0},  // PLR0915
+    {{3894, 7}, {67, 1}, 3, 0, 0},  // PLR0916
+    {{3901, 7}, {50, 1}, 2, 148, 0},  // PLR0917
+    {{3908, 4}, {0, 1}, 65535, 0, 0},  // PLR1
+    {{3912, 5}, {0, 1}, 65535, 0, 0},  // PLR17
+    {{3917, 6}, {0, 1}, 65535, 0, 0},  // PLR170
+    {{3923, 7}, {15, 1}, 0, 0, 38},  // PLR1701
+    {{3930, 7}, {64, 1}, 3, 0, 0},  // PLR1702
+    {{3937, 7}, {43, 1}, 2, 38, 0},  // PLR1704
+    {{3944, 7}, {60, 1}, 0, 0, 16},  // PLR1706
+    {{3951, 7}, {70, 1}, 2, 148, 0},  // PLR1708
+    {{3958, 6}, {0, 1}, 65535, 0, 0},  // PLR171
+    {{3964, 7}, {0, 1}, 2, 0, 0},  // PLR1711
+    {{3971, 7}, {29, 1}, 3, 0, 0},  // PLR1712
+    {{3978, 7}, {0, 1}, 2, 0, 0},  // PLR1714
+    {{3985, 7}, {71, 1}, 2, 68, 0},  // PLR1716
+    {{3992, 6}, {0, 1}, 65535, 0, 0},  // PLR172
+    {{3998, 7}, {0, 1}, 2, 0, 0},  // PLR1722
+    {{4005, 6}, {50, 1}, 65535, 0, 0},  // PLR173
+    {{4011, 7}, {39, 1}, 2, 46, 0},  // PLR1730
+    {{4018, 7}, {50, 1}, 2, 94, 0},  // PLR1733
+    {{4025, 7}, {50, 1}, 2, 38, 0},  // PLR1736
+    {{4032, 4}, {0, 1}, 65535, 0, 0},  // PLR2
+    {{4036, 5}, {0, 1}, 65535, 0, 0},  // PLR20
+    {{4041, 6}, {0, 1}, 65535, 0, 0},  // PLR200
+    {{4047, 7}, {0, 1}, 2, 0, 0},  // PLR2004
+    {{4054, 6}, {48, 1}, 65535, 0, 0},  // PLR204
+    {{4060, 7}, {48, 1}, 2, 38, 0},  // PLR2044
+    {{4067, 4}, {0, 1}, 65535, 0, 0},  // PLR5
+    {{4071, 5}, {0, 1}, 65535, 0, 0},  // PLR55
+    {{4076, 6}, {0, 1}, 65535, 0, 0},  // PLR550
+    {{4082, 7}, {0, 1}, 2, 0, 0},  // PLR5501
+    {{4089, 4}, {0, 1}, 65535, 0, 0},  // PLR6
+    {{4093, 5}, {26, 1}, 65535, 0, 0},  // PLR61
+    {{4098, 6}, {26, 1}, 65535, 0, 0},  // PLR610
+    {{4104, 7}, {26, 1}, 3, 0, 0},  // PLR6104
+    {{4111, 5}, {67, 1}, 65535, 0, 0},  // PLR62
+    {{4116, 6}, {67, 1}, 65535, 0, 0},  // PLR620
+    {{4122, 7}, {67, 1}, 3, 0, 0},  // PLR6201
+    {{4129, 5}, {0, 1}, 65535, 0, 0},  // PLR63
+    {{4134, 6}, {0, 1}, 65535, 0, 0},  // PLR630
+    {{4140, 7}, {0, 1}, 3, 0, 0},  // PLR6301
+    {{4147, 3}, {0, 1}, 65535, 0, 0},  // PLW
+    {{4150, 4}, {0, 1}, 65535, 0, 0},  // PLW0
+    {{4154, 5}, {0, 1}, 65535, 0, 0},  // PLW01
+    {{4159, 6}, {38, 1}, 65535, 0, 0},  // PLW010
+    {{4165, 7}, {72, 1}, 65535, 0, 0},  // PLW0101
+    {{4172, 7}, {38, 1}, 2, 125, 0},  // PLW0108
+    {{4179, 6}, {73, 1}, 65535, 0, 0},  // PLW011
+    {{4185, 7}, {73, 1}, 65535, 0, 0},  // PLW0117
+    {{4192, 6}, {0, 1}, 65535, 0, 0},  // PLW012
+    {{4198, 7}, {0, 1}, 2, 0, 0},  // PLW0120
+    {{4205, 7}, {0, 1}, 2, 0, 0},  // PLW0127
+    {{4212, 7}, {36, 1}, 2, 38, 0},  // PLW0128
+    {{4219, 7}, {0, 1}, 2, 0, 0},  // PLW0129
+    {{4226, 6}, {0, 1}, 65535, 0, 0},  // PLW013
+    {{4232, 7}, {0, 1}, 2, 0, 0},  // PLW0131
+    {{4239, 7}, {69, 1}, 2, 38, 0},  // PLW0133
+    {{4246, 6}, {26, 1}, 65535, 0, 0},  // PLW017
+    {{4252, 7}, {26, 1}, 2, 94, 0},  // PLW0177
+    {{4259, 5}, {74, 1}, 65535, 0, 0},  // PLW02
+    {{4264, 6}, {39, 1}, 65535, 0, 0},  // PLW021
+    {{4270, 7}, {39, 1}, 2, 46, 0},  // PLW0211
+    {{4277, 6}, {74, 1}, 65535, 0, 0},  // PLW024
+    {{4283, 7}, {42, 1}, 3, 0, 0},  // PLW0244
+    {{4290, 7}, {74, 1}, 2, 38, 0},  // PLW0245
+    {{4297, 5}, {0, 1}, 65535, 0, 0},  // PLW04
+    {{4302, 6}, {0, 1}, 65535, 0, 0},  // PLW040
+    {{4308, 7}, {0, 1}, 2, 0, 0},  // PLW0406
+    {{4315, 5}, {0, 1}, 65535, 0, 0},  // PLW06
+    {{4320, 6}, {0, 1}, 65535, 0, 0},  // PLW060
+    {{4326, 7}, {0, 1}, 2, 0, 0},  // PLW0602
+    {{4333, 7}, {0, 1}, 2, 0, 0},  // PLW0603
+    {{4340, 7}, {67, 1}, 2, 38, 0},  // PLW0604
+    {{4347, 6}, {65, 1}, 65535, 0, 0},  // PLW064
+    {{4353, 7}, {65, 1}, 2, 46, 0},  // PLW0642
+    {{4360, 5}, {0, 1}, 65535, 0, 0},  // PLW07
+    {{4365, 6}, {0, 1}, 65535, 0, 0},  // PLW071
+    {{4371, 7}, {0, 1}, 2, 0, 0},  // PLW0711
+    {{4378, 7}, {6, 1}, 3, 0, 0},  // PLW0717
+    {{4385, 4}, {0, 1}, 65535, 0, 0},  // PLW1
+    {{4389, 5}, {0, 1}, 65535, 0, 0},  // PLW15
+    {{4394, 6}, {0, 1}, 65535, 0, 0},  // PLW150
+    {{4400, 7}, {47, 1}, 2, 38, 0},  // PLW1501
+    {{4407, 7}, {34, 1}, 2, 79, 0},  // PLW1507
+    {{4414, 7}, {0, 1}, 2, 0, 0},  // PLW1508
+    {{4421, 7}, {0, 1}, 2, 0, 0},  // PLW1509
+    {{4428, 6}, {0, 1}, 65535, 0, 0},  // PLW151
+    {{4434, 7}, {0, 1}, 2, 0, 0},  // PLW1510
+    {{4441, 7}, {67, 1}, 3, 0, 0},  // PLW1514
+    {{4448, 5}, {0, 1}, 65535, 0, 0},  // PLW16
+    {{4453, 6}, {0, 1}, 65535, 0, 0},  // PLW164
+    {{4459, 7}, {0, 1}, 2, 94, 0},  // PLW1641
+    {{4466, 4}, {0, 1}, 65535, 0, 0},  // PLW2
+    {{4470, 5}, {47, 1}, 65535, 0, 0},  // PLW21
+    {{4475, 6}, {47, 1}, 65535, 0, 0},  // PLW210
+    {{4481, 7}, {47, 1}, 2, 38, 0},  // PLW2101
+    {{4488, 5}, {0, 1}, 65535, 0, 0},  // PLW29
+    {{4493, 6}, {0, 1}, 65535, 0, 0},  // PLW290
+    {{4499, 7}, {0, 1}, 2, 0, 0},  // PLW2901
+    {{4506, 4}, {0, 1}, 65535, 0, 0},  // PLW3
+    {{4510, 5}, {0, 1}, 65535, 0, 0},  // PLW32
+    {{4515, 6}, {0, 1}, 65535, 0, 0},  // PLW320
+    {{4521, 7}, {0, 1}, 3, 0, 0},  // PLW3201
+    {{4528, 5}, {0, 1}, 65535, 0, 0},  // PLW33
+    {{4533, 6}, {0, 1}, 65535, 0, 0},  // PLW330
+    {{4539, 7}, {0, 1}, 2, 0, 0},  // PLW3301
+    {{4546, 2}, {0, 1}, 65535, 0, 0},  // PT
+    {{4548, 3}, {0, 1}, 65535, 0, 0},  // PT0
+    {{4551, 4}, {0, 1}, 65535, 0, 0},  // PT00
+    {{4555, 5}, {0, 1}, 2, 0, 0},  // PT001
+    {{4560, 5}, {0, 1}, 2, 0, 0},  // PT002
+    {{4565, 5}, {0, 1}, 2, 0, 0},  // PT003
+    {{4570, 5}, {14, 1}, 1, 46, 61},  // PT004
+    {{4575, 5}, {14, 1}, 1, 46, 61},  // PT005
+    {{4580, 5}, {0, 1}, 2, 0, 0},  // PT006
+    {{4585, 5}, {0, 1}, 2, 0, 0},  // PT007
+    {{4590, 5}, {0, 1}, 2, 0, 0},  // PT008
+    {{4595, 5}, {0, 1}, 2, 0, 0},  // PT009
+    {{4600, 4}, {0, 1}, 65535, 0, 0},  // PT01
+    {{4604, 5}, {0, 1}, 2, 0, 0},  // PT010
+    {{4609, 5}, {0, 1}, 2, 0, 0},  // PT011
+    {{4614, 5}, {0, 1}, 2, 0, 0},  // PT012
+    {{4619, 5}, {0, 1}, 2, 0, 0},  // PT013
+    {{4624, 5}, {0, 1}, 2, 0, 0},  // PT014
+    {{4629, 5}, {0, 1}, 2, 0, 0},  // PT015
+    {{4634, 5}, {0, 1}, 2, 0, 0},  // PT016
+    {{4639, 5}, {0, 1}, 2, 0, 0},  // PT017
+    {{4644, 5}, {0, 1}, 2, 0, 0},  // PT018
+    {{4649, 5}, {0, 1}, 2, 0, 0},  // PT019
+    {{4654, 4}, {0, 1}, 65535, 0, 0},  // PT02
+    {{4658, 5}, {0, 1}, 2, 0, 0},  // PT020
+    {{4663, 5}, {0, 1}, 2, 0, 0},  // PT021
+    {{4668, 5}, {0, 1}, 2, 0, 0},  // PT022
+    {{4673, 5}, {0, 1}, 2, 0, 0},  // PT023
+    {{4678, 5}, {0, 1}, 2, 0, 0},  // PT024
+    {{4683, 5}, {0, 1}, 2, 0, 0},  // PT025
+    {{4688, 5}, {0, 1}, 2, 0, 0},  // PT026
+    {{4693, 5}, {0, 1}, 2, 0, 0},  // PT027
+    {{4698, 5}, {75, 1}, 2, 94, 0},  // PT028
+    {{4703, 5}, {75, 1}, 3, 0, 0},  // PT029
+    {{4708, 4}, {75, 1}, 65535, 0, 0},  // PT03
+    {{4712, 5}, {75, 1}, 2, 94, 0},  // PT030
+    {{4717, 5}, {75, 1}, 2, 94, 0},  // PT031
+    {{4722, 3}, {0, 1}, 65535, 0, 0},  // PTH
+    {{4725, 4}, {0, 1}, 65535, 0, 0},  // PTH1
+    {{4729, 5}, {0, 1}, 65535, 0, 0},  // PTH10
+    {{4734, 6}, {0, 1}, 2, 0, 0},  // PTH100
+    {{4740, 6}, {0, 1}, 2, 0, 0},  // PTH101
+    {{4746, 6}, {0, 1}, 2, 0, 0},  // PTH102
+    {{4752, 6}, {0, 1}, 2, 0, 0},  // PTH103
+    {{4758, 6}, {0, 1}, 2, 0, 0},  // PTH104
+    {{4764, 6}, {0, 1}, 2, 0, 0},  // PTH105
+    {{4770, 6}, {0, 1}, 2, 0, 0},  // PTH106
+    {{4776, 6}, {0, 1}, 2, 0, 0},  // PTH107
+    {{4782, 6}, {0, 1}, 2, 0, 0},  // PTH108
+    {{4788, 6}, {0, 1}, 2, 0, 0},  // PTH109
+    {{4794, 5}, {0, 1}, 65535, 0, 0},  // PTH11
+    {{4799, 6}, {0, 1}, 2, 0, 0},  // PTH110
+    {{4805, 6}, {0, 1}, 2, 0, 0},  // PTH111
+    {{4811, 6}, {0, 1}, 2, 0, 0},  // PTH112
+    {{4817, 6}, {0, 1}, 2, 0, 0},  // PTH113
+    {{4823, 6}, {0, 1}, 2, 0, 0},  // PTH114
+    {{4829, 6}, {0, 1}, 2, 0, 0},  // PTH115
+    {{4835, 6}, {0, 1}, 2, 0, 0},  // PTH116
+    {{4841, 6}, {0, 1}, 2, 0, 0},  // PTH117
+    {{4847, 6}, {0, 1}, 2, 0, 0},  // PTH118
+    {{4853, 6}, {0, 1}, 2, 0, 0},  // PTH119
+    {{4859, 5}, {0, 1}, 65535, 0, 0},  // PTH12
+    {{4864, 6}, {0, 1}, 2, 0, 0},  // PTH120
+    {{4870, 6}, {0, 1}, 2, 0, 0},  // PTH121
+    {{4876, 6}, {0, 1}, 2, 0, 0},  // PTH122
+    {{4882, 6}, {0, 1}, 2, 0, 0},  // PTH123
+    {{4888, 6}, {0, 1}, 2, 0, 0},  // PTH124
+    {{4894, 4}, {0, 1}, 65535, 0, 0},  // PTH2
+    {{4898, 5}, {0, 1}, 65535, 0, 0},  // PTH20
+    {{4903, 6}, {0, 1}, 2, 0, 0},  // PTH201
+    {{4909, 6}, {0, 1}, 2, 0, 0},  // PTH202
+    {{4915, 6}, {0, 1}, 2, 0, 0},  // PTH203
+    {{4921, 6}, {0, 1}, 2, 0, 0},  // PTH204
+    {{4927, 6}, {0, 1}, 2, 0, 0},  // PTH205
+    {{4933, 6}, {0, 1}, 2, 0, 0},  // PTH206
+    {{4939, 6}, {0, 1}, 2, 0, 0},  // PTH207
+    {{4945, 6}, {7, 1}, 2, 79, 0},  // PTH208
+    {{4951, 5}, {27, 1}, 65535, 0, 0},  // PTH21
+    {{4956, 6}, {27, 1}, 2, 79, 0},  // PTH210
+    {{4962, 6}, {62, 1}, 2, 106, 0},  // PTH211
+    {{4968, 3}, {0, 1}, 65535, 0, 0},  // PYI
+    {{4971, 4}, {0, 1}, 65535, 0, 0},  // PYI0
+    {{4975, 5}, {0, 1}, 65535, 0, 0},  // PYI00
+    {{4980, 6}, {0, 1}, 2, 0, 0},  // PYI001
+    {{4986, 6}, {0, 1}, 2, 0, 0},  // PYI002
+    {{4992, 6}, {0, 1}, 2, 0, 0},  // PYI003
+    {{4998, 6}, {0, 1}, 2, 0, 0},  // PYI004
+    {{5004, 6}, {0, 1}, 2, 0, 0},  // PYI005
+    {{5010, 6}, {0, 1}, 2, 0, 0},  // PYI006
+    {{5016, 6}, {0, 1}, 2, 0, 0},  // PYI007
+    {{5022, 6}, {0, 1}, 2, 0, 0},  // PYI008
+    {{5028, 6}, {0, 1}, 2, 0, 0},  // PYI009
+    {{5034, 5}, {0, 1}, 65535, 0, 0},  // PYI01
+    {{5039, 6}, {0, 1}, 2, 0, 0},  // PYI010
+    {{5045, 6}, {0, 1}, 2, 0, 0},  // PYI011
+    {{5051, 6}, {0, 1}, 2, 0, 0},  // PYI012
+    {{5057, 6}, {0, 1}, 2, 0, 0},  // PYI013
+    {{5063, 6}, {0, 1}, 2, 0, 0},  // PYI014
+    {{5069, 6}, {0, 1}, 2, 0, 0},  // PYI015
+    {{5075, 6}, {0, 1}, 2, 0, 0},  // PYI016
+    {{5081, 6}, {0, 1}, 2, 0, 0},  // PYI017
+    {{5087, 6}, {0, 1}, 2, 0, 0},  // PYI018
+    {{5093, 6}, {0, 1}, 2, 0, 0},  // PYI019
+    {{5099, 5}, {0, 1}, 65535, 0, 0},  // PYI02
+    {{5104, 6}, {0, 1}, 2, 0, 0},  // PYI020
+    {{5110, 6}, {0, 1}, 2, 0, 0},  // PYI021
+    {{5116, 6}, {0, 1}, 2, 0, 0},  // PYI024
+    {{5122, 6}, {0, 1}, 2, 0, 0},  // PYI025
+    {{5128, 6}, {0, 1}, 2, 0, 0},  // PYI026
+    {{5134, 6}, {0, 1}, 2, 0, 0},  // PYI029
+    {{5140, 5}, {0, 1}, 65535, 0, 0},  // PYI03
+    {{5145, 6}, {0, 1}, 2, 0, 0},  // PYI030
+    {{5151, 6}, {0, 1}, 2, 0, 0},  // PYI032
+    {{5157, 6}, {0, 1}, 2, 0, 0},  // PYI033
+    {{5163, 6}, {0, 1}, 2, 0, 0},  // PYI034
+    {{5169, 6}, {0, 1}, 2, 0, 0},  // PYI035
+    {{5175, 6}, {0, 1}, 2, 0, 0},  // PYI036
+    {{5181, 5}, {0, 1}, 65535, 0, 0},  // PYI04
+    {{5186, 6}, {0, 1}, 2, 0, 0},  // PYI041
+    {{5192, 6}, {0, 1}, 2, 0, 0},  // PYI042
+    {{5198, 6}, {0, 1}, 2, 0, 0},  // PYI043
+    {{5204, 6}, {0, 1}, 2, 0, 0},  // PYI044
+    {{5210, 6}, {0, 1}, 2, 0, 0},  // PYI045
+    {{5216, 6}, {0, 1}, 2, 0, 0},  // PYI046
+    {{5222, 6}, {0, 1}, 2, 0, 0},  // PYI047
+    {{5228, 6}, {0, 1}, 2, 0, 0},  // PYI048
+    {{5234, 6}, {0, 1}, 2, 0, 0},  // PYI049
+    {{5240, 5}, {0, 1}, 65535, 0, 0},  // PYI05
+    {{5245, 6}, {0, 1}, 2, 0, 0},  // PYI050
+    {{5251, 6}, {0, 1}, 2, 0, 0},  // PYI051
+    {{5257, 6}, {0, 1}, 2, 0, 0},  // PYI052
+    {{5263, 6}, {0, 1}, 2, 0, 0},  // PYI053
+    {{5269, 6}, {0, 1}, 2, 0, 0},  // PYI054
+    {{5275, 6}, {0, 1}, 2, 0, 0},  // PYI055
+    {{5281, 6}, {0, 1}, 2, 0, 0},  // PYI056
+    {{5287, 6}, {76, 1}, 2, 46, 0},  // PYI057
+    {{5293, 6}, {48, 1}, 2, 16, 0},  // PYI058
+    {{5299, 6}, {77, 1}, 2, 106, 0},  // PYI059
+    {{5305, 5}, {77, 1}, 65535, 0, 0},  // PYI06
+    {{5310, 6}, {78, 1}, 2, 106, 0},  // PYI061
+    {{5316, 6}, {77, 1}, 2, 46, 0},  // PYI062
+    {{5322, 6}, {24, 1}, 2, 61, 0},  // PYI063
+    {{5328, 6}, {76, 1}, 2, 61, 0},  // PYI064
+    {{5334, 6}, {76, 1}, 2, 61, 0},  // PYI066
+    {{5340, 1}, {0, 1}, 65535, 0, 0},  // Q
+    {{5341, 2}, {0, 1}, 65535, 0, 0},  // Q0
+    {{5343, 3}, {0, 1}, 65535, 0, 0},  // Q00
+    {{5346, 4}, {0, 1}, 2, 0, 0},  // Q000
+    {{5350, 4}, {0, 1}, 2, 0, 0},  // Q001
+    {{5354, 4}, {0, 1}, 2, 0, 0},  // Q002
+    {{5358, 4}, {0, 1}, 2, 0, 0},  // Q003
+    {{5362, 4}, {43, 1}, 2, 16, 0},  // Q004
+    {{5366, 3}, {0, 1}, 65535, 0, 0},  // RET
+    {{5369, 4}, {0, 1}, 65535, 0, 0},  // RET5
+    {{5373, 5}, {0, 1}, 65535, 0, 0},  // RET50
+    {{5378, 6}, {0, 1}, 2, 0, 0},  // RET501
+    {{5384, 6}, {0, 1}, 2, 0, 0},  // RET502
+    {{5390, 6}, {0, 1}, 2, 0, 0},  // RET503
+    {{5396, 6}, {0, 1}, 2, 0, 0},  // RET504
+    {{5402, 6}, {0, 1}, 2, 0, 0},  // RET505
+    {{5408, 6}, {0, 1}, 2, 0, 0},  // RET506
+    {{5414, 6}, {0, 1}, 2, 0, 0},  // RET507
+    {{5420, 6}, {0, 1}, 2, 0, 0},  // RET508
+    {{5426, 3}, {0, 1}, 65535, 0, 0},  // RSE
+    {{5429, 4}, {0, 1}, 65535, 0, 0},  // RSE1
+    {{5433, 5}, {0, 1}, 65535, 0, 0},  // RSE10
+    {{5438, 6}, {0, 1}, 2, 0, 0},  // RSE102
+    {{5444, 3}, {0, 1}, 65535, 0, 0},  // RUF
+    {{5447, 4}, {0, 1}, 65535, 0, 0},  // RUF0
+    {{5451, 5}, {0, 1}, 65535, 0, 0},  // RUF00
+    {{5456, 6}, {0, 1}, 2, 0, 0},  // RUF001
+    {{5462, 6}, {0, 1}, 2, 0, 0},  // RUF002
+    {{5468, 6}, {0, 1}, 2, 0, 0},  // RUF003
+    {{5474, 6}, {0, 1}, 2, 0, 0},  // RUF005
+    {{5480, 6}, {0, 1}, 2, 0, 0},  // RUF006
+    {{5486, 6}, {0, 1}, 2, 0, 0},  // RUF007
+    {{5492, 6}, {0, 1}, 2, 0, 0},  // RUF008
+    {{5498, 6}, {0, 1}, 2, 0, 0},  // RUF009
+    {{5504, 5}, {0, 1}, 65535, 0, 0},  // RUF01
+    {{5509, 6}, {0, 1}, 2, 0, 0},  // RUF010
+    {{5515, 6}, {60, 1}, 0, 0, 16},  // RUF011
+    {{5521, 6}, {0, 1}, 2, 0, 0},  // RUF012
+    {{5527, 6}, {0, 1}, 2, 0, 0},  // RUF013
+    {{5533, 6}, {79, 1}, 65535, 0, 0},  // RUF014
+    {{5539, 6}, {0, 1}, 2, 0, 0},  // RUF015
+    {{5545, 6}, {0, 1}, 2, 0, 0},  // RUF016
+    {{5551, 6}, {0, 1}, 2, 16, 0},  // RUF017
+    {{5557, 6}, {0, 1}, 2, 16, 0},  // RUF018
+    {{5563, 6}, {0, 1}, 2, 16, 0},  // RUF019
+    {{5569, 5}, {48, 1}, 65535, 0, 0},  // RUF02
+    {{5574, 6}, {48, 1}, 2, 16, 0},  // RUF020
+    {{5580, 6}, {63, 1}, 2, 61, 0},  // RUF021
+    {{5586, 6}, {51, 1}, 2, 61, 0},  // RUF022
+    {{5592, 6}, {64, 1}, 2, 61, 0},  // RUF023
+    {{5598, 6}, {64, 1}, 2, 38, 0},  // RUF024
+    {{5604, 6}, {80, 2}, 65535, 0, 0},  // RUF025
+    {{5610, 6}, {64, 1}, 2, 38, 0},  // RUF026
+    {{5616, 6}, {82, 1}, 3, 0, 0},  // RUF027
+    {{5622, 6}, {68, 1}, 2, 94, 0},  // RUF028
+    {{5628, 6}, {65, 1}, 3, 0, 0},  // RUF029
+    {{5634, 5}, {16, 1}, 65535, 0, 0},  // RUF03
+    {{5639, 6}, {16, 1}, 2, 61, 0},  // RUF030
+    {{5645, 6}, {33, 1}, 3, 0, 0},  // RUF031
+    {{5651, 6}, {83, 1}, 2, 68, 0},  // RUF032
+    {{5657, 6}, {84, 1}, 2, 68, 0},  // RUF033
+    {{5663, 6}, {84, 1}, 2, 68, 0},  // RUF034
+    {{5669, 6}, {85, 1}, 0, 0, 79},  // RUF035
+    {{5675, 6}, {34, 1}, 2, 148, 0},  // RUF036
+    {{5681, 6}, {25, 1}, 2, 125, 0},  // RUF037
+    {{5687, 6}, {78, 1}, 3, 0, 0},  // RUF038
+    {{5693, 6}, {78, 1}, 3, 0, 0},  // RUF039
+    {{5699, 5}, {78, 1}, 65535, 0, 0},  // RUF04
+    {{5704, 6}, {7, 1}, 2, 79, 0},  // RUF040
+    {{5710, 6}, {7, 1}, 2, 79, 0},  // RUF041
+    {{5716, 6}, {86, 1}, 2, 106, 0},  // RUF043
+    {{5722, 6}, {49, 1}, 3, 0, 0},  // RUF045
+    {{5728, 6}, {8, 1}, 2, 79, 0},  // RUF046
+    {{5734, 6}, {42, 1}, 3, 0, 0},  // RUF047
+    {{5740, 6}, {78, 1}, 2, 79, 0},  // RUF048
+    {{5746, 6}, {25, 1}, 2, 94, 0},  // RUF049
+    {{5752, 5}, {7, 1}, 65535, 0, 0},  // RUF05
+    {{5757, 6}, {87, 1}, 3, 0, 0},  // RUF050
+    {{5763, 6}, {27, 1}, 2, 79, 0},  // RUF051
+    {{5769, 6}, {8, 1}, 3, 0, 0},  // RUF052
+    {{5775, 6}, {59, 1}, 2, 94, 0},  // RUF053
+    {{5781, 6}, {88, 1}, 3, 0, 0},  // RUF054
+    {{5787, 6}, {7, 1}, 3, 0, 0},  // RUF055
+    {{5793, 6}, {89, 1}, 3, 0, 0},  // RUF056
+    {{5799, 6}, {89, 1}, 2, 94, 0},  // RUF057
+    {{5805, 6}, {42, 1}, 2, 94, 0},  // RUF058
+    {{5811, 6}, {90, 1}, 2, 106, 0},  // RUF059
+    {{5817, 5}, {91, 1}, 65535, 0, 0},  // RUF06
+    {{5822, 6}, {91, 1}, 2, 125, 0},  // RUF060
+    {{5828, 6}, {92, 1}, 2, 125, 0},  // RUF061
+    {{5834, 6}, {93, 1}, 2, 148, 0},  // RUF063
+    {{5840, 6}, {93, 1}, 2, 125, 0},  // RUF064
+    {{5846, 6}, {20, 1}, 3, 0, 0},  // RUF065
+    {{5852, 6}, {94, 1}, 3, 0, 0},  // RUF066
+    {{5858, 6}, {95, 1}, 3, 0, 0},  // RUF067
+    {{5864, 6}, {96, 1}, 2, 148, 0},  // RUF068
+    {{5870, 6}, {13, 1}, 3, 0, 0},  // RUF069
+    {{5876, 5}, {29, 1}, 65535, 0, 0},  // RUF07
+    {{5881, 6}, {29, 1}, 3, 0, 0},  // RUF070
+    {{5887, 6}, {3, 1}, 3, 0, 0},  // RUF071
+    {{5893, 6}, {87, 1}, 3, 0, 0},  // RUF072
+    {{5899, 6}, {87, 1}, 3, 0, 0},  // RUF073
+    {{5905, 6}, {6, 1}, 3, 0, 0},  // RUF074
+    {{5911, 6}, {6, 1}, 3, 0, 0},  // RUF075
+    {{5917, 6}, {97, 1}, 3, 0, 0},  // RUF076
+    {{5923, 4}, {0, 1}, 65535, 0, 0},  // RUF1
+    {{5927, 5}, {0, 1}, 65535, 0, 0},  // RUF10
+    {{5932, 6}, {0, 1}, 2, 0, 0},  // RUF100
+    {{5938, 6}, {40, 1}, 2, 46, 0},  // RUF101
+    {{5944, 6}, {98, 1}, 2, 125, 0},  // RUF102
+    {{5950, 6}, {95, 1}, 2, 125, 0},  // RUF103
+    {{5956, 6}, {95, 1}, 2, 125, 0},  // RUF104
+    {{5962, 6}, {99, 1}, 3, 0, 0},  // RUF105
+    {{5968, 6}, {99, 1}, 3, 0, 0},  // RUF106
+    {{5974, 4}, {0, 1}, 65535, 0, 0},  // RUF2
+    {{5978, 5}, {0, 1}, 65535, 0, 0},  // RUF20
+    {{5983, 6}, {0, 1}, 2, 0, 0},  // RUF200
+    {{5989, 6}, {99, 1}, 3, 0, 0},  // RUF201
+    {{5995, 1}, {0, 1}, 65535, 0, 0},  // S
+    {{5996, 2}, {0, 1}, 65535, 0, 0},  // S1
+    {{5998, 3}, {0, 1}, 65535, 0, 0},  // S10
+    {{6001, 4}, {0, 1}, 2, 0, 0},  // S101
+    {{6005, 4}, {0, 1}, 2, 0, 0},  // S102
+    {{6009, 4}, {0, 1}, 2, 0, 0},  // S103
+    {{6013, 4}, {0, 1}, 2, 0, 0},  // S104
+    {{6017, 4}, {0, 1}, 2, 0, 0},  // S105
+    {{6021, 4}, {0, 1}, 2, 0, 0},  // S106
+    {{6025, 4}, {0, 1}, 2, 0, 0},  // S107
+    {{6029, 4}, {0, 1}, 2, 0, 0},  // S108
+    {{6033, 3}, {0, 1}, 65535, 0, 0},  // S11
+    {{6036, 4}, {0, 1}, 2, 0, 0},  // S110
+    {{6040, 4}, {0, 1}, 2, 0, 0},  // S112
+    {{6044, 4}, {0, 1}, 2, 0, 0},  // S113
+    {{6048, 2}, {0, 1}, 65535, 0, 0},  // S2
+    {{6050, 3}, {0, 1}, 65535, 0, 0},  // S20
+    {{6053, 4}, {0, 1}, 2, 16, 0},  // S201
+    {{6057, 4}, {50, 1}, 2, 16, 0},  // S202
+    {{6061, 2}, {0, 1}, 65535, 0, 0},  // S3
+    {{6063, 3}, {0, 1}, 65535, 0, 0},  // S30
+    {{6066, 4}, {0, 1}, 2, 0, 0},  // S301
+    {{6070, 4}, {0, 1}, 2, 0, 0},  // S302
+    {{6074, 4}, {0, 1}, 2, 0, 0},  // S303
+    {{6078, 4}, {0, 1}, 2, 0, 0},  // S304
+    {{6082, 4}, {0, 1}, 2, 0, 0},  // S305
+    {{6086, 4}, {0, 1}, 2, 0, 0},  // S306
+    {{6090, 4}, {0, 1}, 2, 0, 0},  // S307
+    {{6094, 4}, {0, 1}, 2, 0, 0},  // S308
+    {{6098, 3}, {0, 1}, 65535, 0, 0},  // S31
+    {{6101, 4}, {0, 1}, 2, 0, 0},  // S310
+    {{6105, 4}, {0, 1}, 2, 0, 0},  // S311
+    {{6109, 4}, {0, 1}, 2, 0, 0},  // S312
+    {{6113, 4}, {0, 1}, 2, 0, 0},  // S313
+    {{6117, 4}, {0, 1}, 2, 0, 0},  // S314
+    {{6121, 4}, {0, 1}, 2, 0, 0},  // S315
+    {{6125, 4}, {0, 1}, 2, 0, 0},  // S316
+    {{6129, 4}, {0, 1}, 2, 0, 0},  // S317
+    {{6133, 4}, {0, 1}, 2, 0, 0},  // S318
+    {{6137, 4}, {0, 1}, 2, 0, 0},  // S319
+    {{6141, 3}, {0, 1}, 65535, 0, 0},  // S32
+    {{6144, 4}, {100, 1}, 1, 79, 94},  // S320
+    {{6148, 4}, {0, 1}, 2, 0, 0},  // S321
+    {{6152, 4}, {0, 1}, 2, 0, 0},  // S323
+    {{6156, 4}, {0, 1}, 2, 0, 0},  // S324
+    {{6160, 2}, {63, 1}, 65535, 0, 0},  // S4
+    {{6162, 3}, {63, 1}, 65535, 0, 0},  // S40
+    {{6165, 4}, {63, 1}, 3, 0, 0},  // S401
+    {{6169, 4}, {63, 1}, 3, 0, 0},  // S402
+    {{6173, 4}, {63, 1}, 3, 0, 0},  // S403
+    {{6177, 4}, {63, 1}, 3, 0, 0},  // S404
+    {{6181, 4}, {63, 1}, 3, 0, 0},  // S405
+    {{6185, 4}, {63, 1}, 3, 0, 0},  // S406
+    {{6189, 4}, {63, 1}, 3, 0, 0},  // S407
+    {{6193, 4}, {63, 1}, 3, 0, 0},  // S408
+    {{6197, 4}, {63, 1}, 3, 0, 0},  // S409
+    {{6201, 3}, {63, 1}, 65535, 0, 0},  // S41
+    {{6204, 4}, {101, 1}, 0, 0, 19},  // S410
+    {{6208, 4}, {63, 1}, 3, 0, 0},  // S411
+    {{6212, 4}, {63, 1}, 3, 0, 0},  // S412
+    {{6216, 4}, {63, 1}, 3, 0, 0},  // S413
+    {{6220, 4}, {63, 1}, 3, 0, 0},  // S415
+    {{6224, 2}, {0, 1}, 65535, 0, 0},  // S5
+    {{6226, 3}, {0, 1}, 65535, 0, 0},  // S50
+    {{6229, 4}, {0, 1}, 2, 0, 0},  // S501
+    {{6233, 4}, {63, 1}, 2, 16, 0},  // S502
+    {{6237, 4}, {63, 1}, 2, 16, 0},  // S503
+    {{6241, 4}, {63, 1}, 2, 16, 0},  // S504
+    {{6245, 4}, {0, 1}, 2, 16, 0},  // S505
+    {{6249, 4}, {0, 1}, 2, 0, 0},  // S506
+    {{6253, 4}, {0, 1}, 2, 16, 0},  // S507
+    {{6257, 4}, {0, 1}, 2, 0, 0},  // S508
+    {{6261, 4}, {0, 1}, 2, 0, 0},  // S509
+    {{6265, 2}, {0, 1}, 65535, 0, 0},  // S6
+    {{6267, 3}, {0, 1}, 65535, 0, 0},  // S60
+    {{6270, 4}, {0, 1}, 2, 0, 0},  // S601
+    {{6274, 4}, {0, 1}, 2, 0, 0},  // S602
+    {{6278, 4}, {0, 1}, 2, 0, 0},  // S603
+    {{6282, 4}, {0, 1}, 2, 0, 0},  // S604
+    {{6286, 4}, {0, 1}, 2, 0, 0},  // S605
+    {{6290, 4}, {0, 1}, 2, 0, 0},  // S606
+    {{6294, 4}, {0, 1}, 2, 0, 0},  // S607
+    {{6298, 4}, {0, 1}, 2, 0, 0},  // S608
+    {{6302, 4}, {0, 1}, 2, 0, 0},  // S609
+    {{6306, 3}, {0, 1}, 65535, 0, 0},  // S61
+    {{6309, 4}, {36, 1}, 2, 38, 0},  // S610
+    {{6313, 4}, {50, 1}, 2, 16, 0},  // S611
+    {{6317, 4}, {0, 1}, 2, 0, 0},  // S612
+    {{6321, 2}, {0, 1}, 65535, 0, 0},  // S7
+    {{6323, 3}, {0, 1}, 65535, 0, 0},  // S70
+    {{6326, 4}, {0, 1}, 2, 0, 0},  // S701
+    {{6330, 4}, {52, 1}, 2, 16, 0},  // S702
+    {{6334, 4}, {102, 1}, 2, 79, 0},  // S704
+    {{6338, 3}, {0, 1}, 65535, 0, 0},  // SIM
+    {{6341, 4}, {0, 1}, 65535, 0, 0},  // SIM1
+    {{6345, 5}, {0, 1}, 65535, 0, 0},  // SIM10
+    {{6350, 6}, {0, 1}, 2, 0, 0},  // SIM101
+    {{6356, 6}, {0, 1}, 2, 0, 0},  // SIM102
+    {{6362, 6}, {0, 1}, 2, 0, 0},  // SIM103
+    {{6368, 6}, {0, 1}, 2, 0, 0},  // SIM105
+    {{6374, 6}, {0, 1}, 2, 0, 0},  // SIM107
+    {{6380, 6}, {0, 1}, 2, 0, 0},  // SIM108
+    {{6386, 6}, {0, 1}, 2, 0, 0},  // SIM109
+    {{6392, 5}, {0, 1}, 65535, 0, 0},  // SIM11
+    {{6397, 6}, {0, 1}, 2, 0, 0},  // SIM110
+    {{6403, 6}, {0, 1}, 2, 0, 0},  // SIM112
+    {{6409, 6}, {51, 1}, 2, 16, 0},  // SIM113
+    {{6415, 6}, {0, 1}, 2, 0, 0},  // SIM114
+    {{6421, 6}, {0, 1}, 2, 0, 0},  // SIM115
+    {{6427, 6}, {0, 1}, 2, 0, 0},  // SIM116
+    {{6433, 6}, {0, 1}, 2, 0, 0},  // SIM117
+    {{6439, 6}, {0, 1}, 2, 0, 0},  // SIM118
+    {{6445, 4}, {0, 1}, 65535, 0, 0},  // SIM2
+    {{6449, 5}, {0, 1}, 65535, 0, 0},  // SIM20
+    {{6454, 6}, {0, 1}, 2, 0, 0},  // SIM201
+    {{6460, 6}, {0, 1}, 2, 0, 0},  // SIM202
+    {{6466, 6}, {0, 1}, 2, 0, 0},  // SIM208
+    {{6472, 5}, {0, 1}, 65535, 0, 0},  // SIM21
+    {{6477, 6}, {0, 1}, 2, 0, 0},  // SIM210
+    {{6483, 6}, {0, 1}, 2, 0, 0},  // SIM211
+    {{6489, 6}, {0, 1}, 2, 0, 0},  // SIM212
+    {{6495, 5}, {0, 1}, 65535, 0, 0},  // SIM22
+    {{6500, 6}, {0, 1}, 2, 0, 0},  // SIM220
+    {{6506, 6}, {0, 1}, 2, 0, 0},  // SIM221
+    {{6512, 6}, {0, 1}, 2, 0, 0},  // SIM222
+    {{6518, 6}, {0, 1}, 2, 0, 0},  // SIM223
+    {{6524, 4}, {0, 1}, 65535, 0, 0},  // SIM3
+    {{6528, 5}, {0, 1}, 65535, 0, 0},  // SIM30
+    {{6533, 6}, {0, 1}, 2, 0, 0},  // SIM300
+    {{6539, 4}, {0, 1}, 65535, 0, 0},  // SIM4
+    {{6543, 5}, {0, 1}, 65535, 0, 0},  // SIM40
+    {{6548, 6}, {0, 1}, 2, 0, 0},  // SIM401
+    {{6554, 4}, {0, 1}, 65535, 0, 0},  // SIM9
+    {{6558, 5}, {56, 1}, 65535, 0, 0},  // SIM90
+    {{6563, 6}, {56, 1}, 2, 79, 0},  // SIM905
+    {{6569, 5}, {0, 1}, 65535, 0, 0},  // SIM91
+    {{6574, 6}, {0, 1}, 2, 0, 0},  // SIM910
+    {{6580, 6}, {63, 1}, 2, 16, 0},  // SIM911
+    {{6586, 3}, {0, 1}, 65535, 0, 0},  // SLF
+    {{6589, 4}, {0, 1}, 65535, 0, 0},  // SLF0
+    {{6593, 5}, {0, 1}, 65535, 0, 0},  // SLF00
+    {{6598, 6}, {0, 1}, 2, 0, 0},  // SLF001
+    {{6604, 4}, {0, 1}, 65535, 0, 0},  // SLOT
+    {{6608, 5}, {0, 1}, 65535, 0, 0},  // SLOT0
+    {{6613, 6}, {0, 1}, 65535, 0, 0},  // SLOT00
+    {{6619, 7}, {0, 1}, 2, 0, 0},  // SLOT000
+    {{6626, 7}, {0, 1}, 2, 0, 0},  // SLOT001
+    {{6633, 7}, {0, 1}, 2, 0, 0},  // SLOT002
+    {{6640, 1}, {0, 1}, 65535, 0, 0},  // T
+    {{6641, 2}, {0, 1}, 65535, 0, 0},  // T1
+    {{6643, 3}, {0, 1}, 65535, 0, 0},  // T10
+    {{6646, 4}, {0, 1}, 2, 0, 0},  // T100
+    {{6650, 2}, {0, 1}, 65535, 0, 0},  // T2
+    {{6652, 3}, {0, 1}, 65535, 0, 0},  // T20
+    {{6655, 4}, {0, 1}, 2, 0, 0},  // T201
+    {{6659, 4}, {0, 1}, 2, 0, 0},  // T203
+    {{6663, 2}, {78, 1}, 65535, 0, 0},  // TC
+    {{6665, 3}, {78, 1}, 65535, 0, 0},  // TC0
+    {{6668, 4}, {78, 1}, 65535, 0, 0},  // TC00
+    {{6672, 5}, {78, 1}, 2, 61, 0},  // TC001
+    {{6677, 5}, {78, 1}, 2, 61, 0},  // TC002
+    {{6682, 5}, {78, 1}, 2, 61, 0},  // TC003
+    {{6687, 5}, {78, 1}, 2, 61, 0},  // TC004
+    {{6692, 5}, {78, 1}, 2, 61, 0},  // TC005
+    {{6697, 5}, {7, 1}, 2, 79, 0},  // TC006
+    {{6702, 5}, {7, 1}, 2, 79, 0},  // TC007
+    {{6707, 5}, {7, 1}, 3, 0, 0},  // TC008
+    {{6712, 4}, {78, 1}, 65535, 0, 0},  // TC01
+    {{6716, 5}, {78, 1}, 2, 61, 0},  // TC010
+    {{6721, 3}, {14, 1}, 65535, 0, 0},  // TCH
+    {{6724, 4}, {14, 1}, 65535, 0, 0},  // TCH0
+    {{6728, 5}, {14, 1}, 65535, 0, 0},  // TCH00
+    {{6733, 6}, {14, 1}, 65535, 0, 0},  // TCH001
+    {{6739, 6}, {14, 1}, 65535, 0, 0},  // TCH002
+    {{6745, 6}, {14, 1}, 65535, 0, 0},  // TCH003
+    {{6751, 6}, {14, 1}, 65535, 0, 0},  // TCH004
+    {{6757, 6}, {14, 1}, 65535, 0, 0},  // TCH005
+    {{6763, 6}, {103, 1}, 65535, 0, 0},  // TCH006
+    {{6769, 5}, {104, 1}, 65535, 0, 0},  // TCH01
+    {{6774, 6}, {104, 1}, 65535, 0, 0},  // TCH010
+    {{6780, 2}, {0, 1}, 65535, 0, 0},  // TD
+    {{6782, 3}, {0, 1}, 65535, 0, 0},  // TD0
+    {{6785, 4}, {0, 1}, 65535, 0, 0},  // TD00
+    {{6789, 5}, {0, 1}, 2, 0, 0},  // TD001
+    {{6794, 5}, {0, 1}, 2, 0, 0},  // TD002
+    {{6799, 5}, {0, 1}, 2, 0, 0},  // TD003
+    {{6804, 5}, {0, 1}, 2, 0, 0},  // TD004
+    {{6809, 5}, {0, 1}, 2, 0, 0},  // TD005
+    {{6814, 5}, {0, 1}, 2, 0, 0},  // TD006
+    {{6819, 5}, {0, 1}, 2, 0, 0},  // TD007
+    {{6824, 3}, {0, 1}, 65535, 0, 0},  // TID
+    {{6827, 4}, {0, 1}, 65535, 0, 0},  // TID2
+    {{6831, 5}, {0, 1}, 65535, 0, 0},  // TID25
+    {{6836, 6}, {0, 1}, 2, 0, 0},  // TID251
+    {{6842, 6}, {0, 1}, 2, 0, 0},  // TID252
+    {{6848, 6}, {0, 1}, 2, 0, 0},  // TID253
+    {{6854, 6}, {3, 1}, 3, 0, 0},  // TID254
+    {{6860, 6}, {105, 1}, 3, 0, 0},  // TID255
+    {{6866, 4}, {106, 1}, 65535, 0, 0},  // TRIO
+    {{6870, 5}, {106, 1}, 65535, 0, 0},  // TRIO1
+    {{6875, 6}, {106, 1}, 65535, 0, 0},  // TRIO10
+    {{6881, 7}, {106, 1}, 65535, 0, 0},  // TRIO100
+    {{6888, 7}, {107, 1}, 65535, 0, 0},  // TRIO105
+    {{6895, 7}, {107, 1}, 65535, 0, 0},  // TRIO109
+    {{6902, 6}, {107, 1}, 65535, 0, 0},  // TRIO11
+    {{6908, 7}, {107, 1}, 65535, 0, 0},  // TRIO110
+    {{6915, 7}, {107, 1}, 65535, 0, 0},  // TRIO115
+    {{6922, 3}, {0, 1}, 65535, 0, 0},  // TRY
+    {{6925, 4}, {0, 1}, 65535, 0, 0},  // TRY0
+    {{6929, 5}, {0, 1}, 65535, 0, 0},  // TRY00
+    {{6934, 6}, {0, 1}, 2, 0, 0},  // TRY002
+    {{6940, 6}, {0, 1}, 2, 0, 0},  // TRY003
+    {{6946, 6}, {0, 1}, 2, 0, 0},  // TRY004
+    {{6952, 4}, {0, 1}, 65535, 0, 0},  // TRY2
+    {{6956, 5}, {0, 1}, 65535, 0, 0},  // TRY20
+    {{6961, 6}, {60, 1}, 0, 0, 16},  // TRY200
+    {{6967, 6}, {0, 1}, 2, 0, 0},  // TRY201
+    {{6973, 6}, {46, 1}, 2, 56, 0},  // TRY203
+    {{6979, 4}, {0, 1}, 65535, 0, 0},  // TRY3
+    {{6983, 5}, {0, 1}, 65535, 0, 0},  // TRY30
+    {{6988, 6}, {0, 1}, 2, 0, 0},  // TRY300
+    {{6994, 6}, {0, 1}, 2, 0, 0},  // TRY301
+    {{7000, 6}, {108, 1}, 65535, 0, 0},  // TRY302
+    {{7006, 4}, {0, 1}, 65535, 0, 0},  // TRY4
+    {{7010, 5}, {0, 1}, 65535, 0, 0},  // TRY40
+    {{7015, 6}, {0, 1}, 2, 0, 0},  // TRY400
+    {{7021, 6}, {0, 1}, 2, 0, 0},  // TRY401
+    {{7027, 2}, {0, 1}, 65535, 0, 0},  // UP
+    {{7029, 3}, {0, 1}, 65535, 0, 0},  // UP0
+    {{7032, 4}, {0, 1}, 65535, 0, 0},  // UP00
+    {{7036, 5}, {0, 1}, 2, 0, 0},  // UP001
+    {{7041, 5}, {0, 1}, 2, 0, 0},  // UP003
+    {{7046, 5}, {0, 1}, 2, 0, 0},  // UP004
+    {{7051, 5}, {0, 1}, 2, 0, 0},  // UP005
+    {{7056, 5}, {0, 1}, 2, 0, 0},  // UP006
+    {{7061, 5}, {0, 1}, 2, 0, 0},  // UP007
+    {{7066, 5}, {0, 1}, 2, 0, 0},  // UP008
+    {{7071, 5}, {0, 1}, 2, 0, 0},  // UP009
+    {{7076, 4}, {0, 1}, 65535, 0, 0},  // UP01
+    {{7080, 5}, {0, 1}, 2, 0, 0},  // UP010
+    {{7085, 5}, {0, 1}, 2, 0, 0},  // UP011
+    {{7090, 5}, {0, 1}, 2, 0, 0},  // UP012
+    {{7095, 5}, {0, 1}, 2, 0, 0},  // UP013
+    {{7100, 5}, {0, 1}, 2, 0, 0},  // UP014
+    {{7105, 5}, {0, 1}, 2, 0, 0},  // UP015
+    {{7110, 5}, {0, 1}, 2, 0, 0},  // UP017
+    {{7115, 5}, {0, 1}, 2, 0, 0},  // UP018
+    {{7120, 5}, {0, 1}, 2, 0, 0},  // UP019
+    {{7125, 4}, {0, 1}, 65535, 0, 0},  // UP02
+    {{7129, 5}, {0, 1}, 2, 0, 0},  // UP020
+    {{7134, 5}, {0, 1}, 2, 0, 0},  // UP021
+    {{7139, 5}, {0, 1}, 2, 0, 0},  // UP022
+    {{7144, 5}, {0, 1}, 2, 0, 0},  // UP023
+    {{7149, 5}, {0, 1}, 2, 0, 0},  // UP024
+    {{7154, 5}, {0, 1}, 2, 0, 0},  // UP025
+    {{7159, 5}, {0, 1}, 2, 0, 0},  // UP026
+    {{7164, 5}, {14, 1}, 1, 46, 61},  // UP027
+    {{7169, 5}, {0, 1}, 2, 0, 0},  // UP028
+    {{7174, 5}, {0, 1}, 2, 0, 0},  // UP029
+    {{7179, 4}, {0, 1}, 65535, 0, 0},  // UP03
+    {{7183, 5}, {0, 1}, 2, 0, 0},  // UP030
+    {{7188, 5}, {0, 1}, 2, 0, 0},  // UP031
+    {{7193, 5}, {0, 1}, 2, 0, 0},  // UP032
+    {{7198, 5}, {0, 1}, 2, 0, 0},  // UP033
+    {{7203, 5}, {0, 1}, 2, 0, 0},  // UP034
+    {{7208, 5}, {0, 1}, 2, 0, 0},  // UP035
+    {{7213, 5}, {0, 1}, 2, 0, 0},  // UP036
+    {{7218, 5}, {0, 1}, 2, 0, 0},  // UP037
+    {{7223, 5}, {61, 1}, 1, 79, 106},  // UP038
+    {{7228, 5}, {0, 1}, 2, 0, 0},  // UP039
+    {{7233, 4}, {0, 1}, 65535, 0, 0},  // UP04
+    {{7237, 5}, {0, 1}, 2, 0, 0},  // UP040
+    {{7242, 5}, {47, 1}, 2, 16, 0},  // UP041
+    {{7247, 5}, {39, 1}, 2, 125, 0},  // UP042
+    {{7252, 5}, {109, 1}, 2, 61, 0},  // UP043
+    {{7257, 5}, {110, 1}, 2, 79, 0},  // UP044
+    {{7262, 5}, {25, 1}, 2, 94, 0},  // UP045
+    {{7267, 5}, {42, 1}, 2, 94, 0},  // UP046
+    {{7272, 5}, {42, 1}, 2, 94, 0},  // UP047
+    {{7277, 5}, {111, 1}, 3, 0, 0},  // UP048
+    {{7282, 5}, {59, 1}, 2, 94, 0},  // UP049
+    {{7287, 4}, {62, 1}, 65535, 0, 0},  // UP05
+    {{7291, 5}, {62, 1}, 2, 106, 0},  // UP050
+    {{7296, 5}, {112, 1}, 3, 0, 0},  // UP051
+    {{7301, 1}, {0, 1}, 65535, 0, 0},  // W
+    {{7302, 2}, {0, 1}, 65535, 0, 0},  // W1
+    {{7304, 3}, {0, 1}, 65535, 0, 0},  // W19
+    {{7307, 4}, {0, 1}, 2, 0, 0},  // W191
+    {{7311, 2}, {0, 1}, 65535, 0, 0},  // W2
+    {{7313, 3}, {0, 1}, 65535, 0, 0},  // W29
+    {{7316, 4}, {0, 1}, 2, 0, 0},  // W291
+    {{7320, 4}, {0, 1}, 2, 0, 0},  // W292
+    {{7324, 4}, {0, 1}, 2, 0, 0},  // W293
+    {{7328, 2}, {36, 1}, 65535, 0, 0},  // W3
+    {{7330, 3}, {36, 1}, 65535, 0, 0},  // W39
+    {{7333, 4}, {36, 1}, 3, 0, 0},  // W391
+    {{7337, 2}, {0, 1}, 65535, 0, 0},  // W5
+    {{7339, 3}, {0, 1}, 65535, 0, 0},  // W50
+    {{7342, 4}, {0, 1}, 2, 0, 0},  // W505
+    {{7346, 2}, {0, 1}, 65535, 0, 0},  // W6
+    {{7348, 3}, {0, 1}, 65535, 0, 0},  // W60
+    {{7351, 4}, {0, 1}, 2, 0, 0},  // W605
+    {{7355, 3}, {0, 1}, 65535, 0, 0},  // YTT
+    {{7358, 4}, {0, 1}, 65535, 0, 0},  // YTT1
+    {{7362, 5}, {0, 1}, 65535, 0, 0},  // YTT10
+    {{7367, 6}, {0, 1}, 2, 0, 0},  // YTT101
+    {{7373, 6}, {0, 1}, 2, 0, 0},  // YTT102
+    {{7379, 6}, {0, 1}, 2, 0, 0},  // YTT103
+    {{7385, 4}, {0, 1}, 65535, 0, 0},  // YTT2
+    {{7389, 5}, {0, 1}, 65535, 0, 0},  // YTT20
+    {{7394, 6}, {0, 1}, 2, 0, 0},  // YTT201
+    {{7400, 6}, {0, 1}, 2, 0, 0},  // YTT202
+    {{7406, 6}, {0, 1}, 2, 0, 0},  // YTT203
+    {{7412, 6}, {0, 1}, 2, 0, 0},  // YTT204
+    {{7418, 4}, {0, 1}, 65535, 0, 0},  // YTT3
+    {{7422, 5}, {0, 1}, 65535, 0, 0},  // YTT30
+    {{7427, 6}, {0, 1}, 2, 0, 0},  // YTT301
+    {{7433, 6}, {0, 1}, 2, 0, 0},  // YTT302
+    {{7439, 6}, {0, 1}, 2, 0, 0},  // YTT303
+    {{7445, 43}, {113, 1}, 65535, 0, 0},  // abstract-base-class-without-abstract-method
+    {{7488, 34}, {113, 1}, 65535, 0, 0},  // access-annotations-from-class-dict
+    {{7522, 32}, {113, 1}, 65535, 0, 0},  // airflow-dag-no-schedule-argument
+    {{7554, 36}, {113, 1}, 65535, 0, 0},  // airflow-task-branch-as-short-circuit
+    {{7590, 38}, {113, 1}, 65535, 0, 0},  // airflow-task-implicit-multiple-outputs
+    {{7628, 33}, {113, 1}, 65535, 0, 0},  // airflow-variable-get-outside-task
+    {{7661, 38}, {113, 1}, 65535, 0, 0},  // airflow-variable-name-task-id-mismatch
+    {{7699, 36}, {113, 1}, 65535, 0, 0},  // airflow-xcom-pull-in-template-string
+    {{7735, 26}, {113, 1}, 65535, 0, 0},  // airflow3-dag-dynamic-value
+    {{7761, 40}, {113, 1}, 65535, 0, 0},  // airflow3-incompatible-function-signature
+    {{7801, 26}, {113, 1}, 65535, 0, 0},  // airflow3-moved-to-provider
+    {{7827, 16}, {113, 1}, 65535, 0, 0},  // airflow3-removal
+    {{7843, 38}, {113, 1}, 65535, 0, 0},  // airflow3-suggested-to-move-to-provider
+    {{7881, 25}, {113, 1}, 65535, 0, 0},  // airflow3-suggested-update
+    {{7906, 15}, {113, 1}, 65535, 0, 0},  // airflow31-moved
+    {{7921, 20}, {113, 1}, 65535, 0, 0},  // ambiguous-class-name
+    {{7941, 23}, {113, 1}, 65535, 0, 0},  // ambiguous-function-name
+    {{7964, 35}, {113, 1}, 65535, 0, 0},  // ambiguous-unicode-character-comment
+    {{7999, 37}, {113, 1}, 65535, 0, 0},  // ambiguous-unicode-character-docstring
+    {{8036, 34}, {113, 1}, 65535, 0, 0},  // ambiguous-unicode-character-string
+    {{8070, 23}, {113, 1}, 65535, 0, 0},  // ambiguous-variable-name
+    {{8093, 20}, {113, 1}, 65535, 0, 0},  // any-eq-ne-annotation
+    {{8113, 8}, {113, 1}, 65535, 0, 0},  // any-type
+    {{8121, 24}, {113, 1}, 65535, 0, 0},  // argument-default-in-stub
+    {{8145, 6}, {113, 1}, 65535, 0, 0},  // assert
+    {{8151, 12}, {113, 1}, 65535, 0, 0},  // assert-false
+    {{8163, 24}, {113, 1}, 65535, 0, 0},  // assert-on-string-literal
+    {{8187, 23}, {113, 1}, 65535, 0, 0},  // assert-raises-exception
+    {{8210, 12}, {113, 1}, 65535, 0, 0},  // assert-tuple
+    {{8222, 25}, {113, 1}, 65535, 0, 0},  // assert-with-print-message
+    {{8247, 26}, {113, 1}, 65535, 0, 0},  // assignment-default-in-stub
+    {{8273, 20}, {113, 1}, 65535, 0, 0},  // assignment-in-assert
+    {{8293, 24}, {113, 1}, 65535, 0, 0},  // assignment-to-os-environ
+    {{8317, 15}, {113, 1}, 65535, 0, 0},  // async-busy-wait
+    {{8332, 27}, {113, 1}, 65535, 0, 0},  // async-function-with-timeout
+    {{8359, 16}, {113, 1}, 65535, 0, 0},  // async-zero-sleep
+    {{8375, 21}, {113, 1}, 65535, 0, 0},  // asyncio-dangling-task
+    {{8396, 23}, {113, 1}, 65535, 0, 0},  // avoidable-escaped-quote
+    {{8419, 19}, {113, 1}, 65535, 0, 0},  // await-outside-async
+    {{8438, 22}, {113, 1}, 65535, 0, 0},  // bad-dunder-method-name
+    {{8460, 19}, {113, 1}, 65535, 0, 0},  // bad-exit-annotation
+    {{8479, 20}, {113, 1}, 65535, 0, 0},  // bad-file-permissions
+    {{8499, 13}, {113, 1}, 65535, 0, 0},  // bad-open-mode
+    {{8512, 20}, {113, 1}, 65535, 0, 0},  // bad-quotes-docstring
+    {{8532, 24}, {113, 1}, 65535, 0, 0},  // bad-quotes-inline-string
+    {{8556, 27}, {113, 1}, 65535, 0, 0},  // bad-quotes-multiline-string
+    {{8583, 25}, {113, 1}, 65535, 0, 0},  // bad-staticmethod-argument
+    {{8608, 18}, {113, 1}, 65535, 0, 0},  // bad-str-strip-call
+    {{8626, 27}, {113, 1}, 65535, 0, 0},  // bad-string-format-character
+    {{8653, 22}, {113, 1}, 65535, 0, 0},  // bad-string-format-type
+    {{8675, 27}, {113, 1}, 65535, 0, 0},  // bad-version-info-comparison
+    {{8702, 22}, {113, 1}, 65535, 0, 0},  // bad-version-info-order
+    {{8724, 10}, {113, 1}, 65535, 0, 0},  // banned-api
+    {{8734, 19}, {113, 1}, 65535, 0, 0},  // banned-import-alias
+    {{8753, 18}, {113, 1}, 65535, 0, 0},  // banned-import-from
+    {{8771, 27}, {113, 1}, 65535, 0, 0},  // banned-module-level-imports
+    {{8798, 11}, {113, 1}, 65535, 0, 0},  // bare-except
+    {{8809, 31}, {113, 1}, 65535, 0, 0},  // batched-without-explicit-strict
+    {{8840, 21}, {113, 1}, 65535, 0, 0},  // bidirectional-unicode
+    {{8861, 19}, {113, 1}, 65535, 0, 0},  // binary-op-exception
+    {{8880, 9}, {113, 1}, 65535, 0, 0},  // bit-count
+    {{8889, 26}, {113, 1}, 65535, 0, 0},  // blank-line-after-decorator
+    {{8915, 25}, {113, 1}, 65535, 0, 0},  // blank-line-after-function
+    {{8940, 23}, {113, 1}, 65535, 0, 0},  // blank-line-before-class
+    {{8963, 26}, {113, 1}, 65535, 0, 0},  // blank-line-before-function
+    {{8989, 26}, {113, 1}, 65535, 0, 0},  // blank-line-between-methods
+    {{9015, 26}, {113, 1}, 65535, 0, 0},  // blank-line-with-whitespace
+    {{9041, 35}, {113, 1}, 65535, 0, 0},  // blank-lines-after-function-or-class
+    {{9076, 36}, {113, 1}, 65535, 0, 0},  // blank-lines-before-nested-definition
+    {{9112, 38}, {113, 1}, 65535, 0, 0},  // blank-lines-between-header-and-content
+    {{9150, 21}, {113, 1}, 65535, 0, 0},  // blank-lines-top-level
+    {{9171, 12}, {113, 1}, 65535, 0, 0},  // blanket-noqa
+    {{9183, 19}, {113, 1}, 65535, 0, 0},  // blanket-type-ignore
+    {{9202, 12}, {113, 1}, 65535, 0, 0},  // blind-except
+    {{9214, 42}, {113, 1}, 65535, 0, 0},  // blocking-http-call-httpx-in-async-function
+    {{9256, 36}, {113, 1}, 65535, 0, 0},  // blocking-http-call-in-async-function
+    {{9292, 32}, {113, 1}, 65535, 0, 0},  // blocking-input-in-async-function
+    {{9324, 36}, {113, 1}, 65535, 0, 0},  // blocking-open-call-in-async-function
+    {{9360, 38}, {113, 1}, 65535, 0, 0},  // blocking-path-method-in-async-function
+    {{9398, 32}, {113, 1}, 65535, 0, 0},  // blocking-sleep-in-async-function
+    {{9430, 26}, {113, 1}, 65535, 0, 0},  // boolean-chained-comparison
+    {{9456, 41}, {113, 1}, 65535, 0, 0},  // boolean-default-value-positional-argument
+    {{9497, 32}, {113, 1}, 65535, 0, 0},  // boolean-positional-value-in-call
+    {{9529, 37}, {113, 1}, 65535, 0, 0},  // boolean-type-hint-positional-argument
+    {{9566, 18}, {113, 1}, 65535, 0, 0},  // break-outside-loop
+    {{9584, 26}, {113, 1}, 65535, 0, 0},  // builtin-argument-shadowing
+    {{9610, 27}, {113, 1}, 65535, 0, 0},  // builtin-attribute-shadowing
+    {{9637, 24}, {113, 1}, 65535, 0, 0},  // builtin-import-shadowing
+    {{9661, 33}, {113, 1}, 65535, 0, 0},  // builtin-lambda-argument-shadowing
+    {{9694, 12}, {113, 1}, 65535, 0, 0},  // builtin-open
+    {{9706, 26}, {113, 1}, 65535, 0, 0},  // builtin-variable-shadowing
+    {{9732, 17}, {113, 1}, 65535, 0, 0},  // byte-string-usage
+    {{9749, 22}, {113, 1}, 65535, 0, 0},  // cached-instance-method
+    {{9771, 23}, {113, 1}, 65535, 0, 0},  // call-date-fromtimestamp
+    {{9794, 15}, {113, 1}, 65535, 0, 0},  // call-date-today
+    {{9809, 27}, {113, 1}, 65535, 0, 0},  // call-datetime-fromtimestamp
+    {{9836, 32}, {113, 1}, 65535, 0, 0},  // call-datetime-now-without-tzinfo
+    {{9868, 35}, {113, 1}, 65535, 0, 0},  // call-datetime-strptime-without-zone
+    {{9903, 19}, {113, 1}, 65535, 0, 0},  // call-datetime-today
+    {{9922, 30}, {113, 1}, 65535, 0, 0},  // call-datetime-utcfromtimestamp
+    {{9952, 20}, {113, 1}, 65535, 0, 0},  // call-datetime-utcnow
+    {{9972, 28}, {113, 1}, 65535, 0, 0},  // call-datetime-without-tzinfo
+    {{10000, 27}, {113, 1}, 65535, 0, 0},  // call-with-shell-equals-true
+    {{10027, 29}, {113, 1}, 65535, 0, 0},  // camelcase-imported-as-acronym
+    {{10056, 30}, {113, 1}, 65535, 0, 0},  // camelcase-imported-as-constant
+    {{10086, 31}, {113, 1}, 65535, 0, 0},  // camelcase-imported-as-lowercase
+    {{10117, 26}, {113, 1}, 65535, 0, 0},  // cancel-scope-no-checkpoint
+    {{10143, 25}, {113, 1}, 65535, 0, 0},  // check-and-remove-from-set
+    {{10168, 23}, {113, 1}, 65535, 0, 0},  // class-as-data-structure
+    {{10191, 26}, {113, 1}, 65535, 0, 0},  // class-with-mixed-type-vars
+    {{10217, 19}, {113, 1}, 65535, 0, 0},  // collapsible-else-if
+    {{10236, 14}, {113, 1}, 65535, 0, 0},  // collapsible-if
+    {{10250, 32}, {113, 1}, 65535, 0, 0},  // collection-literal-concatenation
+    {{10282, 23}, {113, 1}, 65535, 0, 0},  // collections-named-tuple
+    {{10305, 18}, {113, 1}, 65535, 0, 0},  // commented-out-code
+    {{10323, 23}, {113, 1}, 65535, 0, 0},  // compare-to-empty-string
+    {{10346, 18}, {113, 1}, 65535, 0, 0},  // compare-with-tuple
+    {{10364, 22}, {113, 1}, 65535, 0, 0},  // comparison-of-constant
+    {{10386, 22}, {113, 1}, 65535, 0, 0},  // comparison-with-itself
+    {{10408, 26}, {113, 1}, 65535, 0, 0},  // complex-assignment-in-stub
+    {{10434, 28}, {113, 1}, 65535, 0, 0},  // complex-if-statement-in-stub
+    {{10462, 17}, {113, 1}, 65535, 0, 0},  // complex-structure
+    {{10479, 33}, {113, 1}, 65535, 0, 0},  // constant-imported-as-non-constant
+    {{10512, 19}, {113, 1}, 65535, 0, 0},  // continue-in-finally
+    {{10531, 21}, {113, 1}, 65535, 0, 0},  // continue-outside-loop
+    {{10552, 39}, {113, 1}, 65535, 0, 0},  // convert-named-tuple-functional-to-class
+    {{10591, 38}, {113, 1}, 65535, 0, 0},  // convert-typed-dict-functional-to-class
+    {{10629, 35}, {113, 1}, 65535, 0, 0},  // create-subprocess-in-async-function
+    {{10664, 24}, {113, 1}, 65535, 0, 0},  // custom-type-var-for-self
+    {{10688, 14}, {113, 1}, 65535, 0, 0},  // dataclass-enum
+    {{10702, 16}, {113, 1}, 65535, 0, 0},  // datetime-min-max
+    {{10718, 21}, {113, 1}, 65535, 0, 0},  // datetime-timezone-utc
+    {{10739, 8}, {113, 1}, 65535, 0, 0},  // debugger
+    {{10747, 26}, {113, 1}, 65535, 0, 0},  // decimal-from-float-literal
+    {{10773, 23}, {113, 1}, 65535, 0, 0},  // default-except-not-last
+    {{10796, 21}, {113, 1}, 65535, 0, 0},  // default-factory-kwarg
+    {{10817, 22}, {113, 1}, 65535, 0, 0},  // del-attr-with-constant
+    {{10839, 17}, {113, 1}, 65535, 0, 0},  // delete-full-slice
+    {{10856, 24}, {112, 1}, 65535, 0, 0},  // deprecated-abc-decorator
+    {{10880, 25}, {113, 1}, 65535, 0, 0},  // deprecated-c-element-tree
+    {{10905, 17}, {113, 1}, 65535, 0, 0},  // deprecated-import
+    {{10922, 22}, {113, 1}, 65535, 0, 0},  // deprecated-mock-import
+    {{10944, 25}, {113, 1}, 65535, 0, 0},  // deprecated-unittest-alias
+    {{10969, 26}, {113, 1}, 65535, 0, 0},  // dict-get-with-none-default
+    {{10995, 24}, {113, 1}, 65535, 0, 0},  // dict-index-missing-items
+    {{11019, 23}, {113, 1}, 65535, 0, 0},  // dict-iter-missing-items
+    {{11042, 27}, {113, 1}, 65535, 0, 0},  // direct-logger-instantiation
+    {{11069, 26}, {113, 1}, 65535, 0, 0},  // django-all-with-model-form
+    {{11095, 30}, {113, 1}, 65535, 0, 0},  // django-exclude-with-model-form
+    {{11125, 12}, {113, 1}, 65535, 0, 0},  // django-extra
+    {{11137, 32}, {113, 1}, 65535, 0, 0},  // django-locals-in-render-function
+    {{11169, 31}, {113, 1}, 65535, 0, 0},  // django-model-without-dunder-str
+    {{11200, 37}, {113, 1}, 65535, 0, 0},  // django-non-leading-receiver-decorator
+    {{11237, 34}, {113, 1}, 65535, 0, 0},  // django-nullable-model-string-field
+    {{11271, 14}, {113, 1}, 65535, 0, 0},  // django-raw-sql
+    {{11285, 38}, {113, 1}, 65535, 0, 0},  // django-unordered-body-content-in-model
+    {{11323, 17}, {113, 1}, 65535, 0, 0},  // doc-line-too-long
+    {{11340, 30}, {113, 1}, 65535, 0, 0},  // docstring-extraneous-exception
+    {{11370, 30}, {113, 1}, 65535, 0, 0},  // docstring-extraneous-parameter
+    {{11400, 28}, {113, 1}, 65535, 0, 0},  // docstring-extraneous-returns
+    {{11428, 27}, {113, 1}, 65535, 0, 0},  // docstring-extraneous-yields
+    {{11455, 17}, {113, 1}, 65535, 0, 0},  // docstring-in-stub
+    {{11472, 27}, {113, 1}, 65535, 0, 0},  // docstring-missing-exception
+    {{11499, 25}, {113, 1}, 65535, 0, 0},  // docstring-missing-returns
+    {{11524, 24}, {113, 1}, 65535, 0, 0},  // docstring-missing-yields
+    {{11548, 26}, {113, 1}, 65535, 0, 0},  // docstring-starts-with-this
+    {{11574, 25}, {113, 1}, 65535, 0, 0},  // docstring-tab-indentation
+    {{11599, 23}, {113, 1}, 65535, 0, 0},  // dot-format-in-exception
+    {{11622, 15}, {113, 1}, 65535, 0, 0},  // double-negation
+    {{11637, 20}, {113, 1}, 65535, 0, 0},  // dunder-function-name
+    {{11657, 15}, {113, 1}, 65535, 0, 0},  // duplicate-bases
+    {{11672, 32}, {113, 1}, 65535, 0, 0},  // duplicate-class-field-definition
+    {{11704, 29}, {113, 1}, 65535, 0, 0},  // duplicate-entry-in-dunder-all
+    {{11733, 27}, {113, 1}, 65535, 0, 0},  // duplicate-handler-exception
+    {{11760, 25}, {113, 1}, 65535, 0, 0},  // duplicate-isinstance-call
+    {{11785, 24}, {113, 1}, 65535, 0, 0},  // duplicate-literal-member
+    {{11809, 29}, {113, 1}, 65535, 0, 0},  // duplicate-try-block-exception
+    {{11838, 22}, {113, 1}, 65535, 0, 0},  // duplicate-union-member
+    {{11860, 15}, {113, 1}, 65535, 0, 0},  // duplicate-value
+    {{11875, 32}, {113, 1}, 65535, 0, 0},  // ellipsis-in-non-empty-class-body
+    {{11907, 13}, {113, 1}, 65535, 0, 0},  // empty-comment
+    {{11920, 15}, {113, 1}, 65535, 0, 0},  // empty-docstring
+    {{11935, 23}, {113, 1}, 65535, 0, 0},  // empty-docstring-section
+    {{11958, 39}, {113, 1}, 65535, 0, 0},  // empty-method-without-abstract-decorator
+    {{11997, 25}, {113, 1}, 65535, 0, 0},  // empty-type-checking-block
+    {{12022, 18}, {113, 1}, 65535, 0, 0},  // enumerate-for-loop
+    {{12040, 15}, {113, 1}, 65535, 0, 0},  // eq-without-hash
+    {{12055, 26}, {113, 1}, 65535, 0, 0},  // error-instead-of-exception
+    {{12081, 30}, {113, 1}, 65535, 0, 0},  // error-suffix-on-exception-name
+    {{12111, 28}, {113, 1}, 65535, 0, 0},  // escape-sequence-in-docstring
+    {{12139, 31}, {113, 1}, 65535, 0, 0},  // exc-info-outside-except-handler
+    {{12170, 23}, {113, 1}, 65535, 0, 0},  // except-with-empty-tuple
+    {{12193, 33}, {113, 1}, 65535, 0, 0},  // except-with-non-exception-classes
+    {{12226, 26}, {113, 1}, 65535, 0, 0},  // exception-without-exc-info
+    {{12252, 12}, {113, 1}, 65535, 0, 0},  // exec-builtin
+    {{12264, 33}, {113, 1}, 65535, 0, 0},  // explicit-f-string-type-conversion
+    {{12297, 29}, {113, 1}, 65535, 0, 0},  // explicit-string-concatenation
+    {{12326, 14}, {113, 1}, 65535, 0, 0},  // expr-and-false
+    {{12340, 17}, {113, 1}, 65535, 0, 0},  // expr-and-not-expr
+    {{12357, 16}, {113, 1}, 65535, 0, 0},  // expr-or-not-expr
+    {{12373, 12}, {113, 1}, 65535, 0, 0},  // expr-or-true
+    {{12385, 30}, {113, 1}, 65535, 0, 0},  // expressions-in-star-assignment
+    {{12415, 22}, {113, 1}, 65535, 0, 0},  // extraneous-parentheses
+    {{12437, 8}, {113, 1}, 65535, 0, 0},  // f-string
+    {{12445, 18}, {113, 1}, 65535, 0, 0},  // f-string-docstring
+    {{12463, 21}, {113, 1}, 65535, 0, 0},  // f-string-in-exception
+    {{12484, 30}, {113, 1}, 65535, 0, 0},  // f-string-in-get-text-func-call
+    {{12514, 29}, {113, 1}, 65535, 0, 0},  // f-string-missing-placeholders
+    {{12543, 22}, {113, 1}, 65535, 0, 0},  // f-string-number-format
+    {{12565, 23}, {113, 1}, 65535, 0, 0},  // f-string-percent-format
+    {{12588, 24}, {113, 1}, 65535, 0, 0},  // fallible-context-manager
+    {{12612, 23}, {113, 1}, 65535, 0, 0},  // falsy-dict-get-fallback
+    {{12635, 33}, {113, 1}, 65535, 0, 0},  // fast-api-non-annotated-dependency
+    {{12668, 33}, {113, 1}, 65535, 0, 0},  // fast-api-redundant-response-model
+    {{12701, 30}, {113, 1}, 65535, 0, 0},  // fast-api-unused-path-parameter
+    {{12731, 24}, {113, 1}, 65535, 0, 0},  // first-word-uncapitalized
+    {{12755, 16}, {113, 1}, 65535, 0, 0},  // flask-debug-true
+    {{12771, 25}, {113, 1}, 65535, 0, 0},  // float-equality-comparison
+    {{12796, 22}, {113, 1}, 65535, 0, 0},  // for-loop-set-mutations
+    {{12818, 15}, {113, 1}, 65535, 0, 0},  // for-loop-writes
+    {{12833, 28}, {113, 1}, 65535, 0, 0},  // format-in-get-text-func-call
+    {{12861, 15}, {113, 1}, 65535, 0, 0},  // format-literals
+    {{12876, 31}, {113, 1}, 65535, 0, 0},  // forward-annotation-syntax-error
+    {{12907, 23}, {113, 1}, 65535, 0, 0},  // fromisoformat-replace-z
+    {{12930, 43}, {113, 1}, 65535, 0, 0},  // function-call-in-dataclass-default-argument
+    {{12973, 33}, {113, 1}, 65535, 0, 0},  // function-call-in-default-argument
+    {{13006, 27}, {113, 1}, 65535, 0, 0},  // function-uses-loop-variable
+    {{13033, 26}, {113, 1}, 65535, 0, 0},  // future-annotations-in-stub
+    {{13059, 26}, {113, 1}, 65535, 0, 0},  // future-feature-not-defined
+    {{13085, 31}, {113, 1}, 65535, 0, 0},  // future-required-type-annotation
+    {{13116, 33}, {113, 1}, 65535, 0, 0},  // future-rewritable-type-annotation
+    {{13149, 33}, {113, 1}, 65535, 0, 0},  // generator-return-from-iter-method
+    {{13182, 27}, {113, 1}, 65535, 0, 0},  // generic-not-last-base-class
+    {{13209, 22}, {113, 1}, 65535, 0, 0},  // get-attr-with-constant
+    {{13231, 4}, {113, 1}, 65535, 0, 0},  // glob
+    {{13235, 22}, {113, 1}, 65535, 0, 0},  // global-at-module-level
+    {{13257, 16}, {113, 1}, 65535, 0, 0},  // global-statement
+    {{13273, 28}, {113, 1}, 65535, 0, 0},  // global-variable-not-assigned
+    {{13301, 29}, {113, 1}, 65535, 0, 0},  // hardcoded-bind-all-interfaces
+    {{13330, 26}, {113, 1}, 65535, 0, 0},  // hardcoded-password-default
+    {{13356, 27}, {113, 1}, 65535, 0, 0},  // hardcoded-password-func-arg
+    {{13383, 25}, {113, 1}, 65535, 0, 0},  // hardcoded-password-string
+    {{13408, 24}, {113, 1}, 65535, 0, 0},  // hardcoded-sql-expression
+    {{13432, 24}, {113, 1}, 65535, 0, 0},  // hardcoded-string-charset
+    {{13456, 19}, {113, 1}, 65535, 0, 0},  // hardcoded-temp-file
+    {{13475, 18}, {113, 1}, 65535, 0, 0},  // hashlib-digest-hex
+    {{13493, 30}, {113, 1}, 65535, 0, 0},  // hashlib-insecure-hash-function
+    {{13523, 33}, {113, 1}, 65535, 0, 0},  // if-else-block-instead-of-dict-get
+    {{13556, 36}, {113, 1}, 65535, 0, 0},  // if-else-block-instead-of-dict-lookup
+    {{13592, 31}, {113, 1}, 65535, 0, 0},  // if-else-block-instead-of-if-exp
+    {{13623, 29}, {113, 1}, 65535, 0, 0},  // if-exp-instead-of-or-operator
+    {{13652, 15}, {113, 1}, 65535, 0, 0},  // if-expr-min-max
+    {{13667, 23}, {113, 1}, 65535, 0, 0},  // if-expr-with-false-true
+    {{13690, 23}, {113, 1}, 65535, 0, 0},  // if-expr-with-true-false
+    {{13713, 25}, {113, 1}, 65535, 0, 0},  // if-expr-with-twisted-arms
+    {{13738, 18}, {113, 1}, 65535, 0, 0},  // if-key-in-dict-del
+    {{13756, 15}, {113, 1}, 65535, 0, 0},  // if-stmt-min-max
+    {{13771, 8}, {113, 1}, 65535, 0, 0},  // if-tuple
+    {{13779, 17}, {113, 1}, 65535, 0, 0},  // if-with-same-arms
+    {{13796, 31}, {113, 1}, 65535, 0, 0},  // implicit-class-var-in-dataclass
+    {{13827, 12}, {113, 1}, 65535, 0, 0},  // implicit-cwd
+    {{13839, 26}, {113, 1}, 65535, 0, 0},  // implicit-namespace-package
+    {{13865, 17}, {113, 1}, 65535, 0, 0},  // implicit-optional
+    {{13882, 15}, {113, 1}, 65535, 0, 0},  // implicit-return
+    {{13897, 21}, {113, 1}, 65535, 0, 0},  // implicit-return-value
+    {{13918, 51}, {113, 1}, 65535, 0, 0},  // implicit-string-concatenation-in-collection-literal
+    {{13969, 24}, {113, 1}, 65535, 0, 0},  // import-outside-top-level
+    {{13993, 19}, {113, 1}, 65535, 0, 0},  // import-private-name
+    {{14012, 11}, {113, 1}, 65535, 0, 0},  // import-self
+    {{14023, 27}, {113, 1}, 65535, 0, 0},  // import-shadowed-by-loop-var
+    {{14050, 12}, {113, 1}, 65535, 0, 0},  // in-dict-keys
+    {{14062, 19}, {113, 1}, 65535, 0, 0},  // in-empty-collection
+    {{14081, 32}, {113, 1}, 65535, 0, 0},  // incorrect-blank-line-after-class
+    {{14113, 33}, {113, 1}, 65535, 0, 0},  // incorrect-blank-line-before-class
+    {{14146, 25}, {113, 1}, 65535, 0, 0},  // incorrect-decorator-order
+    {{14171, 23}, {113, 1}, 65535, 0, 0},  // incorrect-dict-iterator
+    {{14194, 23}, {113, 1}, 65535, 0, 0},  // incorrect-section-order
+    {{14217, 44}, {113, 1}, 65535, 0, 0},  // incorrectly-parenthesized-tuple-in-subscript
+    {{14261, 33}, {113, 1}, 65535, 0, 0},  // indentation-with-invalid-multiple
+    {{14294, 41}, {113, 1}, 65535, 0, 0},  // indentation-with-invalid-multiple-comment
+    {{14335, 18}, {113, 1}, 65535, 0, 0},  // indented-form-feed
+    {{14353, 17}, {113, 1}, 65535, 0, 0},  // int-on-sliced-str
+    {{14370, 18}, {113, 1}, 65535, 0, 0},  // invalid-all-format
+    {{14388, 18}, {113, 1}, 65535, 0, 0},  // invalid-all-object
+    {{14406, 21}, {113, 1}, 65535, 0, 0},  // invalid-argument-name
+    {{14427, 39}, {113, 1}, 65535, 0, 0},  // invalid-assert-message-literal-argument
+    {{14466, 24}, {113, 1}, 65535, 0, 0},  // invalid-bool-return-type
+    {{14490, 25}, {113, 1}, 65535, 0, 0},  // invalid-bytes-return-type
+    {{14515, 27}, {113, 1}, 65535, 0, 0},  // invalid-character-backspace
+    {{14542, 21}, {113, 1}, 65535, 0, 0},  // invalid-character-esc
+    {{14563, 21}, {113, 1}, 65535, 0, 0},  // invalid-character-nul
+    {{14584, 21}, {113, 1}, 65535, 0, 0},  // invalid-character-sub
+    {{14605, 34}, {113, 1}, 65535, 0, 0},  // invalid-character-zero-width-space
+    {{14639, 18}, {113, 1}, 65535, 0, 0},  // invalid-class-name
+    {{14657, 22}, {113, 1}, 65535, 0, 0},  // invalid-envvar-default
+    {{14679, 20}, {113, 1}, 65535, 0, 0},  // invalid-envvar-value
+    {{14699, 23}, {113, 1}, 65535, 0, 0},  // invalid-escape-sequence
+    {{14722, 44}, {113, 1}, 65535, 0, 0},  // invalid-first-argument-name-for-class-method
+    {{14766, 38}, {113, 1}, 65535, 0, 0},  // invalid-first-argument-name-for-method
+    {{14804, 37}, {113, 1}, 65535, 0, 0},  // invalid-formatter-suppression-comment
+    {{14841, 21}, {113, 1}, 65535, 0, 0},  // invalid-function-name
+    {{14862, 27}, {113, 1}, 65535, 0, 0},  // invalid-get-logger-argument
+    {{14889, 24}, {113, 1}, 65535, 0, 0},  // invalid-hash-return-type
+    {{14913, 25}, {113, 1}, 65535, 0, 0},  // invalid-index-return-type
+    {{14938, 18}, {113, 1}, 65535, 0, 0},  // invalid-index-type
+    {{14956, 26}, {113, 1}, 65535, 0, 0},  // invalid-length-return-type
+    {{14982, 19}, {113, 1}, 65535, 0, 0},  // invalid-mock-access
+    {{15001, 19}, {113, 1}, 65535, 0, 0},  // invalid-module-name
+    {{15020, 27}, {113, 1}, 65535, 0, 0},  // invalid-pathlib-with-suffix
+    {{15047, 20}, {113, 1}, 65535, 0, 0},  // invalid-print-syntax
+    {{15067, 22}, {113, 1}, 65535, 0, 0},  // invalid-pyproject-toml
+    {{15089, 17}, {113, 1}, 65535, 0, 0},  // invalid-rule-code
+    {{15106, 23}, {113, 1}, 65535, 0, 0},  // invalid-str-return-type
+    {{15129, 27}, {113, 1}, 65535, 0, 0},  // invalid-suppression-comment
+    {{15156, 27}, {113, 1}, 65535, 0, 0},  // invalid-todo-capitalization
+    {{15183, 16}, {113, 1}, 65535, 0, 0},  // invalid-todo-tag
+    {{15199, 8}, {113, 1}, 65535, 0, 0},  // io-error
+    {{15207, 10}, {113, 1}, 65535, 0, 0},  // is-literal
+    {{15217, 20}, {113, 1}, 65535, 0, 0},  // isinstance-type-none
+    {{15237, 27}, {113, 1}, 65535, 0, 0},  // iter-method-return-iterable
+    {{15264, 18}, {113, 1}, 65535, 0, 0},  // iteration-over-set
+    {{15282, 23}, {113, 1}, 65535, 0, 0},  // jinja2-autoescape-false
+    {{15305, 25}, {113, 1}, 65535, 0, 0},  // jump-statement-in-finally
+    {{15330, 17}, {113, 1}, 65535, 0, 0},  // lambda-assignment
+    {{15347, 18}, {113, 1}, 65535, 0, 0},  // late-future-import
+    {{15365, 32}, {113, 1}, 65535, 0, 0},  // lazy-import-immediately-resolved
+    {{15397, 20}, {113, 1}, 65535, 0, 0},  // lazy-import-mismatch
+    {{15417, 25}, {113, 1}, 65535, 0, 0},  // legacy-form-pytest-raises
+    {{15442, 19}, {113, 1}, 65535, 0, 0},  // legacy-type-comment
+    {{15461, 8}, {113, 1}, 65535, 0, 0},  // len-test
+    {{15469, 19}, {113, 1}, 65535, 0, 0},  // line-contains-fixme
+    {{15488, 18}, {113, 1}, 65535, 0, 0},  // line-contains-hack
+    {{15506, 18}, {113, 1}, 65535, 0, 0},  // line-contains-todo
+    {{15524, 17}, {113, 1}, 65535, 0, 0},  // line-contains-xxx
+    {{15541, 13}, {113, 1}, 65535, 0, 0},  // line-too-long
+    {{15554, 17}, {113, 1}, 65535, 0, 0},  // list-reverse-copy
+    {{15571, 18}, {113, 1}, 65535, 0, 0},  // literal-membership
+    {{15589, 30}, {113, 1}, 65535, 0, 0},  // load-before-global-declaration
+    {{15619, 36}, {113, 1}, 65535, 0, 0},  // log-exception-outside-except-handler
+    {{15655, 30}, {113, 1}, 65535, 0, 0},  // logging-config-insecure-listen
+    {{15685, 24}, {113, 1}, 65535, 0, 0},  // logging-eager-conversion
+    {{15709, 16}, {113, 1}, 65535, 0, 0},  // logging-exc-info
+    {{15725, 24}, {113, 1}, 65535, 0, 0},  // logging-extra-attr-clash
+    {{15749, 16}, {113, 1}, 65535, 0, 0},  // logging-f-string
+    {{15765, 22}, {113, 1}, 65535, 0, 0},  // logging-percent-format
+    {{15787, 26}, {113, 1}, 65535, 0, 0},  // logging-redundant-exc-info
+    {{15813, 21}, {113, 1}, 65535, 0, 0},  // logging-string-concat
+    {{15834, 21}, {113, 1}, 65535, 0, 0},  // logging-string-format
+    {{15855, 20}, {113, 1}, 65535, 0, 0},  // logging-too-few-args
+    {{15875, 21}, {113, 1}, 65535, 0, 0},  // logging-too-many-args
+    {{15896, 12}, {113, 1}, 65535, 0, 0},  // logging-warn
+    {{15908, 22}, {113, 1}, 65535, 0, 0},  // long-sleep-not-forever
+    {{15930, 22}, {113, 1}, 65535, 0, 0},  // loop-iterator-mutation
+    {{15952, 32}, {113, 1}, 65535, 0, 0},  // loop-variable-overrides-iterator
+    {{15984, 35}, {113, 1}, 65535, 0, 0},  // lowercase-imported-as-non-lowercase
+    {{16019, 27}, {113, 1}, 65535, 0, 0},  // lru-cache-with-maxsize-none
+    {{16046, 28}, {113, 1}, 65535, 0, 0},  // lru-cache-without-parameters
+    {{16074, 22}, {113, 1}, 65535, 0, 0},  // magic-value-comparison
+    {{16096, 14}, {113, 1}, 65535, 0, 0},  // mako-templates
+    {{16110, 25}, {113, 1}, 65535, 0, 0},  // manual-dict-comprehension
+    {{16135, 18}, {113, 1}, 65535, 0, 0},  // manual-from-import
+    {{16153, 25}, {113, 1}, 65535, 0, 0},  // manual-list-comprehension
+    {{16178, 16}, {113, 1}, 65535, 0, 0},  // manual-list-copy
+    {{16194, 23}, {113, 1}, 65535, 0, 0},  // map-int-version-parsing
+    {{16217, 27}, {113, 1}, 65535, 0, 0},  // map-without-explicit-strict
+    {{16244, 13}, {113, 1}, 65535, 0, 0},  // math-constant
+    {{16257, 19}, {113, 1}, 65535, 0, 0},  // meta-class-abc-meta
+    {{16276, 35}, {113, 1}, 65535, 0, 0},  // mismatched-section-underline-length
+    {{16311, 20}, {113, 1}, 65535, 0, 0},  // misplaced-bare-raise
+    {{16331, 37}, {113, 1}, 65535, 0, 0},  // missing-blank-line-after-last-section
+    {{16368, 32}, {113, 1}, 65535, 0, 0},  // missing-blank-line-after-summary
+    {{16400, 24}, {113, 1}, 65535, 0, 0},  // missing-copyright-notice
+    {{16424, 38}, {113, 1}, 65535, 0, 0},  // missing-dashed-underline-after-section
+    {{16462, 23}, {113, 1}, 65535, 0, 0},  // missing-f-string-syntax
+    {{16485, 20}, {113, 1}, 65535, 0, 0},  // missing-maxsplit-arg
+    {{16505, 35}, {113, 1}, 65535, 0, 0},  // missing-new-line-after-section-name
+    {{16540, 30}, {113, 1}, 65535, 0, 0},  // missing-newline-at-end-of-file
+    {{16570, 23}, {113, 1}, 65535, 0, 0},  // missing-required-import
+    {{16593, 32}, {113, 1}, 65535, 0, 0},  // missing-return-type-class-method
+    {{16625, 36}, {113, 1}, 65535, 0, 0},  // missing-return-type-private-function
+    {{16661, 34}, {113, 1}, 65535, 0, 0},  // missing-return-type-special-method
+    {{16695, 33}, {113, 1}, 65535, 0, 0},  // missing-return-type-static-method
+    {{16728, 48}, {113, 1}, 65535, 0, 0},  // missing-return-type-undocumented-public-function
+    {{16776, 26}, {113, 1}, 65535, 0, 0},  // missing-section-name-colon
+    {{16802, 36}, {113, 1}, 65535, 0, 0},  // missing-section-underline-after-name
+    {{16838, 30}, {113, 1}, 65535, 0, 0},  // missing-space-after-todo-colon
+    {{16868, 28}, {113, 1}, 65535, 0, 0},  // missing-terminal-punctuation
+    {{16896, 19}, {113, 1}, 65535, 0, 0},  // missing-todo-author
+    {{16915, 18}, {113, 1}, 65535, 0, 0},  // missing-todo-colon
+    {{16933, 24}, {113, 1}, 65535, 0, 0},  // missing-todo-description
+    {{16957, 17}, {113, 1}, 65535, 0, 0},  // missing-todo-link
+    {{16974, 22}, {113, 1}, 65535, 0, 0},  // missing-trailing-comma
+    {{16996, 23}, {113, 1}, 65535, 0, 0},  // missing-trailing-period
+    {{17019, 17}, {113, 1}, 65535, 0, 0},  // missing-type-args
+    {{17036, 16}, {113, 1}, 65535, 0, 0},  // missing-type-cls
+    {{17052, 30}, {113, 1}, 65535, 0, 0},  // missing-type-function-argument
+    {{17082, 19}, {113, 1}, 65535, 0, 0},  // missing-type-kwargs
+    {{17101, 17}, {113, 1}, 65535, 0, 0},  // missing-type-self
+    {{17118, 18}, {113, 1}, 65535, 0, 0},  // missing-whitespace
+    {{17136, 32}, {113, 1}, 65535, 0, 0},  // missing-whitespace-after-keyword
+    {{17168, 45}, {113, 1}, 65535, 0, 0},  // missing-whitespace-around-arithmetic-operator
+    {{17213, 51}, {113, 1}, 65535, 0, 0},  // missing-whitespace-around-bitwise-or-shift-operator
+    {{17264, 41}, {113, 1}, 65535, 0, 0},  // missing-whitespace-around-modulo-operator
+    {{17305, 34}, {113, 1}, 65535, 0, 0},  // missing-whitespace-around-operator
+    {{17339, 42}, {113, 1}, 65535, 0, 0},  // missing-whitespace-around-parameter-equals
+    {{17381, 34}, {113, 1}, 65535, 0, 0},  // mixed-case-variable-in-class-scope
+    {{17415, 35}, {113, 1}, 65535, 0, 0},  // mixed-case-variable-in-global-scope
+    {{17450, 21}, {113, 1}, 65535, 0, 0},  // mixed-spaces-and-tabs
+    {{17471, 22}, {113, 1}, 65535, 0, 0},  // modified-iterating-set
+    {{17493, 32}, {113, 1}, 65535, 0, 0},  // module-import-not-at-top-of-file
+    {{17525, 40}, {113, 1}, 65535, 0, 0},  // multi-line-implicit-string-concatenation
+    {{17565, 29}, {113, 1}, 65535, 0, 0},  // multi-line-summary-first-line
+    {{17594, 30}, {113, 1}, 65535, 0, 0},  // multi-line-summary-second-line
+    {{17624, 32}, {113, 1}, 65535, 0, 0},  // multi-value-repeated-key-literal
+    {{17656, 33}, {113, 1}, 65535, 0, 0},  // multi-value-repeated-key-variable
+    {{17689, 28}, {113, 1}, 65535, 0, 0},  // multiple-imports-on-one-line
+    {{17717, 41}, {113, 1}, 65535, 0, 0},  // multiple-leading-hashes-for-block-comment
+    {{17758, 27}, {113, 1}, 65535, 0, 0},  // multiple-spaces-after-comma
+    {{17785, 29}, {113, 1}, 65535, 0, 0},  // multiple-spaces-after-keyword
+    {{17814, 30}, {113, 1}, 65535, 0, 0},  // multiple-spaces-after-operator
+    {{17844, 30}, {113, 1}, 65535, 0, 0},  // multiple-spaces-before-keyword
+    {{17874, 31}, {113, 1}, 65535, 0, 0},  // multiple-spaces-before-operator
+    {{17905, 28}, {113, 1}, 65535, 0, 0},  // multiple-starred-expressions
+    {{17933, 25}, {113, 1}, 65535, 0, 0},  // multiple-starts-ends-with
+    {{17958, 37}, {113, 1}, 65535, 0, 0},  // multiple-statements-on-one-line-colon
+    {{17995, 41}, {113, 1}, 65535, 0, 0},  // multiple-statements-on-one-line-semicolon
+    {{18036, 24}, {113, 1}, 65535, 0, 0},  // multiple-with-statements
+    {{18060, 24}, {113, 1}, 65535, 0, 0},  // mutable-argument-default
+    {{18084, 21}, {113, 1}, 65535, 0, 0},  // mutable-class-default
+    {{18105, 26}, {113, 1}, 65535, 0, 0},  // mutable-contextvar-default
+    {{18131, 25}, {113, 1}, 65535, 0, 0},  // mutable-dataclass-default
+    {{18156, 22}, {113, 1}, 65535, 0, 0},  // mutable-fromkeys-value
+    {{18178, 26}, {113, 1}, 65535, 0, 0},  // named-expr-without-context
+    {{18204, 14}, {113, 1}, 65535, 0, 0},  // nan-comparison
+    {{18218, 15}, {113, 1}, 65535, 0, 0},  // native-literals
+    {{18233, 13}, {113, 1}, 65535, 0, 0},  // needless-bool
+    {{18246, 13}, {113, 1}, 65535, 0, 0},  // needless-else
+    {{18259, 15}, {113, 1}, 65535, 0, 0},  // negate-equal-op
+    {{18274, 19}, {113, 1}, 65535, 0, 0},  // negate-not-equal-op
+    {{18293, 14}, {113, 1}, 65535, 0, 0},  // nested-min-max
+    {{18307, 11}, {113, 1}, 65535, 0, 0},  // never-union
+    {{18318, 29}, {113, 1}, 65535, 0, 0},  // new-line-after-last-paragraph
+    {{18347, 27}, {113, 1}, 65535, 0, 0},  // no-blank-line-after-section
+    {{18374, 28}, {113, 1}, 65535, 0, 0},  // no-blank-line-before-section
+    {{18402, 24}, {113, 1}, 65535, 0, 0},  // no-classmethod-decorator
+    {{18426, 22}, {113, 1}, 65535, 0, 0},  // no-explicit-stacklevel
+    {{18448, 17}, {113, 1}, 65535, 0, 0},  // no-indented-block
+    {{18465, 25}, {113, 1}, 65535, 0, 0},  // no-indented-block-comment
+    {{18490, 37}, {113, 1}, 65535, 0, 0},  // no-return-argument-annotation-in-stub
+    {{18527, 11}, {113, 1}, 65535, 0, 0},  // no-self-use
+    {{18538, 31}, {113, 1}, 65535, 0, 0},  // no-slots-in-namedtuple-subclass
+    {{18569, 24}, {113, 1}, 65535, 0, 0},  // no-slots-in-str-subclass
+    {{18593, 26}, {113, 1}, 65535, 0, 0},  // no-slots-in-tuple-subclass
+    {{18619, 28}, {113, 1}, 65535, 0, 0},  // no-space-after-block-comment
+    {{18647, 29}, {113, 1}, 65535, 0, 0},  // no-space-after-inline-comment
+    {{18676, 25}, {113, 1}, 65535, 0, 0},  // no-staticmethod-decorator
+    {{18701, 21}, {113, 1}, 65535, 0, 0},  // non-ascii-import-name
+    {{18722, 14}, {113, 1}, 65535, 0, 0},  // non-ascii-name
+    {{18736, 24}, {113, 1}, 65535, 0, 0},  // non-augmented-assignment
+    {{18760, 28}, {113, 1}, 65535, 0, 0},  // non-capitalized-section-name
+    {{18788, 21}, {113, 1}, 65535, 0, 0},  // non-empty-init-module
+    {{18809, 19}, {113, 1}, 65535, 0, 0},  // non-empty-stub-body
+    {{18828, 19}, {113, 1}, 65535, 0, 0},  // non-imperative-mood
+    {{18847, 34}, {113, 1}, 65535, 0, 0},  // non-lowercase-variable-in-function
+    {{18881, 21}, {113, 1}, 65535, 0, 0},  // non-octal-permissions
+    {{18902, 21}, {113, 1}, 65535, 0, 0},  // non-pep585-annotation
+    {{18923, 30}, {113, 1}, 65535, 0, 0},  // non-pep604-annotation-optional
+    {{18953, 27}, {113, 1}, 65535, 0, 0},  // non-pep604-annotation-union
+    {{18980, 21}, {113, 1}, 65535, 0, 0},  // non-pep604-isinstance
+    {{19001, 17}, {113, 1}, 65535, 0, 0},  // non-pep646-unpack
+    {{19018, 24}, {113, 1}, 65535, 0, 0},  // non-pep695-generic-class
+    {{19042, 27}, {113, 1}, 65535, 0, 0},  // non-pep695-generic-function
+    {{19069, 21}, {113, 1}, 65535, 0, 0},  // non-pep695-type-alias
+    {{19090, 20}, {113, 1}, 65535, 0, 0},  // non-self-return-type
+    {{19110, 19}, {113, 1}, 65535, 0, 0},  // non-slot-assignment
+    {{19129, 16}, {113, 1}, 65535, 0, 0},  // non-unique-enums
+    {{19145, 15}, {113, 1}, 65535, 0, 0},  // none-comparison
+    {{19160, 24}, {113, 1}, 65535, 0, 0},  // none-not-at-end-of-union
+    {{19184, 19}, {113, 1}, 65535, 0, 0},  // nonlocal-and-global
+    {{19203, 24}, {113, 1}, 65535, 0, 0},  // nonlocal-without-binding
+    {{19227, 13}, {99, 1}, 65535, 0, 0},  // noqa-comments
+    {{19240, 11}, {113, 1}, 65535, 0, 0},  // not-in-test
+    {{19251, 11}, {113, 1}, 65535, 0, 0},  // not-is-test
+    {{19262, 24}, {113, 1}, 65535, 0, 0},  // numeric-literal-too-long
+    {{19286, 25}, {113, 1}, 65535, 0, 0},  // numpy-deprecated-function
+    {{19311, 27}, {113, 1}, 65535, 0, 0},  // numpy-deprecated-type-alias
+    {{19338, 19}, {113, 1}, 65535, 0, 0},  // numpy-legacy-random
+    {{19357, 18}, {113, 1}, 65535, 0, 0},  // numpy2-deprecation
+    {{19375, 10}, {113, 1}, 65535, 0, 0},  // open-alias
+    {{19385, 30}, {113, 1}, 65535, 0, 0},  // open-file-with-context-handler
+    {{19415, 8}, {113, 1}, 65535, 0, 0},  // os-chmod
+    {{19423, 14}, {113, 1}, 65535, 0, 0},  // os-error-alias
+    {{19437, 9}, {113, 1}, 65535, 0, 0},  // os-getcwd
+    {{19446, 10}, {113, 1}, 65535, 0, 0},  // os-listdir
+    {{19456, 11}, {113, 1}, 65535, 0, 0},  // os-makedirs
+    {{19467, 8}, {113, 1}, 65535, 0, 0},  // os-mkdir
+    {{19475, 15}, {113, 1}, 65535, 0, 0},  // os-path-abspath
+    {{19490, 16}, {113, 1}, 65535, 0, 0},  // os-path-basename
+    {{19506, 20}, {113, 1}, 65535, 0, 0},  // os-path-commonprefix
+    {{19526, 15}, {113, 1}, 65535, 0, 0},  // os-path-dirname
+    {{19541, 14}, {113, 1}, 65535, 0, 0},  // os-path-exists
+    {{19555, 18}, {113, 1}, 65535, 0, 0},  // os-path-expanduser
+    {{19573, 16}, {113, 1}, 65535, 0, 0},  // os-path-getatime
+    {{19589, 16}, {113, 1}, 65535, 0, 0},  // os-path-getctime
+    {{19605, 16}, {113, 1}, 65535, 0, 0},  // os-path-getmtime
+    {{19621, 15}, {113, 1}, 65535, 0, 0},  // os-path-getsize
+    {{19636, 13}, {113, 1}, 65535, 0, 0},  // os-path-isabs
+    {{19649, 13}, {113, 1}, 65535, 0, 0},  // os-path-isdir
+    {{19662, 14}, {113, 1}, 65535, 0, 0},  // os-path-isfile
+    {{19676, 14}, {113, 1}, 65535, 0, 0},  // os-path-islink
+    {{19690, 12}, {113, 1}, 65535, 0, 0},  // os-path-join
+    {{19702, 16}, {113, 1}, 65535, 0, 0},  // os-path-samefile
+    {{19718, 16}, {113, 1}, 65535, 0, 0},  // os-path-splitext
+    {{19734, 11}, {113, 1}, 65535, 0, 0},  // os-readlink
+    {{19745, 9}, {113, 1}, 65535, 0, 0},  // os-remove
+    {{19754, 9}, {113, 1}, 65535, 0, 0},  // os-rename
+    {{19763, 10}, {113, 1}, 65535, 0, 0},  // os-replace
+    {{19773, 8}, {113, 1}, 65535, 0, 0},  // os-rmdir
+    {{19781, 12}, {113, 1}, 65535, 0, 0},  // os-sep-split
+    {{19793, 7}, {113, 1}, 65535, 0, 0},  // os-stat
+    {{19800, 10}, {113, 1}, 65535, 0, 0},  // os-symlink
+    {{19810, 9}, {113, 1}, 65535, 0, 0},  // os-unlink
+    {{19819, 22}, {113, 1}, 65535, 0, 0},  // outdated-version-block
+    {{19841, 16}, {113, 1}, 65535, 0, 0},  // over-indentation
+    {{19857, 13}, {113, 1}, 65535, 0, 0},  // over-indented
+    {{19870, 20}, {113, 1}, 65535, 0, 0},  // overindented-section
+    {{19890, 30}, {113, 1}, 65535, 0, 0},  // overindented-section-underline
+    {{19920, 23}, {113, 1}, 65535, 0, 0},  // overload-with-docstring
+    {{19943, 7}, {113, 1}, 65535, 0, 0},  // p-print
+    {{19950, 23}, {113, 1}, 65535, 0, 0},  // pandas-df-variable-name
+    {{19973, 36}, {113, 1}, 65535, 0, 0},  // pandas-nunique-constant-series-check
+    {{20009, 20}, {113, 1}, 65535, 0, 0},  // pandas-use-of-dot-at
+    {{20029, 21}, {113, 1}, 65535, 0, 0},  // pandas-use-of-dot-iat
+    {{20050, 25}, {113, 1}, 65535, 0, 0},  // pandas-use-of-dot-is-null
+    {{20075, 20}, {113, 1}, 65535, 0, 0},  // pandas-use-of-dot-ix
+    {{20095, 26}, {113, 1}, 65535, 0, 0},  // pandas-use-of-dot-not-null
+    {{20121, 34}, {113, 1}, 65535, 0, 0},  // pandas-use-of-dot-pivot-or-unstack
+    {{20155, 28}, {113, 1}, 65535, 0, 0},  // pandas-use-of-dot-read-table
+    {{20183, 23}, {113, 1}, 65535, 0, 0},  // pandas-use-of-dot-stack
+    {{20206, 24}, {113, 1}, 65535, 0, 0},  // pandas-use-of-dot-values
+    {{20230, 30}, {113, 1}, 65535, 0, 0},  // pandas-use-of-inplace-argument
+    {{20260, 22}, {113, 1}, 65535, 0, 0},  // pandas-use-of-pd-merge
+    {{20282, 13}, {113, 1}, 65535, 0, 0},  // paramiko-call
+    {{20295, 30}, {113, 1}, 65535, 0, 0},  // parenthesize-chained-operators
+    {{20325, 18}, {113, 1}, 65535, 0, 0},  // pass-in-class-body
+    {{20343, 24}, {113, 1}, 65535, 0, 0},  // pass-statement-stub-body
+    {{20367, 24}, {113, 1}, 65535, 0, 0},  // patch-version-comparison
+    {{20391, 34}, {113, 1}, 65535, 0, 0},  // path-constructor-current-directory
+    {{20425, 38}, {113, 1}, 65535, 0, 0},  // pep484-style-positional-only-parameter
+    {{20463, 31}, {113, 1}, 65535, 0, 0},  // percent-format-expected-mapping
+    {{20494, 32}, {113, 1}, 65535, 0, 0},  // percent-format-expected-sequence
+    {{20526, 36}, {113, 1}, 65535, 0, 0},  // percent-format-extra-named-arguments
+    {{20562, 29}, {113, 1}, 65535, 0, 0},  // percent-format-invalid-format
+    {{20591, 31}, {113, 1}, 65535, 0, 0},  // percent-format-missing-argument
+    {{20622, 41}, {113, 1}, 65535, 0, 0},  // percent-format-mixed-positional-and-named
+    {{20663, 40}, {113, 1}, 65535, 0, 0},  // percent-format-positional-count-mismatch
+    {{20703, 37}, {113, 1}, 65535, 0, 0},  // percent-format-star-requires-sequence
+    {{20740, 43}, {113, 1}, 65535, 0, 0},  // percent-format-unsupported-format-character
+    {{20783, 17}, {113, 1}, 65535, 0, 0},  // post-init-default
+    {{20800, 21}, {113, 1}, 65535, 0, 0},  // potential-index-error
+    {{20821, 5}, {113, 1}, 65535, 0, 0},  // print
+    {{20826, 18}, {113, 1}, 65535, 0, 0},  // print-empty-string
+    {{20844, 28}, {113, 1}, 65535, 0, 0},  // printf-in-get-text-func-call
+    {{20872, 24}, {113, 1}, 65535, 0, 0},  // printf-string-formatting
+    {{20896, 21}, {113, 1}, 65535, 0, 0},  // private-member-access
+    {{20917, 22}, {113, 1}, 65535, 0, 0},  // private-type-parameter
+    {{20939, 25}, {113, 1}, 65535, 0, 0},  // prohibited-trailing-comma
+    {{20964, 35}, {113, 1}, 65535, 0, 0},  // property-docstring-starts-with-verb
+    {{20999, 24}, {113, 1}, 65535, 0, 0},  // property-with-parameters
+    {{21023, 23}, {113, 1}, 65535, 0, 0},  // property-without-return
+    {{21046, 7}, {113, 1}, 65535, 0, 0},  // py-path
+    {{21053, 26}, {113, 1}, 65535, 0, 0},  // pytest-assert-always-false
+    {{21079, 23}, {113, 1}, 65535, 0, 0},  // pytest-assert-in-except
+    {{21102, 26}, {113, 1}, 65535, 0, 0},  // pytest-composite-assertion
+    {{21128, 31}, {113, 1}, 65535, 0, 0},  // pytest-deprecated-yield-fixture
+    {{21159, 39}, {113, 1}, 65535, 0, 0},  // pytest-duplicate-parametrize-test-cases
+    {{21198, 40}, {113, 1}, 65535, 0, 0},  // pytest-erroneous-use-fixtures-on-fixture
+    {{21238, 32}, {113, 1}, 65535, 0, 0},  // pytest-extraneous-scope-function
+    {{21270, 27}, {113, 1}, 65535, 0, 0},  // pytest-fail-without-message
+    {{21297, 22}, {113, 1}, 65535, 0, 0},  // pytest-fixture-autouse
+    {{21319, 33}, {113, 1}, 65535, 0, 0},  // pytest-fixture-finalizer-callback
+    {{21352, 42}, {113, 1}, 65535, 0, 0},  // pytest-fixture-incorrect-parentheses-style
+    {{21394, 34}, {113, 1}, 65535, 0, 0},  // pytest-fixture-param-without-value
+    {{21428, 30}, {113, 1}, 65535, 0, 0},  // pytest-fixture-positional-args
+    {{21458, 40}, {113, 1}, 65535, 0, 0},  // pytest-incorrect-fixture-name-underscore
+    {{21498, 39}, {113, 1}, 65535, 0, 0},  // pytest-incorrect-mark-parentheses-style
+    {{21537, 30}, {113, 1}, 65535, 0, 0},  // pytest-incorrect-pytest-import
+    {{21567, 38}, {113, 1}, 65535, 0, 0},  // pytest-missing-fixture-name-underscore
+    {{21605, 38}, {113, 1}, 65535, 0, 0},  // pytest-parameter-with-default-argument
+    {{21643, 35}, {113, 1}, 65535, 0, 0},  // pytest-parametrize-names-wrong-type
+    {{21678, 36}, {113, 1}, 65535, 0, 0},  // pytest-parametrize-values-wrong-type
+    {{21714, 24}, {113, 1}, 65535, 0, 0},  // pytest-patch-with-lambda
+    {{21738, 31}, {113, 1}, 65535, 0, 0},  // pytest-raises-ambiguous-pattern
+    {{21769, 23}, {113, 1}, 65535, 0, 0},  // pytest-raises-too-broad
+    {{21792, 38}, {113, 1}, 65535, 0, 0},  // pytest-raises-with-multiple-statements
+    {{21830, 31}, {113, 1}, 65535, 0, 0},  // pytest-raises-without-exception
+    {{21861, 25}, {113, 1}, 65535, 0, 0},  // pytest-unittest-assertion
+    {{21886, 32}, {113, 1}, 65535, 0, 0},  // pytest-unittest-raises-assertion
+    {{21918, 42}, {113, 1}, 65535, 0, 0},  // pytest-unnecessary-asyncio-mark-on-fixture
+    {{21960, 38}, {113, 1}, 65535, 0, 0},  // pytest-use-fixtures-without-parameters
+    {{21998, 28}, {113, 1}, 65535, 0, 0},  // pytest-useless-yield-fixture
+    {{22026, 22}, {113, 1}, 65535, 0, 0},  // pytest-warns-too-broad
+    {{22048, 37}, {113, 1}, 65535, 0, 0},  // pytest-warns-with-multiple-statements
+    {{22085, 28}, {113, 1}, 65535, 0, 0},  // pytest-warns-without-warning
+    {{22113, 24}, {113, 1}, 65535, 0, 0},  // quadratic-list-summation
+    {{22137, 17}, {113, 1}, 65535, 0, 0},  // quoted-annotation
+    {{22154, 25}, {113, 1}, 65535, 0, 0},  // quoted-annotation-in-stub
+    {{22179, 17}, {113, 1}, 65535, 0, 0},  // quoted-type-alias
+    {{22196, 13}, {113, 1}, 65535, 0, 0},  // raise-literal
+    {{22209, 21}, {113, 1}, 65535, 0, 0},  // raise-not-implemented
+    {{22230, 18}, {113, 1}, 65535, 0, 0},  // raise-vanilla-args
+    {{22248, 19}, {113, 1}, 65535, 0, 0},  // raise-vanilla-class
+    {{22267, 16}, {113, 1}, 65535, 0, 0},  // raise-within-try
+    {{22283, 32}, {113, 1}, 65535, 0, 0},  // raise-without-from-inside-except
+    {{22315, 23}, {113, 1}, 65535, 0, 0},  // raw-string-in-exception
+    {{22338, 22}, {113, 1}, 65535, 0, 0},  // re-sub-positional-args
+    {{22360, 15}, {113, 1}, 65535, 0, 0},  // read-whole-file
+    {{22375, 16}, {113, 1}, 65535, 0, 0},  // readlines-in-for
+    {{22391, 24}, {113, 1}, 65535, 0, 0},  // redeclared-assigned-name
+    {{22415, 29}, {113, 1}, 65535, 0, 0},  // redefined-argument-from-local
+    {{22444, 19}, {113, 1}, 65535, 0, 0},  // redefined-loop-name
+    {{22463, 27}, {113, 1}, 65535, 0, 0},  // redefined-slots-in-subclass
+    {{22490, 22}, {113, 1}, 65535, 0, 0},  // redefined-while-unused
+    {{22512, 15}, {113, 1}, 65535, 0, 0},  // redirected-noqa
+    {{22527, 19}, {113, 1}, 65535, 0, 0},  // redundant-backslash
+    {{22546, 22}, {113, 1}, 65535, 0, 0},  // redundant-bool-literal
+    {{22568, 23}, {113, 1}, 65535, 0, 0},  // redundant-final-literal
+    {{22591, 23}, {113, 1}, 65535, 0, 0},  // redundant-literal-union
+    {{22614, 18}, {113, 1}, 65535, 0, 0},  // redundant-log-base
+    {{22632, 22}, {113, 1}, 65535, 0, 0},  // redundant-none-literal
+    {{22654, 23}, {113, 1}, 65535, 0, 0},  // redundant-numeric-union
+    {{22677, 20}, {113, 1}, 65535, 0, 0},  // redundant-open-modes
+    {{22697, 36}, {113, 1}, 65535, 0, 0},  // redundant-tuple-in-exception-handler
+    {{22733, 16}, {113, 1}, 65535, 0, 0},  // regex-flag-alias
+    {{22749, 21}, {113, 1}, 65535, 0, 0},  // reimplemented-builtin
+    {{22770, 31}, {113, 1}, 65535, 0, 0},  // reimplemented-container-builtin
+    {{22801, 22}, {113, 1}, 65535, 0, 0},  // reimplemented-operator
+    {{22823, 21}, {113, 1}, 65535, 0, 0},  // reimplemented-starmap
+    {{22844, 16}, {113, 1}, 65535, 0, 0},  // relative-imports
+    {{22860, 15}, {113, 1}, 65535, 0, 0},  // repeated-append
+    {{22875, 28}, {113, 1}, 65535, 0, 0},  // repeated-equality-comparison
+    {{22903, 15}, {113, 1}, 65535, 0, 0},  // repeated-global
+    {{22918, 25}, {113, 1}, 65535, 0, 0},  // repeated-keyword-argument
+    {{22943, 21}, {113, 1}, 65535, 0, 0},  // replace-stdout-stderr
+    {{22964, 16}, {113, 1}, 65535, 0, 0},  // replace-str-enum
+    {{22980, 26}, {113, 1}, 65535, 0, 0},  // replace-universal-newlines
+    {{23006, 31}, {113, 1}, 65535, 0, 0},  // request-with-no-cert-validation
+    {{23037, 23}, {113, 1}, 65535, 0, 0},  // request-without-timeout
+    {{23060, 19}, {113, 1}, 65535, 0, 0},  // return-in-generator
+    {{23079, 14}, {113, 1}, 65535, 0, 0},  // return-in-init
+    {{23093, 28}, {113, 1}, 65535, 0, 0},  // return-in-try-except-finally
+    {{23121, 23}, {113, 1}, 65535, 0, 0},  // return-outside-function
+    {{23144, 26}, {113, 1}, 65535, 0, 0},  // reuse-of-groupby-generator
+    {{23170, 16}, {113, 1}, 65535, 0, 0},  // root-logger-call
+    {{23186, 22}, {113, 1}, 65535, 0, 0},  // ruff-unsafe-markup-use
+    {{23208, 23}, {99, 1}, 65535, 0, 0},  // rule-codes-in-selectors
+    {{23231, 34}, {99, 1}, 65535, 0, 0},  // rule-codes-in-suppression-comments
+    {{23265, 29}, {113, 1}, 65535, 0, 0},  // run-process-in-async-function
+    {{23294, 18}, {113, 1}, 65535, 0, 0},  // runtime-cast-value
+    {{23312, 37}, {113, 1}, 65535, 0, 0},  // runtime-import-in-type-checking-block
+    {{23349, 20}, {113, 1}, 65535, 0, 0},  // runtime-string-union
+    {{23369, 23}, {113, 1}, 65535, 0, 0},  // self-assigning-variable
+    {{23392, 22}, {113, 1}, 65535, 0, 0},  // self-or-cls-assignment
+    {{23414, 22}, {113, 1}, 65535, 0, 0},  // set-attr-with-constant
+    {{23436, 20}, {113, 1}, 65535, 0, 0},  // shallow-copy-environ
+    {{23456, 26}, {113, 1}, 65535, 0, 0},  // shebang-leading-whitespace
+    {{23482, 31}, {113, 1}, 65535, 0, 0},  // shebang-missing-executable-file
+    {{23513, 22}, {113, 1}, 65535, 0, 0},  // shebang-missing-python
+    {{23535, 22}, {113, 1}, 65535, 0, 0},  // shebang-not-executable
+    {{23557, 22}, {113, 1}, 65535, 0, 0},  // shebang-not-first-line
+    {{23579, 22}, {113, 1}, 65535, 0, 0},  // signature-in-docstring
+    {{23601, 27}, {113, 1}, 65535, 0, 0},  // single-item-membership-test
+    {{23628, 41}, {113, 1}, 65535, 0, 0},  // single-line-implicit-string-concatenation
+    {{23669, 19}, {113, 1}, 65535, 0, 0},  // single-string-slots
+    {{23688, 21}, {113, 1}, 65535, 0, 0},  // singledispatch-method
+    {{23709, 29}, {113, 1}, 65535, 0, 0},  // singledispatchmethod-function
+    {{23738, 7}, {113, 1}, 65535, 0, 0},  // six-py3
+    {{23745, 10}, {113, 1}, 65535, 0, 0},  // slice-copy
+    {{23755, 32}, {113, 1}, 65535, 0, 0},  // slice-to-remove-prefix-or-suffix
+    {{23787, 21}, {113, 1}, 65535, 0, 0},  // snake-case-type-alias
+    {{23808, 21}, {113, 1}, 65535, 0, 0},  // snmp-insecure-version
+    {{23829, 22}, {113, 1}, 65535, 0, 0},  // snmp-weak-cryptography
+    {{23851, 14}, {113, 1}, 65535, 0, 0},  // sorted-min-max
+    {{23865, 19}, {113, 1}, 65535, 0, 0},  // split-static-string
+    {{23884, 28}, {113, 1}, 65535, 0, 0},  // ssh-no-host-key-verification
+    {{23912, 20}, {113, 1}, 65535, 0, 0},  // ssl-insecure-version
+    {{23932, 21}, {113, 1}, 65535, 0, 0},  // ssl-with-bad-defaults
+    {{23953, 19}, {113, 1}, 65535, 0, 0},  // ssl-with-no-version
+    {{23972, 36}, {113, 1}, 65535, 0, 0},  // star-arg-unpacking-after-keyword-arg
+    {{24008, 11}, {113, 1}, 65535, 0, 0},  // starmap-zip
+    {{24019, 26}, {113, 1}, 65535, 0, 0},  // start-process-with-a-shell
+    {{24045, 27}, {113, 1}, 65535, 0, 0},  // start-process-with-no-shell
+    {{24072, 31}, {113, 1}, 65535, 0, 0},  // start-process-with-partial-path
+    {{24103, 23}, {113, 1}, 65535, 0, 0},  // static-join-to-f-string
+    {{24126, 29}, {113, 1}, 65535, 0, 0},  // static-key-dict-comprehension
+    {{24155, 23}, {113, 1}, 65535, 0, 0},  // stdlib-module-shadowing
+    {{24178, 21}, {113, 1}, 65535, 0, 0},  // stop-iteration-return
+    {{24199, 27}, {113, 1}, 65535, 0, 0},  // str-or-repr-defined-in-stub
+    {{24226, 39}, {113, 1}, 65535, 0, 0},  // string-dot-format-extra-named-arguments
+    {{24265, 44}, {113, 1}, 65535, 0, 0},  // string-dot-format-extra-positional-arguments
+    {{24309, 32}, {113, 1}, 65535, 0, 0},  // string-dot-format-invalid-format
+    {{24341, 35}, {113, 1}, 65535, 0, 0},  // string-dot-format-missing-arguments
+    {{24376, 34}, {113, 1}, 65535, 0, 0},  // string-dot-format-mixing-automatic
+    {{24410, 24}, {113, 1}, 65535, 0, 0},  // string-or-bytes-too-long
+    {{24434, 27}, {113, 1}, 65535, 0, 0},  // strip-with-multi-characters
+    {{24461, 29}, {113, 1}, 65535, 0, 0},  // stub-body-multiple-statements
+    {{24490, 16}, {113, 1}, 65535, 0, 0},  // subclass-builtin
+    {{24506, 27}, {113, 1}, 65535, 0, 0},  // subprocess-popen-preexec-fn
+    {{24533, 39}, {113, 1}, 65535, 0, 0},  // subprocess-popen-with-shell-equals-true
+    {{24572, 28}, {113, 1}, 65535, 0, 0},  // subprocess-run-without-check
+    {{24600, 36}, {113, 1}, 65535, 0, 0},  // subprocess-without-shell-equals-true
+    {{24636, 26}, {113, 1}, 65535, 0, 0},  // super-call-with-parameters
+    {{24662, 22}, {113, 1}, 65535, 0, 0},  // super-without-brackets
+    {{24684, 22}, {113, 1}, 65535, 0, 0},  // superfluous-else-break
+    {{24706, 25}, {113, 1}, 65535, 0, 0},  // superfluous-else-continue
+    {{24731, 22}, {113, 1}, 65535, 0, 0},  // superfluous-else-raise
+    {{24753, 23}, {113, 1}, 65535, 0, 0},  // superfluous-else-return
+    {{24776, 22}, {113, 1}, 65535, 0, 0},  // suppressible-exception
+    {{24798, 22}, {113, 1}, 65535, 0, 0},  // surrounding-whitespace
+    {{24820, 21}, {113, 1}, 65535, 0, 0},  // suspicious-eval-usage
+    {{24841, 24}, {113, 1}, 65535, 0, 0},  // suspicious-ftp-lib-usage
+    {{24865, 24}, {113, 1}, 65535, 0, 0},  // suspicious-ftplib-import
+    {{24889, 25}, {113, 1}, 65535, 0, 0},  // suspicious-httpoxy-import
+    {{24914, 37}, {113, 1}, 65535, 0, 0},  // suspicious-insecure-cipher-mode-usage
+    {{24951, 32}, {113, 1}, 65535, 0, 0},  // suspicious-insecure-cipher-usage
+    {{24983, 30}, {113, 1}, 65535, 0, 0},  // suspicious-insecure-hash-usage
+    {{25013, 26}, {113, 1}, 65535, 0, 0},  // suspicious-mark-safe-usage
+    {{25039, 24}, {113, 1}, 65535, 0, 0},  // suspicious-marshal-usage
+    {{25063, 23}, {113, 1}, 65535, 0, 0},  // suspicious-mktemp-usage
+    {{25086, 41}, {113, 1}, 65535, 0, 0},  // suspicious-non-cryptographic-random-usage
+    {{25127, 24}, {113, 1}, 65535, 0, 0},  // suspicious-pickle-import
+    {{25151, 23}, {113, 1}, 65535, 0, 0},  // suspicious-pickle-usage
+    {{25174, 26}, {113, 1}, 65535, 0, 0},  // suspicious-pycrypto-import
+    {{25200, 24}, {113, 1}, 65535, 0, 0},  // suspicious-pyghmi-import
+    {{25224, 28}, {113, 1}, 65535, 0, 0},  // suspicious-subprocess-import
+    {{25252, 23}, {113, 1}, 65535, 0, 0},  // suspicious-telnet-usage
+    {{25275, 27}, {113, 1}, 65535, 0, 0},  // suspicious-telnetlib-import
+    {{25302, 35}, {113, 1}, 65535, 0, 0},  // suspicious-unverified-context-usage
+    {{25337, 25}, {113, 1}, 65535, 0, 0},  // suspicious-url-open-usage
+    {{25362, 33}, {113, 1}, 65535, 0, 0},  // suspicious-xml-element-tree-usage
+    {{25395, 27}, {113, 1}, 65535, 0, 0},  // suspicious-xml-etree-import
+    {{25422, 34}, {113, 1}, 65535, 0, 0},  // suspicious-xml-expat-builder-usage
+    {{25456, 27}, {113, 1}, 65535, 0, 0},  // suspicious-xml-expat-import
+    {{25483, 33}, {113, 1}, 65535, 0, 0},  // suspicious-xml-expat-reader-usage
+    {{25516, 29}, {113, 1}, 65535, 0, 0},  // suspicious-xml-mini-dom-usage
+    {{25545, 29}, {113, 1}, 65535, 0, 0},  // suspicious-xml-minidom-import
+    {{25574, 29}, {113, 1}, 65535, 0, 0},  // suspicious-xml-pull-dom-usage
+    {{25603, 29}, {113, 1}, 65535, 0, 0},  // suspicious-xml-pulldom-import
+    {{25632, 25}, {113, 1}, 65535, 0, 0},  // suspicious-xml-sax-import
+    {{25657, 24}, {113, 1}, 65535, 0, 0},  // suspicious-xml-sax-usage
+    {{25681, 34}, {113, 1}, 65535, 0, 0},  // suspicious-xmlc-element-tree-usage
+    {{25715, 26}, {113, 1}, 65535, 0, 0},  // suspicious-xmle-tree-usage
+    {{25741, 24}, {113, 1}, 65535, 0, 0},  // suspicious-xmlrpc-import
+    {{25765, 28}, {113, 1}, 65535, 0, 0},  // swap-with-temporary-variable
+    {{25793, 12}, {113, 1}, 65535, 0, 0},  // syntax-error
+    {{25805, 14}, {113, 1}, 65535, 0, 0},  // sys-exit-alias
+    {{25819, 21}, {113, 1}, 65535, 0, 0},  // sys-version-cmp-str10
+    {{25840, 20}, {113, 1}, 65535, 0, 0},  // sys-version-cmp-str3
+    {{25860, 30}, {113, 1}, 65535, 0, 0},  // sys-version-info-minor-cmp-int
+    {{25890, 21}, {113, 1}, 65535, 0, 0},  // sys-version-info0-eq3
+    {{25911, 25}, {113, 1}, 65535, 0, 0},  // sys-version-info1-cmp-int
+    {{25936, 18}, {113, 1}, 65535, 0, 0},  // sys-version-slice1
+    {{25954, 18}, {113, 1}, 65535, 0, 0},  // sys-version-slice3
+    {{25972, 12}, {113, 1}, 65535, 0, 0},  // sys-version0
+    {{25984, 12}, {113, 1}, 65535, 0, 0},  // sys-version2
+    {{25996, 21}, {113, 1}, 65535, 0, 0},  // t-suffixed-type-alias
+    {{26017, 15}, {113, 1}, 65535, 0, 0},  // tab-after-comma
+    {{26032, 17}, {113, 1}, 65535, 0, 0},  // tab-after-keyword
+    {{26049, 18}, {113, 1}, 65535, 0, 0},  // tab-after-operator
+    {{26067, 18}, {113, 1}, 65535, 0, 0},  // tab-before-keyword
+    {{26085, 19}, {113, 1}, 65535, 0, 0},  // tab-before-operator
+    {{26104, 15}, {113, 1}, 65535, 0, 0},  // tab-indentation
+    {{26119, 22}, {113, 1}, 65535, 0, 0},  // tarfile-unsafe-members
+    {{26141, 19}, {113, 1}, 65535, 0, 0},  // timeout-error-alias
+    {{26160, 36}, {113, 1}, 65535, 0, 0},  // too-few-spaces-before-inline-comment
+    {{26196, 18}, {113, 1}, 65535, 0, 0},  // too-many-arguments
+    {{26214, 20}, {113, 1}, 65535, 0, 0},  // too-many-blank-lines
+    {{26234, 28}, {113, 1}, 65535, 0, 0},  // too-many-boolean-expressions
+    {{26262, 17}, {113, 1}, 65535, 0, 0},  // too-many-branches
+    {{26279, 15}, {113, 1}, 65535, 0, 0},  // too-many-locals
+    {{26294, 22}, {113, 1}, 65535, 0, 0},  // too-many-nested-blocks
+    {{26316, 32}, {113, 1}, 65535, 0, 0},  // too-many-newlines-at-end-of-file
+    {{26348, 29}, {113, 1}, 65535, 0, 0},  // too-many-positional-arguments
+    {{26377, 23}, {113, 1}, 65535, 0, 0},  // too-many-public-methods
+    {{26400, 26}, {113, 1}, 65535, 0, 0},  // too-many-return-statements
+    {{26426, 19}, {113, 1}, 65535, 0, 0},  // too-many-statements
+    {{26445, 33}, {113, 1}, 65535, 0, 0},  // too-many-statements-in-try-clause
+    {{26478, 28}, {113, 1}, 65535, 0, 0},  // trailing-comma-on-bare-tuple
+    {{26506, 19}, {113, 1}, 65535, 0, 0},  // trailing-whitespace
+    {{26525, 14}, {113, 1}, 65535, 0, 0},  // trio-sync-call
+    {{26539, 20}, {113, 1}, 65535, 0, 0},  // triple-single-quotes
+    {{26559, 21}, {113, 1}, 65535, 0, 0},  // true-false-comparison
+    {{26580, 17}, {113, 1}, 65535, 0, 0},  // try-consider-else
+    {{26597, 19}, {113, 1}, 65535, 0, 0},  // try-except-continue
+    {{26616, 18}, {113, 1}, 65535, 0, 0},  // try-except-in-loop
+    {{26634, 15}, {113, 1}, 65535, 0, 0},  // try-except-pass
+    {{26649, 29}, {113, 1}, 65535, 0, 0},  // type-alias-without-annotation
+    {{26678, 15}, {113, 1}, 65535, 0, 0},  // type-bivariance
+    {{26693, 29}, {113, 1}, 65535, 0, 0},  // type-check-without-type-error
+    {{26722, 15}, {113, 1}, 65535, 0, 0},  // type-comparison
+    {{26737, 28}, {113, 1}, 65535, 0, 0},  // type-name-incorrect-variance
+    {{26765, 20}, {113, 1}, 65535, 0, 0},  // type-none-comparison
+    {{26785, 17}, {113, 1}, 65535, 0, 0},  // type-of-primitive
+    {{26802, 24}, {113, 1}, 65535, 0, 0},  // type-param-name-mismatch
+    {{26826, 30}, {113, 1}, 65535, 0, 0},  // typed-argument-default-in-stub
+    {{26856, 30}, {113, 1}, 65535, 0, 0},  // typing-only-first-party-import
+    {{26886, 35}, {113, 1}, 65535, 0, 0},  // typing-only-standard-library-import
+    {{26921, 30}, {113, 1}, 65535, 0, 0},  // typing-only-third-party-import
+    {{26951, 21}, {113, 1}, 65535, 0, 0},  // typing-text-str-alias
+    {{26972, 36}, {113, 1}, 65535, 0, 0},  // unaliased-collections-abc-set-import
+    {{27008, 30}, {113, 1}, 65535, 0, 0},  // unannotated-assignment-in-stub
+    {{27038, 32}, {113, 1}, 65535, 0, 0},  // unary-prefix-increment-decrement
+    {{27070, 35}, {113, 1}, 65535, 0, 0},  // unassigned-special-variable-in-stub
+    {{27105, 35}, {113, 1}, 65535, 0, 0},  // uncapitalized-environment-variables
+    {{27140, 27}, {113, 1}, 65535, 0, 0},  // unconventional-import-alias
+    {{27167, 16}, {113, 1}, 65535, 0, 0},  // undefined-export
+    {{27183, 15}, {113, 1}, 65535, 0, 0},  // undefined-local
+    {{27198, 32}, {113, 1}, 65535, 0, 0},  // undefined-local-with-import-star
+    {{27230, 38}, {113, 1}, 65535, 0, 0},  // undefined-local-with-import-star-usage
+    {{27268, 45}, {113, 1}, 65535, 0, 0},  // undefined-local-with-nested-import-star-usage
+    {{27313, 14}, {113, 1}, 65535, 0, 0},  // undefined-name
+    {{27327, 17}, {113, 1}, 65535, 0, 0},  // under-indentation
+    {{27344, 25}, {113, 1}, 65535, 0, 0},  // undocumented-magic-method
+    {{27369, 18}, {113, 1}, 65535, 0, 0},  // undocumented-param
+    {{27387, 25}, {113, 1}, 65535, 0, 0},  // undocumented-public-class
+    {{27412, 28}, {113, 1}, 65535, 0, 0},  // undocumented-public-function
+    {{27440, 24}, {113, 1}, 65535, 0, 0},  // undocumented-public-init
+    {{27464, 26}, {113, 1}, 65535, 0, 0},  // undocumented-public-method
+    {{27490, 26}, {113, 1}, 65535, 0, 0},  // undocumented-public-module
+    {{27516, 32}, {113, 1}, 65535, 0, 0},  // undocumented-public-nested-class
+    {{27548, 27}, {113, 1}, 65535, 0, 0},  // undocumented-public-package
+    {{27575, 17}, {113, 1}, 65535, 0, 0},  // undocumented-warn
+    {{27592, 22}, {113, 1}, 65535, 0, 0},  // unexpected-indentation
+    {{27614, 30}, {113, 1}, 65535, 0, 0},  // unexpected-indentation-comment
+    {{27644, 49}, {113, 1}, 65535, 0, 0},  // unexpected-spaces-around-keyword-parameter-equals
+    {{27693, 35}, {113, 1}, 65535, 0, 0},  // unexpected-special-method-signature
+    {{27728, 19}, {113, 1}, 65535, 0, 0},  // unicode-kind-prefix
+    {{27747, 29}, {113, 1}, 65535, 0, 0},  // unintentional-type-annotation
+    {{27776, 31}, {113, 1}, 65535, 0, 0},  // unix-command-wildcard-injection
+    {{27807, 29}, {113, 1}, 65535, 0, 0},  // unmatched-suppression-comment
+    {{27836, 18}, {113, 1}, 65535, 0, 0},  // unnecessary-assign
+    {{27854, 31}, {113, 1}, 65535, 0, 0},  // unnecessary-assign-before-yield
+    {{27885, 26}, {113, 1}, 65535, 0, 0},  // unnecessary-builtin-import
+    {{27911, 30}, {113, 1}, 65535, 0, 0},  // unnecessary-call-around-sorted
+    {{27941, 23}, {113, 1}, 65535, 0, 0},  // unnecessary-cast-to-int
+    {{27964, 29}, {113, 1}, 65535, 0, 0},  // unnecessary-class-parentheses
+    {{27993, 27}, {113, 1}, 65535, 0, 0},  // unnecessary-collection-call
+    {{28020, 25}, {113, 1}, 65535, 0, 0},  // unnecessary-comprehension
+    {{28045, 33}, {113, 1}, 65535, 0, 0},  // unnecessary-comprehension-in-call
+    {{28078, 29}, {113, 1}, 65535, 0, 0},  // unnecessary-default-type-args
+    {{28107, 43}, {113, 1}, 65535, 0, 0},  // unnecessary-dict-comprehension-for-iterable
+    {{28150, 29}, {113, 1}, 65535, 0, 0},  // unnecessary-dict-index-lookup
+    {{28179, 23}, {113, 1}, 65535, 0, 0},  // unnecessary-dict-kwargs
+    {{28202, 30}, {113, 1}, 65535, 0, 0},  // unnecessary-direct-lambda-call
+    {{28232, 34}, {113, 1}, 65535, 0, 0},  // unnecessary-double-cast-or-process
+    {{28266, 23}, {113, 1}, 65535, 0, 0},  // unnecessary-dunder-call
+    {{28289, 44}, {113, 1}, 65535, 0, 0},  // unnecessary-empty-iterable-within-deque-call
+    {{28333, 23}, {113, 1}, 65535, 0, 0},  // unnecessary-encode-utf8
+    {{28356, 21}, {113, 1}, 65535, 0, 0},  // unnecessary-enumerate
+    {{28377, 25}, {113, 1}, 65535, 0, 0},  // unnecessary-escaped-quote
+    {{28402, 22}, {113, 1}, 65535, 0, 0},  // unnecessary-from-float
+    {{28424, 25}, {113, 1}, 65535, 0, 0},  // unnecessary-future-import
+    {{28449, 26}, {113, 1}, 65535, 0, 0},  // unnecessary-generator-dict
+    {{28475, 26}, {113, 1}, 65535, 0, 0},  // unnecessary-generator-list
+    {{28501, 25}, {113, 1}, 65535, 0, 0},  // unnecessary-generator-set
+    {{28526, 14}, {113, 1}, 65535, 0, 0},  // unnecessary-if
+    {{28540, 49}, {113, 1}, 65535, 0, 0},  // unnecessary-iterable-allocation-for-first-element
+    {{28589, 21}, {113, 1}, 65535, 0, 0},  // unnecessary-key-check
+    {{28610, 18}, {113, 1}, 65535, 0, 0},  // unnecessary-lambda
+    {{28628, 21}, {113, 1}, 65535, 0, 0},  // unnecessary-list-call
+    {{28649, 21}, {113, 1}, 65535, 0, 0},  // unnecessary-list-cast
+    {{28670, 35}, {113, 1}, 65535, 0, 0},  // unnecessary-list-comprehension-dict
+    {{28705, 34}, {113, 1}, 65535, 0, 0},  // unnecessary-list-comprehension-set
+    {{28739, 29}, {113, 1}, 65535, 0, 0},  // unnecessary-list-index-lookup
+    {{28768, 24}, {113, 1}, 65535, 0, 0},  // unnecessary-literal-dict
+    {{28792, 23}, {113, 1}, 65535, 0, 0},  // unnecessary-literal-set
+    {{28815, 25}, {113, 1}, 65535, 0, 0},  // unnecessary-literal-union
+    {{28840, 36}, {113, 1}, 65535, 0, 0},  // unnecessary-literal-within-dict-call
+    {{28876, 36}, {113, 1}, 65535, 0, 0},  // unnecessary-literal-within-list-call
+    {{28912, 37}, {113, 1}, 65535, 0, 0},  // unnecessary-literal-within-tuple-call
+    {{28949, 15}, {113, 1}, 65535, 0, 0},  // unnecessary-map
+    {{28964, 31}, {113, 1}, 65535, 0, 0},  // unnecessary-multiline-docstring
+    {{28995, 26}, {113, 1}, 65535, 0, 0},  // unnecessary-nested-literal
+    {{29021, 36}, {113, 1}, 65535, 0, 0},  // unnecessary-paren-on-raise-exception
+    {{29057, 23}, {113, 1}, 65535, 0, 0},  // unnecessary-placeholder
+    {{29080, 23}, {113, 1}, 65535, 0, 0},  // unnecessary-range-start
+    {{29103, 30}, {113, 1}, 65535, 0, 0},  // unnecessary-regular-expression
+    {{29133, 23}, {113, 1}, 65535, 0, 0},  // unnecessary-return-none
+    {{29156, 17}, {113, 1}, 65535, 0, 0},  // unnecessary-round
+    {{29173, 18}, {113, 1}, 65535, 0, 0},  // unnecessary-spread
+    {{29191, 30}, {113, 1}, 65535, 0, 0},  // unnecessary-subscript-reversal
+    {{29221, 22}, {113, 1}, 65535, 0, 0},  // unnecessary-type-union
+    {{29243, 27}, {113, 1}, 65535, 0, 0},  // unpacked-list-comprehension
+    {{29270, 21}, {113, 1}, 65535, 0, 0},  // unprefixed-type-param
+    {{29291, 19}, {113, 1}, 65535, 0, 0},  // unquoted-type-alias
+    {{29310, 16}, {113, 1}, 65535, 0, 0},  // unraw-re-pattern
+    {{29326, 27}, {113, 1}, 65535, 0, 0},  // unrecognized-platform-check
+    {{29353, 26}, {113, 1}, 65535, 0, 0},  // unrecognized-platform-name
+    {{29379, 31}, {113, 1}, 65535, 0, 0},  // unrecognized-version-info-check
+    {{29410, 25}, {113, 1}, 65535, 0, 0},  // unreliable-callable-check
+    {{29435, 17}, {113, 1}, 65535, 0, 0},  // unsafe-markup-use
+    {{29452, 16}, {113, 1}, 65535, 0, 0},  // unsafe-yaml-load
+    {{29468, 19}, {113, 1}, 65535, 0, 0},  // unsorted-dunder-all
+    {{29487, 21}, {113, 1}, 65535, 0, 0},  // unsorted-dunder-slots
+    {{29508, 16}, {113, 1}, 65535, 0, 0},  // unsorted-imports
+    {{29524, 20}, {113, 1}, 65535, 0, 0},  // unspecified-encoding
+    {{29544, 30}, {113, 1}, 65535, 0, 0},  // unsupported-method-call-on-all
+    {{29574, 17}, {113, 1}, 65535, 0, 0},  // unused-annotation
+    {{29591, 12}, {113, 1}, 65535, 0, 0},  // unused-async
+    {{29603, 28}, {113, 1}, 65535, 0, 0},  // unused-class-method-argument
+    {{29631, 24}, {113, 1}, 65535, 0, 0},  // unused-function-argument
+    {{29655, 13}, {113, 1}, 65535, 0, 0},  // unused-import
+    {{29668, 22}, {113, 1}, 65535, 0, 0},  // unused-lambda-argument
+    {{29690, 28}, {113, 1}, 65535, 0, 0},  // unused-loop-control-variable
+    {{29718, 22}, {113, 1}, 65535, 0, 0},  // unused-method-argument
+    {{29740, 11}, {113, 1}, 65535, 0, 0},  // unused-noqa
+    {{29751, 23}, {113, 1}, 65535, 0, 0},  // unused-private-protocol
+    {{29774, 25}, {113, 1}, 65535, 0, 0},  // unused-private-type-alias
+    {{29799, 23}, {113, 1}, 65535, 0, 0},  // unused-private-type-var
+    {{29822, 25}, {113, 1}, 65535, 0, 0},  // unused-private-typed-dict
+    {{29847, 29}, {113, 1}, 65535, 0, 0},  // unused-static-method-argument
+    {{29876, 24}, {113, 1}, 65535, 0, 0},  // unused-unpacked-variable
+    {{29900, 15}, {113, 1}, 65535, 0, 0},  // unused-variable
+    {{29915, 19}, {113, 1}, 65535, 0, 0},  // used-dummy-variable
+    {{29934, 28}, {113, 1}, 65535, 0, 0},  // useless-class-metaclass-type
+    {{29962, 18}, {113, 1}, 65535, 0, 0},  // useless-comparison
+    {{29980, 27}, {113, 1}, 65535, 0, 0},  // useless-contextlib-suppress
+    {{30007, 20}, {113, 1}, 65535, 0, 0},  // useless-else-on-loop
+    {{30027, 27}, {113, 1}, 65535, 0, 0},  // useless-exception-statement
+    {{30054, 18}, {113, 1}, 65535, 0, 0},  // useless-expression
+    {{30072, 15}, {113, 1}, 65535, 0, 0},  // useless-finally
+    {{30087, 15}, {113, 1}, 65535, 0, 0},  // useless-if-else
+    {{30102, 20}, {113, 1}, 65535, 0, 0},  // useless-import-alias
+    {{30122, 22}, {113, 1}, 65535, 0, 0},  // useless-metaclass-type
+    {{30144, 26}, {113, 1}, 65535, 0, 0},  // useless-object-inheritance
+    {{30170, 14}, {113, 1}, 65535, 0, 0},  // useless-return
+    {{30184, 17}, {113, 1}, 65535, 0, 0},  // useless-semicolon
+    {{30201, 18}, {113, 1}, 65535, 0, 0},  // useless-try-except
+    {{30219, 17}, {113, 1}, 65535, 0, 0},  // useless-with-lock
+    {{30236, 25}, {113, 1}, 65535, 0, 0},  // utf8-encoding-declaration
+    {{30261, 27}, {113, 1}, 65535, 0, 0},  // verbose-decimal-constructor
+    {{30288, 19}, {113, 1}, 65535, 0, 0},  // verbose-log-message
+    {{30307, 13}, {113, 1}, 65535, 0, 0},  // verbose-raise
+    {{30320, 34}, {113, 1}, 65535, 0, 0},  // wait-for-process-in-async-function
+    {{30354, 22}, {113, 1}, 65535, 0, 0},  // weak-cryptographic-key
+    {{30376, 9}, {111, 1}, 65535, 0, 0},  // while-one
+    {{30385, 26}, {113, 1}, 65535, 0, 0},  // whitespace-after-decorator
+    {{30411, 29}, {113, 1}, 65535, 0, 0},  // whitespace-after-open-bracket
+    {{30440, 31}, {113, 1}, 65535, 0, 0},  // whitespace-before-close-bracket
+    {{30471, 28}, {113, 1}, 65535, 0, 0},  // whitespace-before-parameters
+    {{30499, 29}, {113, 1}, 65535, 0, 0},  // whitespace-before-punctuation
+    {{30528, 16}, {113, 1}, 65535, 0, 0},  // write-whole-file
+    {{30544, 37}, {113, 1}, 65535, 0, 0},  // wrong-tuple-length-version-comparison
+    {{30581, 28}, {113, 1}, 65535, 0, 0},  // yield-from-in-async-function
+    {{30609, 43}, {113, 1}, 65535, 0, 0},  // yield-in-context-manager-in-async-generator
+    {{30652, 17}, {113, 1}, 65535, 0, 0},  // yield-in-for-loop
+    {{30669, 13}, {113, 1}, 65535, 0, 0},  // yield-in-init
+    {{30682, 22}, {113, 1}, 65535, 0, 0},  // yield-outside-function
+    {{30704, 15}, {113, 1}, 65535, 0, 0},  // yoda-conditions
+    {{30719, 24}, {113, 1}, 65535, 0, 0},  // zip-dict-keys-and-values
+    {{30743, 23}, {113, 1}, 65535, 0, 0},  // zip-instead-of-pairwise
+    {{30766, 27}, {113, 1}, 65535, 0, 0},  // zip-without-explicit-strict
 };
 
-constexpr Redirect REDIRECT_ROWS[] = {
-    {"C9", "C90"},
-    {"I2", "TID2"},
-    {"I25", "TID25"},
-    {"I252", "TID252"},
-    {"IC", "ICN"},
-    {"IC0", "ICN0"},
-    {"IC00", "ICN00"},
-    {"IC001", "ICN001"},
-    {"IC002", "ICN001"},
-    {"IC003", "ICN001"},
-    {"IC004", "ICN001"},
-    {"M", "RUF100"},
-    {"M0", "RUF100"},
-    {"M001", "RUF100"},
-    {"PDV", "PD"},
-    {"PDV0", "PD0"},
-    {"PDV002", "PD002"},
-    {"PDV003", "PD003"},
-    {"PDV004", "PD004"},
-    {"PDV007", "PD007"},
-    {"PDV008", "PD008"},
-    {"PDV009", "PD009"},
-    {"PDV01", "PD01"},
-    {"PDV010", "PD010"},
-    {"PDV011", "PD011"},
-    {"PDV012", "PD012"},
-    {"PDV013", "PD013"},
-    {"PDV015", "PD015"},
-    {"PDV9", "PD9"},
-    {"PDV90", "PD90"},
-    {"PDV901", "PD901"},
-    {"PGH001", "S307"},
-    {"PGH002", "G010"},
-    {"PIE802", "C419"},
-    {"PLR1701", "SIM101"},
-    {"PLW0117", "PLW0177"},
-    {"PLW0130", "B033"},
-    {"R", "RET"},
-    {"R5", "RET5"},
-    {"R50", "RET50"},
-    {"R501", "RET501"},
-    {"R502", "RET502"},
-    {"R503", "RET503"},
-    {"R504", "RET504"},
-    {"R505", "RET505"},
-    {"R506", "RET506"},
-    {"R507", "RET507"},
-    {"R508", "RET508"},
-    {"RUF004", "B026"},
-    {"RUF011", "B035"},
-    {"RUF025", "C420"},
-    {"RUF035", "S704"},
-    {"RUF940", "RUF950"},
-    {"RUF96", "RUF95"},
-    {"SIM111", "SIM110"},
-    {"T001", "FIX001"},
-    {"T002", "FIX002"},
-    {"T003", "FIX003"},
-    {"T004", "FIX004"},
-    {"T1", "T10"},
-    {"T2", "T20"},
-    {"TCH", "TC"},
-    {"TCH001", "TC001"},
-    {"TCH002", "TC002"},
-    {"TCH003", "TC003"},
-    {"TCH004", "TC004"},
-    {"TCH005", "TC005"},
-    {"TCH006", "TC010"},
-    {"TCH010", "TC010"},
-    {"TRIO", "ASYNC1"},
-    {"TRIO1", "ASYNC1"},
-    {"TRIO10", "ASYNC10"},
-    {"TRIO100", "ASYNC100"},
-    {"TRIO105", "ASYNC105"},
-    {"TRIO109", "ASYNC109"},
-    {"TRIO11", "ASYNC11"},
-    {"TRIO110", "ASYNC110"},
-    {"TRIO115", "ASYNC115"},
-    {"TRY200", "B904"},
-    {"TRY302", "TRY203"},
-    {"TYP", "TC"},
-    {"TYP001", "TC001"},
-    {"U", "UP"},
-    {"U0", "UP0"},
-    {"U00", "UP00"},
-    {"U001", "UP001"},
-    {"U003", "UP003"},
-    {"U004", "UP004"},
-    {"U005", "UP005"},
-    {"U006", "UP006"},
-    {"U007", "UP007"},
-    {"U008", "UP008"},
-    {"U009", "UP009"},
-    {"U01", "UP01"},
-    {"U010", "UP010"},
-    {"U011", "UP011"},
-    {"U012", "UP012"},
-    {"U013", "UP013"},
-    {"U014", "UP014"},
-    {"U015", "UP015"},
-    {"U016", "UP016"},
-    {"U017", "UP017"},
-    {"U019", "UP019"},
+constexpr StoredRedirect REDIRECT_ROWS[] = {
+    {{812, 2}, {814, 3}},  // C9 -> C90
+    {{30793, 2}, {6827, 4}},  // I2 -> TID2
+    {{30795, 3}, {6831, 5}},  // I25 -> TID25
+    {{30798, 4}, {6842, 6}},  // I252 -> TID252
+    {{30802, 2}, {2454, 3}},  // IC -> ICN
+    {{30804, 3}, {2457, 4}},  // IC0 -> ICN0
+    {{30807, 4}, {2461, 5}},  // IC00 -> ICN00
+    {{30811, 5}, {2466, 6}},  // IC001 -> ICN001
+    {{30816, 5}, {2466, 6}},  // IC002 -> ICN001
+    {{30821, 5}, {2466, 6}},  // IC003 -> ICN001
+    {{30826, 5}, {2466, 6}},  // IC004 -> ICN001
+    {{30831, 1}, {5932, 6}},  // M -> RUF100
+    {{30832, 2}, {5932, 6}},  // M0 -> RUF100
+    {{30834, 4}, {5932, 6}},  // M001 -> RUF100
+    {{30838, 3}, {2757, 2}},  // PDV -> PD
+    {{30841, 4}, {2759, 3}},  // PDV0 -> PD0
+    {{30845, 6}, {2766, 5}},  // PDV002 -> PD002
+    {{30851, 6}, {2771, 5}},  // PDV003 -> PD003
+    {{30857, 6}, {2776, 5}},  // PDV004 -> PD004
+    {{30863, 6}, {2781, 5}},  // PDV007 -> PD007
+    {{30869, 6}, {2786, 5}},  // PDV008 -> PD008
+    {{30875, 6}, {2791, 5}},  // PDV009 -> PD009
+    {{30881, 5}, {2796, 4}},  // PDV01 -> PD01
+    {{30886, 6}, {2800, 5}},  // PDV010 -> PD010
+    {{30892, 6}, {2805, 5}},  // PDV011 -> PD011
+    {{30898, 6}, {2810, 5}},  // PDV012 -> PD012
+    {{30904, 6}, {2815, 5}},  // PDV013 -> PD013
+    {{30910, 6}, {2820, 5}},  // PDV015 -> PD015
+    {{30916, 4}, {2837, 3}},  // PDV9 -> PD9
+    {{30920, 5}, {2840, 4}},  // PDV90 -> PD90
+    {{30925, 6}, {2844, 5}},  // PDV901 -> PD901
+    {{2940, 6}, {6090, 4}},  // PGH001 -> S307
+    {{2946, 6}, {2414, 4}},  // PGH002 -> G010
+    {{30931, 6}, {801, 4}},  // PIE802 -> C419
+    {{3923, 7}, {6350, 6}},  // PLR1701 -> SIM101
+    {{4185, 7}, {4252, 7}},  // PLW0117 -> PLW0177
+    {{30937, 7}, {647, 4}},  // PLW0130 -> B033
+    {{30944, 1}, {5366, 3}},  // R -> RET
+    {{30945, 2}, {5369, 4}},  // R5 -> RET5
+    {{30947, 3}, {5373, 5}},  // R50 -> RET50
+    {{30950, 4}, {5378, 6}},  // R501 -> RET501
+    {{30954, 4}, {5384, 6}},  // R502 -> RET502
+    {{30958, 4}, {5390, 6}},  // R503 -> RET503
+    {{30962, 4}, {5396, 6}},  // R504 -> RET504
+    {{30966, 4}, {5402, 6}},  // R505 -> RET505
+    {{30970, 4}, {5408, 6}},  // R506 -> RET506
+    {{30974, 4}, {5414, 6}},  // R507 -> RET507
+    {{30978, 4}, {5420, 6}},  // R508 -> RET508
+    {{30982, 6}, {616, 4}},  // RUF004 -> B026
+    {{5515, 6}, {655, 4}},  // RUF011 -> B035
+    {{5604, 6}, {808, 4}},  // RUF025 -> C420
+    {{5669, 6}, {6334, 4}},  // RUF035 -> S704
+    {{30988, 6}, {30994, 6}},  // RUF940 -> RUF950
+    {{31000, 5}, {31005, 5}},  // RUF96 -> RUF95
+    {{31010, 6}, {6397, 6}},  // SIM111 -> SIM110
+    {{31016, 4}, {2026, 6}},  // T001 -> FIX001
+    {{31020, 4}, {2032, 6}},  // T002 -> FIX002
+    {{31024, 4}, {2038, 6}},  // T003 -> FIX003
+    {{31028, 4}, {2044, 6}},  // T004 -> FIX004
+    {{6641, 2}, {6643, 3}},  // T1 -> T10
+    {{6650, 2}, {6652, 3}},  // T2 -> T20
+    {{6721, 3}, {6663, 2}},  // TCH -> TC
+    {{6733, 6}, {6672, 5}},  // TCH001 -> TC001
+    {{6739, 6}, {6677, 5}},  // TCH002 -> TC002
+    {{6745, 6}, {6682, 5}},  // TCH003 -> TC003
+    {{6751, 6}, {6687, 5}},  // TCH004 -> TC004
+    {{6757, 6}, {6692, 5}},  // TCH005 -> TC005
+    {{6763, 6}, {6716, 5}},  // TCH006 -> TC010
+    {{6774, 6}, {6716, 5}},  // TCH010 -> TC010
+    {{6866, 4}, {303, 6}},  // TRIO -> ASYNC1
+    {{6870, 5}, {303, 6}},  // TRIO1 -> ASYNC1
+    {{6875, 6}, {309, 7}},  // TRIO10 -> ASYNC10
+    {{6881, 7}, {316, 8}},  // TRIO100 -> ASYNC100
+    {{6888, 7}, {340, 8}},  // TRIO105 -> ASYNC105
+    {{6895, 7}, {348, 8}},  // TRIO109 -> ASYNC109
+    {{6902, 6}, {356, 7}},  // TRIO11 -> ASYNC11
+    {{6908, 7}, {363, 8}},  // TRIO110 -> ASYNC110
+    {{6915, 7}, {371, 8}},  // TRIO115 -> ASYNC115
+    {{6961, 6}, {683, 4}},  // TRY200 -> B904
+    {{7000, 6}, {6973, 6}},  // TRY302 -> TRY203
+    {{31032, 3}, {6663, 2}},  // TYP -> TC
+    {{31035, 6}, {6672, 5}},  // TYP001 -> TC001
+    {{31041, 1}, {7027, 2}},  // U -> UP
+    {{31042, 2}, {7029, 3}},  // U0 -> UP0
+    {{31044, 3}, {7032, 4}},  // U00 -> UP00
+    {{31047, 4}, {7036, 5}},  // U001 -> UP001
+    {{31051, 4}, {7041, 5}},  // U003 -> UP003
+    {{31055, 4}, {7046, 5}},  // U004 -> UP004
+    {{31059, 4}, {7051, 5}},  // U005 -> UP005
+    {{31063, 4}, {7056, 5}},  // U006 -> UP006
+    {{31067, 4}, {7061, 5}},  // U007 -> UP007
+    {{31071, 4}, {7066, 5}},  // U008 -> UP008
+    {{31075, 4}, {7071, 5}},  // U009 -> UP009
+    {{31079, 3}, {7076, 4}},  // U01 -> UP01
+    {{31082, 4}, {7080, 5}},  // U010 -> UP010
+    {{31086, 4}, {7085, 5}},  // U011 -> UP011
+    {{31090, 4}, {7090, 5}},  // U012 -> UP012
+    {{31094, 4}, {7095, 5}},  // U013 -> UP013
+    {{31098, 4}, {7100, 5}},  // U014 -> UP014
+    {{31102, 4}, {7105, 5}},  // U015 -> UP015
+    {{31106, 4}, {31110, 5}},  // U016 -> UP016
+    {{31115, 4}, {7110, 5}},  // U017 -> UP017
+    {{31119, 4}, {7120, 5}},  // U019 -> UP019
 };
+
+constexpr std::string_view TEXT =
+    "A"
+    "A0"
+    "A00"
+    "A001"
+    "A002"
+    "A003"
+    "A004"
+    "A005"
+    "A006"
+    "AIR"
+    "AIR0"
+    "AIR00"
+    "AIR001"
+    "AIR002"
+    "AIR003"
+    "AIR004"
+    "AIR2"
+    "AIR20"
+    "AIR201"
+    "AIR202"
+    "AIR3"
+    "AIR30"
+    "AIR301"
+    "AIR302"
+    "AIR303"
+    "AIR304"
+    "AIR31"
+    "AIR311"
+    "AIR312"
+    "AIR32"
+    "AIR321"
+    "ALL"
+    "ANN"
+    "ANN0"
+    "ANN00"
+    "ANN001"
+    "ANN002"
+    "ANN003"
+    "ANN1"
+    "ANN10"
+    "ANN101"
+    "ANN102"
+    "ANN2"
+    "ANN20"
+    "ANN201"
+    "ANN202"
+    "ANN204"
+    "ANN205"
+    "ANN206"
+    "ANN4"
+    "ANN40"
+    "ANN401"
+    "ARG"
+    "ARG0"
+    "ARG00"
+    "ARG001"
+    "ARG002"
+    "ARG003"
+    "ARG004"
+    "ARG005"
+    "ASYNC"
+    "ASYNC1"
+    "ASYNC10"
+    "ASYNC100"
+    "ASYNC101"
+    "ASYNC102"
+    "ASYNC105"
+    "ASYNC109"
+    "ASYNC11"
+    "ASYNC110"
+    "ASYNC115"
+    "ASYNC116"
+    "ASYNC119"
+    "ASYNC2"
+    "ASYNC21"
+    "ASYNC210"
+    "ASYNC212"
+    "ASYNC22"
+    "ASYNC220"
+    "ASYNC221"
+    "ASYNC222"
+    "ASYNC23"
+    "ASYNC230"
+    "ASYNC24"
+    "ASYNC240"
+    "ASYNC25"
+    "ASYNC250"
+    "ASYNC251"
+    "B"
+    "B0"
+    "B00"
+    "B002"
+    "B003"
+    "B004"
+    "B005"
+    "B006"
+    "B007"
+    "B008"
+    "B009"
+    "B01"
+    "B010"
+    "B011"
+    "B012"
+    "B013"
+    "B014"
+    "B015"
+    "B016"
+    "B017"
+    "B018"
+    "B019"
+    "B02"
+    "B020"
+    "B021"
+    "B022"
+    "B023"
+    "B024"
+    "B025"
+    "B026"
+    "B027"
+    "B028"
+    "B029"
+    "B03"
+    "B030"
+    "B031"
+    "B032"
+    "B033"
+    "B034"
+    "B035"
+    "B039"
+    "B04"
+    "B043"
+    "B9"
+    "B90"
+    "B901"
+    "B903"
+    "B904"
+    "B905"
+    "B909"
+    "B91"
+    "B911"
+    "B912"
+    "BLE"
+    "BLE0"
+    "BLE00"
+    "BLE001"
+    "C"
+    "C4"
+    "C40"
+    "C400"
+    "C401"
+    "C402"
+    "C403"
+    "C404"
+    "C405"
+    "C406"
+    "C408"
+    "C409"
+    "C41"
+    "C410"
+    "C411"
+    "C413"
+    "C414"
+    "C415"
+    "C416"
+    "C417"
+    "C418"
+    "C419"
+    "C42"
+    "C420"
+    "C9"
+    "C90"
+    "C901"
+    "COM"
+    "COM8"
+    "COM81"
+    "COM812"
+    "COM818"
+    "COM819"
+    "CPY"
+    "CPY0"
+    "CPY00"
+    "CPY001"
+    "D"
+    "D1"
+    "D10"
+    "D100"
+    "D101"
+    "D102"
+    "D103"
+    "D104"
+    "D105"
+    "D106"
+    "D107"
+    "D2"
+    "D20"
+    "D200"
+    "D201"
+    "D202"
+    "D203"
+    "D204"
+    "D205"
+    "D206"
+    "D207"
+    "D208"
+    "D209"
+    "D21"
+    "D210"
+    "D211"
+    "D212"
+    "D213"
+    "D214"
+    "D215"
+    "D3"
+    "D30"
+    "D300"
+    "D301"
+    "D4"
+    "D40"
+    "D400"
+    "D401"
+    "D402"
+    "D403"
+    "D404"
+    "D405"
+    "D406"
+    "D407"
+    "D408"
+    "D409"
+    "D41"
+    "D410"
+    "D411"
+    "D412"
+    "D413"
+    "D414"
+    "D415"
+    "D416"
+    "D417"
+    "D418"
+    "D419"
+    "D42"
+    "D420"
+    "D421"
+    "DJ"
+    "DJ0"
+    "DJ00"
+    "DJ001"
+    "DJ003"
+    "DJ006"
+    "DJ007"
+    "DJ008"
+    "DJ01"
+    "DJ012"
+    "DJ013"
+    "DOC"
+    "DOC1"
+    "DOC10"
+    "DOC102"
+    "DOC2"
+    "DOC20"
+    "DOC201"
+    "DOC202"
+    "DOC4"
+    "DOC40"
+    "DOC402"
+    "DOC403"
+    "DOC5"
+    "DOC50"
+    "DOC501"
+    "DOC502"
+    "DTZ"
+    "DTZ0"
+    "DTZ00"
+    "DTZ001"
+    "DTZ002"
+    "DTZ003"
+    "DTZ004"
+    "DTZ005"
+    "DTZ006"
+    "DTZ007"
+    "DTZ01"
+    "DTZ011"
+    "DTZ012"
+    "DTZ9"
+    "DTZ90"
+    "DTZ901"
+    "E"
+    "E1"
+    "E10"
+    "E101"
+    "E11"
+    "E111"
+    "E112"
+    "E113"
+    "E114"
+    "E115"
+    "E116"
+    "E117"
+    "E2"
+    "E20"
+    "E201"
+    "E202"
+    "E203"
+    "E204"
+    "E21"
+    "E211"
+    "E22"
+    "E221"
+    "E222"
+    "E223"
+    "E224"
+    "E225"
+    "E226"
+    "E227"
+    "E228"
+    "E23"
+    "E231"
+    "E24"
+    "E241"
+    "E242"
+    "E25"
+    "E251"
+    "E252"
+    "E26"
+    "E261"
+    "E262"
+    "E265"
+    "E266"
+    "E27"
+    "E271"
+    "E272"
+    "E273"
+    "E274"
+    "E275"
+    "E3"
+    "E30"
+    "E301"
+    "E302"
+    "E303"
+    "E304"
+    "E305"
+    "E306"
+    "E4"
+    "E40"
+    "E401"
+    "E402"
+    "E5"
+    "E50"
+    "E501"
+    "E502"
+    "E7"
+    "E70"
+    "E701"
+    "E702"
+    "E703"
+    "E71"
+    "E711"
+    "E712"
+    "E713"
+    "E714"
+    "E72"
+    "E721"
+    "E722"
+    "E73"
+    "E731"
+    "E74"
+    "E741"
+    "E742"
+    "E743"
+    "E9"
+    "E90"
+    "E902"
+    "E99"
+    "E999"
+    "EM"
+    "EM1"
+    "EM10"
+    "EM101"
+    "EM102"
+    "EM103"
+    "ERA"
+    "ERA0"
+    "ERA00"
+    "ERA001"
+    "EXE"
+    "EXE0"
+    "EXE00"
+    "EXE001"
+    "EXE002"
+    "EXE003"
+    "EXE004"
+    "EXE005"
+    "F"
+    "F4"
+    "F40"
+    "F401"
+    "F402"
+    "F403"
+    "F404"
+    "F405"
+    "F406"
+    "F407"
+    "F5"
+    "F50"
+    "F501"
+    "F502"
+    "F503"
+    "F504"
+    "F505"
+    "F506"
+    "F507"
+    "F508"
+    "F509"
+    "F52"
+    "F521"
+    "F522"
+    "F523"
+    "F524"
+    "F525"
+    "F54"
+    "F541"
+    "F6"
+    "F60"
+    "F601"
+    "F602"
+    "F62"
+    "F621"
+    "F622"
+    "F63"
+    "F631"
+    "F632"
+    "F633"
+    "F634"
+    "F7"
+    "F70"
+    "F701"
+    "F702"
+    "F704"
+    "F706"
+    "F707"
+    "F72"
+    "F722"
+    "F8"
+    "F81"
+    "F811"
+    "F82"
+    "F821"
+    "F822"
+    "F823"
+    "F84"
+    "F841"
+    "F842"
+    "F9"
+    "F90"
+    "F901"
+    "FA"
+    "FA1"
+    "FA10"
+    "FA100"
+    "FA102"
+    "FAST"
+    "FAST0"
+    "FAST00"
+    "FAST001"
+    "FAST002"
+    "FAST003"
+    "FBT"
+    "FBT0"
+    "FBT00"
+    "FBT001"
+    "FBT002"
+    "FBT003"
+    "FIX"
+    "FIX0"
+    "FIX00"
+    "FIX001"
+    "FIX002"
+    "FIX003"
+    "FIX004"
+    "FLY"
+    "FLY0"
+    "FLY00"
+    "FLY002"
+    "FURB"
+    "FURB1"
+    "FURB10"
+    "FURB101"
+    "FURB103"
+    "FURB105"
+    "FURB11"
+    "FURB110"
+    "FURB113"
+    "FURB116"
+    "FURB118"
+    "FURB12"
+    "FURB122"
+    "FURB129"
+    "FURB13"
+    "FURB131"
+    "FURB132"
+    "FURB136"
+    "FURB14"
+    "FURB140"
+    "FURB142"
+    "FURB145"
+    "FURB148"
+    "FURB15"
+    "FURB152"
+    "FURB154"
+    "FURB156"
+    "FURB157"
+    "FURB16"
+    "FURB161"
+    "FURB162"
+    "FURB163"
+    "FURB164"
+    "FURB166"
+    "FURB167"
+    "FURB168"
+    "FURB169"
+    "FURB17"
+    "FURB171"
+    "FURB177"
+    "FURB18"
+    "FURB180"
+    "FURB181"
+    "FURB187"
+    "FURB188"
+    "FURB189"
+    "FURB19"
+    "FURB192"
+    "G"
+    "G0"
+    "G00"
+    "G001"
+    "G002"
+    "G003"
+    "G004"
+    "G01"
+    "G010"
+    "G1"
+    "G10"
+    "G101"
+    "G2"
+    "G20"
+    "G201"
+    "G202"
+    "I"
+    "I0"
+    "I00"
+    "I001"
+    "I002"
+    "ICN"
+    "ICN0"
+    "ICN00"
+    "ICN001"
+    "ICN002"
+    "ICN003"
+    "INP"
+    "INP0"
+    "INP00"
+    "INP001"
+    "INT"
+    "INT0"
+    "INT00"
+    "INT001"
+    "INT002"
+    "INT003"
+    "ISC"
+    "ISC0"
+    "ISC00"
+    "ISC001"
+    "ISC002"
+    "ISC003"
+    "ISC004"
+    "LOG"
+    "LOG0"
+    "LOG00"
+    "LOG001"
+    "LOG002"
+    "LOG004"
+    "LOG007"
+    "LOG009"
+    "LOG01"
+    "LOG014"
+    "LOG015"
+    "N"
+    "N8"
+    "N80"
+    "N801"
+    "N802"
+    "N803"
+    "N804"
+    "N805"
+    "N806"
+    "N807"
+    "N81"
+    "N811"
+    "N812"
+    "N813"
+    "N814"
+    "N815"
+    "N816"
+    "N817"
+    "N818"
+    "N9"
+    "N99"
+    "N999"
+    "NPY"
+    "NPY0"
+    "NPY00"
+    "NPY001"
+    "NPY002"
+    "NPY003"
+    "NPY2"
+    "NPY20"
+    "NPY201"
+    "NURSERY"
+    "PD"
+    "PD0"
+    "PD00"
+    "PD002"
+    "PD003"
+    "PD004"
+    "PD007"
+    "PD008"
+    "PD009"
+    "PD01"
+    "PD010"
+    "PD011"
+    "PD012"
+    "PD013"
+    "PD015"
+    "PD1"
+    "PD10"
+    "PD101"
+    "PD9"
+    "PD90"
+    "PD901"
+    "PERF"
+    "PERF1"
+    "PERF10"
+    "PERF101"
+    "PERF102"
+    "PERF2"
+    "PERF20"
+    "PERF203"
+    "PERF4"
+    "PERF40"
+    "PERF401"
+    "PERF402"
+    "PERF403"
+    "PGH"
+    "PGH0"
+    "PGH00"
+    "PGH001"
+    "PGH002"
+    "PGH003"
+    "PGH004"
+    "PGH005"
+    "PIE"
+    "PIE7"
+    "PIE79"
+    "PIE790"
+    "PIE794"
+    "PIE796"
+    "PIE8"
+    "PIE80"
+    "PIE800"
+    "PIE804"
+    "PIE807"
+    "PIE808"
+    "PIE81"
+    "PIE810"
+    "PL"
+    "PLC"
+    "PLC0"
+    "PLC01"
+    "PLC010"
+    "PLC0105"
+    "PLC013"
+    "PLC0131"
+    "PLC0132"
+    "PLC02"
+    "PLC020"
+    "PLC0205"
+    "PLC0206"
+    "PLC0207"
+    "PLC0208"
+    "PLC04"
+    "PLC041"
+    "PLC0414"
+    "PLC0415"
+    "PLC1"
+    "PLC18"
+    "PLC180"
+    "PLC1802"
+    "PLC19"
+    "PLC190"
+    "PLC1901"
+    "PLC2"
+    "PLC24"
+    "PLC240"
+    "PLC2401"
+    "PLC2403"
+    "PLC27"
+    "PLC270"
+    "PLC2701"
+    "PLC28"
+    "PLC280"
+    "PLC2801"
+    "PLC3"
+    "PLC30"
+    "PLC300"
+    "PLC3002"
+    "PLE"
+    "PLE0"
+    "PLE01"
+    "PLE010"
+    "PLE0100"
+    "PLE0101"
+    "PLE011"
+    "PLE0115"
+    "PLE0116"
+    "PLE0117"
+    "PLE0118"
+    "PLE02"
+    "PLE023"
+    "PLE0237"
+    "PLE024"
+    "PLE0241"
+    "PLE03"
+    "PLE030"
+    "PLE0302"
+    "PLE0303"
+    "PLE0304"
+    "PLE0305"
+    "PLE0307"
+    "PLE0308"
+    "PLE0309"
+    "PLE06"
+    "PLE060"
+    "PLE0604"
+    "PLE0605"
+    "PLE064"
+    "PLE0643"
+    "PLE07"
+    "PLE070"
+    "PLE0704"
+    "PLE1"
+    "PLE11"
+    "PLE113"
+    "PLE1132"
+    "PLE114"
+    "PLE1141"
+    "PLE1142"
+    "PLE12"
+    "PLE120"
+    "PLE1205"
+    "PLE1206"
+    "PLE13"
+    "PLE130"
+    "PLE1300"
+    "PLE1307"
+    "PLE131"
+    "PLE1310"
+    "PLE15"
+    "PLE150"
+    "PLE1507"
+    "PLE151"
+    "PLE1519"
+    "PLE152"
+    "PLE1520"
+    "PLE17"
+    "PLE170"
+    "PLE1700"
+    "PLE2"
+    "PLE25"
+    "PLE250"
+    "PLE2502"
+    "PLE251"
+    "PLE2510"
+    "PLE2512"
+    "PLE2513"
+    "PLE2514"
+    "PLE2515"
+    "PLE4"
+    "PLE47"
+    "PLE470"
+    "PLE4703"
+    "PLR"
+    "PLR0"
+    "PLR01"
+    "PLR012"
+    "PLR0124"
+    "PLR013"
+    "PLR0133"
+    "PLR02"
+    "PLR020"
+    "PLR0202"
+    "PLR0203"
+    "PLR0206"
+    "PLR04"
+    "PLR040"
+    "PLR0402"
+    "PLR09"
+    "PLR090"
+    "PLR0904"
+    "PLR091"
+    "PLR0911"
+    "PLR0912"
+    "PLR0913"
+    "PLR0914"
+    "PLR0915"
+    "PLR0916"
+    "PLR0917"
+    "PLR1"
+    "PLR17"
+    "PLR170"
+    "PLR1701"
+    "PLR1702"
+    "PLR1704"
+    "PLR1706"
+    "PLR1708"
+    "PLR171"
+    "PLR1711"
+    "PLR1712"
+    "PLR1714"
+    "PLR1716"
+    "PLR172"
+    "PLR1722"
+    "PLR173"
+    "PLR1730"
+    "PLR1733"
+    "PLR1736"
+    "PLR2"
+    "PLR20"
+    "PLR200"
+    "PLR2004"
+    "PLR204"
+    "PLR2044"
+    "PLR5"
+    "PLR55"
+    "PLR550"
+    "PLR5501"
+    "PLR6"
+    "PLR61"
+    "PLR610"
+    "PLR6104"
+    "PLR62"
+    "PLR620"
+    "PLR6201"
+    "PLR63"
+    "PLR630"
+    "PLR6301"
+    "PLW"
+    "PLW0"
+    "PLW01"
+    "PLW010"
+    "PLW0101"
+    "PLW0108"
+    "PLW011"
+    "PLW0117"
+    "PLW012"
+    "PLW0120"
+    "PLW0127"
+    "PLW0128"
+    "PLW0129"
+    "PLW013"
+    "PLW0131"
+    "PLW0133"
+    "PLW017"
+    "PLW0177"
+    "PLW02"
+    "PLW021"
+    "PLW0211"
+    "PLW024"
+    "PLW0244"
+    "PLW0245"
+    "PLW04"
+    "PLW040"
+    "PLW0406"
+    "PLW06"
+    "PLW060"
+    "PLW0602"
+    "PLW0603"
+    "PLW0604"
+    "PLW064"
+    "PLW0642"
+    "PLW07"
+    "PLW071"
+    "PLW0711"
+    "PLW0717"
+    "PLW1"
+    "PLW15"
+    "PLW150"
+    "PLW1501"
+    "PLW1507"
+    "PLW1508"
+    "PLW1509"
+    "PLW151"
+    "PLW1510"
+    "PLW1514"
+    "PLW16"
+    "PLW164"
+    "PLW1641"
+    "PLW2"
+    "PLW21"
+    "PLW210"
+    "PLW2101"
+    "PLW29"
+    "PLW290"
+    "PLW2901"
+    "PLW3"
+    "PLW32"
+    "PLW320"
+    "PLW3201"
+    "PLW33"
+    "PLW330"
+    "PLW3301"
+    "PT"
+    "PT0"
+    "PT00"
+    "PT001"
+    "PT002"
+    "PT003"
+    "PT004"
+    "PT005"
+    "PT006"
+    "PT007"
+    "PT008"
+    "PT009"
+    "PT01"
+    "PT010"
+    "PT011"
+    "PT012"
+    "PT013"
+    "PT014"
+    "PT015"
+    "PT016"
+    "PT017"
+    "PT018"
+    "PT019"
+    "PT02"
+    "PT020"
+    "PT021"
+    "PT022"
+    "PT023"
+    "PT024"
+    "PT025"
+    "PT026"
+    "PT027"
+    "PT028"
+    "PT029"
+    "PT03"
+    "PT030"
+    "PT031"
+    "PTH"
+    "PTH1"
+    "PTH10"
+    "PTH100"
+    "PTH101"
+    "PTH102"
+    "PTH103"
+    "PTH104"
+    "PTH105"
+    "PTH106"
+    "PTH107"
+    "PTH108"
+    "PTH109"
+    "PTH11"
+    "PTH110"
+    "PTH111"
+    "PTH112"
+    "PTH113"
+    "PTH114"
+    "PTH115"
+    "PTH116"
+    "PTH117"
+    "PTH118"
+    "PTH119"
+    "PTH12"
+    "PTH120"
+    "PTH121"
+    "PTH122"
+    "PTH123"
+    "PTH124"
+    "PTH2"
+    "PTH20"
+    "PTH201"
+    "PTH202"
+    "PTH203"
+    "PTH204"
+    "PTH205"
+    "PTH206"
+    "PTH207"
+    "PTH208"
+    "PTH21"
+    "PTH210"
+    "PTH211"
+    "PYI"
+    "PYI0"
+    "PYI00"
+    "PYI001"
+    "PYI002"
+    "PYI003"
+    "PYI004"
+    "PYI005"
+    "PYI006"
+    "PYI007"
+    "PYI008"
+    "PYI009"
+    "PYI01"
+    "PYI010"
+    "PYI011"
+    "PYI012"
+    "PYI013"
+    "PYI014"
+    "PYI015"
+    "PYI016"
+    "PYI017"
+    "PYI018"
+    "PYI019"
+    "PYI02"
+    "PYI020"
+    "PYI021"
+    "PYI024"
+    "PYI025"
+    "PYI026"
+    "PYI029"
+    "PYI03"
+    "PYI030"
+    "PYI032"
+    "PYI033"
+    "PYI034"
+    "PYI035"
+    "PYI036"
+    "PYI04"
+    "PYI041"
+    "PYI042"
+    "PYI043"
+    "PYI044"
+    "PYI045"
+    "PYI046"
+    "PYI047"
+    "PYI048"
+    "PYI049"
+    "PYI05"
+    "PYI050"
+    "PYI051"
+    "PYI052"
+    "PYI053"
+    "PYI054"
+    "PYI055"
+    "PYI056"
+    "PYI057"
+    "PYI058"
+    "PYI059"
+    "PYI06"
+    "PYI061"
+    "PYI062"
+    "PYI063"
+    "PYI064"
+    "PYI066"
+    "Q"
+    "Q0"
+    "Q00"
+    "Q000"
+    "Q001"
+    "Q002"
+    "Q003"
+    "Q004"
+    "RET"
+    "RET5"
+    "RET50"
+    "RET501"
+    "RET502"
+    "RET503"
+    "RET504"
+    "RET505"
+    "RET506"
+    "RET507"
+    "RET508"
+    "RSE"
+    "RSE1"
+    "RSE10"
+    "RSE102"
+    "RUF"
+    "RUF0"
+    "RUF00"
+    "RUF001"
+    "RUF002"
+    "RUF003"
+    "RUF005"
+    "RUF006"
+    "RUF007"
+    "RUF008"
+    "RUF009"
+    "RUF01"
+    "RUF010"
+    "RUF011"
+    "RUF012"
+    "RUF013"
+    "RUF014"
+    "RUF015"
+    "RUF016"
+    "RUF017"
+    "RUF018"
+    "RUF019"
+    "RUF02"
+    "RUF020"
+    "RUF021"
+    "RUF022"
+    "RUF023"
+    "RUF024"
+    "RUF025"
+    "RUF026"
+    "RUF027"
+    "RUF028"
+    "RUF029"
+    "RUF03"
+    "RUF030"
+    "RUF031"
+    "RUF032"
+    "RUF033"
+    "RUF034"
+    "RUF035"
+    "RUF036"
+    "RUF037"
+    "RUF038"
+    "RUF039"
+    "RUF04"
+    "RUF040"
+    "RUF041"
+    "RUF043"
+    "RUF045"
+    "RUF046"
+    "RUF047"
+    "RUF048"
+    "RUF049"
+    "RUF05"
+    "RUF050"
+    "RUF051"
+    "RUF052"
+    "RUF053"
+    "RUF054"
+    "RUF055"
+    "RUF056"
+    "RUF057"
+    "RUF058"
+    "RUF059"
+    "RUF06"
+    "RUF060"
+    "RUF061"
+    "RUF063"
+    "RUF064"
+    "RUF065"
+    "RUF066"
+    "RUF067"
+    "RUF068"
+    "RUF069"
+    "RUF07"
+    "RUF070"
+    "RUF071"
+    "RUF072"
+    "RUF073"
+    "RUF074"
+    "RUF075"
+    "RUF076"
+    "RUF1"
+    "RUF10"
+    "RUF100"
+    "RUF101"
+    "RUF102"
+    "RUF103"
+    "RUF104"
+    "RUF105"
+    "RUF106"
+    "RUF2"
+    "RUF20"
+    "RUF200"
+    "RUF201"
+    "S"
+    "S1"
+    "S10"
+    "S101"
+    "S102"
+    "S103"
+    "S104"
+    "S105"
+    "S106"
+    "S107"
+    "S108"
+    "S11"
+    "S110"
+    "S112"
+    "S113"
+    "S2"
+    "S20"
+    "S201"
+    "S202"
+    "S3"
+    "S30"
+    "S301"
+    "S302"
+    "S303"
+    "S304"
+    "S305"
+    "S306"
+    "S307"
+    "S308"
+    "S31"
+    "S310"
+    "S311"
+    "S312"
+    "S313"
+    "S314"
+    "S315"
+    "S316"
+    "S317"
+    "S318"
+    "S319"
+    "S32"
+    "S320"
+    "S321"
+    "S323"
+    "S324"
+    "S4"
+    "S40"
+    "S401"
+    "S402"
+    "S403"
+    "S404"
+    "S405"
+    "S406"
+    "S407"
+    "S408"
+    "S409"
+    "S41"
+    "S410"
+    "S411"
+    "S412"
+    "S413"
+    "S415"
+    "S5"
+    "S50"
+    "S501"
+    "S502"
+    "S503"
+    "S504"
+    "S505"
+    "S506"
+    "S507"
+    "S508"
+    "S509"
+    "S6"
+    "S60"
+    "S601"
+    "S602"
+    "S603"
+    "S604"
+    "S605"
+    "S606"
+    "S607"
+    "S608"
+    "S609"
+    "S61"
+    "S610"
+    "S611"
+    "S612"
+    "S7"
+    "S70"
+    "S701"
+    "S702"
+    "S704"
+    "SIM"
+    "SIM1"
+    "SIM10"
+    "SIM101"
+    "SIM102"
+    "SIM103"
+    "SIM105"
+    "SIM107"
+    "SIM108"
+    "SIM109"
+    "SIM11"
+    "SIM110"
+    "SIM112"
+    "SIM113"
+    "SIM114"
+    "SIM115"
+    "SIM116"
+    "SIM117"
+    "SIM118"
+    "SIM2"
+    "SIM20"
+    "SIM201"
+    "SIM202"
+    "SIM208"
+    "SIM21"
+    "SIM210"
+    "SIM211"
+    "SIM212"
+    "SIM22"
+    "SIM220"
+    "SIM221"
+    "SIM222"
+    "SIM223"
+    "SIM3"
+    "SIM30"
+    "SIM300"
+    "SIM4"
+    "SIM40"
+    "SIM401"
+    "SIM9"
+    "SIM90"
+    "SIM905"
+    "SIM91"
+    "SIM910"
+    "SIM911"
+    "SLF"
+    "SLF0"
+    "SLF00"
+    "SLF001"
+    "SLOT"
+    "SLOT0"
+    "SLOT00"
+    "SLOT000"
+    "SLOT001"
+    "SLOT002"
+    "T"
+    "T1"
+    "T10"
+    "T100"
+    "T2"
+    "T20"
+    "T201"
+    "T203"
+    "TC"
+    "TC0"
+    "TC00"
+    "TC001"
+    "TC002"
+    "TC003"
+    "TC004"
+    "TC005"
+    "TC006"
+    "TC007"
+    "TC008"
+    "TC01"
+    "TC010"
+    "TCH"
+    "TCH0"
+    "TCH00"
+    "TCH001"
+    "TCH002"
+    "TCH003"
+    "TCH004"
+    "TCH005"
+    "TCH006"
+    "TCH01"
+    "TCH010"
+    "TD"
+    "TD0"
+    "TD00"
+    "TD001"
+    "TD002"
+    "TD003"
+    "TD004"
+    "TD005"
+    "TD006"
+    "TD007"
+    "TID"
+    "TID2"
+    "TID25"
+    "TID251"
+    "TID252"
+    "TID253"
+    "TID254"
+    "TID255"
+    "TRIO"
+    "TRIO1"
+    "TRIO10"
+    "TRIO100"
+    "TRIO105"
+    "TRIO109"
+    "TRIO11"
+    "TRIO110"
+    "TRIO115"
+    "TRY"
+    "TRY0"
+    "TRY00"
+    "TRY002"
+    "TRY003"
+    "TRY004"
+    "TRY2"
+    "TRY20"
+    "TRY200"
+    "TRY201"
+    "TRY203"
+    "TRY3"
+    "TRY30"
+    "TRY300"
+    "TRY301"
+    "TRY302"
+    "TRY4"
+    "TRY40"
+    "TRY400"
+    "TRY401"
+    "UP"
+    "UP0"
+    "UP00"
+    "UP001"
+    "UP003"
+    "UP004"
+    "UP005"
+    "UP006"
+    "UP007"
+    "UP008"
+    "UP009"
+    "UP01"
+    "UP010"
+    "UP011"
+    "UP012"
+    "UP013"
+    "UP014"
+    "UP015"
+    "UP017"
+    "UP018"
+    "UP019"
+    "UP02"
+    "UP020"
+    "UP021"
+    "UP022"
+    "UP023"
+    "UP024"
+    "UP025"
+    "UP026"
+    "UP027"
+    "UP028"
+    "UP029"
+    "UP03"
+    "UP030"
+    "UP031"
+    "UP032"
+    "UP033"
+    "UP034"
+    "UP035"
+    "UP036"
+    "UP037"
+    "UP038"
+    "UP039"
+    "UP04"
+    "UP040"
+    "UP041"
+    "UP042"
+    "UP043"
+    "UP044"
+    "UP045"
+    "UP046"
+    "UP047"
+    "UP048"
+    "UP049"
+    "UP05"
+    "UP050"
+    "UP051"
+    "W"
+    "W1"
+    "W19"
+    "W191"
+    "W2"
+    "W29"
+    "W291"
+    "W292"
+    "W293"
+    "W3"
+    "W39"
+    "W391"
+    "W5"
+    "W50"
+    "W505"
+    "W6"
+    "W60"
+    "W605"
+    "YTT"
+    "YTT1"
+    "YTT10"
+    "YTT101"
+    "YTT102"
+    "YTT103"
+    "YTT2"
+    "YTT20"
+    "YTT201"
+    "YTT202"
+    "YTT203"
+    "YTT204"
+    "YTT3"
+    "YTT30"
+    "YTT301"
+    "YTT302"
+    "YTT303"
+    "abstract-base-class-without-abstract-method"
+    "access-annotations-from-class-dict"
+    "airflow-dag-no-schedule-argument"
+    "airflow-task-branch-as-short-circuit"
+    "airflow-task-implicit-multiple-outputs"
+    "airflow-variable-get-outside-task"
+    "airflow-variable-name-task-id-mismatch"
+    "airflow-xcom-pull-in-template-string"
+    "airflow3-dag-dynamic-value"
+    "airflow3-incompatible-function-signature"
+    "airflow3-moved-to-provider"
+    "airflow3-removal"
+    "airflow3-suggested-to-move-to-provider"
+    "airflow3-suggested-update"
+    "airflow31-moved"
+    "ambiguous-class-name"
+    "ambiguous-function-name"
+    "ambiguous-unicode-character-comment"
+    "ambiguous-unicode-character-docstring"
+    "ambiguous-unicode-character-string"
+    "ambiguous-variable-name"
+    "any-eq-ne-annotation"
+    "any-type"
+    "argument-default-in-stub"
+    "assert"
+    "assert-false"
+    "assert-on-string-literal"
+    "assert-raises-exception"
+    "assert-tuple"
+    "assert-with-print-message"
+    "assignment-default-in-stub"
+    "assignment-in-assert"
+    "assignment-to-os-environ"
+    "async-busy-wait"
+    "async-function-with-timeout"
+    "async-zero-sleep"
+    "asyncio-dangling-task"
+    "avoidable-escaped-quote"
+    "await-outside-async"
+    "bad-dunder-method-name"
+    "bad-exit-annotation"
+    "bad-file-permissions"
+    "bad-open-mode"
+    "bad-quotes-docstring"
+    "bad-quotes-inline-string"
+    "bad-quotes-multiline-string"
+    "bad-staticmethod-argument"
+    "bad-str-strip-call"
+    "bad-string-format-character"
+    "bad-string-format-type"
+    "bad-version-info-comparison"
+    "bad-version-info-order"
+    "banned-api"
+    "banned-import-alias"
+    "banned-import-from"
+    "banned-module-level-imports"
+    "bare-except"
+    "batched-without-explicit-strict"
+    "bidirectional-unicode"
+    "binary-op-exception"
+    "bit-count"
+    "blank-line-after-decorator"
+    "blank-line-after-function"
+    "blank-line-before-class"
+    "blank-line-before-function"
+    "blank-line-between-methods"
+    "blank-line-with-whitespace"
+    "blank-lines-after-function-or-class"
+    "blank-lines-before-nested-definition"
+    "blank-lines-between-header-and-content"
+    "blank-lines-top-level"
+    "blanket-noqa"
+    "blanket-type-ignore"
+    "blind-except"
+    "blocking-http-call-httpx-in-async-function"
+    "blocking-http-call-in-async-function"
+    "blocking-input-in-async-function"
+    "blocking-open-call-in-async-function"
+    "blocking-path-method-in-async-function"
+    "blocking-sleep-in-async-function"
+    "boolean-chained-comparison"
+    "boolean-default-value-positional-argument"
+    "boolean-positional-value-in-call"
+    "boolean-type-hint-positional-argument"
+    "break-outside-loop"
+    "builtin-argument-shadowing"
+    "builtin-attribute-shadowing"
+    "builtin-import-shadowing"
+    "builtin-lambda-argument-shadowing"
+    "builtin-open"
+    "builtin-variable-shadowing"
+    "byte-string-usage"
+    "cached-instance-method"
+    "call-date-fromtimestamp"
+    "call-date-today"
+    "call-datetime-fromtimestamp"
+    "call-datetime-now-without-tzinfo"
+    "call-datetime-strptime-without-zone"
+    "call-datetime-today"
+    "call-datetime-utcfromtimestamp"
+    "call-datetime-utcnow"
+    "call-datetime-without-tzinfo"
+    "call-with-shell-equals-true"
+    "camelcase-imported-as-acronym"
+    "camelcase-imported-as-constant"
+    "camelcase-imported-as-lowercase"
+    "cancel-scope-no-checkpoint"
+    "check-and-remove-from-set"
+    "class-as-data-structure"
+    "class-with-mixed-type-vars"
+    "collapsible-else-if"
+    "collapsible-if"
+    "collection-literal-concatenation"
+    "collections-named-tuple"
+    "commented-out-code"
+    "compare-to-empty-string"
+    "compare-with-tuple"
+    "comparison-of-constant"
+    "comparison-with-itself"
+    "complex-assignment-in-stub"
+    "complex-if-statement-in-stub"
+    "complex-structure"
+    "constant-imported-as-non-constant"
+    "continue-in-finally"
+    "continue-outside-loop"
+    "convert-named-tuple-functional-to-class"
+    "convert-typed-dict-functional-to-class"
+    "create-subprocess-in-async-function"
+    "custom-type-var-for-self"
+    "dataclass-enum"
+    "datetime-min-max"
+    "datetime-timezone-utc"
+    "debugger"
+    "decimal-from-float-literal"
+    "default-except-not-last"
+    "default-factory-kwarg"
+    "del-attr-with-constant"
+    "delete-full-slice"
+    "deprecated-abc-decorator"
+    "deprecated-c-element-tree"
+    "deprecated-import"
+    "deprecated-mock-import"
+    "deprecated-unittest-alias"
+    "dict-get-with-none-default"
+    "dict-index-missing-items"
+    "dict-iter-missing-items"
+    "direct-logger-instantiation"
+    "django-all-with-model-form"
+    "django-exclude-with-model-form"
+    "django-extra"
+    "django-locals-in-render-function"
+    "django-model-without-dunder-str"
+    "django-non-leading-receiver-decorator"
+    "django-nullable-model-string-field"
+    "django-raw-sql"
+    "django-unordered-body-content-in-model"
+    "doc-line-too-long"
+    "docstring-extraneous-exception"
+    "docstring-extraneous-parameter"
+    "docstring-extraneous-returns"
+    "docstring-extraneous-yields"
+    "docstring-in-stub"
+    "docstring-missing-exception"
+    "docstring-missing-returns"
+    "docstring-missing-yields"
+    "docstring-starts-with-this"
+    "docstring-tab-indentation"
+    "dot-format-in-exception"
+    "double-negation"
+    "dunder-function-name"
+    "duplicate-bases"
+    "duplicate-class-field-definition"
+    "duplicate-entry-in-dunder-all"
+    "duplicate-handler-exception"
+    "duplicate-isinstance-call"
+    "duplicate-literal-member"
+    "duplicate-try-block-exception"
+    "duplicate-union-member"
+    "duplicate-value"
+    "ellipsis-in-non-empty-class-body"
+    "empty-comment"
+    "empty-docstring"
+    "empty-docstring-section"
+    "empty-method-without-abstract-decorator"
+    "empty-type-checking-block"
+    "enumerate-for-loop"
+    "eq-without-hash"
+    "error-instead-of-exception"
+    "error-suffix-on-exception-name"
+    "escape-sequence-in-docstring"
+    "exc-info-outside-except-handler"
+    "except-with-empty-tuple"
+    "except-with-non-exception-classes"
+    "exception-without-exc-info"
+    "exec-builtin"
+    "explicit-f-string-type-conversion"
+    "explicit-string-concatenation"
+    "expr-and-false"
+    "expr-and-not-expr"
+    "expr-or-not-expr"
+    "expr-or-true"
+    "expressions-in-star-assignment"
+    "extraneous-parentheses"
+    "f-string"
+    "f-string-docstring"
+    "f-string-in-exception"
+    "f-string-in-get-text-func-call"
+    "f-string-missing-placeholders"
+    "f-string-number-format"
+    "f-string-percent-format"
+    "fallible-context-manager"
+    "falsy-dict-get-fallback"
+    "fast-api-non-annotated-dependency"
+    "fast-api-redundant-response-model"
+    "fast-api-unused-path-parameter"
+    "first-word-uncapitalized"
+    "flask-debug-true"
+    "float-equality-comparison"
+    "for-loop-set-mutations"
+    "for-loop-writes"
+    "format-in-get-text-func-call"
+    "format-literals"
+    "forward-annotation-syntax-error"
+    "fromisoformat-replace-z"
+    "function-call-in-dataclass-default-argument"
+    "function-call-in-default-argument"
+    "function-uses-loop-variable"
+    "future-annotations-in-stub"
+    "future-feature-not-defined"
+    "future-required-type-annotation"
+    "future-rewritable-type-annotation"
+    "generator-return-from-iter-method"
+    "generic-not-last-base-class"
+    "get-attr-with-constant"
+    "glob"
+    "global-at-module-level"
+    "global-statement"
+    "global-variable-not-assigned"
+    "hardcoded-bind-all-interfaces"
+    "hardcoded-password-default"
+    "hardcoded-password-func-arg"
+    "hardcoded-password-string"
+    "hardcoded-sql-expression"
+    "hardcoded-string-charset"
+    "hardcoded-temp-file"
+    "hashlib-digest-hex"
+    "hashlib-insecure-hash-function"
+    "if-else-block-instead-of-dict-get"
+    "if-else-block-instead-of-dict-lookup"
+    "if-else-block-instead-of-if-exp"
+    "if-exp-instead-of-or-operator"
+    "if-expr-min-max"
+    "if-expr-with-false-true"
+    "if-expr-with-true-false"
+    "if-expr-with-twisted-arms"
+    "if-key-in-dict-del"
+    "if-stmt-min-max"
+    "if-tuple"
+    "if-with-same-arms"
+    "implicit-class-var-in-dataclass"
+    "implicit-cwd"
+    "implicit-namespace-package"
+    "implicit-optional"
+    "implicit-return"
+    "implicit-return-value"
+    "implicit-string-concatenation-in-collection-literal"
+    "import-outside-top-level"
+    "import-private-name"
+    "import-self"
+    "import-shadowed-by-loop-var"
+    "in-dict-keys"
+    "in-empty-collection"
+    "incorrect-blank-line-after-class"
+    "incorrect-blank-line-before-class"
+    "incorrect-decorator-order"
+    "incorrect-dict-iterator"
+    "incorrect-section-order"
+    "incorrectly-parenthesized-tuple-in-subscript"
+    "indentation-with-invalid-multiple"
+    "indentation-with-invalid-multiple-comment"
+    "indented-form-feed"
+    "int-on-sliced-str"
+    "invalid-all-format"
+    "invalid-all-object"
+    "invalid-argument-name"
+    "invalid-assert-message-literal-argument"
+    "invalid-bool-return-type"
+    "invalid-bytes-return-type"
+    "invalid-character-backspace"
+    "invalid-character-esc"
+    "invalid-character-nul"
+    "invalid-character-sub"
+    "invalid-character-zero-width-space"
+    "invalid-class-name"
+    "invalid-envvar-default"
+    "invalid-envvar-value"
+    "invalid-escape-sequence"
+    "invalid-first-argument-name-for-class-method"
+    "invalid-first-argument-name-for-method"
+    "invalid-formatter-suppression-comment"
+    "invalid-function-name"
+    "invalid-get-logger-argument"
+    "invalid-hash-return-type"
+    "invalid-index-return-type"
+    "invalid-index-type"
+    "invalid-length-return-type"
+    "invalid-mock-access"
+    "invalid-module-name"
+    "invalid-pathlib-with-suffix"
+    "invalid-print-syntax"
+    "invalid-pyproject-toml"
+    "invalid-rule-code"
+    "invalid-str-return-type"
+    "invalid-suppression-comment"
+    "invalid-todo-capitalization"
+    "invalid-todo-tag"
+    "io-error"
+    "is-literal"
+    "isinstance-type-none"
+    "iter-method-return-iterable"
+    "iteration-over-set"
+    "jinja2-autoescape-false"
+    "jump-statement-in-finally"
+    "lambda-assignment"
+    "late-future-import"
+    "lazy-import-immediately-resolved"
+    "lazy-import-mismatch"
+    "legacy-form-pytest-raises"
+    "legacy-type-comment"
+    "len-test"
+    "line-contains-fixme"
+    "line-contains-hack"
+    "line-contains-todo"
+    "line-contains-xxx"
+    "line-too-long"
+    "list-reverse-copy"
+    "literal-membership"
+    "load-before-global-declaration"
+    "log-exception-outside-except-handler"
+    "logging-config-insecure-listen"
+    "logging-eager-conversion"
+    "logging-exc-info"
+    "logging-extra-attr-clash"
+    "logging-f-string"
+    "logging-percent-format"
+    "logging-redundant-exc-info"
+    "logging-string-concat"
+    "logging-string-format"
+    "logging-too-few-args"
+    "logging-too-many-args"
+    "logging-warn"
+    "long-sleep-not-forever"
+    "loop-iterator-mutation"
+    "loop-variable-overrides-iterator"
+    "lowercase-imported-as-non-lowercase"
+    "lru-cache-with-maxsize-none"
+    "lru-cache-without-parameters"
+    "magic-value-comparison"
+    "mako-templates"
+    "manual-dict-comprehension"
+    "manual-from-import"
+    "manual-list-comprehension"
+    "manual-list-copy"
+    "map-int-version-parsing"
+    "map-without-explicit-strict"
+    "math-constant"
+    "meta-class-abc-meta"
+    "mismatched-section-underline-length"
+    "misplaced-bare-raise"
+    "missing-blank-line-after-last-section"
+    "missing-blank-line-after-summary"
+    "missing-copyright-notice"
+    "missing-dashed-underline-after-section"
+    "missing-f-string-syntax"
+    "missing-maxsplit-arg"
+    "missing-new-line-after-section-name"
+    "missing-newline-at-end-of-file"
+    "missing-required-import"
+    "missing-return-type-class-method"
+    "missing-return-type-private-function"
+    "missing-return-type-special-method"
+    "missing-return-type-static-method"
+    "missing-return-type-undocumented-public-function"
+    "missing-section-name-colon"
+    "missing-section-underline-after-name"
+    "missing-space-after-todo-colon"
+    "missing-terminal-punctuation"
+    "missing-todo-author"
+    "missing-todo-colon"
+    "missing-todo-description"
+    "missing-todo-link"
+    "missing-trailing-comma"
+    "missing-trailing-period"
+    "missing-type-args"
+    "missing-type-cls"
+    "missing-type-function-argument"
+    "missing-type-kwargs"
+    "missing-type-self"
+    "missing-whitespace"
+    "missing-whitespace-after-keyword"
+    "missing-whitespace-around-arithmetic-operator"
+    "missing-whitespace-around-bitwise-or-shift-operator"
+    "missing-whitespace-around-modulo-operator"
+    "missing-whitespace-around-operator"
+    "missing-whitespace-around-parameter-equals"
+    "mixed-case-variable-in-class-scope"
+    "mixed-case-variable-in-global-scope"
+    "mixed-spaces-and-tabs"
+    "modified-iterating-set"
+    "module-import-not-at-top-of-file"
+    "multi-line-implicit-string-concatenation"
+    "multi-line-summary-first-line"
+    "multi-line-summary-second-line"
+    "multi-value-repeated-key-literal"
+    "multi-value-repeated-key-variable"
+    "multiple-imports-on-one-line"
+    "multiple-leading-hashes-for-block-comment"
+    "multiple-spaces-after-comma"
+    "multiple-spaces-after-keyword"
+    "multiple-spaces-after-operator"
+    "multiple-spaces-before-keyword"
+    "multiple-spaces-before-operator"
+    "multiple-starred-expressions"
+    "multiple-starts-ends-with"
+    "multiple-statements-on-one-line-colon"
+    "multiple-statements-on-one-line-semicolon"
+    "multiple-with-statements"
+    "mutable-argument-default"
+    "mutable-class-default"
+    "mutable-contextvar-default"
+    "mutable-dataclass-default"
+    "mutable-fromkeys-value"
+    "named-expr-without-context"
+    "nan-comparison"
+    "native-literals"
+    "needless-bool"
+    "needless-else"
+    "negate-equal-op"
+    "negate-not-equal-op"
+    "nested-min-max"
+    "never-union"
+    "new-line-after-last-paragraph"
+    "no-blank-line-after-section"
+    "no-blank-line-before-section"
+    "no-classmethod-decorator"
+    "no-explicit-stacklevel"
+    "no-indented-block"
+    "no-indented-block-comment"
+    "no-return-argument-annotation-in-stub"
+    "no-self-use"
+    "no-slots-in-namedtuple-subclass"
+    "no-slots-in-str-subclass"
+    "no-slots-in-tuple-subclass"
+    "no-space-after-block-comment"
+    "no-space-after-inline-comment"
+    "no-staticmethod-decorator"
+    "non-ascii-import-name"
+    "non-ascii-name"
+    "non-augmented-assignment"
+    "non-capitalized-section-name"
+    "non-empty-init-module"
+    "non-empty-stub-body"
+    "non-imperative-mood"
+    "non-lowercase-variable-in-function"
+    "non-octal-permissions"
+    "non-pep585-annotation"
+    "non-pep604-annotation-optional"
+    "non-pep604-annotation-union"
+    "non-pep604-isinstance"
+    "non-pep646-unpack"
+    "non-pep695-generic-class"
+    "non-pep695-generic-function"
+    "non-pep695-type-alias"
+    "non-self-return-type"
+    "non-slot-assignment"
+    "non-unique-enums"
+    "none-comparison"
+    "none-not-at-end-of-union"
+    "nonlocal-and-global"
+    "nonlocal-without-binding"
+    "noqa-comments"
+    "not-in-test"
+    "not-is-test"
+    "numeric-literal-too-long"
+    "numpy-deprecated-function"
+    "numpy-deprecated-type-alias"
+    "numpy-legacy-random"
+    "numpy2-deprecation"
+    "open-alias"
+    "open-file-with-context-handler"
+    "os-chmod"
+    "os-error-alias"
+    "os-getcwd"
+    "os-listdir"
+    "os-makedirs"
+    "os-mkdir"
+    "os-path-abspath"
+    "os-path-basename"
+    "os-path-commonprefix"
+    "os-path-dirname"
+    "os-path-exists"
+    "os-path-expanduser"
+    "os-path-getatime"
+    "os-path-getctime"
+    "os-path-getmtime"
+    "os-path-getsize"
+    "os-path-isabs"
+    "os-path-isdir"
+    "os-path-isfile"
+    "os-path-islink"
+    "os-path-join"
+    "os-path-samefile"
+    "os-path-splitext"
+    "os-readlink"
+    "os-remove"
+    "os-rename"
+    "os-replace"
+    "os-rmdir"
+    "os-sep-split"
+    "os-stat"
+    "os-symlink"
+    "os-unlink"
+    "outdated-version-block"
+    "over-indentation"
+    "over-indented"
+    "overindented-section"
+    "overindented-section-underline"
+    "overload-with-docstring"
+    "p-print"
+    "pandas-df-variable-name"
+    "pandas-nunique-constant-series-check"
+    "pandas-use-of-dot-at"
+    "pandas-use-of-dot-iat"
+    "pandas-use-of-dot-is-null"
+    "pandas-use-of-dot-ix"
+    "pandas-use-of-dot-not-null"
+    "pandas-use-of-dot-pivot-or-unstack"
+    "pandas-use-of-dot-read-table"
+    "pandas-use-of-dot-stack"
+    "pandas-use-of-dot-values"
+    "pandas-use-of-inplace-argument"
+    "pandas-use-of-pd-merge"
+    "paramiko-call"
+    "parenthesize-chained-operators"
+    "pass-in-class-body"
+    "pass-statement-stub-body"
+    "patch-version-comparison"
+    "path-constructor-current-directory"
+    "pep484-style-positional-only-parameter"
+    "percent-format-expected-mapping"
+    "percent-format-expected-sequence"
+    "percent-format-extra-named-arguments"
+    "percent-format-invalid-format"
+    "percent-format-missing-argument"
+    "percent-format-mixed-positional-and-named"
+    "percent-format-positional-count-mismatch"
+    "percent-format-star-requires-sequence"
+    "percent-format-unsupported-format-character"
+    "post-init-default"
+    "potential-index-error"
+    "print"
+    "print-empty-string"
+    "printf-in-get-text-func-call"
+    "printf-string-formatting"
+    "private-member-access"
+    "private-type-parameter"
+    "prohibited-trailing-comma"
+    "property-docstring-starts-with-verb"
+    "property-with-parameters"
+    "property-without-return"
+    "py-path"
+    "pytest-assert-always-false"
+    "pytest-assert-in-except"
+    "pytest-composite-assertion"
+    "pytest-deprecated-yield-fixture"
+    "pytest-duplicate-parametrize-test-cases"
+    "pytest-erroneous-use-fixtures-on-fixture"
+    "pytest-extraneous-scope-function"
+    "pytest-fail-without-message"
+    "pytest-fixture-autouse"
+    "pytest-fixture-finalizer-callback"
+    "pytest-fixture-incorrect-parentheses-style"
+    "pytest-fixture-param-without-value"
+    "pytest-fixture-positional-args"
+    "pytest-incorrect-fixture-name-underscore"
+    "pytest-incorrect-mark-parentheses-style"
+    "pytest-incorrect-pytest-import"
+    "pytest-missing-fixture-name-underscore"
+    "pytest-parameter-with-default-argument"
+    "pytest-parametrize-names-wrong-type"
+    "pytest-parametrize-values-wrong-type"
+    "pytest-patch-with-lambda"
+    "pytest-raises-ambiguous-pattern"
+    "pytest-raises-too-broad"
+    "pytest-raises-with-multiple-statements"
+    "pytest-raises-without-exception"
+    "pytest-unittest-assertion"
+    "pytest-unittest-raises-assertion"
+    "pytest-unnecessary-asyncio-mark-on-fixture"
+    "pytest-use-fixtures-without-parameters"
+    "pytest-useless-yield-fixture"
+    "pytest-warns-too-broad"
+    "pytest-warns-with-multiple-statements"
+    "pytest-warns-without-warning"
+    "quadratic-list-summation"
+    "quoted-annotation"
+    "quoted-annotation-in-stub"
+    "quoted-type-alias"
+    "raise-literal"
+    "raise-not-implemented"
+    "raise-vanilla-args"
+    "raise-vanilla-class"
+    "raise-within-try"
+    "raise-without-from-inside-except"
+    "raw-string-in-exception"
+    "re-sub-positional-args"
+    "read-whole-file"
+    "readlines-in-for"
+    "redeclared-assigned-name"
+    "redefined-argument-from-local"
+    "redefined-loop-name"
+    "redefined-slots-in-subclass"
+    "redefined-while-unused"
+    "redirected-noqa"
+    "redundant-backslash"
+    "redundant-bool-literal"
+    "redundant-final-literal"
+    "redundant-literal-union"
+    "redundant-log-base"
+    "redundant-none-literal"
+    "redundant-numeric-union"
+    "redundant-open-modes"
+    "redundant-tuple-in-exception-handler"
+    "regex-flag-alias"
+    "reimplemented-builtin"
+    "reimplemented-container-builtin"
+    "reimplemented-operator"
+    "reimplemented-starmap"
+    "relative-imports"
+    "repeated-append"
+    "repeated-equality-comparison"
+    "repeated-global"
+    "repeated-keyword-argument"
+    "replace-stdout-stderr"
+    "replace-str-enum"
+    "replace-universal-newlines"
+    "request-with-no-cert-validation"
+    "request-without-timeout"
+    "return-in-generator"
+    "return-in-init"
+    "return-in-try-except-finally"
+    "return-outside-function"
+    "reuse-of-groupby-generator"
+    "root-logger-call"
+    "ruff-unsafe-markup-use"
+    "rule-codes-in-selectors"
+    "rule-codes-in-suppression-comments"
+    "run-process-in-async-function"
+    "runtime-cast-value"
+    "runtime-import-in-type-checking-block"
+    "runtime-string-union"
+    "self-assigning-variable"
+    "self-or-cls-assignment"
+    "set-attr-with-constant"
+    "shallow-copy-environ"
+    "shebang-leading-whitespace"
+    "shebang-missing-executable-file"
+    "shebang-missing-python"
+    "shebang-not-executable"
+    "shebang-not-first-line"
+    "signature-in-docstring"
+    "single-item-membership-test"
+    "single-line-implicit-string-concatenation"
+    "single-string-slots"
+    "singledispatch-method"
+    "singledispatchmethod-function"
+    "six-py3"
+    "slice-copy"
+    "slice-to-remove-prefix-or-suffix"
+    "snake-case-type-alias"
+    "snmp-insecure-version"
+    "snmp-weak-cryptography"
+    "sorted-min-max"
+    "split-static-string"
+    "ssh-no-host-key-verification"
+    "ssl-insecure-version"
+    "ssl-with-bad-defaults"
+    "ssl-with-no-version"
+    "star-arg-unpacking-after-keyword-arg"
+    "starmap-zip"
+    "start-process-with-a-shell"
+    "start-process-with-no-shell"
+    "start-process-with-partial-path"
+    "static-join-to-f-string"
+    "static-key-dict-comprehension"
+    "stdlib-module-shadowing"
+    "stop-iteration-return"
+    "str-or-repr-defined-in-stub"
+    "string-dot-format-extra-named-arguments"
+    "string-dot-format-extra-positional-arguments"
+    "string-dot-format-invalid-format"
+    "string-dot-format-missing-arguments"
+    "string-dot-format-mixing-automatic"
+    "string-or-bytes-too-long"
+    "strip-with-multi-characters"
+    "stub-body-multiple-statements"
+    "subclass-builtin"
+    "subprocess-popen-preexec-fn"
+    "subprocess-popen-with-shell-equals-true"
+    "subprocess-run-without-check"
+    "subprocess-without-shell-equals-true"
+    "super-call-with-parameters"
+    "super-without-brackets"
+    "superfluous-else-break"
+    "superfluous-else-continue"
+    "superfluous-else-raise"
+    "superfluous-else-return"
+    "suppressible-exception"
+    "surrounding-whitespace"
+    "suspicious-eval-usage"
+    "suspicious-ftp-lib-usage"
+    "suspicious-ftplib-import"
+    "suspicious-httpoxy-import"
+    "suspicious-insecure-cipher-mode-usage"
+    "suspicious-insecure-cipher-usage"
+    "suspicious-insecure-hash-usage"
+    "suspicious-mark-safe-usage"
+    "suspicious-marshal-usage"
+    "suspicious-mktemp-usage"
+    "suspicious-non-cryptographic-random-usage"
+    "suspicious-pickle-import"
+    "suspicious-pickle-usage"
+    "suspicious-pycrypto-import"
+    "suspicious-pyghmi-import"
+    "suspicious-subprocess-import"
+    "suspicious-telnet-usage"
+    "suspicious-telnetlib-import"
+    "suspicious-unverified-context-usage"
+    "suspicious-url-open-usage"
+    "suspicious-xml-element-tree-usage"
+    "suspicious-xml-etree-import"
+    "suspicious-xml-expat-builder-usage"
+    "suspicious-xml-expat-import"
+    "suspicious-xml-expat-reader-usage"
+    "suspicious-xml-mini-dom-usage"
+    "suspicious-xml-minidom-import"
+    "suspicious-xml-pull-dom-usage"
+    "suspicious-xml-pulldom-import"
+    "suspicious-xml-sax-import"
+    "suspicious-xml-sax-usage"
+    "suspicious-xmlc-element-tree-usage"
+    "suspicious-xmle-tree-usage"
+    "suspicious-xmlrpc-import"
+    "swap-with-temporary-variable"
+    "syntax-error"
+    "sys-exit-alias"
+    "sys-version-cmp-str10"
+    "sys-version-cmp-str3"
+    "sys-version-info-minor-cmp-int"
+    "sys-version-info0-eq3"
+    "sys-version-info1-cmp-int"
+    "sys-version-slice1"
+    "sys-version-slice3"
+    "sys-version0"
+    "sys-version2"
+    "t-suffixed-type-alias"
+    "tab-after-comma"
+    "tab-after-keyword"
+    "tab-after-operator"
+    "tab-before-keyword"
+    "tab-before-operator"
+    "tab-indentation"
+    "tarfile-unsafe-members"
+    "timeout-error-alias"
+    "too-few-spaces-before-inline-comment"
+    "too-many-arguments"
+    "too-many-blank-lines"
+    "too-many-boolean-expressions"
+    "too-many-branches"
+    "too-many-locals"
+    "too-many-nested-blocks"
+    "too-many-newlines-at-end-of-file"
+    "too-many-positional-arguments"
+    "too-many-public-methods"
+    "too-many-return-statements"
+    "too-many-statements"
+    "too-many-statements-in-try-clause"
+    "trailing-comma-on-bare-tuple"
+    "trailing-whitespace"
+    "trio-sync-call"
+    "triple-single-quotes"
+    "true-false-comparison"
+    "try-consider-else"
+    "try-except-continue"
+    "try-except-in-loop"
+    "try-except-pass"
+    "type-alias-without-annotation"
+    "type-bivariance"
+    "type-check-without-type-error"
+    "type-comparison"
+    "type-name-incorrect-variance"
+    "type-none-comparison"
+    "type-of-primitive"
+    "type-param-name-mismatch"
+    "typed-argument-default-in-stub"
+    "typing-only-first-party-import"
+    "typing-only-standard-library-import"
+    "typing-only-third-party-import"
+    "typing-text-str-alias"
+    "unaliased-collections-abc-set-import"
+    "unannotated-assignment-in-stub"
+    "unary-prefix-increment-decrement"
+    "unassigned-special-variable-in-stub"
+    "uncapitalized-environment-variables"
+    "unconventional-import-alias"
+    "undefined-export"
+    "undefined-local"
+    "undefined-local-with-import-star"
+    "undefined-local-with-import-star-usage"
+    "undefined-local-with-nested-import-star-usage"
+    "undefined-name"
+    "under-indentation"
+    "undocumented-magic-method"
+    "undocumented-param"
+    "undocumented-public-class"
+    "undocumented-public-function"
+    "undocumented-public-init"
+    "undocumented-public-method"
+    "undocumented-public-module"
+    "undocumented-public-nested-class"
+    "undocumented-public-package"
+    "undocumented-warn"
+    "unexpected-indentation"
+    "unexpected-indentation-comment"
+    "unexpected-spaces-around-keyword-parameter-equals"
+    "unexpected-special-method-signature"
+    "unicode-kind-prefix"
+    "unintentional-type-annotation"
+    "unix-command-wildcard-injection"
+    "unmatched-suppression-comment"
+    "unnecessary-assign"
+    "unnecessary-assign-before-yield"
+    "unnecessary-builtin-import"
+    "unnecessary-call-around-sorted"
+    "unnecessary-cast-to-int"
+    "unnecessary-class-parentheses"
+    "unnecessary-collection-call"
+    "unnecessary-comprehension"
+    "unnecessary-comprehension-in-call"
+    "unnecessary-default-type-args"
+    "unnecessary-dict-comprehension-for-iterable"
+    "unnecessary-dict-index-lookup"
+    "unnecessary-dict-kwargs"
+    "unnecessary-direct-lambda-call"
+    "unnecessary-double-cast-or-process"
+    "unnecessary-dunder-call"
+    "unnecessary-empty-iterable-within-deque-call"
+    "unnecessary-encode-utf8"
+    "unnecessary-enumerate"
+    "unnecessary-escaped-quote"
+    "unnecessary-from-float"
+    "unnecessary-future-import"
+    "unnecessary-generator-dict"
+    "unnecessary-generator-list"
+    "unnecessary-generator-set"
+    "unnecessary-if"
+    "unnecessary-iterable-allocation-for-first-element"
+    "unnecessary-key-check"
+    "unnecessary-lambda"
+    "unnecessary-list-call"
+    "unnecessary-list-cast"
+    "unnecessary-list-comprehension-dict"
+    "unnecessary-list-comprehension-set"
+    "unnecessary-list-index-lookup"
+    "unnecessary-literal-dict"
+    "unnecessary-literal-set"
+    "unnecessary-literal-union"
+    "unnecessary-literal-within-dict-call"
+    "unnecessary-literal-within-list-call"
+    "unnecessary-literal-within-tuple-call"
+    "unnecessary-map"
+    "unnecessary-multiline-docstring"
+    "unnecessary-nested-literal"
+    "unnecessary-paren-on-raise-exception"
+    "unnecessary-placeholder"
+    "unnecessary-range-start"
+    "unnecessary-regular-expression"
+    "unnecessary-return-none"
+    "unnecessary-round"
+    "unnecessary-spread"
+    "unnecessary-subscript-reversal"
+    "unnecessary-type-union"
+    "unpacked-list-comprehension"
+    "unprefixed-type-param"
+    "unquoted-type-alias"
+    "unraw-re-pattern"
+    "unrecognized-platform-check"
+    "unrecognized-platform-name"
+    "unrecognized-version-info-check"
+    "unreliable-callable-check"
+    "unsafe-markup-use"
+    "unsafe-yaml-load"
+    "unsorted-dunder-all"
+    "unsorted-dunder-slots"
+    "unsorted-imports"
+    "unspecified-encoding"
+    "unsupported-method-call-on-all"
+    "unused-annotation"
+    "unused-async"
+    "unused-class-method-argument"
+    "unused-function-argument"
+    "unused-import"
+    "unused-lambda-argument"
+    "unused-loop-control-variable"
+    "unused-method-argument"
+    "unused-noqa"
+    "unused-private-protocol"
+    "unused-private-type-alias"
+    "unused-private-type-var"
+    "unused-private-typed-dict"
+    "unused-static-method-argument"
+    "unused-unpacked-variable"
+    "unused-variable"
+    "used-dummy-variable"
+    "useless-class-metaclass-type"
+    "useless-comparison"
+    "useless-contextlib-suppress"
+    "useless-else-on-loop"
+    "useless-exception-statement"
+    "useless-expression"
+    "useless-finally"
+    "useless-if-else"
+    "useless-import-alias"
+    "useless-metaclass-type"
+    "useless-object-inheritance"
+    "useless-return"
+    "useless-semicolon"
+    "useless-try-except"
+    "useless-with-lock"
+    "utf8-encoding-declaration"
+    "verbose-decimal-constructor"
+    "verbose-log-message"
+    "verbose-raise"
+    "wait-for-process-in-async-function"
+    "weak-cryptographic-key"
+    "while-one"
+    "whitespace-after-decorator"
+    "whitespace-after-open-bracket"
+    "whitespace-before-close-bracket"
+    "whitespace-before-parameters"
+    "whitespace-before-punctuation"
+    "write-whole-file"
+    "wrong-tuple-length-version-comparison"
+    "yield-from-in-async-function"
+    "yield-in-context-manager-in-async-generator"
+    "yield-in-for-loop"
+    "yield-in-init"
+    "yield-outside-function"
+    "yoda-conditions"
+    "zip-dict-keys-and-values"
+    "zip-instead-of-pairwise"
+    "zip-without-explicit-strict"
+    "I2"
+    "I25"
+    "I252"
+    "IC"
+    "IC0"
+    "IC00"
+    "IC001"
+    "IC002"
+    "IC003"
+    "IC004"
+    "M"
+    "M0"
+    "M001"
+    "PDV"
+    "PDV0"
+    "PDV002"
+    "PDV003"
+    "PDV004"
+    "PDV007"
+    "PDV008"
+    "PDV009"
+    "PDV01"
+    "PDV010"
+    "PDV011"
+    "PDV012"
+    "PDV013"
+    "PDV015"
+    "PDV9"
+    "PDV90"
+    "PDV901"
+    "PIE802"
+    "PLW0130"
+    "R"
+    "R5"
+    "R50"
+    "R501"
+    "R502"
+    "R503"
+    "R504"
+    "R505"
+    "R506"
+    "R507"
+    "R508"
+    "RUF004"
+    "RUF940"
+    "RUF950"
+    "RUF96"
+    "RUF95"
+    "SIM111"
+    "T001"
+    "T002"
+    "T003"
+    "T004"
+    "TYP"
+    "TYP001"
+    "U"
+    "U0"
+    "U00"
+    "U001"
+    "U003"
+    "U004"
+    "U005"
+    "U006"
+    "U007"
+    "U008"
+    "U009"
+    "U01"
+    "U010"
+    "U011"
+    "U012"
+    "U013"
+    "U014"
+    "U015"
+    "U016"
+    "UP016"
+    "U017"
+    "U019";
 
 }  // namespace
 
-constexpr std::span<const SelectorRow> SELECTORS{SELECTOR_ROWS};
-constexpr std::span<const Redirect> REDIRECTS{REDIRECT_ROWS};
+constexpr tool::stored::Family SELECTOR_TABLES{.text = TEXT, .ranges = RANGES};
+constexpr std::span<const StoredSelector> SELECTORS{SELECTOR_ROWS};
+constexpr std::span<const StoredRedirect> REDIRECTS{REDIRECT_ROWS};
 
 }  // namespace tarnvik::ruff

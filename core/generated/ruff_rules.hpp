@@ -3,40 +3,32 @@
 
 #include <cstdint>
 #include <span>
-#include <string_view>
 
 #include "knowledge/tool.hpp"
 
 namespace tarnvik::ruff {
 
-// A rule's life cycle; None marks a selector that is not a single rule (a code prefix, a group,
-// a rule name, a former code).
-enum class RuleStatus : std::uint16_t {
-    Removed = 0,     // gone from `removed` on
-    Deprecated = 1,  // deprecated for since <= r < removed, gone from `removed` on
-    Stable = 2,      // stable from `since` on, in preview before
-    Preview = 3,     // in preview in every release that has it
-    None = 0xFFFF,
-};
-
-// A selector and the Ruff releases (indices into RUFF's releases) that accept it.
-struct SelectorRow {
-    std::string_view selector;
-    std::span<const tool::ReleaseRange> releases;  // ascending, apart, never empty
-    RuleStatus status;
-    tool::Release since;    // Stable, Deprecated; else 0
-    tool::Release removed;  // Deprecated, Removed: one past the last accepting release; else 0
+// A selector and the Ruff releases (indices into RUFF's releases) that accept it, stored in
+// SELECTOR_TABLES.
+struct StoredSelector {
+    tool::stored::Text selector;
+    tool::stored::Slice releases;  // ascending, apart, never empty
+    std::uint16_t status;          // a RuleStatus
+    tool::Release since;
+    tool::Release removed;
 };
 
 // A code or prefix that Ruff remaps to another selector.
-struct Redirect {
-    std::string_view old_selector;
-    std::string_view new_selector;
+struct StoredRedirect {
+    tool::stored::Text old_selector;
+    tool::stored::Text new_selector;
 };
 
+// The text and the release ranges the two tables refer to.
+extern const tool::stored::Family SELECTOR_TABLES;
 // Every selector any release accepted, in ascending byte order.
-extern const std::span<const SelectorRow> SELECTORS;
+extern const std::span<const StoredSelector> SELECTORS;
 // In ascending byte order of the old selector.
-extern const std::span<const Redirect> REDIRECTS;
+extern const std::span<const StoredRedirect> REDIRECTS;
 
 }  // namespace tarnvik::ruff

@@ -6,36 +6,46 @@ namespace tarnvik::ty {
 namespace {
 
 using tool::OptionKind;
-using tool::ValueType;
-using Tag = tool::ValueType::Tag;
+using tool::ReleaseRange;
+using tool::TypeRule;
+using tool::ValueTag;
+namespace stored = tool::stored;
 
-constexpr std::string_view RELEASES[] = {
-    /* 0 */ "0.0.2", "0.0.3", "0.0.4", "0.0.5", "0.0.6", "0.0.7", "0.0.8", "0.0.9",
-    /* 8 */ "0.0.10", "0.0.11", "0.0.12", "0.0.13", "0.0.14", "0.0.15", "0.0.16", "0.0.17",
-    /* 16 */ "0.0.18", "0.0.19", "0.0.20", "0.0.21", "0.0.22", "0.0.23", "0.0.24", "0.0.25",
-    /* 24 */ "0.0.26", "0.0.27", "0.0.28", "0.0.29", "0.0.30", "0.0.31", "0.0.32", "0.0.33",
-    /* 32 */ "0.0.34", "0.0.35", "0.0.36", "0.0.37", "0.0.38", "0.0.39", "0.0.40", "0.0.41",
-    /* 40 */ "0.0.42", "0.0.43", "0.0.44", "0.0.45", "0.0.46", "0.0.47", "0.0.48", "0.0.49",
-    /* 48 */ "0.0.50", "0.0.51", "0.0.52", "0.0.53", "0.0.54", "0.0.55", "0.0.56", "0.0.57",
-    /* 56 */ "0.0.58", "0.0.59", "0.0.60", "0.0.61", "0.0.62", "0.0.63", "0.0.64", "0.0.65",
-    /* 64 */ "0.0.66", "0.0.67", "0.0.68", "0.0.69", "0.0.70", "0.0.71", "0.0.72", "0.0.73",
-    /* 72 */ "0.0.74", "0.0.75", "0.0.76", "0.0.77", "0.0.78", "0.0.79", "0.0.80", "0.0.81",
-    /* 80 */ "0.0.82", "0.0.83", "0.0.84",
+constexpr stored::Type TYPES[] = {
+    {ValueTag::String, false, {}, 0},  // 0: String
+    {ValueTag::ArrayOf, false, {0, 0}, 0},  // 1: ArrayOf (String)
+    {ValueTag::Boolean, false, {}, 0},  // 2: Boolean
+    {ValueTag::OneOf, false, {0, 9}, 0},  // 3: OneOf 3.10 | 3.11 | 3.12 | 3.13 | 3.14 | 3.15 | 3.7 | 3.8 | 3.9
+    {ValueTag::OneOf, false, {9, 3}, 0},  // 4: OneOf error | ignore | warn
+    {ValueTag::OneOf, false, {12, 4}, 0},  // 5: OneOf concise | full | github | gitlab
+    {ValueTag::OneOf, false, {16, 5}, 0},  // 6: OneOf concise | full | github | gitlab | junit
 };
 
-constexpr ValueType TYPE_0{.tag = Tag::String};
-constexpr ValueType TYPE_1{.tag = Tag::ArrayOf, .element = &TYPE_0};
-constexpr ValueType TYPE_2{.tag = Tag::Boolean};
-constexpr std::string_view VALUES_3[] = {"3.10", "3.11", "3.12", "3.13", "3.14", "3.15", "3.7", "3.8", "3.9"};
-constexpr ValueType TYPE_3{.tag = Tag::OneOf, .values = VALUES_3};
-constexpr std::string_view VALUES_4[] = {"error", "ignore", "warn"};
-constexpr ValueType TYPE_4{.tag = Tag::OneOf, .values = VALUES_4};
-constexpr std::string_view VALUES_5[] = {"concise", "full", "github", "gitlab"};
-constexpr ValueType TYPE_5{.tag = Tag::OneOf, .values = VALUES_5};
-constexpr std::string_view VALUES_6[] = {"concise", "full", "github", "gitlab", "junit"};
-constexpr ValueType TYPE_6{.tag = Tag::OneOf, .values = VALUES_6};
+constexpr stored::Text TYPE_TEXTS[] = {
+    {836, 4},
+    {840, 4},
+    {844, 4},
+    {848, 4},
+    {852, 4},
+    {856, 4},
+    {860, 3},
+    {863, 3},
+    {866, 3},
+    {1257, 5},
+    {1262, 6},
+    {1268, 4},
+    {1401, 7},
+    {1408, 4},
+    {1412, 6},
+    {1418, 6},
+    {1401, 7},
+    {1408, 4},
+    {1412, 6},
+    {1418, 6},
+    {1424, 5},
+};
 
-constexpr tool::ReleaseRange RANGES[] = {
+constexpr ReleaseRange RANGES[] = {
     {4, 82},  // 0.0.6 to 0.0.84
     {12, 82},  // 0.0.14 to 0.0.84
     {16, 82},  // 0.0.18 to 0.0.84
@@ -82,212 +92,594 @@ constexpr tool::ReleaseRange RANGES[] = {
     {68, 82},  // 0.0.70 to 0.0.84
 };
 
-constexpr tool::TypeRule TYPE_RULES[] = {
-    {12, 82, &TYPE_1},
-    {16, 82, &TYPE_1},
-    {4, 82, &TYPE_2},
-    {61, 82, &TYPE_2},
-    {67, 82, &TYPE_2},
-    {57, 82, &TYPE_2},
-    {0, 82, &TYPE_1},
-    {0, 82, &TYPE_0},
-    {0, 27, &TYPE_0},
-    {28, 82, &TYPE_3},
-    {11, 82, &TYPE_2},
-    {0, 82, &TYPE_4},
-    {62, 82, &TYPE_2},
-    {0, 82, &TYPE_2},
-    {0, 64, &TYPE_0},
-    {0, 14, &TYPE_5},
-    {15, 82, &TYPE_6},
+constexpr TypeRule TYPE_RULES[] = {
+    {12, 82, 1},
+    {16, 82, 1},
+    {4, 82, 2},
+    {61, 82, 2},
+    {67, 82, 2},
+    {57, 82, 2},
+    {0, 82, 1},
+    {0, 82, 0},
+    {0, 27, 0},
+    {28, 82, 3},
+    {11, 82, 2},
+    {0, 82, 4},
+    {62, 82, 2},
+    {0, 82, 2},
+    {0, 64, 0},
+    {0, 14, 5},
+    {15, 82, 6},
 };
 
-constexpr tool::ToolOption OPTIONS[] = {
-    {"analysis", OptionKind::Table, false, {RANGES + 0, 1}, {}, {}, {}},
-    {"analysis.allowed-unresolved-imports", OptionKind::Value, false, {RANGES + 1, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"analysis.replace-imports-with-any", OptionKind::Value, false, {RANGES + 2, 1}, {}, {TYPE_RULES + 1, 1}, {}},
-    {"analysis.respect-type-ignore-comments", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 2, 1}, {}},
-    {"analysis.strict-equality-semantics", OptionKind::Value, false, {RANGES + 3, 1}, {}, {TYPE_RULES + 3, 1}, {}},
-    {"analysis.strict-generic-narrowing", OptionKind::Value, false, {RANGES + 4, 1}, {}, {TYPE_RULES + 4, 1}, {}},
-    {"analysis.strict-literal-narrowing", OptionKind::Value, false, {RANGES + 5, 1}, {RANGES + 3, 1}, {TYPE_RULES + 5, 1}, "use `strict-equality-semantics`, the option's new name"},
-    {"environment", OptionKind::Table, false, {RANGES + 6, 1}, {}, {}, {}},
-    {"environment.extra-paths", OptionKind::Value, false, {RANGES + 6, 1}, {}, {TYPE_RULES + 6, 1}, {}},
-    {"environment.python", OptionKind::Value, false, {RANGES + 6, 1}, {}, {TYPE_RULES + 7, 1}, {}},
-    {"environment.python-platform", OptionKind::Value, false, {RANGES + 6, 1}, {}, {TYPE_RULES + 7, 1}, {}},
-    {"environment.python-version", OptionKind::Value, false, {RANGES + 6, 1}, {}, {TYPE_RULES + 8, 2}, {}},
-    {"environment.root", OptionKind::Value, false, {RANGES + 6, 1}, {}, {TYPE_RULES + 6, 1}, {}},
-    {"environment.typeshed", OptionKind::Value, false, {RANGES + 6, 1}, {}, {TYPE_RULES + 7, 1}, {}},
-    {"overrides", OptionKind::ArrayOfTables, false, {RANGES + 6, 1}, {}, {}, {}},
-    {"overrides.analysis", OptionKind::Table, false, {RANGES + 7, 1}, {}, {}, {}},
-    {"overrides.analysis.allowed-unresolved-imports", OptionKind::Value, false, {RANGES + 1, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"overrides.analysis.replace-imports-with-any", OptionKind::Value, false, {RANGES + 2, 1}, {}, {TYPE_RULES + 1, 1}, {}},
-    {"overrides.analysis.respect-type-ignore-comments", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"overrides.analysis.strict-equality-semantics", OptionKind::Value, false, {RANGES + 3, 1}, {}, {TYPE_RULES + 3, 1}, {}},
-    {"overrides.analysis.strict-generic-narrowing", OptionKind::Value, false, {RANGES + 4, 1}, {}, {TYPE_RULES + 4, 1}, {}},
-    {"overrides.analysis.strict-literal-narrowing", OptionKind::Value, false, {RANGES + 5, 1}, {RANGES + 3, 1}, {TYPE_RULES + 5, 1}, "use `strict-equality-semantics`, the option's new name"},
-    {"overrides.exclude", OptionKind::Value, false, {RANGES + 6, 1}, {}, {TYPE_RULES + 6, 1}, {}},
-    {"overrides.include", OptionKind::Value, false, {RANGES + 6, 1}, {}, {TYPE_RULES + 6, 1}, {}},
-    {"overrides.rules", OptionKind::FreeTable, false, {RANGES + 6, 1}, {}, {TYPE_RULES + 11, 1}, {}},
-    {"rules", OptionKind::FreeTable, false, {RANGES + 6, 1}, {}, {TYPE_RULES + 11, 1}, {}},
-    {"src", OptionKind::Table, false, {RANGES + 6, 1}, {}, {}, {}},
-    {"src.exclude", OptionKind::Value, false, {RANGES + 6, 1}, {}, {TYPE_RULES + 6, 1}, {}},
-    {"src.exclude-scripts", OptionKind::Value, false, {RANGES + 8, 1}, {}, {TYPE_RULES + 12, 1}, {}},
-    {"src.include", OptionKind::Value, false, {RANGES + 6, 1}, {}, {TYPE_RULES + 6, 1}, {}},
-    {"src.respect-ignore-files", OptionKind::Value, false, {RANGES + 6, 1}, {}, {TYPE_RULES + 13, 1}, {}},
-    {"src.root", OptionKind::Value, false, {RANGES + 9, 1}, {RANGES + 9, 1}, {TYPE_RULES + 14, 1}, {}},
-    {"terminal", OptionKind::Table, false, {RANGES + 6, 1}, {}, {}, {}},
-    {"terminal.error-on-warning", OptionKind::Value, false, {RANGES + 6, 1}, {}, {TYPE_RULES + 13, 1}, {}},
-    {"terminal.output-format", OptionKind::Value, false, {RANGES + 6, 1}, {}, {TYPE_RULES + 15, 2}, {}},
+constexpr stored::Text RELEASES[] = {
+    {0, 5},  // 0: 0.0.2
+    {5, 5},  // 1: 0.0.3
+    {10, 5},  // 2: 0.0.4
+    {15, 5},  // 3: 0.0.5
+    {20, 5},  // 4: 0.0.6
+    {25, 5},  // 5: 0.0.7
+    {30, 5},  // 6: 0.0.8
+    {35, 5},  // 7: 0.0.9
+    {40, 6},  // 8: 0.0.10
+    {46, 6},  // 9: 0.0.11
+    {52, 6},  // 10: 0.0.12
+    {58, 6},  // 11: 0.0.13
+    {64, 6},  // 12: 0.0.14
+    {70, 6},  // 13: 0.0.15
+    {76, 6},  // 14: 0.0.16
+    {82, 6},  // 15: 0.0.17
+    {88, 6},  // 16: 0.0.18
+    {94, 6},  // 17: 0.0.19
+    {100, 6},  // 18: 0.0.20
+    {106, 6},  // 19: 0.0.21
+    {112, 6},  // 20: 0.0.22
+    {118, 6},  // 21: 0.0.23
+    {124, 6},  // 22: 0.0.24
+    {130, 6},  // 23: 0.0.25
+    {136, 6},  // 24: 0.0.26
+    {142, 6},  // 25: 0.0.27
+    {148, 6},  // 26: 0.0.28
+    {154, 6},  // 27: 0.0.29
+    {160, 6},  // 28: 0.0.30
+    {166, 6},  // 29: 0.0.31
+    {172, 6},  // 30: 0.0.32
+    {178, 6},  // 31: 0.0.33
+    {184, 6},  // 32: 0.0.34
+    {190, 6},  // 33: 0.0.35
+    {196, 6},  // 34: 0.0.36
+    {202, 6},  // 35: 0.0.37
+    {208, 6},  // 36: 0.0.38
+    {214, 6},  // 37: 0.0.39
+    {220, 6},  // 38: 0.0.40
+    {226, 6},  // 39: 0.0.41
+    {232, 6},  // 40: 0.0.42
+    {238, 6},  // 41: 0.0.43
+    {244, 6},  // 42: 0.0.44
+    {250, 6},  // 43: 0.0.45
+    {256, 6},  // 44: 0.0.46
+    {262, 6},  // 45: 0.0.47
+    {268, 6},  // 46: 0.0.48
+    {274, 6},  // 47: 0.0.49
+    {280, 6},  // 48: 0.0.50
+    {286, 6},  // 49: 0.0.51
+    {292, 6},  // 50: 0.0.52
+    {298, 6},  // 51: 0.0.53
+    {304, 6},  // 52: 0.0.54
+    {310, 6},  // 53: 0.0.55
+    {316, 6},  // 54: 0.0.56
+    {322, 6},  // 55: 0.0.57
+    {328, 6},  // 56: 0.0.58
+    {334, 6},  // 57: 0.0.59
+    {340, 6},  // 58: 0.0.60
+    {346, 6},  // 59: 0.0.61
+    {352, 6},  // 60: 0.0.62
+    {358, 6},  // 61: 0.0.63
+    {364, 6},  // 62: 0.0.64
+    {370, 6},  // 63: 0.0.65
+    {376, 6},  // 64: 0.0.66
+    {382, 6},  // 65: 0.0.67
+    {388, 6},  // 66: 0.0.68
+    {394, 6},  // 67: 0.0.69
+    {400, 6},  // 68: 0.0.70
+    {406, 6},  // 69: 0.0.71
+    {412, 6},  // 70: 0.0.72
+    {418, 6},  // 71: 0.0.73
+    {424, 6},  // 72: 0.0.74
+    {430, 6},  // 73: 0.0.75
+    {436, 6},  // 74: 0.0.76
+    {442, 6},  // 75: 0.0.77
+    {448, 6},  // 76: 0.0.78
+    {454, 6},  // 77: 0.0.79
+    {460, 6},  // 78: 0.0.80
+    {466, 6},  // 79: 0.0.81
+    {472, 6},  // 80: 0.0.82
+    {478, 6},  // 81: 0.0.83
+    {484, 6},  // 82: 0.0.84
 };
 
-constexpr Rule RULE_ROWS[] = {
-    {"abstract-and-final-method", {RANGES + 8, 1}},
-    {"abstract-method-in-final-class", {RANGES + 1, 1}},
-    {"all", {RANGES + 10, 1}},
-    {"ambiguous-protocol-member", {RANGES + 6, 1}},
-    {"assert-type-unspellable-subtype", {RANGES + 1, 1}},
-    {"blanket-ignore-comment", {RANGES + 11, 1}},
-    {"byte-string-type-annotation", {RANGES + 12, 1}},
-    {"call-abstract-method", {RANGES + 13, 1}},
-    {"call-non-callable", {RANGES + 6, 1}},
-    {"call-top-callable", {RANGES + 14, 1}},
-    {"conflicting-argument-forms", {RANGES + 15, 1}},
-    {"conflicting-declarations", {RANGES + 6, 1}},
-    {"conflicting-metaclass", {RANGES + 6, 1}},
-    {"cyclic-class-definition", {RANGES + 6, 1}},
-    {"cyclic-type-alias-definition", {RANGES + 6, 1}},
-    {"dataclass-field-order", {RANGES + 16, 1}},
-    {"deprecated", {RANGES + 6, 1}},
-    {"disjoint-cast", {RANGES + 17, 1}},
-    {"division-by-zero", {RANGES + 6, 1}},
-    {"duplicate-base", {RANGES + 6, 1}},
-    {"duplicate-kw-only", {RANGES + 6, 1}},
-    {"dynamic-function-decorator-return", {RANGES + 18, 1}},
-    {"empty-body", {RANGES + 1, 1}},
-    {"escape-character-in-forward-annotation", {RANGES + 6, 1}},
-    {"experimental-syntax", {RANGES + 19, 1}},
-    {"final-on-non-method", {RANGES + 20, 1}},
-    {"final-without-value", {RANGES + 16, 1}},
-    {"fstring-type-annotation", {RANGES + 12, 1}},
-    {"ignore-comment-unknown-rule", {RANGES + 6, 1}},
-    {"implicit-concatenated-string-type-annotation", {RANGES + 6, 1}},
-    {"inconsistent-mro", {RANGES + 6, 1}},
-    {"index-out-of-bounds", {RANGES + 6, 1}},
-    {"ineffective-final", {RANGES + 21, 1}},
-    {"instance-layout-conflict", {RANGES + 6, 1}},
-    {"invalid-argument-type", {RANGES + 6, 1}},
-    {"invalid-assignment", {RANGES + 6, 1}},
-    {"invalid-attribute-access", {RANGES + 6, 1}},
-    {"invalid-attribute-override", {RANGES + 22, 1}},
-    {"invalid-await", {RANGES + 6, 1}},
-    {"invalid-base", {RANGES + 6, 1}},
-    {"invalid-context-manager", {RANGES + 6, 1}},
-    {"invalid-dataclass", {RANGES + 7, 1}},
-    {"invalid-dataclass-override", {RANGES + 7, 1}},
-    {"invalid-declaration", {RANGES + 6, 1}},
-    {"invalid-enum-member-annotation", {RANGES + 10, 1}},
-    {"invalid-exception-caught", {RANGES + 6, 1}},
-    {"invalid-explicit-override", {RANGES + 6, 1}},
-    {"invalid-frozen-dataclass-subclass", {RANGES + 6, 1}},
-    {"invalid-generic-class", {RANGES + 6, 1}},
-    {"invalid-generic-enum", {RANGES + 21, 1}},
-    {"invalid-ignore-comment", {RANGES + 6, 1}},
-    {"invalid-init-type-variable", {RANGES + 23, 1}},
-    {"invalid-key", {RANGES + 6, 1}},
-    {"invalid-legacy-positional-parameter", {RANGES + 16, 1}},
-    {"invalid-legacy-type-variable", {RANGES + 6, 1}},
-    {"invalid-match-pattern", {RANGES + 2, 1}},
-    {"invalid-metaclass", {RANGES + 6, 1}},
-    {"invalid-method-override", {RANGES + 6, 1}},
-    {"invalid-module-getattr-call", {RANGES + 24, 1}},
-    {"invalid-named-tuple", {RANGES + 6, 1}},
-    {"invalid-named-tuple-override", {RANGES + 25, 1}},
-    {"invalid-newtype", {RANGES + 6, 1}},
-    {"invalid-overload", {RANGES + 6, 1}},
-    {"invalid-parameter-default", {RANGES + 6, 1}},
-    {"invalid-paramspec", {RANGES + 6, 1}},
-    {"invalid-protocol", {RANGES + 6, 1}},
-    {"invalid-raise", {RANGES + 6, 1}},
-    {"invalid-return-type", {RANGES + 6, 1}},
-    {"invalid-super-argument", {RANGES + 6, 1}},
-    {"invalid-syntax-in-forward-annotation", {RANGES + 6, 1}},
-    {"invalid-total-ordering", {RANGES + 26, 1}},
-    {"invalid-type-alias-type", {RANGES + 6, 1}},
-    {"invalid-type-arguments", {RANGES + 6, 1}},
-    {"invalid-type-checking-constant", {RANGES + 6, 1}},
-    {"invalid-type-form", {RANGES + 6, 1}},
-    {"invalid-type-guard-call", {RANGES + 27, 1}},
-    {"invalid-type-guard-definition", {RANGES + 6, 1}},
-    {"invalid-type-variable-bound", {RANGES + 16, 1}},
-    {"invalid-type-variable-constraints", {RANGES + 6, 1}},
-    {"invalid-type-variable-default", {RANGES + 28, 1}},
-    {"invalid-typed-dict-field", {RANGES + 29, 1}},
-    {"invalid-typed-dict-header", {RANGES + 1, 1}},
-    {"invalid-typed-dict-statement", {RANGES + 26, 1}},
-    {"invalid-yield", {RANGES + 30, 1}},
-    {"isinstance-against-protocol", {RANGES + 1, 1}},
-    {"isinstance-against-typed-dict", {RANGES + 16, 1}},
-    {"mismatched-type-name", {RANGES + 31, 1}},
-    {"missing-argument", {RANGES + 6, 1}},
-    {"missing-direct-dependency", {RANGES + 32, 1}},
-    {"missing-override-decorator", {RANGES + 33, 1}},
-    {"missing-slot", {RANGES + 34, 1}},
-    {"missing-type-argument", {RANGES + 35, 1}},
-    {"missing-typed-dict-key", {RANGES + 6, 1}},
-    {"no-matching-overload", {RANGES + 6, 1}},
-    {"non-callable-init-subclass", {RANGES + 31, 1}},
-    {"non-subscriptable", {RANGES + 36, 1}},
-    {"not-iterable", {RANGES + 6, 1}},
-    {"not-subscriptable", {RANGES + 37, 1}},
-    {"override-of-final-method", {RANGES + 6, 1}},
-    {"override-of-final-variable", {RANGES + 28, 1}},
-    {"parameter-already-assigned", {RANGES + 6, 1}},
-    {"positional-only-parameter-as-kwarg", {RANGES + 6, 1}},
-    {"possibly-missing-attribute", {RANGES + 6, 1}},
-    {"possibly-missing-implicit-call", {RANGES + 6, 1}},
-    {"possibly-missing-import", {RANGES + 6, 1}},
-    {"possibly-missing-submodule", {RANGES + 38, 1}},
-    {"possibly-unresolved-reference", {RANGES + 6, 1}},
-    {"pydantic-discarded-extra-argument", {RANGES + 39, 1}},
-    {"raw-string-type-annotation", {RANGES + 6, 1}},
-    {"redundant-cast", {RANGES + 6, 1}},
-    {"redundant-condition", {RANGES + 40, 1}},
-    {"redundant-condition-strict", {RANGES + 40, 1}},
-    {"redundant-final-classvar", {RANGES + 2, 1}},
-    {"shadowed-type-variable", {RANGES + 20, 1}},
-    {"static-assert-error", {RANGES + 6, 1}},
-    {"subclass-of-dataclass-with-order", {RANGES + 41, 1}},
-    {"subclass-of-final-class", {RANGES + 6, 1}},
-    {"super-call-in-named-tuple-method", {RANGES + 6, 1}},
-    {"too-many-positional-arguments", {RANGES + 6, 1}},
-    {"truthiness-test-of-callable", {RANGES + 23, 1}},
-    {"truthiness-test-of-iterable", {RANGES + 23, 1}},
-    {"type-assertion-failure", {RANGES + 6, 1}},
-    {"unavailable-implicit-super-arguments", {RANGES + 6, 1}},
-    {"unbound-type-variable", {RANGES + 10, 1}},
-    {"undefined-reveal", {RANGES + 6, 1}},
-    {"unknown-argument", {RANGES + 6, 1}},
-    {"unresolved-attribute", {RANGES + 6, 1}},
-    {"unresolved-global", {RANGES + 6, 1}},
-    {"unresolved-import", {RANGES + 6, 1}},
-    {"unresolved-reference", {RANGES + 6, 1}},
-    {"unsound-assignment", {RANGES + 42, 1}},
-    {"unsound-return-statement", {RANGES + 43, 1}},
-    {"unsound-yield", {RANGES + 43, 1}},
-    {"unsupported-base", {RANGES + 6, 1}},
-    {"unsupported-bool-conversion", {RANGES + 6, 1}},
-    {"unsupported-dynamic-base", {RANGES + 21, 1}},
-    {"unsupported-operator", {RANGES + 6, 1}},
-    {"unused-awaitable", {RANGES + 10, 1}},
-    {"unused-ignore-comment", {RANGES + 6, 1}},
-    {"unused-type-ignore-comment", {RANGES + 16, 1}},
-    {"useless-overload-body", {RANGES + 6, 1}},
-    {"zero-stepsize-in-slice", {RANGES + 6, 1}},
+constexpr stored::Option OPTIONS[] = {
+    {{490, 8}, OptionKind::Table, false, false, {0, 1}, {}, {}, {}},  // analysis
+    {{498, 35}, OptionKind::Value, false, false, {1, 1}, {}, {0, 1}, {}},  // analysis.allowed-unresolved-imports
+    {{533, 33}, OptionKind::Value, false, false, {2, 1}, {}, {1, 1}, {}},  // analysis.replace-imports-with-any
+    {{566, 37}, OptionKind::Value, false, false, {0, 1}, {}, {2, 1}, {}},  // analysis.respect-type-ignore-comments
+    {{603, 34}, OptionKind::Value, false, false, {3, 1}, {}, {3, 1}, {}},  // analysis.strict-equality-semantics
+    {{637, 33}, OptionKind::Value, false, false, {4, 1}, {}, {4, 1}, {}},  // analysis.strict-generic-narrowing
+    {{670, 33}, OptionKind::Value, false, true, {5, 1}, {3, 1}, {5, 1}, {703, 54}},  // analysis.strict-literal-narrowing
+    {{757, 11}, OptionKind::Table, false, false, {6, 1}, {}, {}, {}},  // environment
+    {{768, 23}, OptionKind::Value, false, false, {6, 1}, {}, {6, 1}, {}},  // environment.extra-paths
+    {{791, 18}, OptionKind::Value, false, false, {6, 1}, {}, {7, 1}, {}},  // environment.python
+    {{809, 27}, OptionKind::Value, false, false, {6, 1}, {}, {7, 1}, {}},  // environment.python-platform
+    {{869, 26}, OptionKind::Value, false, false, {6, 1}, {}, {8, 2}, {}},  // environment.python-version
+    {{895, 16}, OptionKind::Value, false, false, {6, 1}, {}, {6, 1}, {}},  // environment.root
+    {{911, 20}, OptionKind::Value, false, false, {6, 1}, {}, {7, 1}, {}},  // environment.typeshed
+    {{931, 9}, OptionKind::ArrayOfTables, false, false, {6, 1}, {}, {}, {}},  // overrides
+    {{940, 18}, OptionKind::Table, false, false, {7, 1}, {}, {}, {}},  // overrides.analysis
+    {{958, 45}, OptionKind::Value, false, false, {1, 1}, {}, {0, 1}, {}},  // overrides.analysis.allowed-unresolved-imports
+    {{1003, 43}, OptionKind::Value, false, false, {2, 1}, {}, {1, 1}, {}},  // overrides.analysis.replace-imports-with-any
+    {{1046, 47}, OptionKind::Value, false, false, {7, 1}, {}, {10, 1}, {}},  // overrides.analysis.respect-type-ignore-comments
+    {{1093, 44}, OptionKind::Value, false, false, {3, 1}, {}, {3, 1}, {}},  // overrides.analysis.strict-equality-semantics
+    {{1137, 43}, OptionKind::Value, false, false, {4, 1}, {}, {4, 1}, {}},  // overrides.analysis.strict-generic-narrowing
+    {{1180, 43}, OptionKind::Value, false, true, {5, 1}, {3, 1}, {5, 1}, {703, 54}},  // overrides.analysis.strict-literal-narrowing
+    {{1223, 17}, OptionKind::Value, false, false, {6, 1}, {}, {6, 1}, {}},  // overrides.exclude
+    {{1240, 17}, OptionKind::Value, false, false, {6, 1}, {}, {6, 1}, {}},  // overrides.include
+    {{1272, 15}, OptionKind::FreeTable, false, false, {6, 1}, {}, {11, 1}, {}},  // overrides.rules
+    {{1287, 5}, OptionKind::FreeTable, false, false, {6, 1}, {}, {11, 1}, {}},  // rules
+    {{1292, 3}, OptionKind::Table, false, false, {6, 1}, {}, {}, {}},  // src
+    {{1295, 11}, OptionKind::Value, false, false, {6, 1}, {}, {6, 1}, {}},  // src.exclude
+    {{1306, 19}, OptionKind::Value, false, false, {8, 1}, {}, {12, 1}, {}},  // src.exclude-scripts
+    {{1325, 11}, OptionKind::Value, false, false, {6, 1}, {}, {6, 1}, {}},  // src.include
+    {{1336, 24}, OptionKind::Value, false, false, {6, 1}, {}, {13, 1}, {}},  // src.respect-ignore-files
+    {{1360, 8}, OptionKind::Value, false, false, {9, 1}, {9, 1}, {14, 1}, {}},  // src.root
+    {{1368, 8}, OptionKind::Table, false, false, {6, 1}, {}, {}, {}},  // terminal
+    {{1376, 25}, OptionKind::Value, false, false, {6, 1}, {}, {13, 1}, {}},  // terminal.error-on-warning
+    {{1429, 22}, OptionKind::Value, false, false, {6, 1}, {}, {15, 2}, {}},  // terminal.output-format
 };
 
-constexpr tool::Rename RENAMES[] = {
-    {"analysis.strict-literal-narrowing", "strict-equality-semantics"},
-    {"overrides.analysis.strict-literal-narrowing", "strict-equality-semantics"},
+constexpr StoredRule RULE_ROWS[] = {
+    {{1451, 25}, {8, 1}},  // abstract-and-final-method
+    {{1476, 30}, {1, 1}},  // abstract-method-in-final-class
+    {{1506, 3}, {10, 1}},  // all
+    {{1509, 25}, {6, 1}},  // ambiguous-protocol-member
+    {{1534, 31}, {1, 1}},  // assert-type-unspellable-subtype
+    {{1565, 22}, {11, 1}},  // blanket-ignore-comment
+    {{1587, 27}, {12, 1}},  // byte-string-type-annotation
+    {{1614, 20}, {13, 1}},  // call-abstract-method
+    {{1634, 17}, {6, 1}},  // call-non-callable
+    {{1651, 17}, {14, 1}},  // call-top-callable
+    {{1668, 26}, {15, 1}},  // conflicting-argument-forms
+    {{1694, 24}, {6, 1}},  // conflicting-declarations
+    {{1718, 21}, {6, 1}},  // conflicting-metaclass
+    {{1739, 23}, {6, 1}},  // cyclic-class-definition
+    {{1762, 28}, {6, 1}},  // cyclic-type-alias-definition
+    {{1790, 21}, {16, 1}},  // dataclass-field-order
+    {{1811, 10}, {6, 1}},  // deprecated
+    {{1821, 13}, {17, 1}},  // disjoint-cast
+    {{1834, 16}, {6, 1}},  // division-by-zero
+    {{1850, 14}, {6, 1}},  // duplicate-base
+    {{1864, 17}, {6, 1}},  // duplicate-kw-only
+    {{1881, 33}, {18, 1}},  // dynamic-function-decorator-return
+    {{1914, 10}, {1, 1}},  // empty-body
+    {{1924, 38}, {6, 1}},  // escape-character-in-forward-annotation
+    {{1962, 19}, {19, 1}},  // experimental-syntax
+    {{1981, 19}, {20, 1}},  // final-on-non-method
+    {{2000, 19}, {16, 1}},  // final-without-value
+    {{2019, 23}, {12, 1}},  // fstring-type-annotation
+    {{2042, 27}, {6, 1}},  // ignore-comment-unknown-rule
+    {{2069, 44}, {6, 1}},  // implicit-concatenated-string-type-annotation
+    {{2113, 16}, {6, 1}},  // inconsistent-mro
+    {{2129, 19}, {6, 1}},  // index-out-of-bounds
+    {{2148, 17}, {21, 1}},  // ineffective-final
+    {{2165, 24}, {6, 1}},  // instance-layout-conflict
+    {{2189, 21}, {6, 1}},  // invalid-argument-type
+    {{2210, 18}, {6, 1}},  // invalid-assignment
+    {{2228, 24}, {6, 1}},  // invalid-attribute-access
+    {{2252, 26}, {22, 1}},  // invalid-attribute-override
+    {{2278, 13}, {6, 1}},  // invalid-await
+    {{2291, 12}, {6, 1}},  // invalid-base
+    {{2303, 23}, {6, 1}},  // invalid-context-manager
+    {{2326, 17}, {7, 1}},  // invalid-dataclass
+    {{2343, 26}, {7, 1}},  // invalid-dataclass-override
+    {{2369, 19}, {6, 1}},  // invalid-declaration
+    {{2388, 30}, {10, 1}},  // invalid-enum-member-annotation
+    {{2418, 24}, {6, 1}},  // invalid-exception-caught
+    {{2442, 25}, {6, 1}},  // invalid-explicit-override
+    {{2467, 33}, {6, 1}},  // invalid-frozen-dataclass-subclass
+    {{2500, 21}, {6, 1}},  // invalid-generic-class
+    {{2521, 20}, {21, 1}},  // invalid-generic-enum
+    {{2541, 22}, {6, 1}},  // invalid-ignore-comment
+    {{2563, 26}, {23, 1}},  // invalid-init-type-variable
+    {{2589, 11}, {6, 1}},  // invalid-key
+    {{2600, 35}, {16, 1}},  // invalid-legacy-positional-parameter
+    {{2635, 28}, {6, 1}},  // invalid-legacy-type-variable
+    {{2663, 21}, {2, 1}},  // invalid-match-pattern
+    {{2684, 17}, {6, 1}},  // invalid-metaclass
+    {{2701, 23}, {6, 1}},  // invalid-method-override
+    {{2724, 27}, {24, 1}},  // invalid-module-getattr-call
+    {{2751, 19}, {6, 1}},  // invalid-named-tuple
+    {{2770, 28}, {25, 1}},  // invalid-named-tuple-override
+    {{2798, 15}, {6, 1}},  // invalid-newtype
+    {{2813, 16}, {6, 1}},  // invalid-overload
+    {{2829, 25}, {6, 1}},  // invalid-parameter-default
+    {{2854, 17}, {6, 1}},  // invalid-paramspec
+    {{2871, 16}, {6, 1}},  // invalid-protocol
+    {{2887, 13}, {6, 1}},  // invalid-raise
+    {{2900, 19}, {6, 1}},  // invalid-return-type
+    {{2919, 22}, {6, 1}},  // invalid-super-argument
+    {{2941, 36}, {6, 1}},  // invalid-syntax-in-forward-annotation
+    {{2977, 22}, {26, 1}},  // invalid-total-ordering
+    {{2999, 23}, {6, 1}},  // invalid-type-alias-type
+    {{3022, 22}, {6, 1}},  // invalid-type-arguments
+    {{3044, 30}, {6, 1}},  // invalid-type-checking-constant
+    {{3074, 17}, {6, 1}},  // invalid-type-form
+    {{3091, 23}, {27, 1}},  // invalid-type-guard-call
+    {{3114, 29}, {6, 1}},  // invalid-type-guard-definition
+    {{3143, 27}, {16, 1}},  // invalid-type-variable-bound
+    {{3170, 33}, {6, 1}},  // invalid-type-variable-constraints
+    {{3203, 29}, {28, 1}},  // invalid-type-variable-default
+    {{3232, 24}, {29, 1}},  // invalid-typed-dict-field
+    {{3256, 25}, {1, 1}},  // invalid-typed-dict-header
+    {{3281, 28}, {26, 1}},  // invalid-typed-dict-statement
+    {{3309, 13}, {30, 1}},  // invalid-yield
+    {{3322, 27}, {1, 1}},  // isinstance-against-protocol
+    {{3349, 29}, {16, 1}},  // isinstance-against-typed-dict
+    {{3378, 20}, {31, 1}},  // mismatched-type-name
+    {{3398, 16}, {6, 1}},  // missing-argument
+    {{3414, 25}, {32, 1}},  // missing-direct-dependency
+    {{3439, 26}, {33, 1}},  // missing-override-decorator
+    {{3465, 12}, {34, 1}},  // missing-slot
+    {{3477, 21}, {35, 1}},  // missing-type-argument
+    {{3498, 22}, {6, 1}},  // missing-typed-dict-key
+    {{3520, 20}, {6, 1}},  // no-matching-overload
+    {{3540, 26}, {31, 1}},  // non-callable-init-subclass
+    {{3566, 17}, {36, 1}},  // non-subscriptable
+    {{3583, 12}, {6, 1}},  // not-iterable
+    {{3595, 17}, {37, 1}},  // not-subscriptable
+    {{3612, 24}, {6, 1}},  // override-of-final-method
+    {{3636, 26}, {28, 1}},  // override-of-final-variable
+    {{3662, 26}, {6, 1}},  // parameter-already-assigned
+    {{3688, 34}, {6, 1}},  // positional-only-parameter-as-kwarg
+    {{3722, 26}, {6, 1}},  // possibly-missing-attribute
+    {{3748, 30}, {6, 1}},  // possibly-missing-implicit-call
+    {{3778, 23}, {6, 1}},  // possibly-missing-import
+    {{3801, 26}, {38, 1}},  // possibly-missing-submodule
+    {{3827, 29}, {6, 1}},  // possibly-unresolved-reference
+    {{3856, 33}, {39, 1}},  // pydantic-discarded-extra-argument
+    {{3889, 26}, {6, 1}},  // raw-string-type-annotation
+    {{3915, 14}, {6, 1}},  // redundant-cast
+    {{3929, 19}, {40, 1}},  // redundant-condition
+    {{3948, 26}, {40, 1}},  // redundant-condition-strict
+    {{3974, 24}, {2, 1}},  // redundant-final-classvar
+    {{3998, 22}, {20, 1}},  // shadowed-type-variable
+    {{4020, 19}, {6, 1}},  // static-assert-error
+    {{4039, 32}, {41, 1}},  // subclass-of-dataclass-with-order
+    {{4071, 23}, {6, 1}},  // subclass-of-final-class
+    {{4094, 32}, {6, 1}},  // super-call-in-named-tuple-method
+    {{4126, 29}, {6, 1}},  // too-many-positional-arguments
+    {{4155, 27}, {23, 1}},  // truthiness-test-of-callable
+    {{4182, 27}, {23, 1}},  // truthiness-test-of-iterable
+    {{4209, 22}, {6, 1}},  // type-assertion-failure
+    {{4231, 36}, {6, 1}},  // unavailable-implicit-super-arguments
+    {{4267, 21}, {10, 1}},  // unbound-type-variable
+    {{4288, 16}, {6, 1}},  // undefined-reveal
+    {{4304, 16}, {6, 1}},  // unknown-argument
+    {{4320, 20}, {6, 1}},  // unresolved-attribute
+    {{4340, 17}, {6, 1}},  // unresolved-global
+    {{4357, 17}, {6, 1}},  // unresolved-import
+    {{4374, 20}, {6, 1}},  // unresolved-reference
+    {{4394, 18}, {42, 1}},  // unsound-assignment
+    {{4412, 24}, {43, 1}},  // unsound-return-statement
+    {{4436, 13}, {43, 1}},  // unsound-yield
+    {{4449, 16}, {6, 1}},  // unsupported-base
+    {{4465, 27}, {6, 1}},  // unsupported-bool-conversion
+    {{4492, 24}, {21, 1}},  // unsupported-dynamic-base
+    {{4516, 20}, {6, 1}},  // unsupported-operator
+    {{4536, 16}, {10, 1}},  // unused-awaitable
+    {{4552, 21}, {6, 1}},  // unused-ignore-comment
+    {{4573, 26}, {16, 1}},  // unused-type-ignore-comment
+    {{4599, 21}, {6, 1}},  // useless-overload-body
+    {{4620, 22}, {6, 1}},  // zero-stepsize-in-slice
+};
+
+constexpr stored::Rename RENAMES[] = {
+    {{670, 33}, {4642, 25}},  // analysis.strict-literal-narrowing -> strict-equality-semantics
+    {{1180, 43}, {4642, 25}},  // overrides.analysis.strict-literal-narrowing -> strict-equality-semantics
+};
+
+constexpr std::string_view TEXT =
+    "0.0.2"
+    "0.0.3"
+    "0.0.4"
+    "0.0.5"
+    "0.0.6"
+    "0.0.7"
+    "0.0.8"
+    "0.0.9"
+    "0.0.10"
+    "0.0.11"
+    "0.0.12"
+    "0.0.13"
+    "0.0.14"
+    "0.0.15"
+    "0.0.16"
+    "0.0.17"
+    "0.0.18"
+    "0.0.19"
+    "0.0.20"
+    "0.0.21"
+    "0.0.22"
+    "0.0.23"
+    "0.0.24"
+    "0.0.25"
+    "0.0.26"
+    "0.0.27"
+    "0.0.28"
+    "0.0.29"
+    "0.0.30"
+    "0.0.31"
+    "0.0.32"
+    "0.0.33"
+    "0.0.34"
+    "0.0.35"
+    "0.0.36"
+    "0.0.37"
+    "0.0.38"
+    "0.0.39"
+    "0.0.40"
+    "0.0.41"
+    "0.0.42"
+    "0.0.43"
+    "0.0.44"
+    "0.0.45"
+    "0.0.46"
+    "0.0.47"
+    "0.0.48"
+    "0.0.49"
+    "0.0.50"
+    "0.0.51"
+    "0.0.52"
+    "0.0.53"
+    "0.0.54"
+    "0.0.55"
+    "0.0.56"
+    "0.0.57"
+    "0.0.58"
+    "0.0.59"
+    "0.0.60"
+    "0.0.61"
+    "0.0.62"
+    "0.0.63"
+    "0.0.64"
+    "0.0.65"
+    "0.0.66"
+    "0.0.67"
+    "0.0.68"
+    "0.0.69"
+    "0.0.70"
+    "0.0.71"
+    "0.0.72"
+    "0.0.73"
+    "0.0.74"
+    "0.0.75"
+    "0.0.76"
+    "0.0.77"
+    "0.0.78"
+    "0.0.79"
+    "0.0.80"
+    "0.0.81"
+    "0.0.82"
+    "0.0.83"
+    "0.0.84"
+    "analysis"
+    "analysis.allowed-unresolved-imports"
+    "analysis.replace-imports-with-any"
+    "analysis.respect-type-ignore-comments"
+    "analysis.strict-equality-semantics"
+    "analysis.strict-generic-narrowing"
+    "analysis.strict-literal-narrowing"
+    "use `strict-equality-semantics`, the option's new name"
+    "environment"
+    "environment.extra-paths"
+    "environment.python"
+    "environment.python-platform"
+    "3.10"
+    "3.11"
+    "3.12"
+    "3.13"
+    "3.14"
+    "3.15"
+    "3.7"
+    "3.8"
+    "3.9"
+    "environment.python-version"
+    "environment.root"
+    "environment.typeshed"
+    "overrides"
+    "overrides.analysis"
+    "overrides.analysis.allowed-unresolved-imports"
+    "overrides.analysis.replace-imports-with-any"
+    "overrides.analysis.respect-type-ignore-comments"
+    "overrides.analysis.strict-equality-semantics"
+    "overrides.analysis.strict-generic-narrowing"
+    "overrides.analysis.strict-literal-narrowing"
+    "overrides.exclude"
+    "overrides.include"
+    "error"
+    "ignore"
+    "warn"
+    "overrides.rules"
+    "rules"
+    "src"
+    "src.exclude"
+    "src.exclude-scripts"
+    "src.include"
+    "src.respect-ignore-files"
+    "src.root"
+    "terminal"
+    "terminal.error-on-warning"
+    "concise"
+    "full"
+    "github"
+    "gitlab"
+    "junit"
+    "terminal.output-format"
+    "abstract-and-final-method"
+    "abstract-method-in-final-class"
+    "all"
+    "ambiguous-protocol-member"
+    "assert-type-unspellable-subtype"
+    "blanket-ignore-comment"
+    "byte-string-type-annotation"
+    "call-abstract-method"
+    "call-non-callable"
+    "call-top-callable"
+    "conflicting-argument-forms"
+    "conflicting-declarations"
+    "conflicting-metaclass"
+    "cyclic-class-definition"
+    "cyclic-type-alias-definition"
+    "dataclass-field-order"
+    "deprecated"
+    "disjoint-cast"
+    "division-by-zero"
+    "duplicate-base"
+    "duplicate-kw-only"
+    "dynamic-function-decorator-return"
+    "empty-body"
+    "escape-character-in-forward-annotation"
+    "experimental-syntax"
+    "final-on-non-method"
+    "final-without-value"
+    "fstring-type-annotation"
+    "ignore-comment-unknown-rule"
+    "implicit-concatenated-string-type-annotation"
+    "inconsistent-mro"
+    "index-out-of-bounds"
+    "ineffective-final"
+    "instance-layout-conflict"
+    "invalid-argument-type"
+    "invalid-assignment"
+    "invalid-attribute-access"
+    "invalid-attribute-override"
+    "invalid-await"
+    "invalid-base"
+    "invalid-context-manager"
+    "invalid-dataclass"
+    "invalid-dataclass-override"
+    "invalid-declaration"
+    "invalid-enum-member-annotation"
+    "invalid-exception-caught"
+    "invalid-explicit-override"
+    "invalid-frozen-dataclass-subclass"
+    "invalid-generic-class"
+    "invalid-generic-enum"
+    "invalid-ignore-comment"
+    "invalid-init-type-variable"
+    "invalid-key"
+    "invalid-legacy-positional-parameter"
+    "invalid-legacy-type-variable"
+    "invalid-match-pattern"
+    "invalid-metaclass"
+    "invalid-method-override"
+    "invalid-module-getattr-call"
+    "invalid-named-tuple"
+    "invalid-named-tuple-override"
+    "invalid-newtype"
+    "invalid-overload"
+    "invalid-parameter-default"
+    "invalid-paramspec"
+    "invalid-protocol"
+    "invalid-raise"
+    "invalid-return-type"
+    "invalid-super-argument"
+    "invalid-syntax-in-forward-annotation"
+    "invalid-total-ordering"
+    "invalid-type-alias-type"
+    "invalid-type-arguments"
+    "invalid-type-checking-constant"
+    "invalid-type-form"
+    "invalid-type-guard-call"
+    "invalid-type-guard-definition"
+    "invalid-type-variable-bound"
+    "invalid-type-variable-constraints"
+    "invalid-type-variable-default"
+    "invalid-typed-dict-field"
+    "invalid-typed-dict-header"
+    "invalid-typed-dict-statement"
+    "invalid-yield"
+    "isinstance-against-protocol"
+    "isinstance-against-typed-dict"
+    "mismatched-type-name"
+    "missing-argument"
+    "missing-direct-dependency"
+    "missing-override-decorator"
+    "missing-slot"
+    "missing-type-argument"
+    "missing-typed-dict-key"
+    "no-matching-overload"
+    "non-callable-init-subclass"
+    "non-subscriptable"
+    "not-iterable"
+    "not-subscriptable"
+    "override-of-final-method"
+    "override-of-final-variable"
+    "parameter-already-assigned"
+    "positional-only-parameter-as-kwarg"
+    "possibly-missing-attribute"
+    "possibly-missing-implicit-call"
+    "possibly-missing-import"
+    "possibly-missing-submodule"
+    "possibly-unresolved-reference"
+    "pydantic-discarded-extra-argument"
+    "raw-string-type-annotation"
+    "redundant-cast"
+    "redundant-condition"
+    "redundant-condition-strict"
+    "redundant-final-classvar"
+    "shadowed-type-variable"
+    "static-assert-error"
+    "subclass-of-dataclass-with-order"
+    "subclass-of-final-class"
+    "super-call-in-named-tuple-method"
+    "too-many-positional-arguments"
+    "truthiness-test-of-callable"
+    "truthiness-test-of-iterable"
+    "type-assertion-failure"
+    "unavailable-implicit-super-arguments"
+    "unbound-type-variable"
+    "undefined-reveal"
+    "unknown-argument"
+    "unresolved-attribute"
+    "unresolved-global"
+    "unresolved-import"
+    "unresolved-reference"
+    "unsound-assignment"
+    "unsound-return-statement"
+    "unsound-yield"
+    "unsupported-base"
+    "unsupported-bool-conversion"
+    "unsupported-dynamic-base"
+    "unsupported-operator"
+    "unused-awaitable"
+    "unused-ignore-comment"
+    "unused-type-ignore-comment"
+    "useless-overload-body"
+    "zero-stepsize-in-slice"
+    "strict-equality-semantics";
+
+constexpr stored::Family FAMILY{
+    .text = TEXT,
+    .releases = RELEASES,
+    .options = OPTIONS,
+    .ranges = RANGES,
+    .type_rules = TYPE_RULES,
+    .types = TYPES,
+    .type_texts = TYPE_TEXTS,
+    .alternatives = {},
+    .required = {},
+    .renames = RENAMES,
+    .unknown_key_consequences = {},
+    .invalid_value_consequences = {},
 };
 
 }  // namespace
@@ -298,15 +690,10 @@ constexpr tool::Tool TY{
     .docs = "https://docs.astral.sh/ty/reference/configuration/",
     .upgrade_hint = "require `ty>={version}`",
     .unknown_version_hint = "add `ty` to a dependency group, or lock it, to check the version you use",
-    .releases = RELEASES,
-    .options = OPTIONS,
-    .required = {},
-    .renames = RENAMES,
-    .unknown_key_consequences = {},
-    .invalid_value_consequences = {},
     .note = std::nullopt,
+    .family = &FAMILY,
 };
 
-constexpr std::span<const Rule> RULES{RULE_ROWS};
+constexpr std::span<const StoredRule> RULES{RULE_ROWS};
 
 }  // namespace tarnvik::ty

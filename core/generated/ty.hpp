@@ -11,14 +11,14 @@ namespace tarnvik::ty {
 // The `[tool.ty]` settings of every ty release.
 extern const tool::Tool TY;
 
-// A lint rule and the releases (indices into TY's releases) that know it.
-struct Rule {
-    std::string_view name;
-    std::span<const tool::ReleaseRange> releases;
+// A lint rule, stored in TY's tables: its name and the releases that know it.
+struct StoredRule {
+    tool::stored::Text name;
+    tool::stored::Slice releases;
 };
 
 // Every rule any release knew, in ascending byte order of name.
-extern const std::span<const Rule> RULES;
+extern const std::span<const StoredRule> RULES;
 
 // ty's rule reference.
 inline constexpr std::string_view RULE_DOCS = "https://docs.astral.sh/ty/reference/rules/";

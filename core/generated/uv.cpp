@@ -6,159 +6,1222 @@ namespace tarnvik::uv {
 namespace {
 
 using tool::OptionKind;
-using tool::ValueType;
-using Tag = tool::ValueType::Tag;
+using tool::ReleaseRange;
+using tool::TypeRule;
+using tool::ValueTag;
+namespace stored = tool::stored;
 
-constexpr std::string_view RELEASES[] = {
-    /* 0 */ "0.1.34", "0.1.35", "0.1.36", "0.1.37", "0.1.38", "0.1.39", "0.1.40", "0.1.41",
-    /* 8 */ "0.1.42", "0.1.43", "0.1.44", "0.1.45", "0.2.0", "0.2.1", "0.2.2", "0.2.3",
-    /* 16 */ "0.2.4", "0.2.5", "0.2.6", "0.2.7", "0.2.8", "0.2.9", "0.2.10", "0.2.11",
-    /* 24 */ "0.2.12", "0.2.13", "0.2.14", "0.2.15", "0.2.16", "0.2.17", "0.2.18", "0.2.19",
-    /* 32 */ "0.2.20", "0.2.21", "0.2.22", "0.2.23", "0.2.24", "0.2.25", "0.2.26", "0.2.27",
-    /* 40 */ "0.2.28", "0.2.29", "0.2.30", "0.2.31", "0.2.32", "0.2.33", "0.2.34", "0.2.35",
-    /* 48 */ "0.2.36", "0.2.37", "0.3.0", "0.3.1", "0.3.2", "0.3.3", "0.3.4", "0.3.5",
-    /* 56 */ "0.4.0", "0.4.1", "0.4.2", "0.4.3", "0.4.4", "0.4.5", "0.4.6", "0.4.7",
-    /* 64 */ "0.4.8", "0.4.9", "0.4.10", "0.4.11", "0.4.12", "0.4.13", "0.4.14", "0.4.15",
-    /* 72 */ "0.4.16", "0.4.17", "0.4.18", "0.4.19", "0.4.20", "0.4.21", "0.4.22", "0.4.23",
-    /* 80 */ "0.4.24", "0.4.25", "0.4.26", "0.4.27", "0.4.28", "0.4.29", "0.4.30", "0.5.0",
-    /* 88 */ "0.5.1", "0.5.2", "0.5.3", "0.5.4", "0.5.5", "0.5.6", "0.5.7", "0.5.8",
-    /* 96 */ "0.5.9", "0.5.10", "0.5.11", "0.5.12", "0.5.13", "0.5.14", "0.5.15", "0.5.16",
-    /* 104 */ "0.5.17", "0.5.18", "0.5.19", "0.5.20", "0.5.21", "0.5.22", "0.5.23", "0.5.24",
-    /* 112 */ "0.5.25", "0.5.26", "0.5.27", "0.5.28", "0.5.29", "0.5.30", "0.5.31", "0.6.0",
-    /* 120 */ "0.6.1", "0.6.2", "0.6.3", "0.6.4", "0.6.5", "0.6.6", "0.6.7", "0.6.8",
-    /* 128 */ "0.6.9", "0.6.10", "0.6.11", "0.6.12", "0.6.13", "0.6.14", "0.6.15", "0.6.16",
-    /* 136 */ "0.6.17", "0.7.0", "0.7.1", "0.7.2", "0.7.3", "0.7.4", "0.7.5", "0.7.6",
-    /* 144 */ "0.7.7", "0.7.8", "0.7.9", "0.7.10", "0.7.11", "0.7.12", "0.7.13", "0.7.14",
-    /* 152 */ "0.7.15", "0.7.16", "0.7.17", "0.7.18", "0.7.19", "0.7.20", "0.7.21", "0.7.22",
-    /* 160 */ "0.8.0", "0.8.1", "0.8.2", "0.8.3", "0.8.4", "0.8.5", "0.8.6", "0.8.7",
-    /* 168 */ "0.8.8", "0.8.9", "0.8.10", "0.8.11", "0.8.12", "0.8.13", "0.8.14", "0.8.15",
-    /* 176 */ "0.8.16", "0.8.17", "0.8.18", "0.8.19", "0.8.20", "0.8.21", "0.8.22", "0.8.23",
-    /* 184 */ "0.8.24", "0.9.0", "0.9.1", "0.9.2", "0.9.3", "0.9.4", "0.9.5", "0.9.6",
-    /* 192 */ "0.9.7", "0.9.8", "0.9.9", "0.9.10", "0.9.11", "0.9.12", "0.9.13", "0.9.14",
-    /* 200 */ "0.9.15", "0.9.16", "0.9.17", "0.9.18", "0.9.19", "0.9.20", "0.9.21", "0.9.22",
-    /* 208 */ "0.9.23", "0.9.24", "0.9.25", "0.9.26", "0.9.27", "0.9.28", "0.9.29", "0.9.30",
-    /* 216 */ "0.10.0", "0.10.1", "0.10.2", "0.10.3", "0.10.4", "0.10.5", "0.10.6", "0.10.7",
-    /* 224 */ "0.10.8", "0.10.9", "0.10.10", "0.10.11", "0.10.12", "0.11.0", "0.11.1", "0.11.2",
-    /* 232 */ "0.11.3", "0.11.4", "0.11.5", "0.11.6", "0.11.7", "0.11.8", "0.11.9", "0.11.10",
-    /* 240 */ "0.11.11", "0.11.12", "0.11.13", "0.11.14", "0.11.15", "0.11.16", "0.11.17", "0.11.18",
-    /* 248 */ "0.11.19", "0.11.20", "0.11.21", "0.11.22", "0.11.23", "0.11.24", "0.11.25", "0.11.26",
-    /* 256 */ "0.11.27", "0.11.28", "0.11.29", "0.11.30", "0.11.31", "0.11.32", "0.11.33", "0.12.0",
-    /* 264 */ "0.12.1", "0.12.2", "0.12.3", "0.12.4", "0.12.5", "0.12.6", "0.12.7", "0.12.8",
-    /* 272 */ "0.12.9", "0.12.10", "0.12.11", "0.12.12", "0.12.13", "0.12.14", "0.12.15", "0.12.16",
-    /* 280 */ "0.12.17", "0.12.18",
+constexpr stored::Type TYPES[] = {
+    {ValueTag::OneOf, false, {0, 4}, 0},  // 0: OneOf exact | lower | major | minor
+    {ValueTag::String, false, {}, 0},  // 1: String
+    {ValueTag::ArrayOf, false, {1, 0}, 0},  // 2: ArrayOf (String)
+    {ValueTag::Boolean, false, {}, 0},  // 3: Boolean
+    {ValueTag::AnyOf, false, {0, 2}, 0},  // 4: AnyOf (String, ArrayOf (String))
+    {ValueTag::Any, false, {}, 0},  // 5: Any
+    {ValueTag::ArrayOf, false, {5, 0}, 0},  // 6: ArrayOf (Any)
+    {ValueTag::Integer, true, {}, 1},  // 7: Integer >= 1
+    {ValueTag::ArrayOf, false, {6, 0}, 0},  // 8: ArrayOf (ArrayOf (Any))
+    {ValueTag::OneOf, false, {4, 1}, 0},  // 9: OneOf all
+    {ValueTag::AnyOf, false, {2, 2}, 0},  // 10: AnyOf (ArrayOf (String), OneOf all)
+    {ValueTag::AnyOf, false, {4, 2}, 0},  // 11: AnyOf (Boolean, String)
+    {ValueTag::OneOf, false, {5, 2}, 0},  // 12: OneOf fewest | requires-python
+    {ValueTag::OneOf, false, {7, 4}, 0},  // 13: OneOf first-index | unsafe-any-match | unsafe-best-match | unsafe-first-match
+    {ValueTag::OneOf, false, {11, 3}, 0},  // 14: OneOf always | auto | never
+    {ValueTag::OneOf, false, {14, 2}, 0},  // 15: OneOf flat | simple
+    {ValueTag::OneOf, false, {16, 5}, 0},  // 16: OneOf blake2b | md5 | sha256 | sha384 | sha512
+    {ValueTag::Integer, true, {}, 100},  // 17: Integer >= 100
+    {ValueTag::ArrayOf, false, {17, 0}, 0},  // 18: ArrayOf (Integer >= 100)
+    {ValueTag::Number, false, {}, 0},  // 19: Number
+    {ValueTag::ArrayOf, false, {19, 0}, 0},  // 20: ArrayOf (Number)
+    {ValueTag::OneOf, false, {21, 2}, 0},  // 21: OneOf disabled | subprocess
+    {ValueTag::OneOf, false, {23, 3}, 0},  // 22: OneOf clone | copy | hardlink
+    {ValueTag::OneOf, false, {26, 4}, 0},  // 23: OneOf clone | copy | hardlink | symlink
+    {ValueTag::OneOf, false, {30, 5}, 0},  // 24: OneOf clone | copy | hardlink | reflink | symlink
+    {ValueTag::OneOf, false, {35, 2}, 0},  // 25: OneOf line | split
+    {ValueTag::OneOf, false, {37, 2}, 0},  // 26: OneOf first-match | unsafe-any-match
+    {ValueTag::OneOf, false, {39, 3}, 0},  // 27: OneOf first-index | unsafe-best-match | unsafe-first-match
+    {ValueTag::OneOf, false, {42, 5}, 0},  // 28: OneOf allow | disallow | explicit | if-necessary | if-necessary-or-explicit
+    {ValueTag::OneOf, false, {47, 10}, 0},  // 29: OneOf aarch64-apple-darwin | aarch64-unknown-linux-gnu | aarch64-unknown-linux-musl | linux | macos | windows | x8664-apple-darwin | x8664-pc-windows-msvc | x8664-unknown-linux-gnu | x8664-unknown-linux-musl
+    {ValueTag::OneOf, false, {57, 14}, 0},  // 30: OneOf aarch64-apple-darwin | aarch64-manylinux217 | aarch64-manylinux228 | aarch64-unknown-linux-gnu | aarch64-unknown-linux-musl | linux | macos | windows | x8664-apple-darwin | x8664-manylinux217 | x8664-manylinux228 | x8664-pc-windows-msvc | x8664-unknown-linux-gnu | x8664-unknown-linux-musl
+    {ValueTag::OneOf, false, {71, 14}, 0},  // 31: OneOf aarch64-apple-darwin | aarch64-manylinux_2_17 | aarch64-manylinux_2_28 | aarch64-unknown-linux-gnu | aarch64-unknown-linux-musl | linux | macos | windows | x86_64-apple-darwin | x86_64-manylinux_2_17 | x86_64-manylinux_2_28 | x86_64-pc-windows-msvc | x86_64-unknown-linux-gnu | x86_64-unknown-linux-musl
+    {ValueTag::OneOf, false, {85, 16}, 0},  // 32: OneOf aarch64-apple-darwin | aarch64-manylinux_2_17 | aarch64-manylinux_2_28 | aarch64-manylinux_2_31 | aarch64-unknown-linux-gnu | aarch64-unknown-linux-musl | linux | macos | windows | x86_64-apple-darwin | x86_64-manylinux_2_17 | x86_64-manylinux_2_28 | x86_64-manylinux_2_31 | x86_64-pc-windows-msvc | x86_64-unknown-linux-gnu | x86_64-unknown-linux-musl
+    {ValueTag::OneOf, false, {101, 17}, 0},  // 33: OneOf aarch64-apple-darwin | aarch64-manylinux_2_17 | aarch64-manylinux_2_28 | aarch64-manylinux_2_31 | aarch64-unknown-linux-gnu | aarch64-unknown-linux-musl | i686-pc-windows-msvc | linux | macos | windows | x86_64-apple-darwin | x86_64-manylinux_2_17 | x86_64-manylinux_2_28 | x86_64-manylinux_2_31 | x86_64-pc-windows-msvc | x86_64-unknown-linux-gnu | x86_64-unknown-linux-musl
+    {ValueTag::OneOf, false, {118, 35}, 0},  // 34: OneOf aarch64-apple-darwin | aarch64-manylinux_2_17 | aarch64-manylinux_2_28 | aarch64-manylinux_2_31 | aarch64-manylinux_2_32 | aarch64-manylinux_2_33 | aarch64-manylinux_2_34 | aarch64-manylinux_2_35 | aarch64-manylinux_2_36 | aarch64-manylinux_2_37 | aarch64-manylinux_2_38 | aarch64-manylinux_2_39 | aarch64-manylinux_2_40 | aarch64-unknown-linux-gnu | aarch64-unknown-linux-musl | i686-pc-windows-msvc | linux | macos | windows | x86_64-apple-darwin | x86_64-manylinux_2_17 | x86_64-manylinux_2_28 | x86_64-manylinux_2_31 | x86_64-manylinux_2_32 | x86_64-manylinux_2_33 | x86_64-manylinux_2_34 | x86_64-manylinux_2_35 | x86_64-manylinux_2_36 | x86_64-manylinux_2_37 | x86_64-manylinux_2_38 | x86_64-manylinux_2_39 | x86_64-manylinux_2_40 | x86_64-pc-windows-msvc | x86_64-unknown-linux-gnu | x86_64-unknown-linux-musl
+    {ValueTag::OneOf, false, {153, 37}, 0},  // 35: OneOf aarch64-apple-darwin | aarch64-manylinux2014 | aarch64-manylinux_2_17 | aarch64-manylinux_2_28 | aarch64-manylinux_2_31 | aarch64-manylinux_2_32 | aarch64-manylinux_2_33 | aarch64-manylinux_2_34 | aarch64-manylinux_2_35 | aarch64-manylinux_2_36 | aarch64-manylinux_2_37 | aarch64-manylinux_2_38 | aarch64-manylinux_2_39 | aarch64-manylinux_2_40 | aarch64-unknown-linux-gnu | aarch64-unknown-linux-musl | i686-pc-windows-msvc | linux | macos | windows | x86_64-apple-darwin | x86_64-manylinux2014 | x86_64-manylinux_2_17 | x86_64-manylinux_2_28 | x86_64-manylinux_2_31 | x86_64-manylinux_2_32 | x86_64-manylinux_2_33 | x86_64-manylinux_2_34 | x86_64-manylinux_2_35 | x86_64-manylinux_2_36 | x86_64-manylinux_2_37 | x86_64-manylinux_2_38 | x86_64-manylinux_2_39 | x86_64-manylinux_2_40 | x86_64-pc-windows-msvc | x86_64-unknown-linux-gnu | x86_64-unknown-linux-musl
+    {ValueTag::OneOf, false, {190, 66}, 0},  // 36: OneOf aarch64-apple-darwin | aarch64-manylinux2014 | aarch64-manylinux217 | aarch64-manylinux228 | aarch64-manylinux231 | aarch64-manylinux232 | aarch64-manylinux233 | aarch64-manylinux234 | aarch64-manylinux235 | aarch64-manylinux236 | aarch64-manylinux237 | aarch64-manylinux238 | aarch64-manylinux239 | aarch64-manylinux240 | aarch64-manylinux_2_17 | aarch64-manylinux_2_28 | aarch64-manylinux_2_31 | aarch64-manylinux_2_32 | aarch64-manylinux_2_33 | aarch64-manylinux_2_34 | aarch64-manylinux_2_35 | aarch64-manylinux_2_36 | aarch64-manylinux_2_37 | aarch64-manylinux_2_38 | aarch64-manylinux_2_39 | aarch64-manylinux_2_40 | aarch64-unknown-linux-gnu | aarch64-unknown-linux-musl | i686-pc-windows-msvc | linux | macos | windows | x8664-apple-darwin | x8664-manylinux2014 | x8664-manylinux217 | x8664-manylinux228 | x8664-manylinux231 | x8664-manylinux232 | x8664-manylinux233 | x8664-manylinux234 | x8664-manylinux235 | x8664-manylinux236 | x8664-manylinux237 | x8664-manylinux238 | x8664-manylinux239 | x8664-manylinux240 | x8664-pc-windows-msvc | x8664-unknown-linux-gnu | x8664-unknown-linux-musl | x86_64-apple-darwin | x86_64-manylinux2014 | x86_64-manylinux_2_17 | x86_64-manylinux_2_28 | x86_64-manylinux_2_31 | x86_64-manylinux_2_32 | x86_64-manylinux_2_33 | x86_64-manylinux_2_34 | x86_64-manylinux_2_35 | x86_64-manylinux_2_36 | x86_64-manylinux_2_37 | x86_64-manylinux_2_38 | x86_64-manylinux_2_39 | x86_64-manylinux_2_40 | x86_64-pc-windows-msvc | x86_64-unknown-linux-gnu | x86_64-unknown-linux-musl
+    {ValueTag::OneOf, false, {256, 67}, 0},  // 37: OneOf aarch64-apple-darwin | aarch64-manylinux2014 | aarch64-manylinux217 | aarch64-manylinux228 | aarch64-manylinux231 | aarch64-manylinux232 | aarch64-manylinux233 | aarch64-manylinux234 | aarch64-manylinux235 | aarch64-manylinux236 | aarch64-manylinux237 | aarch64-manylinux238 | aarch64-manylinux239 | aarch64-manylinux240 | aarch64-manylinux_2_17 | aarch64-manylinux_2_28 | aarch64-manylinux_2_31 | aarch64-manylinux_2_32 | aarch64-manylinux_2_33 | aarch64-manylinux_2_34 | aarch64-manylinux_2_35 | aarch64-manylinux_2_36 | aarch64-manylinux_2_37 | aarch64-manylinux_2_38 | aarch64-manylinux_2_39 | aarch64-manylinux_2_40 | aarch64-unknown-linux-gnu | aarch64-unknown-linux-musl | i686-pc-windows-msvc | linux | macos | wasm32-pyodide2024 | windows | x8664-apple-darwin | x8664-manylinux2014 | x8664-manylinux217 | x8664-manylinux228 | x8664-manylinux231 | x8664-manylinux232 | x8664-manylinux233 | x8664-manylinux234 | x8664-manylinux235 | x8664-manylinux236 | x8664-manylinux237 | x8664-manylinux238 | x8664-manylinux239 | x8664-manylinux240 | x8664-pc-windows-msvc | x8664-unknown-linux-gnu | x8664-unknown-linux-musl | x86_64-apple-darwin | x86_64-manylinux2014 | x86_64-manylinux_2_17 | x86_64-manylinux_2_28 | x86_64-manylinux_2_31 | x86_64-manylinux_2_32 | x86_64-manylinux_2_33 | x86_64-manylinux_2_34 | x86_64-manylinux_2_35 | x86_64-manylinux_2_36 | x86_64-manylinux_2_37 | x86_64-manylinux_2_38 | x86_64-manylinux_2_39 | x86_64-manylinux_2_40 | x86_64-pc-windows-msvc | x86_64-unknown-linux-gnu | x86_64-unknown-linux-musl
+    {ValueTag::OneOf, false, {323, 69}, 0},  // 38: OneOf aarch64-apple-darwin | aarch64-manylinux2014 | aarch64-manylinux217 | aarch64-manylinux228 | aarch64-manylinux231 | aarch64-manylinux232 | aarch64-manylinux233 | aarch64-manylinux234 | aarch64-manylinux235 | aarch64-manylinux236 | aarch64-manylinux237 | aarch64-manylinux238 | aarch64-manylinux239 | aarch64-manylinux240 | aarch64-manylinux_2_17 | aarch64-manylinux_2_28 | aarch64-manylinux_2_31 | aarch64-manylinux_2_32 | aarch64-manylinux_2_33 | aarch64-manylinux_2_34 | aarch64-manylinux_2_35 | aarch64-manylinux_2_36 | aarch64-manylinux_2_37 | aarch64-manylinux_2_38 | aarch64-manylinux_2_39 | aarch64-manylinux_2_40 | aarch64-pc-windows-msvc | aarch64-unknown-linux-gnu | aarch64-unknown-linux-musl | arm64-pc-windows-msvc | i686-pc-windows-msvc | linux | macos | wasm32-pyodide2024 | windows | x8664-apple-darwin | x8664-manylinux2014 | x8664-manylinux217 | x8664-manylinux228 | x8664-manylinux231 | x8664-manylinux232 | x8664-manylinux233 | x8664-manylinux234 | x8664-manylinux235 | x8664-manylinux236 | x8664-manylinux237 | x8664-manylinux238 | x8664-manylinux239 | x8664-manylinux240 | x8664-pc-windows-msvc | x8664-unknown-linux-gnu | x8664-unknown-linux-musl | x86_64-apple-darwin | x86_64-manylinux2014 | x86_64-manylinux_2_17 | x86_64-manylinux_2_28 | x86_64-manylinux_2_31 | x86_64-manylinux_2_32 | x86_64-manylinux_2_33 | x86_64-manylinux_2_34 | x86_64-manylinux_2_35 | x86_64-manylinux_2_36 | x86_64-manylinux_2_37 | x86_64-manylinux_2_38 | x86_64-manylinux_2_39 | x86_64-manylinux_2_40 | x86_64-pc-windows-msvc | x86_64-unknown-linux-gnu | x86_64-unknown-linux-musl
+    {ValueTag::OneOf, false, {392, 70}, 0},  // 39: OneOf aarch64-apple-darwin | aarch64-manylinux2014 | aarch64-manylinux217 | aarch64-manylinux228 | aarch64-manylinux231 | aarch64-manylinux232 | aarch64-manylinux233 | aarch64-manylinux234 | aarch64-manylinux235 | aarch64-manylinux236 | aarch64-manylinux237 | aarch64-manylinux238 | aarch64-manylinux239 | aarch64-manylinux240 | aarch64-manylinux_2_17 | aarch64-manylinux_2_28 | aarch64-manylinux_2_31 | aarch64-manylinux_2_32 | aarch64-manylinux_2_33 | aarch64-manylinux_2_34 | aarch64-manylinux_2_35 | aarch64-manylinux_2_36 | aarch64-manylinux_2_37 | aarch64-manylinux_2_38 | aarch64-manylinux_2_39 | aarch64-manylinux_2_40 | aarch64-pc-windows-msvc | aarch64-unknown-linux-gnu | aarch64-unknown-linux-musl | arm64-pc-windows-msvc | i686-pc-windows-msvc | linux | macos | riscv64-unknown-linux | wasm32-pyodide2024 | windows | x8664-apple-darwin | x8664-manylinux2014 | x8664-manylinux217 | x8664-manylinux228 | x8664-manylinux231 | x8664-manylinux232 | x8664-manylinux233 | x8664-manylinux234 | x8664-manylinux235 | x8664-manylinux236 | x8664-manylinux237 | x8664-manylinux238 | x8664-manylinux239 | x8664-manylinux240 | x8664-pc-windows-msvc | x8664-unknown-linux-gnu | x8664-unknown-linux-musl | x86_64-apple-darwin | x86_64-manylinux2014 | x86_64-manylinux_2_17 | x86_64-manylinux_2_28 | x86_64-manylinux_2_31 | x86_64-manylinux_2_32 | x86_64-manylinux_2_33 | x86_64-manylinux_2_34 | x86_64-manylinux_2_35 | x86_64-manylinux_2_36 | x86_64-manylinux_2_37 | x86_64-manylinux_2_38 | x86_64-manylinux_2_39 | x86_64-manylinux_2_40 | x86_64-pc-windows-msvc | x86_64-unknown-linux-gnu | x86_64-unknown-linux-musl
+    {ValueTag::OneOf, false, {462, 75}, 0},  // 40: OneOf aarch64-apple-darwin | aarch64-linux-android | aarch64-manylinux2014 | aarch64-manylinux217 | aarch64-manylinux228 | aarch64-manylinux231 | aarch64-manylinux232 | aarch64-manylinux233 | aarch64-manylinux234 | aarch64-manylinux235 | aarch64-manylinux236 | aarch64-manylinux237 | aarch64-manylinux238 | aarch64-manylinux239 | aarch64-manylinux240 | aarch64-manylinux_2_17 | aarch64-manylinux_2_28 | aarch64-manylinux_2_31 | aarch64-manylinux_2_32 | aarch64-manylinux_2_33 | aarch64-manylinux_2_34 | aarch64-manylinux_2_35 | aarch64-manylinux_2_36 | aarch64-manylinux_2_37 | aarch64-manylinux_2_38 | aarch64-manylinux_2_39 | aarch64-manylinux_2_40 | aarch64-pc-windows-msvc | aarch64-unknown-linux-gnu | aarch64-unknown-linux-musl | arm64-apple-ios | arm64-apple-ios-simulator | arm64-pc-windows-msvc | i686-pc-windows-msvc | linux | macos | riscv64-unknown-linux | wasm32-pyodide2024 | windows | x8664-apple-darwin | x8664-manylinux2014 | x8664-manylinux217 | x8664-manylinux228 | x8664-manylinux231 | x8664-manylinux232 | x8664-manylinux233 | x8664-manylinux234 | x8664-manylinux235 | x8664-manylinux236 | x8664-manylinux237 | x8664-manylinux238 | x8664-manylinux239 | x8664-manylinux240 | x8664-pc-windows-msvc | x8664-unknown-linux-gnu | x8664-unknown-linux-musl | x86_64-apple-darwin | x86_64-apple-ios-simulator | x86_64-linux-android | x86_64-manylinux2014 | x86_64-manylinux_2_17 | x86_64-manylinux_2_28 | x86_64-manylinux_2_31 | x86_64-manylinux_2_32 | x86_64-manylinux_2_33 | x86_64-manylinux_2_34 | x86_64-manylinux_2_35 | x86_64-manylinux_2_36 | x86_64-manylinux_2_37 | x86_64-manylinux_2_38 | x86_64-manylinux_2_39 | x86_64-manylinux_2_40 | x86_64-pc-windows-msvc | x86_64-unknown-linux-gnu | x86_64-unknown-linux-musl
+    {ValueTag::OneOf, false, {537, 101}, 0},  // 41: OneOf aarch64-apple-darwin | aarch64-linux-android | aarch64-manylinux2014 | aarch64-manylinux217 | aarch64-manylinux228 | aarch64-manylinux231 | aarch64-manylinux232 | aarch64-manylinux233 | aarch64-manylinux234 | aarch64-manylinux235 | aarch64-manylinux236 | aarch64-manylinux237 | aarch64-manylinux238 | aarch64-manylinux239 | aarch64-manylinux240 | aarch64-manylinux_2_17 | aarch64-manylinux_2_28 | aarch64-manylinux_2_31 | aarch64-manylinux_2_32 | aarch64-manylinux_2_33 | aarch64-manylinux_2_34 | aarch64-manylinux_2_35 | aarch64-manylinux_2_36 | aarch64-manylinux_2_37 | aarch64-manylinux_2_38 | aarch64-manylinux_2_39 | aarch64-manylinux_2_40 | aarch64-pc-windows-msvc | aarch64-unknown-linux-gnu | aarch64-unknown-linux-musl | arm64-apple-ios | arm64-apple-ios-simulator | arm64-pc-windows-msvc | i686-pc-windows-msvc | linux | macos | manylinux2014_aarch64 | manylinux2014_x86_64 | manylinux_2_17_aarch64 | manylinux_2_17_x86_64 | manylinux_2_28_aarch64 | manylinux_2_28_x86_64 | manylinux_2_31_aarch64 | manylinux_2_31_x86_64 | manylinux_2_32_aarch64 | manylinux_2_32_x86_64 | manylinux_2_33_aarch64 | manylinux_2_33_x86_64 | manylinux_2_34_aarch64 | manylinux_2_34_x86_64 | manylinux_2_35_aarch64 | manylinux_2_35_x86_64 | manylinux_2_36_aarch64 | manylinux_2_36_x86_64 | manylinux_2_37_aarch64 | manylinux_2_37_x86_64 | manylinux_2_38_aarch64 | manylinux_2_38_x86_64 | manylinux_2_39_aarch64 | manylinux_2_39_x86_64 | manylinux_2_40_aarch64 | manylinux_2_40_x86_64 | riscv64-unknown-linux | wasm32-pyodide2024 | windows | x8664-apple-darwin | x8664-manylinux2014 | x8664-manylinux217 | x8664-manylinux228 | x8664-manylinux231 | x8664-manylinux232 | x8664-manylinux233 | x8664-manylinux234 | x8664-manylinux235 | x8664-manylinux236 | x8664-manylinux237 | x8664-manylinux238 | x8664-manylinux239 | x8664-manylinux240 | x8664-pc-windows-msvc | x8664-unknown-linux-gnu | x8664-unknown-linux-musl | x86_64-apple-darwin | x86_64-apple-ios-simulator | x86_64-linux-android | x86_64-manylinux2014 | x86_64-manylinux_2_17 | x86_64-manylinux_2_28 | x86_64-manylinux_2_31 | x86_64-manylinux_2_32 | x86_64-manylinux_2_33 | x86_64-manylinux_2_34 | x86_64-manylinux_2_35 | x86_64-manylinux_2_36 | x86_64-manylinux_2_37 | x86_64-manylinux_2_38 | x86_64-manylinux_2_39 | x86_64-manylinux_2_40 | x86_64-pc-windows-msvc | x86_64-unknown-linux-gnu | x86_64-unknown-linux-musl
+    {ValueTag::OneOf, false, {638, 102}, 0},  // 42: OneOf aarch64-apple-darwin | aarch64-linux-android | aarch64-manylinux2014 | aarch64-manylinux217 | aarch64-manylinux228 | aarch64-manylinux231 | aarch64-manylinux232 | aarch64-manylinux233 | aarch64-manylinux234 | aarch64-manylinux235 | aarch64-manylinux236 | aarch64-manylinux237 | aarch64-manylinux238 | aarch64-manylinux239 | aarch64-manylinux240 | aarch64-manylinux_2_17 | aarch64-manylinux_2_28 | aarch64-manylinux_2_31 | aarch64-manylinux_2_32 | aarch64-manylinux_2_33 | aarch64-manylinux_2_34 | aarch64-manylinux_2_35 | aarch64-manylinux_2_36 | aarch64-manylinux_2_37 | aarch64-manylinux_2_38 | aarch64-manylinux_2_39 | aarch64-manylinux_2_40 | aarch64-pc-windows-msvc | aarch64-unknown-linux-gnu | aarch64-unknown-linux-musl | arm64-apple-ios | arm64-apple-ios-simulator | arm64-pc-windows-msvc | i686-pc-windows-msvc | linux | macos | manylinux2014_aarch64 | manylinux2014_x86_64 | manylinux_2_17_aarch64 | manylinux_2_17_x86_64 | manylinux_2_28_aarch64 | manylinux_2_28_x86_64 | manylinux_2_31_aarch64 | manylinux_2_31_x86_64 | manylinux_2_32_aarch64 | manylinux_2_32_x86_64 | manylinux_2_33_aarch64 | manylinux_2_33_x86_64 | manylinux_2_34_aarch64 | manylinux_2_34_x86_64 | manylinux_2_35_aarch64 | manylinux_2_35_x86_64 | manylinux_2_36_aarch64 | manylinux_2_36_x86_64 | manylinux_2_37_aarch64 | manylinux_2_37_x86_64 | manylinux_2_38_aarch64 | manylinux_2_38_x86_64 | manylinux_2_39_aarch64 | manylinux_2_39_x86_64 | manylinux_2_40_aarch64 | manylinux_2_40_x86_64 | riscv64-unknown-linux | wasm32-pyodide2024 | wasm32-pyodide2025 | windows | x8664-apple-darwin | x8664-manylinux2014 | x8664-manylinux217 | x8664-manylinux228 | x8664-manylinux231 | x8664-manylinux232 | x8664-manylinux233 | x8664-manylinux234 | x8664-manylinux235 | x8664-manylinux236 | x8664-manylinux237 | x8664-manylinux238 | x8664-manylinux239 | x8664-manylinux240 | x8664-pc-windows-msvc | x8664-unknown-linux-gnu | x8664-unknown-linux-musl | x86_64-apple-darwin | x86_64-apple-ios-simulator | x86_64-linux-android | x86_64-manylinux2014 | x86_64-manylinux_2_17 | x86_64-manylinux_2_28 | x86_64-manylinux_2_31 | x86_64-manylinux_2_32 | x86_64-manylinux_2_33 | x86_64-manylinux_2_34 | x86_64-manylinux_2_35 | x86_64-manylinux_2_36 | x86_64-manylinux_2_37 | x86_64-manylinux_2_38 | x86_64-manylinux_2_39 | x86_64-manylinux_2_40 | x86_64-pc-windows-msvc | x86_64-unknown-linux-gnu | x86_64-unknown-linux-musl
+    {ValueTag::OneOf, false, {740, 3}, 0},  // 43: OneOf highest | lowest | lowest-direct
+    {ValueTag::OneOf, false, {743, 25}, 0},  // 44: OneOf auto | cpu | cu100 | cu101 | cu102 | cu110 | cu111 | cu112 | cu113 | cu114 | cu115 | cu116 | cu117 | cu118 | cu120 | cu121 | cu122 | cu123 | cu124 | cu125 | cu126 | cu80 | cu90 | cu91 | cu92
+    {ValueTag::OneOf, false, {768, 26}, 0},  // 45: OneOf auto | cpu | cu100 | cu101 | cu102 | cu110 | cu111 | cu112 | cu113 | cu114 | cu115 | cu116 | cu117 | cu118 | cu120 | cu121 | cu122 | cu123 | cu124 | cu125 | cu126 | cu128 | cu80 | cu90 | cu91 | cu92
+    {ValueTag::OneOf, false, {794, 43}, 0},  // 46: OneOf auto | cpu | cu100 | cu101 | cu102 | cu110 | cu111 | cu112 | cu113 | cu114 | cu115 | cu116 | cu117 | cu118 | cu120 | cu121 | cu122 | cu123 | cu124 | cu125 | cu126 | cu128 | cu80 | cu90 | cu91 | cu92 | rocm4.0.1 | rocm4.1 | rocm4.2 | rocm5.1.1 | rocm5.2 | rocm5.3 | rocm5.4 | rocm5.4.2 | rocm5.5 | rocm5.6 | rocm5.7 | rocm6.0 | rocm6.1 | rocm6.2 | rocm6.2.4 | rocm6.3 | xpu
+    {ValueTag::OneOf, false, {837, 44}, 0},  // 47: OneOf auto | cpu | cu100 | cu101 | cu102 | cu110 | cu111 | cu112 | cu113 | cu114 | cu115 | cu116 | cu117 | cu118 | cu120 | cu121 | cu122 | cu123 | cu124 | cu125 | cu126 | cu128 | cu129 | cu80 | cu90 | cu91 | cu92 | rocm4.0.1 | rocm4.1 | rocm4.2 | rocm5.1.1 | rocm5.2 | rocm5.3 | rocm5.4 | rocm5.4.2 | rocm5.5 | rocm5.6 | rocm5.7 | rocm6.0 | rocm6.1 | rocm6.2 | rocm6.2.4 | rocm6.3 | xpu
+    {ValueTag::OneOf, false, {881, 45}, 0},  // 48: OneOf auto | cpu | cu100 | cu101 | cu102 | cu110 | cu111 | cu112 | cu113 | cu114 | cu115 | cu116 | cu117 | cu118 | cu120 | cu121 | cu122 | cu123 | cu124 | cu125 | cu126 | cu128 | cu129 | cu130 | cu80 | cu90 | cu91 | cu92 | rocm4.0.1 | rocm4.1 | rocm4.2 | rocm5.1.1 | rocm5.2 | rocm5.3 | rocm5.4 | rocm5.4.2 | rocm5.5 | rocm5.6 | rocm5.7 | rocm6.0 | rocm6.1 | rocm6.2 | rocm6.2.4 | rocm6.3 | xpu
+    {ValueTag::OneOf, false, {926, 46}, 0},  // 49: OneOf auto | cpu | cu100 | cu101 | cu102 | cu110 | cu111 | cu112 | cu113 | cu114 | cu115 | cu116 | cu117 | cu118 | cu120 | cu121 | cu122 | cu123 | cu124 | cu125 | cu126 | cu128 | cu129 | cu130 | cu80 | cu90 | cu91 | cu92 | rocm4.0.1 | rocm4.1 | rocm4.2 | rocm5.1.1 | rocm5.2 | rocm5.3 | rocm5.4 | rocm5.4.2 | rocm5.5 | rocm5.6 | rocm5.7 | rocm6.0 | rocm6.1 | rocm6.2 | rocm6.2.4 | rocm6.3 | rocm6.4 | xpu
+    {ValueTag::OneOf, false, {972, 48}, 0},  // 50: OneOf auto | cpu | cu100 | cu101 | cu102 | cu110 | cu111 | cu112 | cu113 | cu114 | cu115 | cu116 | cu117 | cu118 | cu120 | cu121 | cu122 | cu123 | cu124 | cu125 | cu126 | cu128 | cu129 | cu130 | cu80 | cu90 | cu91 | cu92 | rocm4.0.1 | rocm4.1 | rocm4.2 | rocm5.1.1 | rocm5.2 | rocm5.3 | rocm5.4 | rocm5.4.2 | rocm5.5 | rocm5.6 | rocm5.7 | rocm6.0 | rocm6.1 | rocm6.2 | rocm6.2.4 | rocm6.3 | rocm6.4 | rocm7.0 | rocm7.1 | xpu
+    {ValueTag::OneOf, false, {1020, 49}, 0},  // 51: OneOf auto | cpu | cu100 | cu101 | cu102 | cu110 | cu111 | cu112 | cu113 | cu114 | cu115 | cu116 | cu117 | cu118 | cu120 | cu121 | cu122 | cu123 | cu124 | cu125 | cu126 | cu128 | cu129 | cu130 | cu80 | cu90 | cu91 | cu92 | rocm4.0.1 | rocm4.1 | rocm4.2 | rocm5.1.1 | rocm5.2 | rocm5.3 | rocm5.4 | rocm5.4.2 | rocm5.5 | rocm5.6 | rocm5.7 | rocm6.0 | rocm6.1 | rocm6.2 | rocm6.2.4 | rocm6.3 | rocm6.4 | rocm7.0 | rocm7.1 | rocm7.2 | xpu
+    {ValueTag::OneOf, false, {1069, 50}, 0},  // 52: OneOf auto | cpu | cu100 | cu101 | cu102 | cu110 | cu111 | cu112 | cu113 | cu114 | cu115 | cu116 | cu117 | cu118 | cu120 | cu121 | cu122 | cu123 | cu124 | cu125 | cu126 | cu128 | cu129 | cu130 | cu132 | cu80 | cu90 | cu91 | cu92 | rocm4.0.1 | rocm4.1 | rocm4.2 | rocm5.1.1 | rocm5.2 | rocm5.3 | rocm5.4 | rocm5.4.2 | rocm5.5 | rocm5.6 | rocm5.7 | rocm6.0 | rocm6.1 | rocm6.2 | rocm6.2.4 | rocm6.3 | rocm6.4 | rocm7.0 | rocm7.1 | rocm7.2 | xpu
+    {ValueTag::AnyOf, false, {6, 2}, 0},  // 53: AnyOf (Boolean, ArrayOf (String))
+    {ValueTag::OneOf, false, {1119, 4}, 0},  // 54: OneOf auto | automatic | manual | never
+    {ValueTag::OneOf, false, {1123, 2}, 0},  // 55: OneOf automatic | manual
+    {ValueTag::OneOf, false, {1125, 5}, 0},  // 56: OneOf installed | managed | only-managed | only-system | system
+    {ValueTag::OneOf, false, {1130, 4}, 0},  // 57: OneOf managed | only-managed | only-system | system
+    {ValueTag::OneOf, false, {1134, 5}, 0},  // 58: OneOf only-managed | only-system | prefer-installed-managed | prefer-managed | prefer-system
+    {ValueTag::OneOf, false, {1139, 3}, 0},  // 59: OneOf always | automatic | never
 };
 
-constexpr std::string_view VALUES_0[] = {"exact", "lower", "major", "minor"};
-constexpr ValueType TYPE_0{.tag = Tag::OneOf, .values = VALUES_0};
-constexpr ValueType TYPE_1{.tag = Tag::String};
-constexpr ValueType TYPE_2{.tag = Tag::ArrayOf, .element = &TYPE_1};
-constexpr ValueType TYPE_3{.tag = Tag::Boolean};
-constexpr const ValueType* ALTERNATIVES_4[] = {&TYPE_1, &TYPE_2};
-constexpr ValueType TYPE_4{.tag = Tag::AnyOf, .alternatives = ALTERNATIVES_4};
-constexpr ValueType TYPE_5{.tag = Tag::Any};
-constexpr ValueType TYPE_6{.tag = Tag::ArrayOf, .element = &TYPE_5};
-constexpr ValueType TYPE_7{.tag = Tag::Integer, .minimum = 1};
-constexpr ValueType TYPE_8{.tag = Tag::ArrayOf, .element = &TYPE_6};
-constexpr std::string_view VALUES_9[] = {"all"};
-constexpr ValueType TYPE_9{.tag = Tag::OneOf, .values = VALUES_9};
-constexpr const ValueType* ALTERNATIVES_10[] = {&TYPE_2, &TYPE_9};
-constexpr ValueType TYPE_10{.tag = Tag::AnyOf, .alternatives = ALTERNATIVES_10};
-constexpr const ValueType* ALTERNATIVES_11[] = {&TYPE_3, &TYPE_1};
-constexpr ValueType TYPE_11{.tag = Tag::AnyOf, .alternatives = ALTERNATIVES_11};
-constexpr std::string_view VALUES_12[] = {"fewest", "requires-python"};
-constexpr ValueType TYPE_12{.tag = Tag::OneOf, .values = VALUES_12};
-constexpr std::string_view VALUES_13[] = {"first-index", "unsafe-any-match", "unsafe-best-match", "unsafe-first-match"};
-constexpr ValueType TYPE_13{.tag = Tag::OneOf, .values = VALUES_13};
-constexpr std::string_view VALUES_14[] = {"always", "auto", "never"};
-constexpr ValueType TYPE_14{.tag = Tag::OneOf, .values = VALUES_14};
-constexpr std::string_view VALUES_15[] = {"flat", "simple"};
-constexpr ValueType TYPE_15{.tag = Tag::OneOf, .values = VALUES_15};
-constexpr std::string_view VALUES_16[] = {"blake2b", "md5", "sha256", "sha384", "sha512"};
-constexpr ValueType TYPE_16{.tag = Tag::OneOf, .values = VALUES_16};
-constexpr ValueType TYPE_17{.tag = Tag::Integer, .minimum = 100};
-constexpr ValueType TYPE_18{.tag = Tag::ArrayOf, .element = &TYPE_17};
-constexpr ValueType TYPE_19{.tag = Tag::Number};
-constexpr ValueType TYPE_20{.tag = Tag::ArrayOf, .element = &TYPE_19};
-constexpr std::string_view VALUES_21[] = {"disabled", "subprocess"};
-constexpr ValueType TYPE_21{.tag = Tag::OneOf, .values = VALUES_21};
-constexpr std::string_view VALUES_22[] = {"clone", "copy", "hardlink"};
-constexpr ValueType TYPE_22{.tag = Tag::OneOf, .values = VALUES_22};
-constexpr std::string_view VALUES_23[] = {"clone", "copy", "hardlink", "symlink"};
-constexpr ValueType TYPE_23{.tag = Tag::OneOf, .values = VALUES_23};
-constexpr std::string_view VALUES_24[] = {"clone", "copy", "hardlink", "reflink", "symlink"};
-constexpr ValueType TYPE_24{.tag = Tag::OneOf, .values = VALUES_24};
-constexpr std::string_view VALUES_25[] = {"line", "split"};
-constexpr ValueType TYPE_25{.tag = Tag::OneOf, .values = VALUES_25};
-constexpr std::string_view VALUES_26[] = {"first-match", "unsafe-any-match"};
-constexpr ValueType TYPE_26{.tag = Tag::OneOf, .values = VALUES_26};
-constexpr std::string_view VALUES_27[] = {"first-index", "unsafe-best-match", "unsafe-first-match"};
-constexpr ValueType TYPE_27{.tag = Tag::OneOf, .values = VALUES_27};
-constexpr std::string_view VALUES_28[] = {"allow", "disallow", "explicit", "if-necessary", "if-necessary-or-explicit"};
-constexpr ValueType TYPE_28{.tag = Tag::OneOf, .values = VALUES_28};
-constexpr std::string_view VALUES_29[] = {"aarch64-apple-darwin", "aarch64-unknown-linux-gnu", "aarch64-unknown-linux-musl", "linux", "macos", "windows", "x8664-apple-darwin", "x8664-pc-windows-msvc", "x8664-unknown-linux-gnu", "x8664-unknown-linux-musl"};
-constexpr ValueType TYPE_29{.tag = Tag::OneOf, .values = VALUES_29};
-constexpr std::string_view VALUES_30[] = {"aarch64-apple-darwin", "aarch64-manylinux217", "aarch64-manylinux228", "aarch64-unknown-linux-gnu", "aarch64-unknown-linux-musl", "linux", "macos", "windows", "x8664-apple-darwin", "x8664-manylinux217", "x8664-manylinux228", "x8664-pc-windows-msvc", "x8664-unknown-linux-gnu", "x8664-unknown-linux-musl"};
-constexpr ValueType TYPE_30{.tag = Tag::OneOf, .values = VALUES_30};
-constexpr std::string_view VALUES_31[] = {"aarch64-apple-darwin", "aarch64-manylinux_2_17", "aarch64-manylinux_2_28", "aarch64-unknown-linux-gnu", "aarch64-unknown-linux-musl", "linux", "macos", "windows", "x86_64-apple-darwin", "x86_64-manylinux_2_17", "x86_64-manylinux_2_28", "x86_64-pc-windows-msvc", "x86_64-unknown-linux-gnu", "x86_64-unknown-linux-musl"};
-constexpr ValueType TYPE_31{.tag = Tag::OneOf, .values = VALUES_31};
-constexpr std::string_view VALUES_32[] = {"aarch64-apple-darwin", "aarch64-manylinux_2_17", "aarch64-manylinux_2_28", "aarch64-manylinux_2_31", "aarch64-unknown-linux-gnu", "aarch64-unknown-linux-musl", "linux", "macos", "windows", "x86_64-apple-darwin", "x86_64-manylinux_2_17", "x86_64-manylinux_2_28", "x86_64-manylinux_2_31", "x86_64-pc-windows-msvc", "x86_64-unknown-linux-gnu", "x86_64-unknown-linux-musl"};
-constexpr ValueType TYPE_32{.tag = Tag::OneOf, .values = VALUES_32};
-constexpr std::string_view VALUES_33[] = {"aarch64-apple-darwin", "aarch64-manylinux_2_17", "aarch64-manylinux_2_28", "aarch64-manylinux_2_31", "aarch64-unknown-linux-gnu", "aarch64-unknown-linux-musl", "i686-pc-windows-msvc", "linux", "macos", "windows", "x86_64-apple-darwin", "x86_64-manylinux_2_17", "x86_64-manylinux_2_28", "x86_64-manylinux_2_31", "x86_64-pc-windows-msvc", "x86_64-unknown-linux-gnu", "x86_64-unknown-linux-musl"};
-constexpr ValueType TYPE_33{.tag = Tag::OneOf, .values = VALUES_33};
-constexpr std::string_view VALUES_34[] = {"aarch64-apple-darwin", "aarch64-manylinux_2_17", "aarch64-manylinux_2_28", "aarch64-manylinux_2_31", "aarch64-manylinux_2_32", "aarch64-manylinux_2_33", "aarch64-manylinux_2_34", "aarch64-manylinux_2_35", "aarch64-manylinux_2_36", "aarch64-manylinux_2_37", "aarch64-manylinux_2_38", "aarch64-manylinux_2_39", "aarch64-manylinux_2_40", "aarch64-unknown-linux-gnu", "aarch64-unknown-linux-musl", "i686-pc-windows-msvc", "linux", "macos", "windows", "x86_64-apple-darwin", "x86_64-manylinux_2_17", "x86_64-manylinux_2_28", "x86_64-manylinux_2_31", "x86_64-manylinux_2_32", "x86_64-manylinux_2_33", "x86_64-manylinux_2_34", "x86_64-manylinux_2_35", "x86_64-manylinux_2_36", "x86_64-manylinux_2_37", "x86_64-manylinux_2_38", "x86_64-manylinux_2_39", "x86_64-manylinux_2_40", "x86_64-pc-windows-msvc", "x86_64-unknown-linux-gnu", "x86_64-unknown-linux-musl"};
-constexpr ValueType TYPE_34{.tag = Tag::OneOf, .values = VALUES_34};
-constexpr std::string_view VALUES_35[] = {"aarch64-apple-darwin", "aarch64-manylinux2014", "aarch64-manylinux_2_17", "aarch64-manylinux_2_28", "aarch64-manylinux_2_31", "aarch64-manylinux_2_32", "aarch64-manylinux_2_33", "aarch64-manylinux_2_34", "aarch64-manylinux_2_35", "aarch64-manylinux_2_36", "aarch64-manylinux_2_37", "aarch64-manylinux_2_38", "aarch64-manylinux_2_39", "aarch64-manylinux_2_40", "aarch64-unknown-linux-gnu", "aarch64-unknown-linux-musl", "i686-pc-windows-msvc", "linux", "macos", "windows", "x86_64-apple-darwin", "x86_64-manylinux2014", "x86_64-manylinux_2_17", "x86_64-manylinux_2_28", "x86_64-manylinux_2_31", "x86_64-manylinux_2_32", "x86_64-manylinux_2_33", "x86_64-manylinux_2_34", "x86_64-manylinux_2_35", "x86_64-manylinux_2_36", "x86_64-manylinux_2_37", "x86_64-manylinux_2_38", "x86_64-manylinux_2_39", "x86_64-manylinux_2_40", "x86_64-pc-windows-msvc", "x86_64-unknown-linux-gnu", "x86_64-unknown-linux-musl"};
-constexpr ValueType TYPE_35{.tag = Tag::OneOf, .values = VALUES_35};
-constexpr std::string_view VALUES_36[] = {"aarch64-apple-darwin", "aarch64-manylinux2014", "aarch64-manylinux217", "aarch64-manylinux228", "aarch64-manylinux231", "aarch64-manylinux232", "aarch64-manylinux233", "aarch64-manylinux234", "aarch64-manylinux235", "aarch64-manylinux236", "aarch64-manylinux237", "aarch64-manylinux238", "aarch64-manylinux239", "aarch64-manylinux240", "aarch64-manylinux_2_17", "aarch64-manylinux_2_28", "aarch64-manylinux_2_31", "aarch64-manylinux_2_32", "aarch64-manylinux_2_33", "aarch64-manylinux_2_34", "aarch64-manylinux_2_35", "aarch64-manylinux_2_36", "aarch64-manylinux_2_37", "aarch64-manylinux_2_38", "aarch64-manylinux_2_39", "aarch64-manylinux_2_40", "aarch64-unknown-linux-gnu", "aarch64-unknown-linux-musl", "i686-pc-windows-msvc", "linux", "macos", "windows", "x8664-apple-darwin", "x8664-manylinux2014", "x8664-manylinux217", "x8664-manylinux228", "x8664-manylinux231", "x8664-manylinux232", "x8664-manylinux233", "x8664-manylinux234", "x8664-manylinux235", "x8664-manylinux236", "x8664-manylinux237", "x8664-manylinux238", "x8664-manylinux239", "x8664-manylinux240", "x8664-pc-windows-msvc", "x8664-unknown-linux-gnu", "x8664-unknown-linux-musl", "x86_64-apple-darwin", "x86_64-manylinux2014", "x86_64-manylinux_2_17", "x86_64-manylinux_2_28", "x86_64-manylinux_2_31", "x86_64-manylinux_2_32", "x86_64-manylinux_2_33", "x86_64-manylinux_2_34", "x86_64-manylinux_2_35", "x86_64-manylinux_2_36", "x86_64-manylinux_2_37", "x86_64-manylinux_2_38", "x86_64-manylinux_2_39", "x86_64-manylinux_2_40", "x86_64-pc-windows-msvc", "x86_64-unknown-linux-gnu", "x86_64-unknown-linux-musl"};
-constexpr ValueType TYPE_36{.tag = Tag::OneOf, .values = VALUES_36};
-constexpr std::string_view VALUES_37[] = {"aarch64-apple-darwin", "aarch64-manylinux2014", "aarch64-manylinux217", "aarch64-manylinux228", "aarch64-manylinux231", "aarch64-manylinux232", "aarch64-manylinux233", "aarch64-manylinux234", "aarch64-manylinux235", "aarch64-manylinux236", "aarch64-manylinux237", "aarch64-manylinux238", "aarch64-manylinux239", "aarch64-manylinux240", "aarch64-manylinux_2_17", "aarch64-manylinux_2_28", "aarch64-manylinux_2_31", "aarch64-manylinux_2_32", "aarch64-manylinux_2_33", "aarch64-manylinux_2_34", "aarch64-manylinux_2_35", "aarch64-manylinux_2_36", "aarch64-manylinux_2_37", "aarch64-manylinux_2_38", "aarch64-manylinux_2_39", "aarch64-manylinux_2_40", "aarch64-unknown-linux-gnu", "aarch64-unknown-linux-musl", "i686-pc-windows-msvc", "linux", "macos", "wasm32-pyodide2024", "windows", "x8664-apple-darwin", "x8664-manylinux2014", "x8664-manylinux217", "x8664-manylinux228", "x8664-manylinux231", "x8664-manylinux232", "x8664-manylinux233", "x8664-manylinux234", "x8664-manylinux235", "x8664-manylinux236", "x8664-manylinux237", "x8664-manylinux238", "x8664-manylinux239", "x8664-manylinux240", "x8664-pc-windows-msvc", "x8664-unknown-linux-gnu", "x8664-unknown-linux-musl", "x86_64-apple-darwin", "x86_64-manylinux2014", "x86_64-manylinux_2_17", "x86_64-manylinux_2_28", "x86_64-manylinux_2_31", "x86_64-manylinux_2_32", "x86_64-manylinux_2_33", "x86_64-manylinux_2_34", "x86_64-manylinux_2_35", "x86_64-manylinux_2_36", "x86_64-manylinux_2_37", "x86_64-manylinux_2_38", "x86_64-manylinux_2_39", "x86_64-manylinux_2_40", "x86_64-pc-windows-msvc", "x86_64-unknown-linux-gnu", "x86_64-unknown-linux-musl"};
-constexpr ValueType TYPE_37{.tag = Tag::OneOf, .values = VALUES_37};
-constexpr std::string_view VALUES_38[] = {"aarch64-apple-darwin", "aarch64-manylinux2014", "aarch64-manylinux217", "aarch64-manylinux228", "aarch64-manylinux231", "aarch64-manylinux232", "aarch64-manylinux233", "aarch64-manylinux234", "aarch64-manylinux235", "aarch64-manylinux236", "aarch64-manylinux237", "aarch64-manylinux238", "aarch64-manylinux239", "aarch64-manylinux240", "aarch64-manylinux_2_17", "aarch64-manylinux_2_28", "aarch64-manylinux_2_31", "aarch64-manylinux_2_32", "aarch64-manylinux_2_33", "aarch64-manylinux_2_34", "aarch64-manylinux_2_35", "aarch64-manylinux_2_36", "aarch64-manylinux_2_37", "aarch64-manylinux_2_38", "aarch64-manylinux_2_39", "aarch64-manylinux_2_40", "aarch64-pc-windows-msvc", "aarch64-unknown-linux-gnu", "aarch64-unknown-linux-musl", "arm64-pc-windows-msvc", "i686-pc-windows-msvc", "linux", "macos", "wasm32-pyodide2024", "windows", "x8664-apple-darwin", "x8664-manylinux2014", "x8664-manylinux217", "x8664-manylinux228", "x8664-manylinux231", "x8664-manylinux232", "x8664-manylinux233", "x8664-manylinux234", "x8664-manylinux235", "x8664-manylinux236", "x8664-manylinux237", "x8664-manylinux238", "x8664-manylinux239", "x8664-manylinux240", "x8664-pc-windows-msvc", "x8664-unknown-linux-gnu", "x8664-unknown-linux-musl", "x86_64-apple-darwin", "x86_64-manylinux2014", "x86_64-manylinux_2_17", "x86_64-manylinux_2_28", "x86_64-manylinux_2_31", "x86_64-manylinux_2_32", "x86_64-manylinux_2_33", "x86_64-manylinux_2_34", "x86_64-manylinux_2_35", "x86_64-manylinux_2_36", "x86_64-manylinux_2_37", "x86_64-manylinux_2_38", "x86_64-manylinux_2_39", "x86_64-manylinux_2_40", "x86_64-pc-windows-msvc", "x86_64-unknown-linux-gnu", "x86_64-unknown-linux-musl"};
-constexpr ValueType TYPE_38{.tag = Tag::OneOf, .values = VALUES_38};
-constexpr std::string_view VALUES_39[] = {"aarch64-apple-darwin", "aarch64-manylinux2014", "aarch64-manylinux217", "aarch64-manylinux228", "aarch64-manylinux231", "aarch64-manylinux232", "aarch64-manylinux233", "aarch64-manylinux234", "aarch64-manylinux235", "aarch64-manylinux236", "aarch64-manylinux237", "aarch64-manylinux238", "aarch64-manylinux239", "aarch64-manylinux240", "aarch64-manylinux_2_17", "aarch64-manylinux_2_28", "aarch64-manylinux_2_31", "aarch64-manylinux_2_32", "aarch64-manylinux_2_33", "aarch64-manylinux_2_34", "aarch64-manylinux_2_35", "aarch64-manylinux_2_36", "aarch64-manylinux_2_37", "aarch64-manylinux_2_38", "aarch64-manylinux_2_39", "aarch64-manylinux_2_40", "aarch64-pc-windows-msvc", "aarch64-unknown-linux-gnu", "aarch64-unknown-linux-musl", "arm64-pc-windows-msvc", "i686-pc-windows-msvc", "linux", "macos", "riscv64-unknown-linux", "wasm32-pyodide2024", "windows", "x8664-apple-darwin", "x8664-manylinux2014", "x8664-manylinux217", "x8664-manylinux228", "x8664-manylinux231", "x8664-manylinux232", "x8664-manylinux233", "x8664-manylinux234", "x8664-manylinux235", "x8664-manylinux236", "x8664-manylinux237", "x8664-manylinux238", "x8664-manylinux239", "x8664-manylinux240", "x8664-pc-windows-msvc", "x8664-unknown-linux-gnu", "x8664-unknown-linux-musl", "x86_64-apple-darwin", "x86_64-manylinux2014", "x86_64-manylinux_2_17", "x86_64-manylinux_2_28", "x86_64-manylinux_2_31", "x86_64-manylinux_2_32", "x86_64-manylinux_2_33", "x86_64-manylinux_2_34", "x86_64-manylinux_2_35", "x86_64-manylinux_2_36", "x86_64-manylinux_2_37", "x86_64-manylinux_2_38", "x86_64-manylinux_2_39", "x86_64-manylinux_2_40", "x86_64-pc-windows-msvc", "x86_64-unknown-linux-gnu", "x86_64-unknown-linux-musl"};
-constexpr ValueType TYPE_39{.tag = Tag::OneOf, .values = VALUES_39};
-constexpr std::string_view VALUES_40[] = {"aarch64-apple-darwin", "aarch64-linux-android", "aarch64-manylinux2014", "aarch64-manylinux217", "aarch64-manylinux228", "aarch64-manylinux231", "aarch64-manylinux232", "aarch64-manylinux233", "aarch64-manylinux234", "aarch64-manylinux235", "aarch64-manylinux236", "aarch64-manylinux237", "aarch64-manylinux238", "aarch64-manylinux239", "aarch64-manylinux240", "aarch64-manylinux_2_17", "aarch64-manylinux_2_28", "aarch64-manylinux_2_31", "aarch64-manylinux_2_32", "aarch64-manylinux_2_33", "aarch64-manylinux_2_34", "aarch64-manylinux_2_35", "aarch64-manylinux_2_36", "aarch64-manylinux_2_37", "aarch64-manylinux_2_38", "aarch64-manylinux_2_39", "aarch64-manylinux_2_40", "aarch64-pc-windows-msvc", "aarch64-unknown-linux-gnu", "aarch64-unknown-linux-musl", "arm64-apple-ios", "arm64-apple-ios-simulator", "arm64-pc-windows-msvc", "i686-pc-windows-msvc", "linux", "macos", "riscv64-unknown-linux", "wasm32-pyodide2024", "windows", "x8664-apple-darwin", "x8664-manylinux2014", "x8664-manylinux217", "x8664-manylinux228", "x8664-manylinux231", "x8664-manylinux232", "x8664-manylinux233", "x8664-manylinux234", "x8664-manylinux235", "x8664-manylinux236", "x8664-manylinux237", "x8664-manylinux238", "x8664-manylinux239", "x8664-manylinux240", "x8664-pc-windows-msvc", "x8664-unknown-linux-gnu", "x8664-unknown-linux-musl", "x86_64-apple-darwin", "x86_64-apple-ios-simulator", "x86_64-linux-android", "x86_64-manylinux2014", "x86_64-manylinux_2_17", "x86_64-manylinux_2_28", "x86_64-manylinux_2_31", "x86_64-manylinux_2_32", "x86_64-manylinux_2_33", "x86_64-manylinux_2_34", "x86_64-manylinux_2_35", "x86_64-manylinux_2_36", "x86_64-manylinux_2_37", "x86_64-manylinux_2_38", "x86_64-manylinux_2_39", "x86_64-manylinux_2_40", "x86_64-pc-windows-msvc", "x86_64-unknown-linux-gnu", "x86_64-unknown-linux-musl"};
-constexpr ValueType TYPE_40{.tag = Tag::OneOf, .values = VALUES_40};
-constexpr std::string_view VALUES_41[] = {"aarch64-apple-darwin", "aarch64-linux-android", "aarch64-manylinux2014", "aarch64-manylinux217", "aarch64-manylinux228", "aarch64-manylinux231", "aarch64-manylinux232", "aarch64-manylinux233", "aarch64-manylinux234", "aarch64-manylinux235", "aarch64-manylinux236", "aarch64-manylinux237", "aarch64-manylinux238", "aarch64-manylinux239", "aarch64-manylinux240", "aarch64-manylinux_2_17", "aarch64-manylinux_2_28", "aarch64-manylinux_2_31", "aarch64-manylinux_2_32", "aarch64-manylinux_2_33", "aarch64-manylinux_2_34", "aarch64-manylinux_2_35", "aarch64-manylinux_2_36", "aarch64-manylinux_2_37", "aarch64-manylinux_2_38", "aarch64-manylinux_2_39", "aarch64-manylinux_2_40", "aarch64-pc-windows-msvc", "aarch64-unknown-linux-gnu", "aarch64-unknown-linux-musl", "arm64-apple-ios", "arm64-apple-ios-simulator", "arm64-pc-windows-msvc", "i686-pc-windows-msvc", "linux", "macos", "manylinux2014_aarch64", "manylinux2014_x86_64", "manylinux_2_17_aarch64", "manylinux_2_17_x86_64", "manylinux_2_28_aarch64", "manylinux_2_28_x86_64", "manylinux_2_31_aarch64", "manylinux_2_31_x86_64", "manylinux_2_32_aarch64", "manylinux_2_32_x86_64", "manylinux_2_33_aarch64", "manylinux_2_33_x86_64", "manylinux_2_34_aarch64", "manylinux_2_34_x86_64", "manylinux_2_35_aarch64", "manylinux_2_35_x86_64", "manylinux_2_36_aarch64", "manylinux_2_36_x86_64", "manylinux_2_37_aarch64", "manylinux_2_37_x86_64", "manylinux_2_38_aarch64", "manylinux_2_38_x86_64", "manylinux_2_39_aarch64", "manylinux_2_39_x86_64", "manylinux_2_40_aarch64", "manylinux_2_40_x86_64", "riscv64-unknown-linux", "wasm32-pyodide2024", "windows", "x8664-apple-darwin", "x8664-manylinux2014", "x8664-manylinux217", "x8664-manylinux228", "x8664-manylinux231", "x8664-manylinux232", "x8664-manylinux233", "x8664-manylinux234", "x8664-manylinux235", "x8664-manylinux236", "x8664-manylinux237", "x8664-manylinux238", "x8664-manylinux239", "x8664-manylinux240", "x8664-pc-windows-msvc", "x8664-unknown-linux-gnu", "x8664-unknown-linux-musl", "x86_64-apple-darwin", "x86_64-apple-ios-simulator", "x86_64-linux-android", "x86_64-manylinux2014", "x86_64-manylinux_2_17", "x86_64-manylinux_2_28", "x86_64-manylinux_2_31", "x86_64-manylinux_2_32", "x86_64-manylinux_2_33", "x86_64-manylinux_2_34", "x86_64-manylinux_2_35", "x86_64-manylinux_2_36", "x86_64-manylinux_2_37", "x86_64-manylinux_2_38", "x86_64-manylinux_2_39", "x86_64-manylinux_2_40", "x86_64-pc-windows-msvc", "x86_64-unknown-linux-gnu", "x86_64-unknown-linux-musl"};
-constexpr ValueType TYPE_41{.tag = Tag::OneOf, .values = VALUES_41};
-constexpr std::string_view VALUES_42[] = {"aarch64-apple-darwin", "aarch64-linux-android", "aarch64-manylinux2014", "aarch64-manylinux217", "aarch64-manylinux228", "aarch64-manylinux231", "aarch64-manylinux232", "aarch64-manylinux233", "aarch64-manylinux234", "aarch64-manylinux235", "aarch64-manylinux236", "aarch64-manylinux237", "aarch64-manylinux238", "aarch64-manylinux239", "aarch64-manylinux240", "aarch64-manylinux_2_17", "aarch64-manylinux_2_28", "aarch64-manylinux_2_31", "aarch64-manylinux_2_32", "aarch64-manylinux_2_33", "aarch64-manylinux_2_34", "aarch64-manylinux_2_35", "aarch64-manylinux_2_36", "aarch64-manylinux_2_37", "aarch64-manylinux_2_38", "aarch64-manylinux_2_39", "aarch64-manylinux_2_40", "aarch64-pc-windows-msvc", "aarch64-unknown-linux-gnu", "aarch64-unknown-linux-musl", "arm64-apple-ios", "arm64-apple-ios-simulator", "arm64-pc-windows-msvc", "i686-pc-windows-msvc", "linux", "macos", "manylinux2014_aarch64", "manylinux2014_x86_64", "manylinux_2_17_aarch64", "manylinux_2_17_x86_64", "manylinux_2_28_aarch64", "manylinux_2_28_x86_64", "manylinux_2_31_aarch64", "manylinux_2_31_x86_64", "manylinux_2_32_aarch64", "manylinux_2_32_x86_64", "manylinux_2_33_aarch64", "manylinux_2_33_x86_64", "manylinux_2_34_aarch64", "manylinux_2_34_x86_64", "manylinux_2_35_aarch64", "manylinux_2_35_x86_64", "manylinux_2_36_aarch64", "manylinux_2_36_x86_64", "manylinux_2_37_aarch64", "manylinux_2_37_x86_64", "manylinux_2_38_aarch64", "manylinux_2_38_x86_64", "manylinux_2_39_aarch64", "manylinux_2_39_x86_64", "manylinux_2_40_aarch64", "manylinux_2_40_x86_64", "riscv64-unknown-linux", "wasm32-pyodide2024", "wasm32-pyodide2025", "windows", "x8664-apple-darwin", "x8664-manylinux2014", "x8664-manylinux217", "x8664-manylinux228", "x8664-manylinux231", "x8664-manylinux232", "x8664-manylinux233", "x8664-manylinux234", "x8664-manylinux235", "x8664-manylinux236", "x8664-manylinux237", "x8664-manylinux238", "x8664-manylinux239", "x8664-manylinux240", "x8664-pc-windows-msvc", "x8664-unknown-linux-gnu", "x8664-unknown-linux-musl", "x86_64-apple-darwin", "x86_64-apple-ios-simulator", "x86_64-linux-android", "x86_64-manylinux2014", "x86_64-manylinux_2_17", "x86_64-manylinux_2_28", "x86_64-manylinux_2_31", "x86_64-manylinux_2_32", "x86_64-manylinux_2_33", "x86_64-manylinux_2_34", "x86_64-manylinux_2_35", "x86_64-manylinux_2_36", "x86_64-manylinux_2_37", "x86_64-manylinux_2_38", "x86_64-manylinux_2_39", "x86_64-manylinux_2_40", "x86_64-pc-windows-msvc", "x86_64-unknown-linux-gnu", "x86_64-unknown-linux-musl"};
-constexpr ValueType TYPE_42{.tag = Tag::OneOf, .values = VALUES_42};
-constexpr std::string_view VALUES_43[] = {"highest", "lowest", "lowest-direct"};
-constexpr ValueType TYPE_43{.tag = Tag::OneOf, .values = VALUES_43};
-constexpr std::string_view VALUES_44[] = {"auto", "cpu", "cu100", "cu101", "cu102", "cu110", "cu111", "cu112", "cu113", "cu114", "cu115", "cu116", "cu117", "cu118", "cu120", "cu121", "cu122", "cu123", "cu124", "cu125", "cu126", "cu80", "cu90", "cu91", "cu92"};
-constexpr ValueType TYPE_44{.tag = Tag::OneOf, .values = VALUES_44};
-constexpr std::string_view VALUES_45[] = {"auto", "cpu", "cu100", "cu101", "cu102", "cu110", "cu111", "cu112", "cu113", "cu114", "cu115", "cu116", "cu117", "cu118", "cu120", "cu121", "cu122", "cu123", "cu124", "cu125", "cu126", "cu128", "cu80", "cu90", "cu91", "cu92"};
-constexpr ValueType TYPE_45{.tag = Tag::OneOf, .values = VALUES_45};
-constexpr std::string_view VALUES_46[] = {"auto", "cpu", "cu100", "cu101", "cu102", "cu110", "cu111", "cu112", "cu113", "cu114", "cu115", "cu116", "cu117", "cu118", "cu120", "cu121", "cu122", "cu123", "cu124", "cu125", "cu126", "cu128", "cu80", "cu90", "cu91", "cu92", "rocm4.0.1", "rocm4.1", "rocm4.2", "rocm5.1.1", "rocm5.2", "rocm5.3", "rocm5.4", "rocm5.4.2", "rocm5.5", "rocm5.6", "rocm5.7", "rocm6.0", "rocm6.1", "rocm6.2", "rocm6.2.4", "rocm6.3", "xpu"};
-constexpr ValueType TYPE_46{.tag = Tag::OneOf, .values = VALUES_46};
-constexpr std::string_view VALUES_47[] = {"auto", "cpu", "cu100", "cu101", "cu102", "cu110", "cu111", "cu112", "cu113", "cu114", "cu115", "cu116", "cu117", "cu118", "cu120", "cu121", "cu122", "cu123", "cu124", "cu125", "cu126", "cu128", "cu129", "cu80", "cu90", "cu91", "cu92", "rocm4.0.1", "rocm4.1", "rocm4.2", "rocm5.1.1", "rocm5.2", "rocm5.3", "rocm5.4", "rocm5.4.2", "rocm5.5", "rocm5.6", "rocm5.7", "rocm6.0", "rocm6.1", "rocm6.2", "rocm6.2.4", "rocm6.3", "xpu"};
-constexpr ValueType TYPE_47{.tag = Tag::OneOf, .values = VALUES_47};
-constexpr std::string_view VALUES_48[] = {"auto", "cpu", "cu100", "cu101", "cu102", "cu110", "cu111", "cu112", "cu113", "cu114", "cu115", "cu116", "cu117", "cu118", "cu120", "cu121", "cu122", "cu123", "cu124", "cu125", "cu126", "cu128", "cu129", "cu130", "cu80", "cu90", "cu91", "cu92", "rocm4.0.1", "rocm4.1", "rocm4.2", "rocm5.1.1", "rocm5.2", "rocm5.3", "rocm5.4", "rocm5.4.2", "rocm5.5", "rocm5.6", "rocm5.7", "rocm6.0", "rocm6.1", "rocm6.2", "rocm6.2.4", "rocm6.3", "xpu"};
-constexpr ValueType TYPE_48{.tag = Tag::OneOf, .values = VALUES_48};
-constexpr std::string_view VALUES_49[] = {"auto", "cpu", "cu100", "cu101", "cu102", "cu110", "cu111", "cu112", "cu113", "cu114", "cu115", "cu116", "cu117", "cu118", "cu120", "cu121", "cu122", "cu123", "cu124", "cu125", "cu126", "cu128", "cu129", "cu130", "cu80", "cu90", "cu91", "cu92", "rocm4.0.1", "rocm4.1", "rocm4.2", "rocm5.1.1", "rocm5.2", "rocm5.3", "rocm5.4", "rocm5.4.2", "rocm5.5", "rocm5.6", "rocm5.7", "rocm6.0", "rocm6.1", "rocm6.2", "rocm6.2.4", "rocm6.3", "rocm6.4", "xpu"};
-constexpr ValueType TYPE_49{.tag = Tag::OneOf, .values = VALUES_49};
-constexpr std::string_view VALUES_50[] = {"auto", "cpu", "cu100", "cu101", "cu102", "cu110", "cu111", "cu112", "cu113", "cu114", "cu115", "cu116", "cu117", "cu118", "cu120", "cu121", "cu122", "cu123", "cu124", "cu125", "cu126", "cu128", "cu129", "cu130", "cu80", "cu90", "cu91", "cu92", "rocm4.0.1", "rocm4.1", "rocm4.2", "rocm5.1.1", "rocm5.2", "rocm5.3", "rocm5.4", "rocm5.4.2", "rocm5.5", "rocm5.6", "rocm5.7", "rocm6.0", "rocm6.1", "rocm6.2", "rocm6.2.4", "rocm6.3", "rocm6.4", "rocm7.0", "rocm7.1", "xpu"};
-constexpr ValueType TYPE_50{.tag = Tag::OneOf, .values = VALUES_50};
-constexpr std::string_view VALUES_51[] = {"auto", "cpu", "cu100", "cu101", "cu102", "cu110", "cu111", "cu112", "cu113", "cu114", "cu115", "cu116", "cu117", "cu118", "cu120", "cu121", "cu122", "cu123", "cu124", "cu125", "cu126", "cu128", "cu129", "cu130", "cu80", "cu90", "cu91", "cu92", "rocm4.0.1", "rocm4.1", "rocm4.2", "rocm5.1.1", "rocm5.2", "rocm5.3", "rocm5.4", "rocm5.4.2", "rocm5.5", "rocm5.6", "rocm5.7", "rocm6.0", "rocm6.1", "rocm6.2", "rocm6.2.4", "rocm6.3", "rocm6.4", "rocm7.0", "rocm7.1", "rocm7.2", "xpu"};
-constexpr ValueType TYPE_51{.tag = Tag::OneOf, .values = VALUES_51};
-constexpr std::string_view VALUES_52[] = {"auto", "cpu", "cu100", "cu101", "cu102", "cu110", "cu111", "cu112", "cu113", "cu114", "cu115", "cu116", "cu117", "cu118", "cu120", "cu121", "cu122", "cu123", "cu124", "cu125", "cu126", "cu128", "cu129", "cu130", "cu132", "cu80", "cu90", "cu91", "cu92", "rocm4.0.1", "rocm4.1", "rocm4.2", "rocm5.1.1", "rocm5.2", "rocm5.3", "rocm5.4", "rocm5.4.2", "rocm5.5", "rocm5.6", "rocm5.7", "rocm6.0", "rocm6.1", "rocm6.2", "rocm6.2.4", "rocm6.3", "rocm6.4", "rocm7.0", "rocm7.1", "rocm7.2", "xpu"};
-constexpr ValueType TYPE_52{.tag = Tag::OneOf, .values = VALUES_52};
-constexpr const ValueType* ALTERNATIVES_53[] = {&TYPE_3, &TYPE_2};
-constexpr ValueType TYPE_53{.tag = Tag::AnyOf, .alternatives = ALTERNATIVES_53};
-constexpr std::string_view VALUES_54[] = {"auto", "automatic", "manual", "never"};
-constexpr ValueType TYPE_54{.tag = Tag::OneOf, .values = VALUES_54};
-constexpr std::string_view VALUES_55[] = {"automatic", "manual"};
-constexpr ValueType TYPE_55{.tag = Tag::OneOf, .values = VALUES_55};
-constexpr std::string_view VALUES_56[] = {"installed", "managed", "only-managed", "only-system", "system"};
-constexpr ValueType TYPE_56{.tag = Tag::OneOf, .values = VALUES_56};
-constexpr std::string_view VALUES_57[] = {"managed", "only-managed", "only-system", "system"};
-constexpr ValueType TYPE_57{.tag = Tag::OneOf, .values = VALUES_57};
-constexpr std::string_view VALUES_58[] = {"only-managed", "only-system", "prefer-installed-managed", "prefer-managed", "prefer-system"};
-constexpr ValueType TYPE_58{.tag = Tag::OneOf, .values = VALUES_58};
-constexpr std::string_view VALUES_59[] = {"always", "automatic", "never"};
-constexpr ValueType TYPE_59{.tag = Tag::OneOf, .values = VALUES_59};
+constexpr stored::Text TYPE_TEXTS[] = {
+    {1652, 5},
+    {1657, 5},
+    {1662, 5},
+    {1667, 5},
+    {2327, 3},
+    {2798, 6},
+    {2804, 15},
+    {2858, 11},
+    {2869, 16},
+    {2885, 17},
+    {2902, 18},
+    {2943, 6},
+    {2949, 4},
+    {2953, 5},
+    {3089, 4},
+    {3093, 6},
+    {3111, 7},
+    {3118, 3},
+    {3121, 6},
+    {3127, 6},
+    {3133, 6},
+    {3219, 8},
+    {3227, 10},
+    {3253, 5},
+    {3258, 4},
+    {3262, 8},
+    {3253, 5},
+    {3258, 4},
+    {3262, 8},
+    {3270, 7},
+    {3253, 5},
+    {3258, 4},
+    {3262, 8},
+    {3277, 7},
+    {3270, 7},
+    {3737, 4},
+    {3741, 5},
+    {4478, 11},
+    {2869, 16},
+    {2858, 11},
+    {2885, 17},
+    {2902, 18},
+    {4857, 5},
+    {4862, 8},
+    {4870, 8},
+    {4878, 12},
+    {4890, 24},
+    {4938, 20},
+    {4958, 25},
+    {4983, 26},
+    {5009, 5},
+    {5014, 5},
+    {5019, 7},
+    {5026, 18},
+    {5044, 21},
+    {5065, 23},
+    {5088, 24},
+    {4938, 20},
+    {5112, 20},
+    {5132, 20},
+    {4958, 25},
+    {4983, 26},
+    {5009, 5},
+    {5014, 5},
+    {5019, 7},
+    {5026, 18},
+    {5152, 18},
+    {5170, 18},
+    {5044, 21},
+    {5065, 23},
+    {5088, 24},
+    {4938, 20},
+    {5188, 22},
+    {5210, 22},
+    {4958, 25},
+    {4983, 26},
+    {5009, 5},
+    {5014, 5},
+    {5019, 7},
+    {5232, 19},
+    {5251, 21},
+    {5272, 21},
+    {5293, 22},
+    {5315, 24},
+    {5339, 25},
+    {4938, 20},
+    {5188, 22},
+    {5210, 22},
+    {5364, 22},
+    {4958, 25},
+    {4983, 26},
+    {5009, 5},
+    {5014, 5},
+    {5019, 7},
+    {5232, 19},
+    {5251, 21},
+    {5272, 21},
+    {5386, 21},
+    {5293, 22},
+    {5315, 24},
+    {5339, 25},
+    {4938, 20},
+    {5188, 22},
+    {5210, 22},
+    {5364, 22},
+    {4958, 25},
+    {4983, 26},
+    {5407, 20},
+    {5009, 5},
+    {5014, 5},
+    {5019, 7},
+    {5232, 19},
+    {5251, 21},
+    {5272, 21},
+    {5386, 21},
+    {5293, 22},
+    {5315, 24},
+    {5339, 25},
+    {4938, 20},
+    {5188, 22},
+    {5210, 22},
+    {5364, 22},
+    {5427, 22},
+    {5449, 22},
+    {5471, 22},
+    {5493, 22},
+    {5515, 22},
+    {5537, 22},
+    {5559, 22},
+    {5581, 22},
+    {5603, 22},
+    {4958, 25},
+    {4983, 26},
+    {5407, 20},
+    {5009, 5},
+    {5014, 5},
+    {5019, 7},
+    {5232, 19},
+    {5251, 21},
+    {5272, 21},
+    {5386, 21},
+    {5625, 21},
+    {5646, 21},
+    {5667, 21},
+    {5688, 21},
+    {5709, 21},
+    {5730, 21},
+    {5751, 21},
+    {5772, 21},
+    {5793, 21},
+    {5293, 22},
+    {5315, 24},
+    {5339, 25},
+    {4938, 20},
+    {5814, 21},
+    {5188, 22},
+    {5210, 22},
+    {5364, 22},
+    {5427, 22},
+    {5449, 22},
+    {5471, 22},
+    {5493, 22},
+    {5515, 22},
+    {5537, 22},
+    {5559, 22},
+    {5581, 22},
+    {5603, 22},
+    {4958, 25},
+    {4983, 26},
+    {5407, 20},
+    {5009, 5},
+    {5014, 5},
+    {5019, 7},
+    {5232, 19},
+    {5835, 20},
+    {5251, 21},
+    {5272, 21},
+    {5386, 21},
+    {5625, 21},
+    {5646, 21},
+    {5667, 21},
+    {5688, 21},
+    {5709, 21},
+    {5730, 21},
+    {5751, 21},
+    {5772, 21},
+    {5793, 21},
+    {5293, 22},
+    {5315, 24},
+    {5339, 25},
+    {4938, 20},
+    {5814, 21},
+    {5112, 20},
+    {5132, 20},
+    {5855, 20},
+    {5875, 20},
+    {5895, 20},
+    {5915, 20},
+    {5935, 20},
+    {5955, 20},
+    {5975, 20},
+    {5995, 20},
+    {6015, 20},
+    {6035, 20},
+    {5188, 22},
+    {5210, 22},
+    {5364, 22},
+    {5427, 22},
+    {5449, 22},
+    {5471, 22},
+    {5493, 22},
+    {5515, 22},
+    {5537, 22},
+    {5559, 22},
+    {5581, 22},
+    {5603, 22},
+    {4958, 25},
+    {4983, 26},
+    {5407, 20},
+    {5009, 5},
+    {5014, 5},
+    {5019, 7},
+    {5026, 18},
+    {6055, 19},
+    {5152, 18},
+    {5170, 18},
+    {6074, 18},
+    {6092, 18},
+    {6110, 18},
+    {6128, 18},
+    {6146, 18},
+    {6164, 18},
+    {6182, 18},
+    {6200, 18},
+    {6218, 18},
+    {6236, 18},
+    {5044, 21},
+    {5065, 23},
+    {5088, 24},
+    {5232, 19},
+    {5835, 20},
+    {5251, 21},
+    {5272, 21},
+    {5386, 21},
+    {5625, 21},
+    {5646, 21},
+    {5667, 21},
+    {5688, 21},
+    {5709, 21},
+    {5730, 21},
+    {5751, 21},
+    {5772, 21},
+    {5793, 21},
+    {5293, 22},
+    {5315, 24},
+    {5339, 25},
+    {4938, 20},
+    {5814, 21},
+    {5112, 20},
+    {5132, 20},
+    {5855, 20},
+    {5875, 20},
+    {5895, 20},
+    {5915, 20},
+    {5935, 20},
+    {5955, 20},
+    {5975, 20},
+    {5995, 20},
+    {6015, 20},
+    {6035, 20},
+    {5188, 22},
+    {5210, 22},
+    {5364, 22},
+    {5427, 22},
+    {5449, 22},
+    {5471, 22},
+    {5493, 22},
+    {5515, 22},
+    {5537, 22},
+    {5559, 22},
+    {5581, 22},
+    {5603, 22},
+    {4958, 25},
+    {4983, 26},
+    {5407, 20},
+    {5009, 5},
+    {5014, 5},
+    {6254, 18},
+    {5019, 7},
+    {5026, 18},
+    {6055, 19},
+    {5152, 18},
+    {5170, 18},
+    {6074, 18},
+    {6092, 18},
+    {6110, 18},
+    {6128, 18},
+    {6146, 18},
+    {6164, 18},
+    {6182, 18},
+    {6200, 18},
+    {6218, 18},
+    {6236, 18},
+    {5044, 21},
+    {5065, 23},
+    {5088, 24},
+    {5232, 19},
+    {5835, 20},
+    {5251, 21},
+    {5272, 21},
+    {5386, 21},
+    {5625, 21},
+    {5646, 21},
+    {5667, 21},
+    {5688, 21},
+    {5709, 21},
+    {5730, 21},
+    {5751, 21},
+    {5772, 21},
+    {5793, 21},
+    {5293, 22},
+    {5315, 24},
+    {5339, 25},
+    {4938, 20},
+    {5814, 21},
+    {5112, 20},
+    {5132, 20},
+    {5855, 20},
+    {5875, 20},
+    {5895, 20},
+    {5915, 20},
+    {5935, 20},
+    {5955, 20},
+    {5975, 20},
+    {5995, 20},
+    {6015, 20},
+    {6035, 20},
+    {5188, 22},
+    {5210, 22},
+    {5364, 22},
+    {5427, 22},
+    {5449, 22},
+    {5471, 22},
+    {5493, 22},
+    {5515, 22},
+    {5537, 22},
+    {5559, 22},
+    {5581, 22},
+    {5603, 22},
+    {6272, 23},
+    {4958, 25},
+    {4983, 26},
+    {6295, 21},
+    {5407, 20},
+    {5009, 5},
+    {5014, 5},
+    {6254, 18},
+    {5019, 7},
+    {5026, 18},
+    {6055, 19},
+    {5152, 18},
+    {5170, 18},
+    {6074, 18},
+    {6092, 18},
+    {6110, 18},
+    {6128, 18},
+    {6146, 18},
+    {6164, 18},
+    {6182, 18},
+    {6200, 18},
+    {6218, 18},
+    {6236, 18},
+    {5044, 21},
+    {5065, 23},
+    {5088, 24},
+    {5232, 19},
+    {5835, 20},
+    {5251, 21},
+    {5272, 21},
+    {5386, 21},
+    {5625, 21},
+    {5646, 21},
+    {5667, 21},
+    {5688, 21},
+    {5709, 21},
+    {5730, 21},
+    {5751, 21},
+    {5772, 21},
+    {5793, 21},
+    {5293, 22},
+    {5315, 24},
+    {5339, 25},
+    {4938, 20},
+    {5814, 21},
+    {5112, 20},
+    {5132, 20},
+    {5855, 20},
+    {5875, 20},
+    {5895, 20},
+    {5915, 20},
+    {5935, 20},
+    {5955, 20},
+    {5975, 20},
+    {5995, 20},
+    {6015, 20},
+    {6035, 20},
+    {5188, 22},
+    {5210, 22},
+    {5364, 22},
+    {5427, 22},
+    {5449, 22},
+    {5471, 22},
+    {5493, 22},
+    {5515, 22},
+    {5537, 22},
+    {5559, 22},
+    {5581, 22},
+    {5603, 22},
+    {6272, 23},
+    {4958, 25},
+    {4983, 26},
+    {6295, 21},
+    {5407, 20},
+    {5009, 5},
+    {5014, 5},
+    {6316, 21},
+    {6254, 18},
+    {5019, 7},
+    {5026, 18},
+    {6055, 19},
+    {5152, 18},
+    {5170, 18},
+    {6074, 18},
+    {6092, 18},
+    {6110, 18},
+    {6128, 18},
+    {6146, 18},
+    {6164, 18},
+    {6182, 18},
+    {6200, 18},
+    {6218, 18},
+    {6236, 18},
+    {5044, 21},
+    {5065, 23},
+    {5088, 24},
+    {5232, 19},
+    {5835, 20},
+    {5251, 21},
+    {5272, 21},
+    {5386, 21},
+    {5625, 21},
+    {5646, 21},
+    {5667, 21},
+    {5688, 21},
+    {5709, 21},
+    {5730, 21},
+    {5751, 21},
+    {5772, 21},
+    {5793, 21},
+    {5293, 22},
+    {5315, 24},
+    {5339, 25},
+    {4938, 20},
+    {6337, 21},
+    {5814, 21},
+    {5112, 20},
+    {5132, 20},
+    {5855, 20},
+    {5875, 20},
+    {5895, 20},
+    {5915, 20},
+    {5935, 20},
+    {5955, 20},
+    {5975, 20},
+    {5995, 20},
+    {6015, 20},
+    {6035, 20},
+    {5188, 22},
+    {5210, 22},
+    {5364, 22},
+    {5427, 22},
+    {5449, 22},
+    {5471, 22},
+    {5493, 22},
+    {5515, 22},
+    {5537, 22},
+    {5559, 22},
+    {5581, 22},
+    {5603, 22},
+    {6272, 23},
+    {4958, 25},
+    {4983, 26},
+    {6358, 15},
+    {6373, 25},
+    {6295, 21},
+    {5407, 20},
+    {5009, 5},
+    {5014, 5},
+    {6316, 21},
+    {6254, 18},
+    {5019, 7},
+    {5026, 18},
+    {6055, 19},
+    {5152, 18},
+    {5170, 18},
+    {6074, 18},
+    {6092, 18},
+    {6110, 18},
+    {6128, 18},
+    {6146, 18},
+    {6164, 18},
+    {6182, 18},
+    {6200, 18},
+    {6218, 18},
+    {6236, 18},
+    {5044, 21},
+    {5065, 23},
+    {5088, 24},
+    {5232, 19},
+    {6398, 26},
+    {6424, 20},
+    {5835, 20},
+    {5251, 21},
+    {5272, 21},
+    {5386, 21},
+    {5625, 21},
+    {5646, 21},
+    {5667, 21},
+    {5688, 21},
+    {5709, 21},
+    {5730, 21},
+    {5751, 21},
+    {5772, 21},
+    {5793, 21},
+    {5293, 22},
+    {5315, 24},
+    {5339, 25},
+    {4938, 20},
+    {6337, 21},
+    {5814, 21},
+    {5112, 20},
+    {5132, 20},
+    {5855, 20},
+    {5875, 20},
+    {5895, 20},
+    {5915, 20},
+    {5935, 20},
+    {5955, 20},
+    {5975, 20},
+    {5995, 20},
+    {6015, 20},
+    {6035, 20},
+    {5188, 22},
+    {5210, 22},
+    {5364, 22},
+    {5427, 22},
+    {5449, 22},
+    {5471, 22},
+    {5493, 22},
+    {5515, 22},
+    {5537, 22},
+    {5559, 22},
+    {5581, 22},
+    {5603, 22},
+    {6272, 23},
+    {4958, 25},
+    {4983, 26},
+    {6358, 15},
+    {6373, 25},
+    {6295, 21},
+    {5407, 20},
+    {5009, 5},
+    {5014, 5},
+    {6444, 21},
+    {6465, 20},
+    {6485, 22},
+    {6507, 21},
+    {6528, 22},
+    {6550, 21},
+    {6571, 22},
+    {6593, 21},
+    {6614, 22},
+    {6636, 21},
+    {6657, 22},
+    {6679, 21},
+    {6700, 22},
+    {6722, 21},
+    {6743, 22},
+    {6765, 21},
+    {6786, 22},
+    {6808, 21},
+    {6829, 22},
+    {6851, 21},
+    {6872, 22},
+    {6894, 21},
+    {6915, 22},
+    {6937, 21},
+    {6958, 22},
+    {6980, 21},
+    {6316, 21},
+    {6254, 18},
+    {5019, 7},
+    {5026, 18},
+    {6055, 19},
+    {5152, 18},
+    {5170, 18},
+    {6074, 18},
+    {6092, 18},
+    {6110, 18},
+    {6128, 18},
+    {6146, 18},
+    {6164, 18},
+    {6182, 18},
+    {6200, 18},
+    {6218, 18},
+    {6236, 18},
+    {5044, 21},
+    {5065, 23},
+    {5088, 24},
+    {5232, 19},
+    {6398, 26},
+    {6424, 20},
+    {5835, 20},
+    {5251, 21},
+    {5272, 21},
+    {5386, 21},
+    {5625, 21},
+    {5646, 21},
+    {5667, 21},
+    {5688, 21},
+    {5709, 21},
+    {5730, 21},
+    {5751, 21},
+    {5772, 21},
+    {5793, 21},
+    {5293, 22},
+    {5315, 24},
+    {5339, 25},
+    {4938, 20},
+    {6337, 21},
+    {5814, 21},
+    {5112, 20},
+    {5132, 20},
+    {5855, 20},
+    {5875, 20},
+    {5895, 20},
+    {5915, 20},
+    {5935, 20},
+    {5955, 20},
+    {5975, 20},
+    {5995, 20},
+    {6015, 20},
+    {6035, 20},
+    {5188, 22},
+    {5210, 22},
+    {5364, 22},
+    {5427, 22},
+    {5449, 22},
+    {5471, 22},
+    {5493, 22},
+    {5515, 22},
+    {5537, 22},
+    {5559, 22},
+    {5581, 22},
+    {5603, 22},
+    {6272, 23},
+    {4958, 25},
+    {4983, 26},
+    {6358, 15},
+    {6373, 25},
+    {6295, 21},
+    {5407, 20},
+    {5009, 5},
+    {5014, 5},
+    {6444, 21},
+    {6465, 20},
+    {6485, 22},
+    {6507, 21},
+    {6528, 22},
+    {6550, 21},
+    {6571, 22},
+    {6593, 21},
+    {6614, 22},
+    {6636, 21},
+    {6657, 22},
+    {6679, 21},
+    {6700, 22},
+    {6722, 21},
+    {6743, 22},
+    {6765, 21},
+    {6786, 22},
+    {6808, 21},
+    {6829, 22},
+    {6851, 21},
+    {6872, 22},
+    {6894, 21},
+    {6915, 22},
+    {6937, 21},
+    {6958, 22},
+    {6980, 21},
+    {6316, 21},
+    {6254, 18},
+    {7001, 18},
+    {5019, 7},
+    {5026, 18},
+    {6055, 19},
+    {5152, 18},
+    {5170, 18},
+    {6074, 18},
+    {6092, 18},
+    {6110, 18},
+    {6128, 18},
+    {6146, 18},
+    {6164, 18},
+    {6182, 18},
+    {6200, 18},
+    {6218, 18},
+    {6236, 18},
+    {5044, 21},
+    {5065, 23},
+    {5088, 24},
+    {5232, 19},
+    {6398, 26},
+    {6424, 20},
+    {5835, 20},
+    {5251, 21},
+    {5272, 21},
+    {5386, 21},
+    {5625, 21},
+    {5646, 21},
+    {5667, 21},
+    {5688, 21},
+    {5709, 21},
+    {5730, 21},
+    {5751, 21},
+    {5772, 21},
+    {5793, 21},
+    {5293, 22},
+    {5315, 24},
+    {5339, 25},
+    {7108, 7},
+    {7115, 6},
+    {7121, 13},
+    {2949, 4},
+    {7178, 3},
+    {7181, 5},
+    {7186, 5},
+    {7191, 5},
+    {7196, 5},
+    {7201, 5},
+    {7206, 5},
+    {7211, 5},
+    {7216, 5},
+    {7221, 5},
+    {7226, 5},
+    {7231, 5},
+    {7236, 5},
+    {7241, 5},
+    {7246, 5},
+    {7251, 5},
+    {7256, 5},
+    {7261, 5},
+    {7266, 5},
+    {7271, 5},
+    {7276, 4},
+    {7280, 4},
+    {7284, 4},
+    {7288, 4},
+    {2949, 4},
+    {7178, 3},
+    {7181, 5},
+    {7186, 5},
+    {7191, 5},
+    {7196, 5},
+    {7201, 5},
+    {7206, 5},
+    {7211, 5},
+    {7216, 5},
+    {7221, 5},
+    {7226, 5},
+    {7231, 5},
+    {7236, 5},
+    {7241, 5},
+    {7246, 5},
+    {7251, 5},
+    {7256, 5},
+    {7261, 5},
+    {7266, 5},
+    {7271, 5},
+    {7292, 5},
+    {7276, 4},
+    {7280, 4},
+    {7284, 4},
+    {7288, 4},
+    {2949, 4},
+    {7178, 3},
+    {7181, 5},
+    {7186, 5},
+    {7191, 5},
+    {7196, 5},
+    {7201, 5},
+    {7206, 5},
+    {7211, 5},
+    {7216, 5},
+    {7221, 5},
+    {7226, 5},
+    {7231, 5},
+    {7236, 5},
+    {7241, 5},
+    {7246, 5},
+    {7251, 5},
+    {7256, 5},
+    {7261, 5},
+    {7266, 5},
+    {7271, 5},
+    {7292, 5},
+    {7276, 4},
+    {7280, 4},
+    {7284, 4},
+    {7288, 4},
+    {7297, 9},
+    {7306, 7},
+    {7313, 7},
+    {7320, 9},
+    {7329, 7},
+    {7336, 7},
+    {7343, 7},
+    {7350, 9},
+    {7359, 7},
+    {7366, 7},
+    {7373, 7},
+    {7380, 7},
+    {7387, 7},
+    {7394, 7},
+    {7401, 9},
+    {7410, 7},
+    {7417, 3},
+    {2949, 4},
+    {7178, 3},
+    {7181, 5},
+    {7186, 5},
+    {7191, 5},
+    {7196, 5},
+    {7201, 5},
+    {7206, 5},
+    {7211, 5},
+    {7216, 5},
+    {7221, 5},
+    {7226, 5},
+    {7231, 5},
+    {7236, 5},
+    {7241, 5},
+    {7246, 5},
+    {7251, 5},
+    {7256, 5},
+    {7261, 5},
+    {7266, 5},
+    {7271, 5},
+    {7292, 5},
+    {7420, 5},
+    {7276, 4},
+    {7280, 4},
+    {7284, 4},
+    {7288, 4},
+    {7297, 9},
+    {7306, 7},
+    {7313, 7},
+    {7320, 9},
+    {7329, 7},
+    {7336, 7},
+    {7343, 7},
+    {7350, 9},
+    {7359, 7},
+    {7366, 7},
+    {7373, 7},
+    {7380, 7},
+    {7387, 7},
+    {7394, 7},
+    {7401, 9},
+    {7410, 7},
+    {7417, 3},
+    {2949, 4},
+    {7178, 3},
+    {7181, 5},
+    {7186, 5},
+    {7191, 5},
+    {7196, 5},
+    {7201, 5},
+    {7206, 5},
+    {7211, 5},
+    {7216, 5},
+    {7221, 5},
+    {7226, 5},
+    {7231, 5},
+    {7236, 5},
+    {7241, 5},
+    {7246, 5},
+    {7251, 5},
+    {7256, 5},
+    {7261, 5},
+    {7266, 5},
+    {7271, 5},
+    {7292, 5},
+    {7420, 5},
+    {7425, 5},
+    {7276, 4},
+    {7280, 4},
+    {7284, 4},
+    {7288, 4},
+    {7297, 9},
+    {7306, 7},
+    {7313, 7},
+    {7320, 9},
+    {7329, 7},
+    {7336, 7},
+    {7343, 7},
+    {7350, 9},
+    {7359, 7},
+    {7366, 7},
+    {7373, 7},
+    {7380, 7},
+    {7387, 7},
+    {7394, 7},
+    {7401, 9},
+    {7410, 7},
+    {7417, 3},
+    {2949, 4},
+    {7178, 3},
+    {7181, 5},
+    {7186, 5},
+    {7191, 5},
+    {7196, 5},
+    {7201, 5},
+    {7206, 5},
+    {7211, 5},
+    {7216, 5},
+    {7221, 5},
+    {7226, 5},
+    {7231, 5},
+    {7236, 5},
+    {7241, 5},
+    {7246, 5},
+    {7251, 5},
+    {7256, 5},
+    {7261, 5},
+    {7266, 5},
+    {7271, 5},
+    {7292, 5},
+    {7420, 5},
+    {7425, 5},
+    {7276, 4},
+    {7280, 4},
+    {7284, 4},
+    {7288, 4},
+    {7297, 9},
+    {7306, 7},
+    {7313, 7},
+    {7320, 9},
+    {7329, 7},
+    {7336, 7},
+    {7343, 7},
+    {7350, 9},
+    {7359, 7},
+    {7366, 7},
+    {7373, 7},
+    {7380, 7},
+    {7387, 7},
+    {7394, 7},
+    {7401, 9},
+    {7410, 7},
+    {7430, 7},
+    {7417, 3},
+    {2949, 4},
+    {7178, 3},
+    {7181, 5},
+    {7186, 5},
+    {7191, 5},
+    {7196, 5},
+    {7201, 5},
+    {7206, 5},
+    {7211, 5},
+    {7216, 5},
+    {7221, 5},
+    {7226, 5},
+    {7231, 5},
+    {7236, 5},
+    {7241, 5},
+    {7246, 5},
+    {7251, 5},
+    {7256, 5},
+    {7261, 5},
+    {7266, 5},
+    {7271, 5},
+    {7292, 5},
+    {7420, 5},
+    {7425, 5},
+    {7276, 4},
+    {7280, 4},
+    {7284, 4},
+    {7288, 4},
+    {7297, 9},
+    {7306, 7},
+    {7313, 7},
+    {7320, 9},
+    {7329, 7},
+    {7336, 7},
+    {7343, 7},
+    {7350, 9},
+    {7359, 7},
+    {7366, 7},
+    {7373, 7},
+    {7380, 7},
+    {7387, 7},
+    {7394, 7},
+    {7401, 9},
+    {7410, 7},
+    {7430, 7},
+    {7437, 7},
+    {7444, 7},
+    {7417, 3},
+    {2949, 4},
+    {7178, 3},
+    {7181, 5},
+    {7186, 5},
+    {7191, 5},
+    {7196, 5},
+    {7201, 5},
+    {7206, 5},
+    {7211, 5},
+    {7216, 5},
+    {7221, 5},
+    {7226, 5},
+    {7231, 5},
+    {7236, 5},
+    {7241, 5},
+    {7246, 5},
+    {7251, 5},
+    {7256, 5},
+    {7261, 5},
+    {7266, 5},
+    {7271, 5},
+    {7292, 5},
+    {7420, 5},
+    {7425, 5},
+    {7276, 4},
+    {7280, 4},
+    {7284, 4},
+    {7288, 4},
+    {7297, 9},
+    {7306, 7},
+    {7313, 7},
+    {7320, 9},
+    {7329, 7},
+    {7336, 7},
+    {7343, 7},
+    {7350, 9},
+    {7359, 7},
+    {7366, 7},
+    {7373, 7},
+    {7380, 7},
+    {7387, 7},
+    {7394, 7},
+    {7401, 9},
+    {7410, 7},
+    {7430, 7},
+    {7437, 7},
+    {7444, 7},
+    {7451, 7},
+    {7417, 3},
+    {2949, 4},
+    {7178, 3},
+    {7181, 5},
+    {7186, 5},
+    {7191, 5},
+    {7196, 5},
+    {7201, 5},
+    {7206, 5},
+    {7211, 5},
+    {7216, 5},
+    {7221, 5},
+    {7226, 5},
+    {7231, 5},
+    {7236, 5},
+    {7241, 5},
+    {7246, 5},
+    {7251, 5},
+    {7256, 5},
+    {7261, 5},
+    {7266, 5},
+    {7271, 5},
+    {7292, 5},
+    {7420, 5},
+    {7425, 5},
+    {7458, 5},
+    {7276, 4},
+    {7280, 4},
+    {7284, 4},
+    {7288, 4},
+    {7297, 9},
+    {7306, 7},
+    {7313, 7},
+    {7320, 9},
+    {7329, 7},
+    {7336, 7},
+    {7343, 7},
+    {7350, 9},
+    {7359, 7},
+    {7366, 7},
+    {7373, 7},
+    {7380, 7},
+    {7387, 7},
+    {7394, 7},
+    {7401, 9},
+    {7410, 7},
+    {7430, 7},
+    {7437, 7},
+    {7444, 7},
+    {7451, 7},
+    {7417, 3},
+    {2949, 4},
+    {7621, 9},
+    {7630, 6},
+    {2953, 5},
+    {7621, 9},
+    {7630, 6},
+    {7710, 9},
+    {3293, 7},
+    {7719, 12},
+    {7731, 11},
+    {7742, 6},
+    {3293, 7},
+    {7719, 12},
+    {7731, 11},
+    {7742, 6},
+    {7719, 12},
+    {7731, 11},
+    {7872, 24},
+    {7896, 14},
+    {7910, 13},
+    {2943, 6},
+    {7621, 9},
+    {2953, 5},
+};
 
-constexpr tool::ReleaseRange RANGES[] = {
+constexpr std::uint16_t ALTERNATIVES[] = {1, 2, 2, 9, 3, 1, 3, 2};
+
+constexpr ReleaseRange RANGES[] = {
     {146, 281},  // 0.7.9 to 0.12.18
     {55, 281},  // 0.3.5 to 0.12.18
     {232, 281},  // 0.11.3 to 0.12.18
@@ -229,505 +1292,1488 @@ constexpr tool::ReleaseRange RANGES[] = {
     {203, 281},  // 0.9.18 to 0.12.18
 };
 
-constexpr tool::TypeRule TYPE_RULES[] = {
-    {146, 281, &TYPE_0},
-    {55, 281, &TYPE_2},
-    {232, 281, &TYPE_2},
-    {260, 281, &TYPE_3},
-    {260, 281, &TYPE_1},
-    {125, 281, &TYPE_1},
-    {125, 281, &TYPE_3},
-    {125, 156, &TYPE_1},
-    {157, 281, &TYPE_4},
-    {150, 281, &TYPE_3},
-    {125, 281, &TYPE_2},
-    {121, 281, &TYPE_2},
-    {0, 281, &TYPE_1},
-    {64, 281, &TYPE_6},
-    {93, 281, &TYPE_1},
-    {24, 281, &TYPE_3},
-    {50, 281, &TYPE_7},
-    {24, 133, &TYPE_5},
-    {134, 281, &TYPE_4},
-    {161, 281, &TYPE_5},
-    {89, 281, &TYPE_8},
-    {40, 281, &TYPE_2},
-    {83, 126, &TYPE_2},
-    {127, 192, &TYPE_5},
-    {193, 281, &TYPE_10},
-    {151, 281, &TYPE_5},
-    {68, 281, &TYPE_1},
-    {178, 281, &TYPE_2},
-    {68, 281, &TYPE_2},
-    {21, 281, &TYPE_2},
-    {50, 281, &TYPE_2},
-    {193, 253, &TYPE_2},
-    {254, 281, &TYPE_6},
-    {24, 252, &TYPE_1},
-    {253, 281, &TYPE_11},
-    {164, 209, &TYPE_1},
-    {210, 211, &TYPE_5},
-    {212, 281, &TYPE_11},
-    {164, 164, &TYPE_2},
-    {165, 281, &TYPE_6},
-    {166, 281, &TYPE_5},
-    {24, 281, &TYPE_2},
-    {96, 281, &TYPE_12},
-    {208, 281, &TYPE_1},
-    {24, 281, &TYPE_13},
-    {24, 281, &TYPE_1},
-    {125, 281, &TYPE_14},
-    {159, 281, &TYPE_1},
-    {79, 281, &TYPE_3},
-    {234, 281, &TYPE_11},
-    {130, 281, &TYPE_15},
-    {260, 281, &TYPE_16},
-    {137, 151, &TYPE_18},
-    {152, 281, &TYPE_20},
-    {79, 281, &TYPE_1},
-    {95, 281, &TYPE_1},
-    {24, 281, &TYPE_21},
-    {24, 38, &TYPE_22},
-    {39, 212, &TYPE_23},
-    {213, 281, &TYPE_24},
-    {31, 281, &TYPE_3},
-    {269, 281, &TYPE_1},
-    {0, 281, &TYPE_3},
-    {46, 281, &TYPE_3},
-    {47, 281, &TYPE_2},
-    {208, 281, &TYPE_2},
-    {211, 281, &TYPE_2},
-    {12, 281, &TYPE_3},
-    {18, 253, &TYPE_2},
-    {254, 281, &TYPE_6},
-    {56, 281, &TYPE_3},
-    {55, 86, &TYPE_2},
-    {0, 281, &TYPE_25},
-    {9, 49, &TYPE_7},
-    {11, 49, &TYPE_7},
-    {0, 133, &TYPE_5},
-    {134, 281, &TYPE_4},
-    {26, 281, &TYPE_3},
-    {0, 252, &TYPE_1},
-    {253, 281, &TYPE_11},
-    {0, 281, &TYPE_2},
-    {126, 281, &TYPE_2},
-    {0, 4, &TYPE_26},
-    {5, 14, &TYPE_27},
-    {15, 281, &TYPE_13},
-    {0, 281, &TYPE_21},
-    {0, 49, &TYPE_3},
-    {0, 38, &TYPE_22},
-    {39, 212, &TYPE_23},
-    {213, 281, &TYPE_24},
-    {92, 281, &TYPE_2},
-    {28, 281, &TYPE_3},
-    {0, 18, &TYPE_3},
-    {22, 281, &TYPE_1},
-    {0, 281, &TYPE_28},
-    {1, 3, &TYPE_29},
-    {4, 7, &TYPE_30},
-    {8, 35, &TYPE_31},
-    {36, 49, &TYPE_32},
-    {50, 90, &TYPE_33},
-    {91, 100, &TYPE_34},
-    {101, 130, &TYPE_35},
-    {131, 147, &TYPE_36},
-    {148, 171, &TYPE_37},
-    {172, 174, &TYPE_38},
-    {175, 175, &TYPE_39},
-    {176, 213, &TYPE_40},
-    {214, 247, &TYPE_41},
-    {248, 281, &TYPE_42},
-    {0, 281, &TYPE_43},
-    {5, 281, &TYPE_1},
-    {128, 135, &TYPE_44},
-    {136, 150, &TYPE_45},
-    {151, 172, &TYPE_46},
-    {173, 188, &TYPE_47},
-    {189, 199, &TYPE_48},
-    {200, 211, &TYPE_49},
-    {212, 231, &TYPE_50},
-    {232, 257, &TYPE_51},
-    {258, 281, &TYPE_52},
-    {39, 281, &TYPE_3},
-    {24, 281, &TYPE_28},
-    {264, 281, &TYPE_28},
-    {3, 281, &TYPE_3},
-    {251, 281, &TYPE_53},
-    {72, 281, &TYPE_1},
-    {89, 281, &TYPE_1},
-    {47, 281, &TYPE_54},
-    {140, 281, &TYPE_1},
-    {34, 47, &TYPE_55},
-    {34, 44, &TYPE_56},
-    {45, 281, &TYPE_57},
-    {120, 281, &TYPE_2},
-    {101, 281, &TYPE_1},
-    {24, 281, &TYPE_43},
-    {6, 281, &TYPE_5},
-    {229, 281, &TYPE_3},
-    {31, 45, &TYPE_55},
-    {26, 30, &TYPE_58},
-    {31, 45, &TYPE_56},
-    {203, 211, &TYPE_49},
-    {212, 231, &TYPE_50},
-    {232, 257, &TYPE_51},
-    {258, 281, &TYPE_52},
-    {72, 281, &TYPE_59},
-    {6, 281, &TYPE_2},
+constexpr TypeRule TYPE_RULES[] = {
+    {146, 281, 0},
+    {55, 281, 2},
+    {232, 281, 2},
+    {260, 281, 3},
+    {260, 281, 1},
+    {125, 281, 1},
+    {125, 281, 3},
+    {125, 156, 1},
+    {157, 281, 4},
+    {150, 281, 3},
+    {125, 281, 2},
+    {121, 281, 2},
+    {0, 281, 1},
+    {64, 281, 6},
+    {93, 281, 1},
+    {24, 281, 3},
+    {50, 281, 7},
+    {24, 133, 5},
+    {134, 281, 4},
+    {161, 281, 5},
+    {89, 281, 8},
+    {40, 281, 2},
+    {83, 126, 2},
+    {127, 192, 5},
+    {193, 281, 10},
+    {151, 281, 5},
+    {68, 281, 1},
+    {178, 281, 2},
+    {68, 281, 2},
+    {21, 281, 2},
+    {50, 281, 2},
+    {193, 253, 2},
+    {254, 281, 6},
+    {24, 252, 1},
+    {253, 281, 11},
+    {164, 209, 1},
+    {210, 211, 5},
+    {212, 281, 11},
+    {164, 164, 2},
+    {165, 281, 6},
+    {166, 281, 5},
+    {24, 281, 2},
+    {96, 281, 12},
+    {208, 281, 1},
+    {24, 281, 13},
+    {24, 281, 1},
+    {125, 281, 14},
+    {159, 281, 1},
+    {79, 281, 3},
+    {234, 281, 11},
+    {130, 281, 15},
+    {260, 281, 16},
+    {137, 151, 18},
+    {152, 281, 20},
+    {79, 281, 1},
+    {95, 281, 1},
+    {24, 281, 21},
+    {24, 38, 22},
+    {39, 212, 23},
+    {213, 281, 24},
+    {31, 281, 3},
+    {269, 281, 1},
+    {0, 281, 3},
+    {46, 281, 3},
+    {47, 281, 2},
+    {208, 281, 2},
+    {211, 281, 2},
+    {12, 281, 3},
+    {18, 253, 2},
+    {254, 281, 6},
+    {56, 281, 3},
+    {55, 86, 2},
+    {0, 281, 25},
+    {9, 49, 7},
+    {11, 49, 7},
+    {0, 133, 5},
+    {134, 281, 4},
+    {26, 281, 3},
+    {0, 252, 1},
+    {253, 281, 11},
+    {0, 281, 2},
+    {126, 281, 2},
+    {0, 4, 26},
+    {5, 14, 27},
+    {15, 281, 13},
+    {0, 281, 21},
+    {0, 49, 3},
+    {0, 38, 22},
+    {39, 212, 23},
+    {213, 281, 24},
+    {92, 281, 2},
+    {28, 281, 3},
+    {0, 18, 3},
+    {22, 281, 1},
+    {0, 281, 28},
+    {1, 3, 29},
+    {4, 7, 30},
+    {8, 35, 31},
+    {36, 49, 32},
+    {50, 90, 33},
+    {91, 100, 34},
+    {101, 130, 35},
+    {131, 147, 36},
+    {148, 171, 37},
+    {172, 174, 38},
+    {175, 175, 39},
+    {176, 213, 40},
+    {214, 247, 41},
+    {248, 281, 42},
+    {0, 281, 43},
+    {5, 281, 1},
+    {128, 135, 44},
+    {136, 150, 45},
+    {151, 172, 46},
+    {173, 188, 47},
+    {189, 199, 48},
+    {200, 211, 49},
+    {212, 231, 50},
+    {232, 257, 51},
+    {258, 281, 52},
+    {39, 281, 3},
+    {24, 281, 28},
+    {264, 281, 28},
+    {3, 281, 3},
+    {251, 281, 53},
+    {72, 281, 1},
+    {89, 281, 1},
+    {47, 281, 54},
+    {140, 281, 1},
+    {34, 47, 55},
+    {34, 44, 56},
+    {45, 281, 57},
+    {120, 281, 2},
+    {101, 281, 1},
+    {24, 281, 43},
+    {6, 281, 5},
+    {229, 281, 3},
+    {31, 45, 55},
+    {26, 30, 58},
+    {31, 45, 56},
+    {203, 211, 49},
+    {212, 231, 50},
+    {232, 257, 51},
+    {258, 281, 52},
+    {72, 281, 59},
+    {6, 281, 2},
 };
 
-constexpr tool::ToolOption OPTIONS[] = {
-    {"add-bounds", OptionKind::Value, false, {RANGES + 0, 1}, {}, {TYPE_RULES + 0, 1}, {}},
-    {"allow-insecure-host", OptionKind::Value, false, {RANGES + 1, 1}, {}, {TYPE_RULES + 1, 1}, {}},
-    {"audit", OptionKind::Table, false, {RANGES + 2, 1}, {}, {}, {}},
-    {"audit.ignore", OptionKind::Value, false, {RANGES + 2, 1}, {}, {TYPE_RULES + 2, 1}, {}},
-    {"audit.ignore-until-fixed", OptionKind::Value, false, {RANGES + 2, 1}, {}, {TYPE_RULES + 2, 1}, {}},
-    {"audit.malware-check", OptionKind::Value, false, {RANGES + 3, 1}, {}, {TYPE_RULES + 3, 1}, {}},
-    {"audit.malware-check-url", OptionKind::Value, false, {RANGES + 3, 1}, {}, {TYPE_RULES + 4, 1}, {}},
-    {"build-backend", OptionKind::Table, false, {RANGES + 4, 1}, {}, {}, {}},
-    {"build-backend.data", OptionKind::Table, false, {RANGES + 4, 1}, {}, {}, {}},
-    {"build-backend.data.data", OptionKind::Value, false, {RANGES + 4, 1}, {}, {TYPE_RULES + 5, 1}, {}},
-    {"build-backend.data.headers", OptionKind::Value, false, {RANGES + 4, 1}, {}, {TYPE_RULES + 5, 1}, {}},
-    {"build-backend.data.platlib", OptionKind::Value, false, {RANGES + 4, 1}, {}, {TYPE_RULES + 5, 1}, {}},
-    {"build-backend.data.purelib", OptionKind::Value, false, {RANGES + 4, 1}, {}, {TYPE_RULES + 5, 1}, {}},
-    {"build-backend.data.scripts", OptionKind::Value, false, {RANGES + 4, 1}, {}, {TYPE_RULES + 5, 1}, {}},
-    {"build-backend.default-excludes", OptionKind::Value, false, {RANGES + 4, 1}, {}, {TYPE_RULES + 6, 1}, {}},
-    {"build-backend.module-name", OptionKind::Value, false, {RANGES + 4, 1}, {}, {TYPE_RULES + 7, 2}, {}},
-    {"build-backend.module-root", OptionKind::Value, false, {RANGES + 4, 1}, {}, {TYPE_RULES + 5, 1}, {}},
-    {"build-backend.namespace", OptionKind::Value, false, {RANGES + 5, 1}, {}, {TYPE_RULES + 9, 1}, {}},
-    {"build-backend.source-exclude", OptionKind::Value, false, {RANGES + 4, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"build-backend.source-include", OptionKind::Value, false, {RANGES + 4, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"build-backend.wheel-exclude", OptionKind::Value, false, {RANGES + 4, 1}, {}, {TYPE_RULES + 10, 1}, {}},
-    {"build-constraint-dependencies", OptionKind::Value, false, {RANGES + 6, 1}, {}, {TYPE_RULES + 11, 1}, {}},
-    {"cache-dir", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 12, 1}, {}},
-    {"cache-keys", OptionKind::Value, false, {RANGES + 8, 1}, {}, {TYPE_RULES + 13, 1}, {}},
-    {"check-url", OptionKind::Value, false, {RANGES + 9, 1}, {}, {TYPE_RULES + 14, 1}, {}},
-    {"compile-bytecode", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 15, 1}, {}},
-    {"concurrent-builds", OptionKind::Value, false, {RANGES + 11, 1}, {}, {TYPE_RULES + 16, 1}, {}},
-    {"concurrent-downloads", OptionKind::Value, false, {RANGES + 11, 1}, {}, {TYPE_RULES + 16, 1}, {}},
-    {"concurrent-installs", OptionKind::Value, false, {RANGES + 11, 1}, {}, {TYPE_RULES + 16, 1}, {}},
-    {"config-settings", OptionKind::FreeTable, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 17, 2}, {}},
-    {"config-settings-package", OptionKind::FreeTable, false, {RANGES + 12, 1}, {}, {TYPE_RULES + 19, 1}, {}},
-    {"conflicts", OptionKind::Value, false, {RANGES + 13, 1}, {}, {TYPE_RULES + 20, 1}, {}},
-    {"constraint-dependencies", OptionKind::Value, false, {RANGES + 14, 1}, {}, {TYPE_RULES + 21, 1}, {}},
-    {"default-groups", OptionKind::Value, false, {RANGES + 15, 1}, {}, {TYPE_RULES + 22, 3}, {}},
-    {"dependency-groups", OptionKind::FreeTable, false, {RANGES + 16, 1}, {}, {TYPE_RULES + 25, 1}, {}},
-    {"dependency-metadata", OptionKind::ArrayOfTables, false, {RANGES + 17, 1}, {}, {}, {}},
-    {"dependency-metadata.name", OptionKind::Value, false, {RANGES + 17, 1}, {}, {TYPE_RULES + 26, 1}, {}},
-    {"dependency-metadata.provides-extra", OptionKind::Value, false, {RANGES + 18, 1}, {}, {TYPE_RULES + 27, 1}, {}},
-    {"dependency-metadata.provides-extras", OptionKind::Value, false, {RANGES + 17, 1}, {RANGES + 18, 1}, {TYPE_RULES + 28, 1}, "use `provides-extra`, the option's new name"},
-    {"dependency-metadata.requires-dist", OptionKind::Value, false, {RANGES + 17, 1}, {}, {TYPE_RULES + 28, 1}, {}},
-    {"dependency-metadata.requires-python", OptionKind::Value, false, {RANGES + 17, 1}, {}, {TYPE_RULES + 26, 1}, {}},
-    {"dependency-metadata.version", OptionKind::Value, false, {RANGES + 17, 1}, {}, {TYPE_RULES + 26, 1}, {}},
-    {"dev-dependencies", OptionKind::Value, false, {RANGES + 19, 1}, {RANGES + 18, 1}, {TYPE_RULES + 29, 1}, "use `dependency-groups.dev` instead"},
-    {"environments", OptionKind::Value, false, {RANGES + 11, 1}, {}, {TYPE_RULES + 30, 1}, {}},
-    {"exclude-dependencies", OptionKind::Value, false, {RANGES + 20, 1}, {}, {TYPE_RULES + 31, 2}, {}},
-    {"exclude-newer", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 33, 2}, {}},
-    {"exclude-newer-package", OptionKind::FreeTable, false, {RANGES + 21, 1}, {}, {TYPE_RULES + 35, 3}, {}},
-    {"extra-build-dependencies", OptionKind::FreeTable, false, {RANGES + 21, 1}, {}, {TYPE_RULES + 38, 2}, {}},
-    {"extra-build-variables", OptionKind::FreeTable, false, {RANGES + 22, 1}, {}, {TYPE_RULES + 40, 1}, {}},
-    {"extra-index-url", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 41, 1}, {}},
-    {"find-links", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 41, 1}, {}},
-    {"fork-strategy", OptionKind::Value, false, {RANGES + 23, 1}, {}, {TYPE_RULES + 42, 1}, {}},
-    {"http-proxy", OptionKind::Value, false, {RANGES + 24, 1}, {}, {TYPE_RULES + 43, 1}, {}},
-    {"https-proxy", OptionKind::Value, false, {RANGES + 24, 1}, {}, {TYPE_RULES + 43, 1}, {}},
-    {"index", OptionKind::ArrayOfTables, false, {RANGES + 25, 1}, {}, {}, {}},
-    {"index-strategy", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 44, 1}, {}},
-    {"index-url", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 45, 1}, {}},
-    {"index.authenticate", OptionKind::Value, false, {RANGES + 4, 1}, {}, {TYPE_RULES + 46, 1}, {}},
-    {"index.cache-control", OptionKind::Table, false, {RANGES + 26, 1}, {}, {}, {}},
-    {"index.cache-control.api", OptionKind::Value, false, {RANGES + 26, 1}, {}, {TYPE_RULES + 47, 1}, {}},
-    {"index.cache-control.files", OptionKind::Value, false, {RANGES + 26, 1}, {}, {TYPE_RULES + 47, 1}, {}},
-    {"index.default", OptionKind::Value, false, {RANGES + 25, 1}, {}, {TYPE_RULES + 48, 1}, {}},
-    {"index.exclude-newer", OptionKind::Value, false, {RANGES + 27, 1}, {}, {TYPE_RULES + 49, 1}, {}},
-    {"index.explicit", OptionKind::Value, false, {RANGES + 25, 1}, {}, {TYPE_RULES + 48, 1}, {}},
-    {"index.format", OptionKind::Value, false, {RANGES + 28, 1}, {}, {TYPE_RULES + 50, 1}, {}},
-    {"index.hash-algorithm", OptionKind::Value, false, {RANGES + 3, 1}, {}, {TYPE_RULES + 51, 1}, {}},
-    {"index.ignore-error-codes", OptionKind::Value, false, {RANGES + 29, 1}, {}, {TYPE_RULES + 52, 2}, {}},
-    {"index.name", OptionKind::Value, false, {RANGES + 25, 1}, {}, {TYPE_RULES + 54, 1}, {}},
-    {"index.publish-url", OptionKind::Value, false, {RANGES + 30, 1}, {}, {TYPE_RULES + 55, 1}, {}},
-    {"index.url", OptionKind::Value, false, {RANGES + 25, 1}, {}, {TYPE_RULES + 54, 1}, {}},
-    {"keyring-provider", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 56, 1}, {}},
-    {"link-mode", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 57, 3}, {}},
-    {"managed", OptionKind::Value, false, {RANGES + 31, 1}, {}, {TYPE_RULES + 60, 1}, {}},
-    {"minimum-libc-version", OptionKind::Table, false, {RANGES + 32, 1}, {}, {}, {}},
-    {"minimum-libc-version.glibc", OptionKind::Value, false, {RANGES + 32, 1}, {}, {TYPE_RULES + 61, 1}, {}},
-    {"minimum-libc-version.musl", OptionKind::Value, false, {RANGES + 32, 1}, {}, {TYPE_RULES + 61, 1}, {}},
-    {"native-tls", OptionKind::Value, false, {RANGES + 7, 1}, {RANGES + 33, 1}, {TYPE_RULES + 62, 1}, "The `native-tls` setting is deprecated and will be removed in a future release. Use `system-certs` instead."},
-    {"no-binary", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 15, 1}, {}},
-    {"no-binary-package", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 41, 1}, {}},
-    {"no-build", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 15, 1}, {}},
-    {"no-build-isolation", OptionKind::Value, false, {RANGES + 34, 1}, {}, {TYPE_RULES + 63, 1}, {}},
-    {"no-build-isolation-package", OptionKind::Value, false, {RANGES + 35, 1}, {}, {TYPE_RULES + 64, 1}, {}},
-    {"no-build-package", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 41, 1}, {}},
-    {"no-cache", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 62, 1}, {}},
-    {"no-index", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 15, 1}, {}},
-    {"no-proxy", OptionKind::Value, false, {RANGES + 24, 1}, {}, {TYPE_RULES + 65, 1}, {}},
-    {"no-sources", OptionKind::Value, false, {RANGES + 34, 1}, {}, {TYPE_RULES + 63, 1}, {}},
-    {"no-sources-package", OptionKind::Value, false, {RANGES + 36, 1}, {}, {TYPE_RULES + 66, 1}, {}},
-    {"offline", OptionKind::Value, false, {RANGES + 37, 1}, {}, {TYPE_RULES + 67, 1}, {}},
-    {"override-dependencies", OptionKind::Value, false, {RANGES + 38, 1}, {}, {TYPE_RULES + 68, 2}, {}},
-    {"package", OptionKind::Value, false, {RANGES + 39, 1}, {}, {TYPE_RULES + 70, 1}, {}},
-    {"pip", OptionKind::Table, false, {RANGES + 7, 1}, {}, {}, {}},
-    {"pip.all-extras", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 62, 1}, {}},
-    {"pip.allow-empty-requirements", OptionKind::Value, false, {RANGES + 31, 1}, {}, {TYPE_RULES + 60, 1}, {}},
-    {"pip.allow-insecure-host", OptionKind::Value, false, {RANGES + 40, 1}, {}, {TYPE_RULES + 71, 1}, {}},
-    {"pip.annotation-style", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 72, 1}, {}},
-    {"pip.break-system-packages", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 62, 1}, {}},
-    {"pip.compile-bytecode", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 62, 1}, {}},
-    {"pip.concurrent-builds", OptionKind::Value, false, {RANGES + 41, 1}, {}, {TYPE_RULES + 73, 1}, {}},
-    {"pip.concurrent-downloads", OptionKind::Value, false, {RANGES + 41, 1}, {}, {TYPE_RULES + 73, 1}, {}},
-    {"pip.concurrent-installs", OptionKind::Value, false, {RANGES + 42, 1}, {}, {TYPE_RULES + 74, 1}, {}},
-    {"pip.config-settings", OptionKind::FreeTable, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 75, 2}, {}},
-    {"pip.config-settings-package", OptionKind::FreeTable, false, {RANGES + 12, 1}, {}, {TYPE_RULES + 19, 1}, {}},
-    {"pip.custom-compile-command", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 12, 1}, {}},
-    {"pip.dependency-metadata", OptionKind::ArrayOfTables, false, {RANGES + 17, 1}, {}, {}, {}},
-    {"pip.dependency-metadata.name", OptionKind::Value, false, {RANGES + 17, 1}, {}, {TYPE_RULES + 26, 1}, {}},
-    {"pip.dependency-metadata.provides-extra", OptionKind::Value, false, {RANGES + 18, 1}, {}, {TYPE_RULES + 27, 1}, {}},
-    {"pip.dependency-metadata.provides-extras", OptionKind::Value, false, {RANGES + 17, 1}, {RANGES + 18, 1}, {TYPE_RULES + 28, 1}, "use `provides-extra`, the option's new name"},
-    {"pip.dependency-metadata.requires-dist", OptionKind::Value, false, {RANGES + 17, 1}, {}, {TYPE_RULES + 28, 1}, {}},
-    {"pip.dependency-metadata.requires-python", OptionKind::Value, false, {RANGES + 17, 1}, {}, {TYPE_RULES + 26, 1}, {}},
-    {"pip.dependency-metadata.version", OptionKind::Value, false, {RANGES + 17, 1}, {}, {TYPE_RULES + 26, 1}, {}},
-    {"pip.emit-build-options", OptionKind::Value, false, {RANGES + 43, 1}, {}, {TYPE_RULES + 77, 1}, {}},
-    {"pip.emit-find-links", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 62, 1}, {}},
-    {"pip.emit-index-annotation", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 62, 1}, {}},
-    {"pip.emit-index-url", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 62, 1}, {}},
-    {"pip.emit-marker-expression", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 62, 1}, {}},
-    {"pip.exclude-newer", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 78, 2}, {}},
-    {"pip.exclude-newer-package", OptionKind::FreeTable, false, {RANGES + 21, 1}, {}, {TYPE_RULES + 35, 3}, {}},
-    {"pip.extra", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 80, 1}, {}},
-    {"pip.extra-build-dependencies", OptionKind::FreeTable, false, {RANGES + 21, 1}, {}, {TYPE_RULES + 38, 2}, {}},
-    {"pip.extra-build-variables", OptionKind::FreeTable, false, {RANGES + 22, 1}, {}, {TYPE_RULES + 40, 1}, {}},
-    {"pip.extra-index-url", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 80, 1}, {}},
-    {"pip.find-links", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 80, 1}, {}},
-    {"pip.fork-strategy", OptionKind::Value, false, {RANGES + 23, 1}, {}, {TYPE_RULES + 42, 1}, {}},
-    {"pip.generate-hashes", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 62, 1}, {}},
-    {"pip.group", OptionKind::Value, false, {RANGES + 44, 1}, {}, {TYPE_RULES + 81, 1}, {}},
-    {"pip.index-strategy", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 82, 3}, {}},
-    {"pip.index-url", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 12, 1}, {}},
-    {"pip.keyring-provider", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 85, 1}, {}},
-    {"pip.legacy-setup-py", OptionKind::Value, false, {RANGES + 45, 1}, {}, {TYPE_RULES + 86, 1}, {}},
-    {"pip.link-mode", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 87, 3}, {}},
-    {"pip.no-annotate", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 62, 1}, {}},
-    {"pip.no-binary", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 80, 1}, {}},
-    {"pip.no-build", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 62, 1}, {}},
-    {"pip.no-build-isolation", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 62, 1}, {}},
-    {"pip.no-build-isolation-package", OptionKind::Value, false, {RANGES + 35, 1}, {}, {TYPE_RULES + 64, 1}, {}},
-    {"pip.no-deps", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 62, 1}, {}},
-    {"pip.no-emit-package", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 80, 1}, {}},
-    {"pip.no-extra", OptionKind::Value, false, {RANGES + 46, 1}, {}, {TYPE_RULES + 90, 1}, {}},
-    {"pip.no-header", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 62, 1}, {}},
-    {"pip.no-index", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 62, 1}, {}},
-    {"pip.no-sources", OptionKind::Value, false, {RANGES + 34, 1}, {}, {TYPE_RULES + 63, 1}, {}},
-    {"pip.no-sources-package", OptionKind::Value, false, {RANGES + 36, 1}, {}, {TYPE_RULES + 66, 1}, {}},
-    {"pip.no-strip-extras", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 62, 1}, {}},
-    {"pip.no-strip-markers", OptionKind::Value, false, {RANGES + 47, 1}, {}, {TYPE_RULES + 91, 1}, {}},
-    {"pip.offline", OptionKind::Value, false, {RANGES + 48, 1}, {RANGES + 49, 1}, {TYPE_RULES + 92, 1}, {}},
-    {"pip.only-binary", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 80, 1}, {}},
-    {"pip.output-file", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 12, 1}, {}},
-    {"pip.prefix", OptionKind::Value, false, {RANGES + 50, 1}, {}, {TYPE_RULES + 93, 1}, {}},
-    {"pip.prerelease", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 94, 1}, {}},
-    {"pip.python", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 12, 1}, {}},
-    {"pip.python-platform", OptionKind::Value, false, {RANGES + 51, 1}, {}, {TYPE_RULES + 95, 14}, {}},
-    {"pip.python-version", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 12, 1}, {}},
-    {"pip.reinstall", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 15, 1}, {}},
-    {"pip.reinstall-package", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 41, 1}, {}},
-    {"pip.require-hashes", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 62, 1}, {}},
-    {"pip.resolution", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 109, 1}, {}},
-    {"pip.strict", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 62, 1}, {}},
-    {"pip.system", OptionKind::Value, false, {RANGES + 7, 1}, {}, {TYPE_RULES + 62, 1}, {}},
-    {"pip.target", OptionKind::Value, false, {RANGES + 52, 1}, {}, {TYPE_RULES + 110, 1}, {}},
-    {"pip.torch-backend", OptionKind::Value, false, {RANGES + 53, 1}, {}, {TYPE_RULES + 111, 9}, {}},
-    {"pip.universal", OptionKind::Value, false, {RANGES + 47, 1}, {}, {TYPE_RULES + 91, 1}, {}},
-    {"pip.upgrade", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 15, 1}, {}},
-    {"pip.upgrade-package", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 41, 1}, {}},
-    {"pip.verify-hashes", OptionKind::Value, false, {RANGES + 54, 1}, {}, {TYPE_RULES + 120, 1}, {}},
-    {"prerelease", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 121, 1}, {}},
-    {"prerelease-package", OptionKind::FreeTable, false, {RANGES + 55, 1}, {}, {TYPE_RULES + 122, 1}, {}},
-    {"preview", OptionKind::Value, false, {RANGES + 56, 1}, {RANGES + 57, 1}, {TYPE_RULES + 123, 1}, {}},
-    {"preview-features", OptionKind::Value, false, {RANGES + 57, 1}, {}, {TYPE_RULES + 124, 1}, {}},
-    {"publish-url", OptionKind::Value, false, {RANGES + 58, 1}, {}, {TYPE_RULES + 125, 1}, {}},
-    {"pypy-install-mirror", OptionKind::Value, false, {RANGES + 13, 1}, {}, {TYPE_RULES + 126, 1}, {}},
-    {"python-downloads", OptionKind::Value, false, {RANGES + 35, 1}, {}, {TYPE_RULES + 127, 1}, {}},
-    {"python-downloads-json-url", OptionKind::Value, false, {RANGES + 59, 1}, {}, {TYPE_RULES + 128, 1}, {}},
-    {"python-fetch", OptionKind::Value, false, {RANGES + 60, 1}, {}, {TYPE_RULES + 129, 1}, {}},
-    {"python-install-mirror", OptionKind::Value, false, {RANGES + 13, 1}, {}, {TYPE_RULES + 126, 1}, {}},
-    {"python-preference", OptionKind::Value, false, {RANGES + 61, 1}, {}, {TYPE_RULES + 130, 2}, {}},
-    {"reinstall", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 15, 1}, {}},
-    {"reinstall-package", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 41, 1}, {}},
-    {"required-environments", OptionKind::Value, false, {RANGES + 62, 1}, {}, {TYPE_RULES + 132, 1}, {}},
-    {"required-version", OptionKind::Value, false, {RANGES + 63, 1}, {}, {TYPE_RULES + 133, 1}, {}},
-    {"resolution", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 134, 1}, {}},
-    {"sources", OptionKind::FreeTable, false, {RANGES + 64, 1}, {}, {TYPE_RULES + 135, 1}, {}},
-    {"system-certs", OptionKind::Value, false, {RANGES + 33, 1}, {}, {TYPE_RULES + 136, 1}, {}},
-    {"toolchain-fetch", OptionKind::Value, false, {RANGES + 65, 1}, {}, {TYPE_RULES + 137, 1}, {}},
-    {"toolchain-preference", OptionKind::Value, false, {RANGES + 66, 1}, {}, {TYPE_RULES + 138, 2}, {}},
-    {"torch-backend", OptionKind::Value, false, {RANGES + 67, 1}, {}, {TYPE_RULES + 140, 4}, {}},
-    {"trusted-publishing", OptionKind::Value, false, {RANGES + 58, 1}, {}, {TYPE_RULES + 144, 1}, {}},
-    {"upgrade", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 15, 1}, {}},
-    {"upgrade-package", OptionKind::Value, false, {RANGES + 10, 1}, {}, {TYPE_RULES + 41, 1}, {}},
-    {"workspace", OptionKind::Table, false, {RANGES + 64, 1}, {}, {}, {}},
-    {"workspace.exclude", OptionKind::Value, false, {RANGES + 64, 1}, {}, {TYPE_RULES + 145, 1}, {}},
-    {"workspace.members", OptionKind::Value, false, {RANGES + 64, 1}, {}, {TYPE_RULES + 145, 1}, {}},
+constexpr stored::Text RELEASES[] = {
+    {0, 6},  // 0: 0.1.34
+    {6, 6},  // 1: 0.1.35
+    {12, 6},  // 2: 0.1.36
+    {18, 6},  // 3: 0.1.37
+    {24, 6},  // 4: 0.1.38
+    {30, 6},  // 5: 0.1.39
+    {36, 6},  // 6: 0.1.40
+    {42, 6},  // 7: 0.1.41
+    {48, 6},  // 8: 0.1.42
+    {54, 6},  // 9: 0.1.43
+    {60, 6},  // 10: 0.1.44
+    {66, 6},  // 11: 0.1.45
+    {72, 5},  // 12: 0.2.0
+    {77, 5},  // 13: 0.2.1
+    {82, 5},  // 14: 0.2.2
+    {87, 5},  // 15: 0.2.3
+    {92, 5},  // 16: 0.2.4
+    {97, 5},  // 17: 0.2.5
+    {102, 5},  // 18: 0.2.6
+    {107, 5},  // 19: 0.2.7
+    {112, 5},  // 20: 0.2.8
+    {117, 5},  // 21: 0.2.9
+    {122, 6},  // 22: 0.2.10
+    {128, 6},  // 23: 0.2.11
+    {134, 6},  // 24: 0.2.12
+    {140, 6},  // 25: 0.2.13
+    {146, 6},  // 26: 0.2.14
+    {152, 6},  // 27: 0.2.15
+    {158, 6},  // 28: 0.2.16
+    {164, 6},  // 29: 0.2.17
+    {170, 6},  // 30: 0.2.18
+    {176, 6},  // 31: 0.2.19
+    {182, 6},  // 32: 0.2.20
+    {188, 6},  // 33: 0.2.21
+    {194, 6},  // 34: 0.2.22
+    {200, 6},  // 35: 0.2.23
+    {206, 6},  // 36: 0.2.24
+    {212, 6},  // 37: 0.2.25
+    {218, 6},  // 38: 0.2.26
+    {224, 6},  // 39: 0.2.27
+    {230, 6},  // 40: 0.2.28
+    {236, 6},  // 41: 0.2.29
+    {242, 6},  // 42: 0.2.30
+    {248, 6},  // 43: 0.2.31
+    {254, 6},  // 44: 0.2.32
+    {260, 6},  // 45: 0.2.33
+    {266, 6},  // 46: 0.2.34
+    {272, 6},  // 47: 0.2.35
+    {278, 6},  // 48: 0.2.36
+    {284, 6},  // 49: 0.2.37
+    {290, 5},  // 50: 0.3.0
+    {295, 5},  // 51: 0.3.1
+    {300, 5},  // 52: 0.3.2
+    {305, 5},  // 53: 0.3.3
+    {310, 5},  // 54: 0.3.4
+    {315, 5},  // 55: 0.3.5
+    {320, 5},  // 56: 0.4.0
+    {325, 5},  // 57: 0.4.1
+    {330, 5},  // 58: 0.4.2
+    {335, 5},  // 59: 0.4.3
+    {340, 5},  // 60: 0.4.4
+    {345, 5},  // 61: 0.4.5
+    {350, 5},  // 62: 0.4.6
+    {355, 5},  // 63: 0.4.7
+    {360, 5},  // 64: 0.4.8
+    {365, 5},  // 65: 0.4.9
+    {370, 6},  // 66: 0.4.10
+    {376, 6},  // 67: 0.4.11
+    {382, 6},  // 68: 0.4.12
+    {388, 6},  // 69: 0.4.13
+    {394, 6},  // 70: 0.4.14
+    {400, 6},  // 71: 0.4.15
+    {406, 6},  // 72: 0.4.16
+    {412, 6},  // 73: 0.4.17
+    {418, 6},  // 74: 0.4.18
+    {424, 6},  // 75: 0.4.19
+    {430, 6},  // 76: 0.4.20
+    {436, 6},  // 77: 0.4.21
+    {442, 6},  // 78: 0.4.22
+    {448, 6},  // 79: 0.4.23
+    {454, 6},  // 80: 0.4.24
+    {460, 6},  // 81: 0.4.25
+    {466, 6},  // 82: 0.4.26
+    {472, 6},  // 83: 0.4.27
+    {478, 6},  // 84: 0.4.28
+    {484, 6},  // 85: 0.4.29
+    {490, 6},  // 86: 0.4.30
+    {496, 5},  // 87: 0.5.0
+    {501, 5},  // 88: 0.5.1
+    {506, 5},  // 89: 0.5.2
+    {511, 5},  // 90: 0.5.3
+    {516, 5},  // 91: 0.5.4
+    {521, 5},  // 92: 0.5.5
+    {526, 5},  // 93: 0.5.6
+    {531, 5},  // 94: 0.5.7
+    {536, 5},  // 95: 0.5.8
+    {541, 5},  // 96: 0.5.9
+    {546, 6},  // 97: 0.5.10
+    {552, 6},  // 98: 0.5.11
+    {558, 6},  // 99: 0.5.12
+    {564, 6},  // 100: 0.5.13
+    {570, 6},  // 101: 0.5.14
+    {576, 6},  // 102: 0.5.15
+    {582, 6},  // 103: 0.5.16
+    {588, 6},  // 104: 0.5.17
+    {594, 6},  // 105: 0.5.18
+    {600, 6},  // 106: 0.5.19
+    {606, 6},  // 107: 0.5.20
+    {612, 6},  // 108: 0.5.21
+    {618, 6},  // 109: 0.5.22
+    {624, 6},  // 110: 0.5.23
+    {630, 6},  // 111: 0.5.24
+    {636, 6},  // 112: 0.5.25
+    {642, 6},  // 113: 0.5.26
+    {648, 6},  // 114: 0.5.27
+    {654, 6},  // 115: 0.5.28
+    {660, 6},  // 116: 0.5.29
+    {666, 6},  // 117: 0.5.30
+    {672, 6},  // 118: 0.5.31
+    {678, 5},  // 119: 0.6.0
+    {683, 5},  // 120: 0.6.1
+    {688, 5},  // 121: 0.6.2
+    {693, 5},  // 122: 0.6.3
+    {698, 5},  // 123: 0.6.4
+    {703, 5},  // 124: 0.6.5
+    {708, 5},  // 125: 0.6.6
+    {713, 5},  // 126: 0.6.7
+    {718, 5},  // 127: 0.6.8
+    {723, 5},  // 128: 0.6.9
+    {728, 6},  // 129: 0.6.10
+    {734, 6},  // 130: 0.6.11
+    {740, 6},  // 131: 0.6.12
+    {746, 6},  // 132: 0.6.13
+    {752, 6},  // 133: 0.6.14
+    {758, 6},  // 134: 0.6.15
+    {764, 6},  // 135: 0.6.16
+    {770, 6},  // 136: 0.6.17
+    {776, 5},  // 137: 0.7.0
+    {781, 5},  // 138: 0.7.1
+    {786, 5},  // 139: 0.7.2
+    {791, 5},  // 140: 0.7.3
+    {796, 5},  // 141: 0.7.4
+    {801, 5},  // 142: 0.7.5
+    {806, 5},  // 143: 0.7.6
+    {811, 5},  // 144: 0.7.7
+    {816, 5},  // 145: 0.7.8
+    {821, 5},  // 146: 0.7.9
+    {826, 6},  // 147: 0.7.10
+    {832, 6},  // 148: 0.7.11
+    {838, 6},  // 149: 0.7.12
+    {844, 6},  // 150: 0.7.13
+    {850, 6},  // 151: 0.7.14
+    {856, 6},  // 152: 0.7.15
+    {862, 6},  // 153: 0.7.16
+    {868, 6},  // 154: 0.7.17
+    {874, 6},  // 155: 0.7.18
+    {880, 6},  // 156: 0.7.19
+    {886, 6},  // 157: 0.7.20
+    {892, 6},  // 158: 0.7.21
+    {898, 6},  // 159: 0.7.22
+    {904, 5},  // 160: 0.8.0
+    {909, 5},  // 161: 0.8.1
+    {914, 5},  // 162: 0.8.2
+    {919, 5},  // 163: 0.8.3
+    {924, 5},  // 164: 0.8.4
+    {929, 5},  // 165: 0.8.5
+    {934, 5},  // 166: 0.8.6
+    {939, 5},  // 167: 0.8.7
+    {944, 5},  // 168: 0.8.8
+    {949, 5},  // 169: 0.8.9
+    {954, 6},  // 170: 0.8.10
+    {960, 6},  // 171: 0.8.11
+    {966, 6},  // 172: 0.8.12
+    {972, 6},  // 173: 0.8.13
+    {978, 6},  // 174: 0.8.14
+    {984, 6},  // 175: 0.8.15
+    {990, 6},  // 176: 0.8.16
+    {996, 6},  // 177: 0.8.17
+    {1002, 6},  // 178: 0.8.18
+    {1008, 6},  // 179: 0.8.19
+    {1014, 6},  // 180: 0.8.20
+    {1020, 6},  // 181: 0.8.21
+    {1026, 6},  // 182: 0.8.22
+    {1032, 6},  // 183: 0.8.23
+    {1038, 6},  // 184: 0.8.24
+    {1044, 5},  // 185: 0.9.0
+    {1049, 5},  // 186: 0.9.1
+    {1054, 5},  // 187: 0.9.2
+    {1059, 5},  // 188: 0.9.3
+    {1064, 5},  // 189: 0.9.4
+    {1069, 5},  // 190: 0.9.5
+    {1074, 5},  // 191: 0.9.6
+    {1079, 5},  // 192: 0.9.7
+    {1084, 5},  // 193: 0.9.8
+    {1089, 5},  // 194: 0.9.9
+    {1094, 6},  // 195: 0.9.10
+    {1100, 6},  // 196: 0.9.11
+    {1106, 6},  // 197: 0.9.12
+    {1112, 6},  // 198: 0.9.13
+    {1118, 6},  // 199: 0.9.14
+    {1124, 6},  // 200: 0.9.15
+    {1130, 6},  // 201: 0.9.16
+    {1136, 6},  // 202: 0.9.17
+    {1142, 6},  // 203: 0.9.18
+    {1148, 6},  // 204: 0.9.19
+    {1154, 6},  // 205: 0.9.20
+    {1160, 6},  // 206: 0.9.21
+    {1166, 6},  // 207: 0.9.22
+    {1172, 6},  // 208: 0.9.23
+    {1178, 6},  // 209: 0.9.24
+    {1184, 6},  // 210: 0.9.25
+    {1190, 6},  // 211: 0.9.26
+    {1196, 6},  // 212: 0.9.27
+    {1202, 6},  // 213: 0.9.28
+    {1208, 6},  // 214: 0.9.29
+    {1214, 6},  // 215: 0.9.30
+    {1220, 6},  // 216: 0.10.0
+    {1226, 6},  // 217: 0.10.1
+    {1232, 6},  // 218: 0.10.2
+    {1238, 6},  // 219: 0.10.3
+    {1244, 6},  // 220: 0.10.4
+    {1250, 6},  // 221: 0.10.5
+    {1256, 6},  // 222: 0.10.6
+    {1262, 6},  // 223: 0.10.7
+    {1268, 6},  // 224: 0.10.8
+    {1274, 6},  // 225: 0.10.9
+    {1280, 7},  // 226: 0.10.10
+    {1287, 7},  // 227: 0.10.11
+    {1294, 7},  // 228: 0.10.12
+    {1301, 6},  // 229: 0.11.0
+    {1307, 6},  // 230: 0.11.1
+    {1313, 6},  // 231: 0.11.2
+    {1319, 6},  // 232: 0.11.3
+    {1325, 6},  // 233: 0.11.4
+    {1331, 6},  // 234: 0.11.5
+    {1337, 6},  // 235: 0.11.6
+    {1343, 6},  // 236: 0.11.7
+    {1349, 6},  // 237: 0.11.8
+    {1355, 6},  // 238: 0.11.9
+    {1361, 7},  // 239: 0.11.10
+    {1368, 7},  // 240: 0.11.11
+    {1375, 7},  // 241: 0.11.12
+    {1382, 7},  // 242: 0.11.13
+    {1389, 7},  // 243: 0.11.14
+    {1396, 7},  // 244: 0.11.15
+    {1403, 7},  // 245: 0.11.16
+    {1410, 7},  // 246: 0.11.17
+    {1417, 7},  // 247: 0.11.18
+    {1424, 7},  // 248: 0.11.19
+    {1431, 7},  // 249: 0.11.20
+    {1438, 7},  // 250: 0.11.21
+    {1445, 7},  // 251: 0.11.22
+    {1452, 7},  // 252: 0.11.23
+    {1459, 7},  // 253: 0.11.24
+    {1466, 7},  // 254: 0.11.25
+    {1473, 7},  // 255: 0.11.26
+    {1480, 7},  // 256: 0.11.27
+    {1487, 7},  // 257: 0.11.28
+    {1494, 7},  // 258: 0.11.29
+    {1501, 7},  // 259: 0.11.30
+    {1508, 7},  // 260: 0.11.31
+    {1515, 7},  // 261: 0.11.32
+    {1522, 7},  // 262: 0.11.33
+    {1529, 6},  // 263: 0.12.0
+    {1535, 6},  // 264: 0.12.1
+    {1541, 6},  // 265: 0.12.2
+    {1547, 6},  // 266: 0.12.3
+    {1553, 6},  // 267: 0.12.4
+    {1559, 6},  // 268: 0.12.5
+    {1565, 6},  // 269: 0.12.6
+    {1571, 6},  // 270: 0.12.7
+    {1577, 6},  // 271: 0.12.8
+    {1583, 6},  // 272: 0.12.9
+    {1589, 7},  // 273: 0.12.10
+    {1596, 7},  // 274: 0.12.11
+    {1603, 7},  // 275: 0.12.12
+    {1610, 7},  // 276: 0.12.13
+    {1617, 7},  // 277: 0.12.14
+    {1624, 7},  // 278: 0.12.15
+    {1631, 7},  // 279: 0.12.16
+    {1638, 7},  // 280: 0.12.17
+    {1645, 7},  // 281: 0.12.18
 };
 
-constexpr std::string_view REQUIRED[] = {"dependency-metadata.name", "index.url", "pip.dependency-metadata.name"};
-
-constexpr tool::Rename RENAMES[] = {
-    {"dependency-metadata.provides-extras", "provides-extra"},
-    {"pip.dependency-metadata.provides-extras", "provides-extra"},
+constexpr stored::Option OPTIONS[] = {
+    {{1672, 10}, OptionKind::Value, false, false, {0, 1}, {}, {0, 1}, {}},  // add-bounds
+    {{1682, 19}, OptionKind::Value, false, false, {1, 1}, {}, {1, 1}, {}},  // allow-insecure-host
+    {{1701, 5}, OptionKind::Table, false, false, {2, 1}, {}, {}, {}},  // audit
+    {{1706, 12}, OptionKind::Value, false, false, {2, 1}, {}, {2, 1}, {}},  // audit.ignore
+    {{1718, 24}, OptionKind::Value, false, false, {2, 1}, {}, {2, 1}, {}},  // audit.ignore-until-fixed
+    {{1742, 19}, OptionKind::Value, false, false, {3, 1}, {}, {3, 1}, {}},  // audit.malware-check
+    {{1761, 23}, OptionKind::Value, false, false, {3, 1}, {}, {4, 1}, {}},  // audit.malware-check-url
+    {{1784, 13}, OptionKind::Table, false, false, {4, 1}, {}, {}, {}},  // build-backend
+    {{1797, 18}, OptionKind::Table, false, false, {4, 1}, {}, {}, {}},  // build-backend.data
+    {{1815, 23}, OptionKind::Value, false, false, {4, 1}, {}, {5, 1}, {}},  // build-backend.data.data
+    {{1838, 26}, OptionKind::Value, false, false, {4, 1}, {}, {5, 1}, {}},  // build-backend.data.headers
+    {{1864, 26}, OptionKind::Value, false, false, {4, 1}, {}, {5, 1}, {}},  // build-backend.data.platlib
+    {{1890, 26}, OptionKind::Value, false, false, {4, 1}, {}, {5, 1}, {}},  // build-backend.data.purelib
+    {{1916, 26}, OptionKind::Value, false, false, {4, 1}, {}, {5, 1}, {}},  // build-backend.data.scripts
+    {{1942, 30}, OptionKind::Value, false, false, {4, 1}, {}, {6, 1}, {}},  // build-backend.default-excludes
+    {{1972, 25}, OptionKind::Value, false, false, {4, 1}, {}, {7, 2}, {}},  // build-backend.module-name
+    {{1997, 25}, OptionKind::Value, false, false, {4, 1}, {}, {5, 1}, {}},  // build-backend.module-root
+    {{2022, 23}, OptionKind::Value, false, false, {5, 1}, {}, {9, 1}, {}},  // build-backend.namespace
+    {{2045, 28}, OptionKind::Value, false, false, {4, 1}, {}, {10, 1}, {}},  // build-backend.source-exclude
+    {{2073, 28}, OptionKind::Value, false, false, {4, 1}, {}, {10, 1}, {}},  // build-backend.source-include
+    {{2101, 27}, OptionKind::Value, false, false, {4, 1}, {}, {10, 1}, {}},  // build-backend.wheel-exclude
+    {{2128, 29}, OptionKind::Value, false, false, {6, 1}, {}, {11, 1}, {}},  // build-constraint-dependencies
+    {{2157, 9}, OptionKind::Value, false, false, {7, 1}, {}, {12, 1}, {}},  // cache-dir
+    {{2166, 10}, OptionKind::Value, false, false, {8, 1}, {}, {13, 1}, {}},  // cache-keys
+    {{2176, 9}, OptionKind::Value, false, false, {9, 1}, {}, {14, 1}, {}},  // check-url
+    {{2185, 16}, OptionKind::Value, false, false, {10, 1}, {}, {15, 1}, {}},  // compile-bytecode
+    {{2201, 17}, OptionKind::Value, false, false, {11, 1}, {}, {16, 1}, {}},  // concurrent-builds
+    {{2218, 20}, OptionKind::Value, false, false, {11, 1}, {}, {16, 1}, {}},  // concurrent-downloads
+    {{2238, 19}, OptionKind::Value, false, false, {11, 1}, {}, {16, 1}, {}},  // concurrent-installs
+    {{2257, 15}, OptionKind::FreeTable, false, false, {10, 1}, {}, {17, 2}, {}},  // config-settings
+    {{2272, 23}, OptionKind::FreeTable, false, false, {12, 1}, {}, {19, 1}, {}},  // config-settings-package
+    {{2295, 9}, OptionKind::Value, false, false, {13, 1}, {}, {20, 1}, {}},  // conflicts
+    {{2304, 23}, OptionKind::Value, false, false, {14, 1}, {}, {21, 1}, {}},  // constraint-dependencies
+    {{2330, 14}, OptionKind::Value, false, false, {15, 1}, {}, {22, 3}, {}},  // default-groups
+    {{2344, 17}, OptionKind::FreeTable, false, false, {16, 1}, {}, {25, 1}, {}},  // dependency-groups
+    {{2361, 19}, OptionKind::ArrayOfTables, false, false, {17, 1}, {}, {}, {}},  // dependency-metadata
+    {{2380, 24}, OptionKind::Value, false, false, {17, 1}, {}, {26, 1}, {}},  // dependency-metadata.name
+    {{2404, 34}, OptionKind::Value, false, false, {18, 1}, {}, {27, 1}, {}},  // dependency-metadata.provides-extra
+    {{2438, 35}, OptionKind::Value, false, true, {17, 1}, {18, 1}, {28, 1}, {2473, 43}},  // dependency-metadata.provides-extras
+    {{2516, 33}, OptionKind::Value, false, false, {17, 1}, {}, {28, 1}, {}},  // dependency-metadata.requires-dist
+    {{2549, 35}, OptionKind::Value, false, false, {17, 1}, {}, {26, 1}, {}},  // dependency-metadata.requires-python
+    {{2584, 27}, OptionKind::Value, false, false, {17, 1}, {}, {26, 1}, {}},  // dependency-metadata.version
+    {{2611, 16}, OptionKind::Value, false, true, {19, 1}, {18, 1}, {29, 1}, {2627, 35}},  // dev-dependencies
+    {{2662, 12}, OptionKind::Value, false, false, {11, 1}, {}, {30, 1}, {}},  // environments
+    {{2674, 20}, OptionKind::Value, false, false, {20, 1}, {}, {31, 2}, {}},  // exclude-dependencies
+    {{2694, 13}, OptionKind::Value, false, false, {10, 1}, {}, {33, 2}, {}},  // exclude-newer
+    {{2707, 21}, OptionKind::FreeTable, false, false, {21, 1}, {}, {35, 3}, {}},  // exclude-newer-package
+    {{2728, 24}, OptionKind::FreeTable, false, false, {21, 1}, {}, {38, 2}, {}},  // extra-build-dependencies
+    {{2752, 21}, OptionKind::FreeTable, false, false, {22, 1}, {}, {40, 1}, {}},  // extra-build-variables
+    {{2773, 15}, OptionKind::Value, false, false, {10, 1}, {}, {41, 1}, {}},  // extra-index-url
+    {{2788, 10}, OptionKind::Value, false, false, {10, 1}, {}, {41, 1}, {}},  // find-links
+    {{2819, 13}, OptionKind::Value, false, false, {23, 1}, {}, {42, 1}, {}},  // fork-strategy
+    {{2832, 10}, OptionKind::Value, false, false, {24, 1}, {}, {43, 1}, {}},  // http-proxy
+    {{2842, 11}, OptionKind::Value, false, false, {24, 1}, {}, {43, 1}, {}},  // https-proxy
+    {{2853, 5}, OptionKind::ArrayOfTables, false, false, {25, 1}, {}, {}, {}},  // index
+    {{2920, 14}, OptionKind::Value, false, false, {10, 1}, {}, {44, 1}, {}},  // index-strategy
+    {{2934, 9}, OptionKind::Value, false, false, {10, 1}, {}, {45, 1}, {}},  // index-url
+    {{2958, 18}, OptionKind::Value, false, false, {4, 1}, {}, {46, 1}, {}},  // index.authenticate
+    {{2976, 19}, OptionKind::Table, false, false, {26, 1}, {}, {}, {}},  // index.cache-control
+    {{2995, 23}, OptionKind::Value, false, false, {26, 1}, {}, {47, 1}, {}},  // index.cache-control.api
+    {{3018, 25}, OptionKind::Value, false, false, {26, 1}, {}, {47, 1}, {}},  // index.cache-control.files
+    {{3043, 13}, OptionKind::Value, false, false, {25, 1}, {}, {48, 1}, {}},  // index.default
+    {{3056, 19}, OptionKind::Value, false, false, {27, 1}, {}, {49, 1}, {}},  // index.exclude-newer
+    {{3075, 14}, OptionKind::Value, false, false, {25, 1}, {}, {48, 1}, {}},  // index.explicit
+    {{3099, 12}, OptionKind::Value, false, false, {28, 1}, {}, {50, 1}, {}},  // index.format
+    {{3139, 20}, OptionKind::Value, false, false, {3, 1}, {}, {51, 1}, {}},  // index.hash-algorithm
+    {{3159, 24}, OptionKind::Value, false, false, {29, 1}, {}, {52, 2}, {}},  // index.ignore-error-codes
+    {{3183, 10}, OptionKind::Value, false, false, {25, 1}, {}, {54, 1}, {}},  // index.name
+    {{3193, 17}, OptionKind::Value, false, false, {30, 1}, {}, {55, 1}, {}},  // index.publish-url
+    {{3210, 9}, OptionKind::Value, false, false, {25, 1}, {}, {54, 1}, {}},  // index.url
+    {{3237, 16}, OptionKind::Value, false, false, {10, 1}, {}, {56, 1}, {}},  // keyring-provider
+    {{3284, 9}, OptionKind::Value, false, false, {10, 1}, {}, {57, 3}, {}},  // link-mode
+    {{3293, 7}, OptionKind::Value, false, false, {31, 1}, {}, {60, 1}, {}},  // managed
+    {{3300, 20}, OptionKind::Table, false, false, {32, 1}, {}, {}, {}},  // minimum-libc-version
+    {{3320, 26}, OptionKind::Value, false, false, {32, 1}, {}, {61, 1}, {}},  // minimum-libc-version.glibc
+    {{3346, 25}, OptionKind::Value, false, false, {32, 1}, {}, {61, 1}, {}},  // minimum-libc-version.musl
+    {{3371, 10}, OptionKind::Value, false, true, {7, 1}, {33, 1}, {62, 1}, {3381, 107}},  // native-tls
+    {{3488, 9}, OptionKind::Value, false, false, {10, 1}, {}, {15, 1}, {}},  // no-binary
+    {{3497, 17}, OptionKind::Value, false, false, {10, 1}, {}, {41, 1}, {}},  // no-binary-package
+    {{3514, 8}, OptionKind::Value, false, false, {10, 1}, {}, {15, 1}, {}},  // no-build
+    {{3522, 18}, OptionKind::Value, false, false, {34, 1}, {}, {63, 1}, {}},  // no-build-isolation
+    {{3540, 26}, OptionKind::Value, false, false, {35, 1}, {}, {64, 1}, {}},  // no-build-isolation-package
+    {{3566, 16}, OptionKind::Value, false, false, {10, 1}, {}, {41, 1}, {}},  // no-build-package
+    {{3582, 8}, OptionKind::Value, false, false, {7, 1}, {}, {62, 1}, {}},  // no-cache
+    {{3590, 8}, OptionKind::Value, false, false, {10, 1}, {}, {15, 1}, {}},  // no-index
+    {{3598, 8}, OptionKind::Value, false, false, {24, 1}, {}, {65, 1}, {}},  // no-proxy
+    {{3606, 10}, OptionKind::Value, false, false, {34, 1}, {}, {63, 1}, {}},  // no-sources
+    {{3616, 18}, OptionKind::Value, false, false, {36, 1}, {}, {66, 1}, {}},  // no-sources-package
+    {{3634, 7}, OptionKind::Value, false, false, {37, 1}, {}, {67, 1}, {}},  // offline
+    {{3641, 21}, OptionKind::Value, false, false, {38, 1}, {}, {68, 2}, {}},  // override-dependencies
+    {{3662, 7}, OptionKind::Value, false, false, {39, 1}, {}, {70, 1}, {}},  // package
+    {{3669, 3}, OptionKind::Table, false, false, {7, 1}, {}, {}, {}},  // pip
+    {{3672, 14}, OptionKind::Value, false, false, {7, 1}, {}, {62, 1}, {}},  // pip.all-extras
+    {{3686, 28}, OptionKind::Value, false, false, {31, 1}, {}, {60, 1}, {}},  // pip.allow-empty-requirements
+    {{3714, 23}, OptionKind::Value, false, false, {40, 1}, {}, {71, 1}, {}},  // pip.allow-insecure-host
+    {{3746, 20}, OptionKind::Value, false, false, {7, 1}, {}, {72, 1}, {}},  // pip.annotation-style
+    {{3766, 25}, OptionKind::Value, false, false, {7, 1}, {}, {62, 1}, {}},  // pip.break-system-packages
+    {{3791, 20}, OptionKind::Value, false, false, {7, 1}, {}, {62, 1}, {}},  // pip.compile-bytecode
+    {{3811, 21}, OptionKind::Value, false, false, {41, 1}, {}, {73, 1}, {}},  // pip.concurrent-builds
+    {{3832, 24}, OptionKind::Value, false, false, {41, 1}, {}, {73, 1}, {}},  // pip.concurrent-downloads
+    {{3856, 23}, OptionKind::Value, false, false, {42, 1}, {}, {74, 1}, {}},  // pip.concurrent-installs
+    {{3879, 19}, OptionKind::FreeTable, false, false, {7, 1}, {}, {75, 2}, {}},  // pip.config-settings
+    {{3898, 27}, OptionKind::FreeTable, false, false, {12, 1}, {}, {19, 1}, {}},  // pip.config-settings-package
+    {{3925, 26}, OptionKind::Value, false, false, {7, 1}, {}, {12, 1}, {}},  // pip.custom-compile-command
+    {{3951, 23}, OptionKind::ArrayOfTables, false, false, {17, 1}, {}, {}, {}},  // pip.dependency-metadata
+    {{3974, 28}, OptionKind::Value, false, false, {17, 1}, {}, {26, 1}, {}},  // pip.dependency-metadata.name
+    {{4002, 38}, OptionKind::Value, false, false, {18, 1}, {}, {27, 1}, {}},  // pip.dependency-metadata.provides-extra
+    {{4040, 39}, OptionKind::Value, false, true, {17, 1}, {18, 1}, {28, 1}, {2473, 43}},  // pip.dependency-metadata.provides-extras
+    {{4079, 37}, OptionKind::Value, false, false, {17, 1}, {}, {28, 1}, {}},  // pip.dependency-metadata.requires-dist
+    {{4116, 39}, OptionKind::Value, false, false, {17, 1}, {}, {26, 1}, {}},  // pip.dependency-metadata.requires-python
+    {{4155, 31}, OptionKind::Value, false, false, {17, 1}, {}, {26, 1}, {}},  // pip.dependency-metadata.version
+    {{4186, 22}, OptionKind::Value, false, false, {43, 1}, {}, {77, 1}, {}},  // pip.emit-build-options
+    {{4208, 19}, OptionKind::Value, false, false, {7, 1}, {}, {62, 1}, {}},  // pip.emit-find-links
+    {{4227, 25}, OptionKind::Value, false, false, {7, 1}, {}, {62, 1}, {}},  // pip.emit-index-annotation
+    {{4252, 18}, OptionKind::Value, false, false, {7, 1}, {}, {62, 1}, {}},  // pip.emit-index-url
+    {{4270, 26}, OptionKind::Value, false, false, {7, 1}, {}, {62, 1}, {}},  // pip.emit-marker-expression
+    {{4296, 17}, OptionKind::Value, false, false, {7, 1}, {}, {78, 2}, {}},  // pip.exclude-newer
+    {{4313, 25}, OptionKind::FreeTable, false, false, {21, 1}, {}, {35, 3}, {}},  // pip.exclude-newer-package
+    {{4338, 9}, OptionKind::Value, false, false, {7, 1}, {}, {80, 1}, {}},  // pip.extra
+    {{4347, 28}, OptionKind::FreeTable, false, false, {21, 1}, {}, {38, 2}, {}},  // pip.extra-build-dependencies
+    {{4375, 25}, OptionKind::FreeTable, false, false, {22, 1}, {}, {40, 1}, {}},  // pip.extra-build-variables
+    {{4400, 19}, OptionKind::Value, false, false, {7, 1}, {}, {80, 1}, {}},  // pip.extra-index-url
+    {{4419, 14}, OptionKind::Value, false, false, {7, 1}, {}, {80, 1}, {}},  // pip.find-links
+    {{4433, 17}, OptionKind::Value, false, false, {23, 1}, {}, {42, 1}, {}},  // pip.fork-strategy
+    {{4450, 19}, OptionKind::Value, false, false, {7, 1}, {}, {62, 1}, {}},  // pip.generate-hashes
+    {{4469, 9}, OptionKind::Value, false, false, {44, 1}, {}, {81, 1}, {}},  // pip.group
+    {{4489, 18}, OptionKind::Value, false, false, {7, 1}, {}, {82, 3}, {}},  // pip.index-strategy
+    {{4507, 13}, OptionKind::Value, false, false, {7, 1}, {}, {12, 1}, {}},  // pip.index-url
+    {{4520, 20}, OptionKind::Value, false, false, {7, 1}, {}, {85, 1}, {}},  // pip.keyring-provider
+    {{4540, 19}, OptionKind::Value, false, false, {45, 1}, {}, {86, 1}, {}},  // pip.legacy-setup-py
+    {{4559, 13}, OptionKind::Value, false, false, {7, 1}, {}, {87, 3}, {}},  // pip.link-mode
+    {{4572, 15}, OptionKind::Value, false, false, {7, 1}, {}, {62, 1}, {}},  // pip.no-annotate
+    {{4587, 13}, OptionKind::Value, false, false, {7, 1}, {}, {80, 1}, {}},  // pip.no-binary
+    {{4600, 12}, OptionKind::Value, false, false, {7, 1}, {}, {62, 1}, {}},  // pip.no-build
+    {{4612, 22}, OptionKind::Value, false, false, {7, 1}, {}, {62, 1}, {}},  // pip.no-build-isolation
+    {{4634, 30}, OptionKind::Value, false, false, {35, 1}, {}, {64, 1}, {}},  // pip.no-build-isolation-package
+    {{4664, 11}, OptionKind::Value, false, false, {7, 1}, {}, {62, 1}, {}},  // pip.no-deps
+    {{4675, 19}, OptionKind::Value, false, false, {7, 1}, {}, {80, 1}, {}},  // pip.no-emit-package
+    {{4694, 12}, OptionKind::Value, false, false, {46, 1}, {}, {90, 1}, {}},  // pip.no-extra
+    {{4706, 13}, OptionKind::Value, false, false, {7, 1}, {}, {62, 1}, {}},  // pip.no-header
+    {{4719, 12}, OptionKind::Value, false, false, {7, 1}, {}, {62, 1}, {}},  // pip.no-index
+    {{4731, 14}, OptionKind::Value, false, false, {34, 1}, {}, {63, 1}, {}},  // pip.no-sources
+    {{4745, 22}, OptionKind::Value, false, false, {36, 1}, {}, {66, 1}, {}},  // pip.no-sources-package
+    {{4767, 19}, OptionKind::Value, false, false, {7, 1}, {}, {62, 1}, {}},  // pip.no-strip-extras
+    {{4786, 20}, OptionKind::Value, false, false, {47, 1}, {}, {91, 1}, {}},  // pip.no-strip-markers
+    {{4806, 11}, OptionKind::Value, false, false, {48, 1}, {49, 1}, {92, 1}, {}},  // pip.offline
+    {{4817, 15}, OptionKind::Value, false, false, {7, 1}, {}, {80, 1}, {}},  // pip.only-binary
+    {{4832, 15}, OptionKind::Value, false, false, {7, 1}, {}, {12, 1}, {}},  // pip.output-file
+    {{4847, 10}, OptionKind::Value, false, false, {50, 1}, {}, {93, 1}, {}},  // pip.prefix
+    {{4914, 14}, OptionKind::Value, false, false, {7, 1}, {}, {94, 1}, {}},  // pip.prerelease
+    {{4928, 10}, OptionKind::Value, false, false, {7, 1}, {}, {12, 1}, {}},  // pip.python
+    {{7019, 19}, OptionKind::Value, false, false, {51, 1}, {}, {95, 14}, {}},  // pip.python-platform
+    {{7038, 18}, OptionKind::Value, false, false, {7, 1}, {}, {12, 1}, {}},  // pip.python-version
+    {{7056, 13}, OptionKind::Value, false, false, {10, 1}, {}, {15, 1}, {}},  // pip.reinstall
+    {{7069, 21}, OptionKind::Value, false, false, {10, 1}, {}, {41, 1}, {}},  // pip.reinstall-package
+    {{7090, 18}, OptionKind::Value, false, false, {7, 1}, {}, {62, 1}, {}},  // pip.require-hashes
+    {{7134, 14}, OptionKind::Value, false, false, {7, 1}, {}, {109, 1}, {}},  // pip.resolution
+    {{7148, 10}, OptionKind::Value, false, false, {7, 1}, {}, {62, 1}, {}},  // pip.strict
+    {{7158, 10}, OptionKind::Value, false, false, {7, 1}, {}, {62, 1}, {}},  // pip.system
+    {{7168, 10}, OptionKind::Value, false, false, {52, 1}, {}, {110, 1}, {}},  // pip.target
+    {{7463, 17}, OptionKind::Value, false, false, {53, 1}, {}, {111, 9}, {}},  // pip.torch-backend
+    {{7480, 13}, OptionKind::Value, false, false, {47, 1}, {}, {91, 1}, {}},  // pip.universal
+    {{7493, 11}, OptionKind::Value, false, false, {10, 1}, {}, {15, 1}, {}},  // pip.upgrade
+    {{7504, 19}, OptionKind::Value, false, false, {10, 1}, {}, {41, 1}, {}},  // pip.upgrade-package
+    {{7523, 17}, OptionKind::Value, false, false, {54, 1}, {}, {120, 1}, {}},  // pip.verify-hashes
+    {{7540, 10}, OptionKind::Value, false, false, {10, 1}, {}, {121, 1}, {}},  // prerelease
+    {{7550, 18}, OptionKind::FreeTable, false, false, {55, 1}, {}, {122, 1}, {}},  // prerelease-package
+    {{7568, 7}, OptionKind::Value, false, false, {56, 1}, {57, 1}, {123, 1}, {}},  // preview
+    {{7575, 16}, OptionKind::Value, false, false, {57, 1}, {}, {124, 1}, {}},  // preview-features
+    {{7591, 11}, OptionKind::Value, false, false, {58, 1}, {}, {125, 1}, {}},  // publish-url
+    {{7602, 19}, OptionKind::Value, false, false, {13, 1}, {}, {126, 1}, {}},  // pypy-install-mirror
+    {{7636, 16}, OptionKind::Value, false, false, {35, 1}, {}, {127, 1}, {}},  // python-downloads
+    {{7652, 25}, OptionKind::Value, false, false, {59, 1}, {}, {128, 1}, {}},  // python-downloads-json-url
+    {{7677, 12}, OptionKind::Value, false, false, {60, 1}, {}, {129, 1}, {}},  // python-fetch
+    {{7689, 21}, OptionKind::Value, false, false, {13, 1}, {}, {126, 1}, {}},  // python-install-mirror
+    {{7748, 17}, OptionKind::Value, false, false, {61, 1}, {}, {130, 2}, {}},  // python-preference
+    {{7765, 9}, OptionKind::Value, false, false, {10, 1}, {}, {15, 1}, {}},  // reinstall
+    {{7774, 17}, OptionKind::Value, false, false, {10, 1}, {}, {41, 1}, {}},  // reinstall-package
+    {{7791, 21}, OptionKind::Value, false, false, {62, 1}, {}, {132, 1}, {}},  // required-environments
+    {{7812, 16}, OptionKind::Value, false, false, {63, 1}, {}, {133, 1}, {}},  // required-version
+    {{7828, 10}, OptionKind::Value, false, false, {10, 1}, {}, {134, 1}, {}},  // resolution
+    {{7838, 7}, OptionKind::FreeTable, false, false, {64, 1}, {}, {135, 1}, {}},  // sources
+    {{7845, 12}, OptionKind::Value, false, false, {33, 1}, {}, {136, 1}, {}},  // system-certs
+    {{7857, 15}, OptionKind::Value, false, false, {65, 1}, {}, {137, 1}, {}},  // toolchain-fetch
+    {{7923, 20}, OptionKind::Value, false, false, {66, 1}, {}, {138, 2}, {}},  // toolchain-preference
+    {{7943, 13}, OptionKind::Value, false, false, {67, 1}, {}, {140, 4}, {}},  // torch-backend
+    {{7956, 18}, OptionKind::Value, false, false, {58, 1}, {}, {144, 1}, {}},  // trusted-publishing
+    {{7974, 7}, OptionKind::Value, false, false, {10, 1}, {}, {15, 1}, {}},  // upgrade
+    {{7981, 15}, OptionKind::Value, false, false, {10, 1}, {}, {41, 1}, {}},  // upgrade-package
+    {{7996, 9}, OptionKind::Table, false, false, {64, 1}, {}, {}, {}},  // workspace
+    {{8005, 17}, OptionKind::Value, false, false, {64, 1}, {}, {145, 1}, {}},  // workspace.exclude
+    {{8022, 17}, OptionKind::Value, false, false, {64, 1}, {}, {145, 1}, {}},  // workspace.members
 };
 
-constexpr tool::KeyConsequence UNKNOWN_KEY_CONSEQUENCES[] = {
-    {"", 1},
-    {"audit", 2},
-    {"build-backend", 2},
-    {"dependency-metadata", 1},
-    {"index", 2},
-    {"pip", 1},
-    {"pip.dependency-metadata", 1},
+constexpr stored::Text REQUIRED[] = {
+    {2380, 24},  // dependency-metadata.name
+    {3210, 9},  // index.url
+    {3974, 28},  // pip.dependency-metadata.name
 };
 
-constexpr tool::KeyConsequence INVALID_VALUE_CONSEQUENCES[] = {
-    {"add-bounds", 1},
-    {"allow-insecure-host", 1},
-    {"audit", 2},
-    {"audit.ignore", 1},
-    {"audit.ignore-until-fixed", 1},
-    {"audit.malware-check", 1},
-    {"audit.malware-check-url", 1},
-    {"build-backend", 2},
-    {"cache-dir", 1},
-    {"cache-keys", 1},
-    {"check-url", 1},
-    {"compile-bytecode", 1},
-    {"concurrent-builds", 1},
-    {"concurrent-downloads", 1},
-    {"concurrent-installs", 1},
-    {"config-settings", 2},
-    {"config-settings-package", 1},
-    {"dependency-metadata", 1},
-    {"dependency-metadata.name", 1},
-    {"dependency-metadata.provides-extra", 1},
-    {"dependency-metadata.provides-extras", 1},
-    {"dependency-metadata.requires-dist", 1},
-    {"dependency-metadata.requires-python", 1},
-    {"dependency-metadata.version", 1},
-    {"exclude-newer", 1},
-    {"exclude-newer-package", 1},
-    {"extra-build-dependencies", 1},
-    {"extra-build-variables", 1},
-    {"extra-index-url", 1},
-    {"find-links", 1},
-    {"fork-strategy", 1},
-    {"http-proxy", 1},
-    {"https-proxy", 1},
-    {"index-strategy", 1},
-    {"index-url", 1},
-    {"keyring-provider", 1},
-    {"link-mode", 1},
-    {"native-tls", 1},
-    {"no-binary", 1},
-    {"no-binary-package", 1},
-    {"no-build", 1},
-    {"no-build-isolation", 1},
-    {"no-build-isolation-package", 1},
-    {"no-build-package", 1},
-    {"no-cache", 1},
-    {"no-index", 1},
-    {"no-proxy", 1},
-    {"no-sources", 1},
-    {"no-sources-package", 1},
-    {"offline", 1},
-    {"pip", 1},
-    {"pip.all-extras", 1},
-    {"pip.allow-empty-requirements", 1},
-    {"pip.annotation-style", 1},
-    {"pip.break-system-packages", 1},
-    {"pip.compile-bytecode", 1},
-    {"pip.config-settings", 2},
-    {"pip.config-settings-package", 1},
-    {"pip.custom-compile-command", 1},
-    {"pip.dependency-metadata", 1},
-    {"pip.dependency-metadata.name", 1},
-    {"pip.dependency-metadata.provides-extra", 1},
-    {"pip.dependency-metadata.provides-extras", 1},
-    {"pip.dependency-metadata.requires-dist", 1},
-    {"pip.dependency-metadata.requires-python", 1},
-    {"pip.dependency-metadata.version", 1},
-    {"pip.emit-build-options", 1},
-    {"pip.emit-find-links", 1},
-    {"pip.emit-index-annotation", 1},
-    {"pip.emit-index-url", 1},
-    {"pip.emit-marker-expression", 1},
-    {"pip.exclude-newer", 1},
-    {"pip.exclude-newer-package", 1},
-    {"pip.extra", 1},
-    {"pip.extra-build-dependencies", 1},
-    {"pip.extra-build-variables", 1},
-    {"pip.extra-index-url", 1},
-    {"pip.find-links", 1},
-    {"pip.fork-strategy", 1},
-    {"pip.generate-hashes", 1},
-    {"pip.group", 1},
-    {"pip.index-strategy", 1},
-    {"pip.index-url", 1},
-    {"pip.keyring-provider", 1},
-    {"pip.link-mode", 1},
-    {"pip.no-annotate", 1},
-    {"pip.no-binary", 1},
-    {"pip.no-build", 1},
-    {"pip.no-build-isolation", 1},
-    {"pip.no-build-isolation-package", 1},
-    {"pip.no-deps", 1},
-    {"pip.no-emit-package", 1},
-    {"pip.no-extra", 1},
-    {"pip.no-header", 1},
-    {"pip.no-index", 1},
-    {"pip.no-sources", 1},
-    {"pip.no-sources-package", 1},
-    {"pip.no-strip-extras", 1},
-    {"pip.no-strip-markers", 1},
-    {"pip.only-binary", 1},
-    {"pip.output-file", 1},
-    {"pip.prefix", 1},
-    {"pip.prerelease", 1},
-    {"pip.python", 1},
-    {"pip.python-platform", 1},
-    {"pip.python-version", 1},
-    {"pip.reinstall", 1},
-    {"pip.reinstall-package", 1},
-    {"pip.require-hashes", 1},
-    {"pip.resolution", 1},
-    {"pip.strict", 1},
-    {"pip.system", 1},
-    {"pip.target", 1},
-    {"pip.torch-backend", 1},
-    {"pip.universal", 1},
-    {"pip.upgrade", 1},
-    {"pip.upgrade-package", 1},
-    {"pip.verify-hashes", 1},
-    {"prerelease", 1},
-    {"prerelease-package", 1},
-    {"preview", 1},
-    {"preview-features", 1},
-    {"publish-url", 1},
-    {"pypy-install-mirror", 1},
-    {"python-downloads", 1},
-    {"python-downloads-json-url", 1},
-    {"python-install-mirror", 1},
-    {"python-preference", 1},
-    {"reinstall", 1},
-    {"reinstall-package", 1},
-    {"required-version", 1},
-    {"resolution", 1},
-    {"system-certs", 1},
-    {"torch-backend", 1},
-    {"trusted-publishing", 1},
-    {"upgrade", 1},
-    {"upgrade-package", 1},
+constexpr stored::Rename RENAMES[] = {
+    {{2438, 35}, {8039, 14}},  // dependency-metadata.provides-extras -> provides-extra
+    {{4040, 39}, {8039, 14}},  // pip.dependency-metadata.provides-extras -> provides-extra
+};
+
+constexpr stored::KeyConsequence UNKNOWN_KEY_CONSEQUENCES[] = {
+    {{8053, 0}, 1},  // ""
+    {{1701, 5}, 2},  // "audit"
+    {{1784, 13}, 2},  // "build-backend"
+    {{2361, 19}, 1},  // "dependency-metadata"
+    {{2853, 5}, 2},  // "index"
+    {{3669, 3}, 1},  // "pip"
+    {{3951, 23}, 1},  // "pip.dependency-metadata"
+};
+
+constexpr stored::KeyConsequence INVALID_VALUE_CONSEQUENCES[] = {
+    {{1672, 10}, 1},  // "add-bounds"
+    {{1682, 19}, 1},  // "allow-insecure-host"
+    {{1701, 5}, 2},  // "audit"
+    {{1706, 12}, 1},  // "audit.ignore"
+    {{1718, 24}, 1},  // "audit.ignore-until-fixed"
+    {{1742, 19}, 1},  // "audit.malware-check"
+    {{1761, 23}, 1},  // "audit.malware-check-url"
+    {{1784, 13}, 2},  // "build-backend"
+    {{2157, 9}, 1},  // "cache-dir"
+    {{2166, 10}, 1},  // "cache-keys"
+    {{2176, 9}, 1},  // "check-url"
+    {{2185, 16}, 1},  // "compile-bytecode"
+    {{2201, 17}, 1},  // "concurrent-builds"
+    {{2218, 20}, 1},  // "concurrent-downloads"
+    {{2238, 19}, 1},  // "concurrent-installs"
+    {{2257, 15}, 2},  // "config-settings"
+    {{2272, 23}, 1},  // "config-settings-package"
+    {{2361, 19}, 1},  // "dependency-metadata"
+    {{2380, 24}, 1},  // "dependency-metadata.name"
+    {{2404, 34}, 1},  // "dependency-metadata.provides-extra"
+    {{2438, 35}, 1},  // "dependency-metadata.provides-extras"
+    {{2516, 33}, 1},  // "dependency-metadata.requires-dist"
+    {{2549, 35}, 1},  // "dependency-metadata.requires-python"
+    {{2584, 27}, 1},  // "dependency-metadata.version"
+    {{2694, 13}, 1},  // "exclude-newer"
+    {{2707, 21}, 1},  // "exclude-newer-package"
+    {{2728, 24}, 1},  // "extra-build-dependencies"
+    {{2752, 21}, 1},  // "extra-build-variables"
+    {{2773, 15}, 1},  // "extra-index-url"
+    {{2788, 10}, 1},  // "find-links"
+    {{2819, 13}, 1},  // "fork-strategy"
+    {{2832, 10}, 1},  // "http-proxy"
+    {{2842, 11}, 1},  // "https-proxy"
+    {{2920, 14}, 1},  // "index-strategy"
+    {{2934, 9}, 1},  // "index-url"
+    {{3237, 16}, 1},  // "keyring-provider"
+    {{3284, 9}, 1},  // "link-mode"
+    {{3371, 10}, 1},  // "native-tls"
+    {{3488, 9}, 1},  // "no-binary"
+    {{3497, 17}, 1},  // "no-binary-package"
+    {{3514, 8}, 1},  // "no-build"
+    {{3522, 18}, 1},  // "no-build-isolation"
+    {{3540, 26}, 1},  // "no-build-isolation-package"
+    {{3566, 16}, 1},  // "no-build-package"
+    {{3582, 8}, 1},  // "no-cache"
+    {{3590, 8}, 1},  // "no-index"
+    {{3598, 8}, 1},  // "no-proxy"
+    {{3606, 10}, 1},  // "no-sources"
+    {{3616, 18}, 1},  // "no-sources-package"
+    {{3634, 7}, 1},  // "offline"
+    {{3669, 3}, 1},  // "pip"
+    {{3672, 14}, 1},  // "pip.all-extras"
+    {{3686, 28}, 1},  // "pip.allow-empty-requirements"
+    {{3746, 20}, 1},  // "pip.annotation-style"
+    {{3766, 25}, 1},  // "pip.break-system-packages"
+    {{3791, 20}, 1},  // "pip.compile-bytecode"
+    {{3879, 19}, 2},  // "pip.config-settings"
+    {{3898, 27}, 1},  // "pip.config-settings-package"
+    {{3925, 26}, 1},  // "pip.custom-compile-command"
+    {{3951, 23}, 1},  // "pip.dependency-metadata"
+    {{3974, 28}, 1},  // "pip.dependency-metadata.name"
+    {{4002, 38}, 1},  // "pip.dependency-metadata.provides-extra"
+    {{4040, 39}, 1},  // "pip.dependency-metadata.provides-extras"
+    {{4079, 37}, 1},  // "pip.dependency-metadata.requires-dist"
+    {{4116, 39}, 1},  // "pip.dependency-metadata.requires-python"
+    {{4155, 31}, 1},  // "pip.dependency-metadata.version"
+    {{4186, 22}, 1},  // "pip.emit-build-options"
+    {{4208, 19}, 1},  // "pip.emit-find-links"
+    {{4227, 25}, 1},  // "pip.emit-index-annotation"
+    {{4252, 18}, 1},  // "pip.emit-index-url"
+    {{4270, 26}, 1},  // "pip.emit-marker-expression"
+    {{4296, 17}, 1},  // "pip.exclude-newer"
+    {{4313, 25}, 1},  // "pip.exclude-newer-package"
+    {{4338, 9}, 1},  // "pip.extra"
+    {{4347, 28}, 1},  // "pip.extra-build-dependencies"
+    {{4375, 25}, 1},  // "pip.extra-build-variables"
+    {{4400, 19}, 1},  // "pip.extra-index-url"
+    {{4419, 14}, 1},  // "pip.find-links"
+    {{4433, 17}, 1},  // "pip.fork-strategy"
+    {{4450, 19}, 1},  // "pip.generate-hashes"
+    {{4469, 9}, 1},  // "pip.group"
+    {{4489, 18}, 1},  // "pip.index-strategy"
+    {{4507, 13}, 1},  // "pip.index-url"
+    {{4520, 20}, 1},  // "pip.keyring-provider"
+    {{4559, 13}, 1},  // "pip.link-mode"
+    {{4572, 15}, 1},  // "pip.no-annotate"
+    {{4587, 13}, 1},  // "pip.no-binary"
+    {{4600, 12}, 1},  // "pip.no-build"
+    {{4612, 22}, 1},  // "pip.no-build-isolation"
+    {{4634, 30}, 1},  // "pip.no-build-isolation-package"
+    {{4664, 11}, 1},  // "pip.no-deps"
+    {{4675, 19}, 1},  // "pip.no-emit-package"
+    {{4694, 12}, 1},  // "pip.no-extra"
+    {{4706, 13}, 1},  // "pip.no-header"
+    {{4719, 12}, 1},  // "pip.no-index"
+    {{4731, 14}, 1},  // "pip.no-sources"
+    {{4745, 22}, 1},  // "pip.no-sources-package"
+    {{4767, 19}, 1},  // "pip.no-strip-extras"
+    {{4786, 20}, 1},  // "pip.no-strip-markers"
+    {{4817, 15}, 1},  // "pip.only-binary"
+    {{4832, 15}, 1},  // "pip.output-file"
+    {{4847, 10}, 1},  // "pip.prefix"
+    {{4914, 14}, 1},  // "pip.prerelease"
+    {{4928, 10}, 1},  // "pip.python"
+    {{7019, 19}, 1},  // "pip.python-platform"
+    {{7038, 18}, 1},  // "pip.python-version"
+    {{7056, 13}, 1},  // "pip.reinstall"
+    {{7069, 21}, 1},  // "pip.reinstall-package"
+    {{7090, 18}, 1},  // "pip.require-hashes"
+    {{7134, 14}, 1},  // "pip.resolution"
+    {{7148, 10}, 1},  // "pip.strict"
+    {{7158, 10}, 1},  // "pip.system"
+    {{7168, 10}, 1},  // "pip.target"
+    {{7463, 17}, 1},  // "pip.torch-backend"
+    {{7480, 13}, 1},  // "pip.universal"
+    {{7493, 11}, 1},  // "pip.upgrade"
+    {{7504, 19}, 1},  // "pip.upgrade-package"
+    {{7523, 17}, 1},  // "pip.verify-hashes"
+    {{7540, 10}, 1},  // "prerelease"
+    {{7550, 18}, 1},  // "prerelease-package"
+    {{7568, 7}, 1},  // "preview"
+    {{7575, 16}, 1},  // "preview-features"
+    {{7591, 11}, 1},  // "publish-url"
+    {{7602, 19}, 1},  // "pypy-install-mirror"
+    {{7636, 16}, 1},  // "python-downloads"
+    {{7652, 25}, 1},  // "python-downloads-json-url"
+    {{7689, 21}, 1},  // "python-install-mirror"
+    {{7748, 17}, 1},  // "python-preference"
+    {{7765, 9}, 1},  // "reinstall"
+    {{7774, 17}, 1},  // "reinstall-package"
+    {{7812, 16}, 1},  // "required-version"
+    {{7828, 10}, 1},  // "resolution"
+    {{7845, 12}, 1},  // "system-certs"
+    {{7943, 13}, 1},  // "torch-backend"
+    {{7956, 18}, 1},  // "trusted-publishing"
+    {{7974, 7}, 1},  // "upgrade"
+    {{7981, 15}, 1},  // "upgrade-package"
+};
+
+constexpr std::string_view TEXT =
+    "0.1.34"
+    "0.1.35"
+    "0.1.36"
+    "0.1.37"
+    "0.1.38"
+    "0.1.39"
+    "0.1.40"
+    "0.1.41"
+    "0.1.42"
+    "0.1.43"
+    "0.1.44"
+    "0.1.45"
+    "0.2.0"
+    "0.2.1"
+    "0.2.2"
+    "0.2.3"
+    "0.2.4"
+    "0.2.5"
+    "0.2.6"
+    "0.2.7"
+    "0.2.8"
+    "0.2.9"
+    "0.2.10"
+    "0.2.11"
+    "0.2.12"
+    "0.2.13"
+    "0.2.14"
+    "0.2.15"
+    "0.2.16"
+    "0.2.17"
+    "0.2.18"
+    "0.2.19"
+    "0.2.20"
+    "0.2.21"
+    "0.2.22"
+    "0.2.23"
+    "0.2.24"
+    "0.2.25"
+    "0.2.26"
+    "0.2.27"
+    "0.2.28"
+    "0.2.29"
+    "0.2.30"
+    "0.2.31"
+    "0.2.32"
+    "0.2.33"
+    "0.2.34"
+    "0.2.35"
+    "0.2.36"
+    "0.2.37"
+    "0.3.0"
+    "0.3.1"
+    "0.3.2"
+    "0.3.3"
+    "0.3.4"
+    "0.3.5"
+    "0.4.0"
+    "0.4.1"
+    "0.4.2"
+    "0.4.3"
+    "0.4.4"
+    "0.4.5"
+    "0.4.6"
+    "0.4.7"
+    "0.4.8"
+    "0.4.9"
+    "0.4.10"
+    "0.4.11"
+    "0.4.12"
+    "0.4.13"
+    "0.4.14"
+    "0.4.15"
+    "0.4.16"
+    "0.4.17"
+    "0.4.18"
+    "0.4.19"
+    "0.4.20"
+    "0.4.21"
+    "0.4.22"
+    "0.4.23"
+    "0.4.24"
+    "0.4.25"
+    "0.4.26"
+    "0.4.27"
+    "0.4.28"
+    "0.4.29"
+    "0.4.30"
+    "0.5.0"
+    "0.5.1"
+    "0.5.2"
+    "0.5.3"
+    "0.5.4"
+    "0.5.5"
+    "0.5.6"
+    "0.5.7"
+    "0.5.8"
+    "0.5.9"
+    "0.5.10"
+    "0.5.11"
+    "0.5.12"
+    "0.5.13"
+    "0.5.14"
+    "0.5.15"
+    "0.5.16"
+    "0.5.17"
+    "0.5.18"
+    "0.5.19"
+    "0.5.20"
+    "0.5.21"
+    "0.5.22"
+    "0.5.23"
+    "0.5.24"
+    "0.5.25"
+    "0.5.26"
+    "0.5.27"
+    "0.5.28"
+    "0.5.29"
+    "0.5.30"
+    "0.5.31"
+    "0.6.0"
+    "0.6.1"
+    "0.6.2"
+    "0.6.3"
+    "0.6.4"
+    "0.6.5"
+    "0.6.6"
+    "0.6.7"
+    "0.6.8"
+    "0.6.9"
+    "0.6.10"
+    "0.6.11"
+    "0.6.12"
+    "0.6.13"
+    "0.6.14"
+    "0.6.15"
+    "0.6.16"
+    "0.6.17"
+    "0.7.0"
+    "0.7.1"
+    "0.7.2"
+    "0.7.3"
+    "0.7.4"
+    "0.7.5"
+    "0.7.6"
+    "0.7.7"
+    "0.7.8"
+    "0.7.9"
+    "0.7.10"
+    "0.7.11"
+    "0.7.12"
+    "0.7.13"
+    "0.7.14"
+    "0.7.15"
+    "0.7.16"
+    "0.7.17"
+    "0.7.18"
+    "0.7.19"
+    "0.7.20"
+    "0.7.21"
+    "0.7.22"
+    "0.8.0"
+    "0.8.1"
+    "0.8.2"
+    "0.8.3"
+    "0.8.4"
+    "0.8.5"
+    "0.8.6"
+    "0.8.7"
+    "0.8.8"
+    "0.8.9"
+    "0.8.10"
+    "0.8.11"
+    "0.8.12"
+    "0.8.13"
+    "0.8.14"
+    "0.8.15"
+    "0.8.16"
+    "0.8.17"
+    "0.8.18"
+    "0.8.19"
+    "0.8.20"
+    "0.8.21"
+    "0.8.22"
+    "0.8.23"
+    "0.8.24"
+    "0.9.0"
+    "0.9.1"
+    "0.9.2"
+    "0.9.3"
+    "0.9.4"
+    "0.9.5"
+    "0.9.6"
+    "0.9.7"
+    "0.9.8"
+    "0.9.9"
+    "0.9.10"
+    "0.9.11"
+    "0.9.12"
+    "0.9.13"
+    "0.9.14"
+    "0.9.15"
+    "0.9.16"
+    "0.9.17"
+    "0.9.18"
+    "0.9.19"
+    "0.9.20"
+    "0.9.21"
+    "0.9.22"
+    "0.9.23"
+    "0.9.24"
+    "0.9.25"
+    "0.9.26"
+    "0.9.27"
+    "0.9.28"
+    "0.9.29"
+    "0.9.30"
+    "0.10.0"
+    "0.10.1"
+    "0.10.2"
+    "0.10.3"
+    "0.10.4"
+    "0.10.5"
+    "0.10.6"
+    "0.10.7"
+    "0.10.8"
+    "0.10.9"
+    "0.10.10"
+    "0.10.11"
+    "0.10.12"
+    "0.11.0"
+    "0.11.1"
+    "0.11.2"
+    "0.11.3"
+    "0.11.4"
+    "0.11.5"
+    "0.11.6"
+    "0.11.7"
+    "0.11.8"
+    "0.11.9"
+    "0.11.10"
+    "0.11.11"
+    "0.11.12"
+    "0.11.13"
+    "0.11.14"
+    "0.11.15"
+    "0.11.16"
+    "0.11.17"
+    "0.11.18"
+    "0.11.19"
+    "0.11.20"
+    "0.11.21"
+    "0.11.22"
+    "0.11.23"
+    "0.11.24"
+    "0.11.25"
+    "0.11.26"
+    "0.11.27"
+    "0.11.28"
+    "0.11.29"
+    "0.11.30"
+    "0.11.31"
+    "0.11.32"
+    "0.11.33"
+    "0.12.0"
+    "0.12.1"
+    "0.12.2"
+    "0.12.3"
+    "0.12.4"
+    "0.12.5"
+    "0.12.6"
+    "0.12.7"
+    "0.12.8"
+    "0.12.9"
+    "0.12.10"
+    "0.12.11"
+    "0.12.12"
+    "0.12.13"
+    "0.12.14"
+    "0.12.15"
+    "0.12.16"
+    "0.12.17"
+    "0.12.18"
+    "exact"
+    "lower"
+    "major"
+    "minor"
+    "add-bounds"
+    "allow-insecure-host"
+    "audit"
+    "audit.ignore"
+    "audit.ignore-until-fixed"
+    "audit.malware-check"
+    "audit.malware-check-url"
+    "build-backend"
+    "build-backend.data"
+    "build-backend.data.data"
+    "build-backend.data.headers"
+    "build-backend.data.platlib"
+    "build-backend.data.purelib"
+    "build-backend.data.scripts"
+    "build-backend.default-excludes"
+    "build-backend.module-name"
+    "build-backend.module-root"
+    "build-backend.namespace"
+    "build-backend.source-exclude"
+    "build-backend.source-include"
+    "build-backend.wheel-exclude"
+    "build-constraint-dependencies"
+    "cache-dir"
+    "cache-keys"
+    "check-url"
+    "compile-bytecode"
+    "concurrent-builds"
+    "concurrent-downloads"
+    "concurrent-installs"
+    "config-settings"
+    "config-settings-package"
+    "conflicts"
+    "constraint-dependencies"
+    "all"
+    "default-groups"
+    "dependency-groups"
+    "dependency-metadata"
+    "dependency-metadata.name"
+    "dependency-metadata.provides-extra"
+    "dependency-metadata.provides-extras"
+    "use `provides-extra`, the option's new name"
+    "dependency-metadata.requires-dist"
+    "dependency-metadata.requires-python"
+    "dependency-metadata.version"
+    "dev-dependencies"
+    "use `dependency-groups.dev` instead"
+    "environments"
+    "exclude-dependencies"
+    "exclude-newer"
+    "exclude-newer-package"
+    "extra-build-dependencies"
+    "extra-build-variables"
+    "extra-index-url"
+    "find-links"
+    "fewest"
+    "requires-python"
+    "fork-strategy"
+    "http-proxy"
+    "https-proxy"
+    "index"
+    "first-index"
+    "unsafe-any-match"
+    "unsafe-best-match"
+    "unsafe-first-match"
+    "index-strategy"
+    "index-url"
+    "always"
+    "auto"
+    "never"
+    "index.authenticate"
+    "index.cache-control"
+    "index.cache-control.api"
+    "index.cache-control.files"
+    "index.default"
+    "index.exclude-newer"
+    "index.explicit"
+    "flat"
+    "simple"
+    "index.format"
+    "blake2b"
+    "md5"
+    "sha256"
+    "sha384"
+    "sha512"
+    "index.hash-algorithm"
+    "index.ignore-error-codes"
+    "index.name"
+    "index.publish-url"
+    "index.url"
+    "disabled"
+    "subprocess"
+    "keyring-provider"
+    "clone"
+    "copy"
+    "hardlink"
+    "symlink"
+    "reflink"
+    "link-mode"
+    "managed"
+    "minimum-libc-version"
+    "minimum-libc-version.glibc"
+    "minimum-libc-version.musl"
+    "native-tls"
+    "The `native-tls` setting is deprecated and will be removed in a future release. Use `system-certs` instead."
+    "no-binary"
+    "no-binary-package"
+    "no-build"
+    "no-build-isolation"
+    "no-build-isolation-package"
+    "no-build-package"
+    "no-cache"
+    "no-index"
+    "no-proxy"
+    "no-sources"
+    "no-sources-package"
+    "offline"
+    "override-dependencies"
+    "package"
+    "pip"
+    "pip.all-extras"
+    "pip.allow-empty-requirements"
+    "pip.allow-insecure-host"
+    "line"
+    "split"
+    "pip.annotation-style"
+    "pip.break-system-packages"
+    "pip.compile-bytecode"
+    "pip.concurrent-builds"
+    "pip.concurrent-downloads"
+    "pip.concurrent-installs"
+    "pip.config-settings"
+    "pip.config-settings-package"
+    "pip.custom-compile-command"
+    "pip.dependency-metadata"
+    "pip.dependency-metadata.name"
+    "pip.dependency-metadata.provides-extra"
+    "pip.dependency-metadata.provides-extras"
+    "pip.dependency-metadata.requires-dist"
+    "pip.dependency-metadata.requires-python"
+    "pip.dependency-metadata.version"
+    "pip.emit-build-options"
+    "pip.emit-find-links"
+    "pip.emit-index-annotation"
+    "pip.emit-index-url"
+    "pip.emit-marker-expression"
+    "pip.exclude-newer"
+    "pip.exclude-newer-package"
+    "pip.extra"
+    "pip.extra-build-dependencies"
+    "pip.extra-build-variables"
+    "pip.extra-index-url"
+    "pip.find-links"
+    "pip.fork-strategy"
+    "pip.generate-hashes"
+    "pip.group"
+    "first-match"
+    "pip.index-strategy"
+    "pip.index-url"
+    "pip.keyring-provider"
+    "pip.legacy-setup-py"
+    "pip.link-mode"
+    "pip.no-annotate"
+    "pip.no-binary"
+    "pip.no-build"
+    "pip.no-build-isolation"
+    "pip.no-build-isolation-package"
+    "pip.no-deps"
+    "pip.no-emit-package"
+    "pip.no-extra"
+    "pip.no-header"
+    "pip.no-index"
+    "pip.no-sources"
+    "pip.no-sources-package"
+    "pip.no-strip-extras"
+    "pip.no-strip-markers"
+    "pip.offline"
+    "pip.only-binary"
+    "pip.output-file"
+    "pip.prefix"
+    "allow"
+    "disallow"
+    "explicit"
+    "if-necessary"
+    "if-necessary-or-explicit"
+    "pip.prerelease"
+    "pip.python"
+    "aarch64-apple-darwin"
+    "aarch64-unknown-linux-gnu"
+    "aarch64-unknown-linux-musl"
+    "linux"
+    "macos"
+    "windows"
+    "x8664-apple-darwin"
+    "x8664-pc-windows-msvc"
+    "x8664-unknown-linux-gnu"
+    "x8664-unknown-linux-musl"
+    "aarch64-manylinux217"
+    "aarch64-manylinux228"
+    "x8664-manylinux217"
+    "x8664-manylinux228"
+    "aarch64-manylinux_2_17"
+    "aarch64-manylinux_2_28"
+    "x86_64-apple-darwin"
+    "x86_64-manylinux_2_17"
+    "x86_64-manylinux_2_28"
+    "x86_64-pc-windows-msvc"
+    "x86_64-unknown-linux-gnu"
+    "x86_64-unknown-linux-musl"
+    "aarch64-manylinux_2_31"
+    "x86_64-manylinux_2_31"
+    "i686-pc-windows-msvc"
+    "aarch64-manylinux_2_32"
+    "aarch64-manylinux_2_33"
+    "aarch64-manylinux_2_34"
+    "aarch64-manylinux_2_35"
+    "aarch64-manylinux_2_36"
+    "aarch64-manylinux_2_37"
+    "aarch64-manylinux_2_38"
+    "aarch64-manylinux_2_39"
+    "aarch64-manylinux_2_40"
+    "x86_64-manylinux_2_32"
+    "x86_64-manylinux_2_33"
+    "x86_64-manylinux_2_34"
+    "x86_64-manylinux_2_35"
+    "x86_64-manylinux_2_36"
+    "x86_64-manylinux_2_37"
+    "x86_64-manylinux_2_38"
+    "x86_64-manylinux_2_39"
+    "x86_64-manylinux_2_40"
+    "aarch64-manylinux2014"
+    "x86_64-manylinux2014"
+    "aarch64-manylinux231"
+    "aarch64-manylinux232"
+    "aarch64-manylinux233"
+    "aarch64-manylinux234"
+    "aarch64-manylinux235"
+    "aarch64-manylinux236"
+    "aarch64-manylinux237"
+    "aarch64-manylinux238"
+    "aarch64-manylinux239"
+    "aarch64-manylinux240"
+    "x8664-manylinux2014"
+    "x8664-manylinux231"
+    "x8664-manylinux232"
+    "x8664-manylinux233"
+    "x8664-manylinux234"
+    "x8664-manylinux235"
+    "x8664-manylinux236"
+    "x8664-manylinux237"
+    "x8664-manylinux238"
+    "x8664-manylinux239"
+    "x8664-manylinux240"
+    "wasm32-pyodide2024"
+    "aarch64-pc-windows-msvc"
+    "arm64-pc-windows-msvc"
+    "riscv64-unknown-linux"
+    "aarch64-linux-android"
+    "arm64-apple-ios"
+    "arm64-apple-ios-simulator"
+    "x86_64-apple-ios-simulator"
+    "x86_64-linux-android"
+    "manylinux2014_aarch64"
+    "manylinux2014_x86_64"
+    "manylinux_2_17_aarch64"
+    "manylinux_2_17_x86_64"
+    "manylinux_2_28_aarch64"
+    "manylinux_2_28_x86_64"
+    "manylinux_2_31_aarch64"
+    "manylinux_2_31_x86_64"
+    "manylinux_2_32_aarch64"
+    "manylinux_2_32_x86_64"
+    "manylinux_2_33_aarch64"
+    "manylinux_2_33_x86_64"
+    "manylinux_2_34_aarch64"
+    "manylinux_2_34_x86_64"
+    "manylinux_2_35_aarch64"
+    "manylinux_2_35_x86_64"
+    "manylinux_2_36_aarch64"
+    "manylinux_2_36_x86_64"
+    "manylinux_2_37_aarch64"
+    "manylinux_2_37_x86_64"
+    "manylinux_2_38_aarch64"
+    "manylinux_2_38_x86_64"
+    "manylinux_2_39_aarch64"
+    "manylinux_2_39_x86_64"
+    "manylinux_2_40_aarch64"
+    "manylinux_2_40_x86_64"
+    "wasm32-pyodide2025"
+    "pip.python-platform"
+    "pip.python-version"
+    "pip.reinstall"
+    "pip.reinstall-package"
+    "pip.require-hashes"
+    "highest"
+    "lowest"
+    "lowest-direct"
+    "pip.resolution"
+    "pip.strict"
+    "pip.system"
+    "pip.target"
+    "cpu"
+    "cu100"
+    "cu101"
+    "cu102"
+    "cu110"
+    "cu111"
+    "cu112"
+    "cu113"
+    "cu114"
+    "cu115"
+    "cu116"
+    "cu117"
+    "cu118"
+    "cu120"
+    "cu121"
+    "cu122"
+    "cu123"
+    "cu124"
+    "cu125"
+    "cu126"
+    "cu80"
+    "cu90"
+    "cu91"
+    "cu92"
+    "cu128"
+    "rocm4.0.1"
+    "rocm4.1"
+    "rocm4.2"
+    "rocm5.1.1"
+    "rocm5.2"
+    "rocm5.3"
+    "rocm5.4"
+    "rocm5.4.2"
+    "rocm5.5"
+    "rocm5.6"
+    "rocm5.7"
+    "rocm6.0"
+    "rocm6.1"
+    "rocm6.2"
+    "rocm6.2.4"
+    "rocm6.3"
+    "xpu"
+    "cu129"
+    "cu130"
+    "rocm6.4"
+    "rocm7.0"
+    "rocm7.1"
+    "rocm7.2"
+    "cu132"
+    "pip.torch-backend"
+    "pip.universal"
+    "pip.upgrade"
+    "pip.upgrade-package"
+    "pip.verify-hashes"
+    "prerelease"
+    "prerelease-package"
+    "preview"
+    "preview-features"
+    "publish-url"
+    "pypy-install-mirror"
+    "automatic"
+    "manual"
+    "python-downloads"
+    "python-downloads-json-url"
+    "python-fetch"
+    "python-install-mirror"
+    "installed"
+    "only-managed"
+    "only-system"
+    "system"
+    "python-preference"
+    "reinstall"
+    "reinstall-package"
+    "required-environments"
+    "required-version"
+    "resolution"
+    "sources"
+    "system-certs"
+    "toolchain-fetch"
+    "prefer-installed-managed"
+    "prefer-managed"
+    "prefer-system"
+    "toolchain-preference"
+    "torch-backend"
+    "trusted-publishing"
+    "upgrade"
+    "upgrade-package"
+    "workspace"
+    "workspace.exclude"
+    "workspace.members"
+    "provides-extra";
+
+constexpr stored::Family FAMILY{
+    .text = TEXT,
+    .releases = RELEASES,
+    .options = OPTIONS,
+    .ranges = RANGES,
+    .type_rules = TYPE_RULES,
+    .types = TYPES,
+    .type_texts = TYPE_TEXTS,
+    .alternatives = ALTERNATIVES,
+    .required = REQUIRED,
+    .renames = RENAMES,
+    .unknown_key_consequences = UNKNOWN_KEY_CONSEQUENCES,
+    .invalid_value_consequences = INVALID_VALUE_CONSEQUENCES,
 };
 
 }  // namespace
@@ -738,13 +2784,8 @@ constexpr tool::Tool UV{
     .docs = "https://docs.astral.sh/uv/reference/settings/",
     .upgrade_hint = "set `required-version = \">={version}\"`",
     .unknown_version_hint = "set `required-version` to check the version you use",
-    .releases = RELEASES,
-    .options = OPTIONS,
-    .required = REQUIRED,
-    .renames = RENAMES,
-    .unknown_key_consequences = UNKNOWN_KEY_CONSEQUENCES,
-    .invalid_value_consequences = INVALID_VALUE_CONSEQUENCES,
     .note = "uv warns about it and then ignores every other `[tool.uv]` setting too, such as `index-url` and `[[tool.uv.index]]`, though it still reads `sources`",
+    .family = &FAMILY,
 };
 
 constexpr tool::Tool UV_BUILD{
@@ -753,13 +2794,8 @@ constexpr tool::Tool UV_BUILD{
     .docs = "https://docs.astral.sh/uv/concepts/build-backend/",
     .upgrade_hint = "require `uv_build>={version}` in `[build-system]`",
     .unknown_version_hint = "require `uv_build` in `[build-system]` to check the version you use",
-    .releases = RELEASES,
-    .options = OPTIONS,
-    .required = REQUIRED,
-    .renames = RENAMES,
-    .unknown_key_consequences = UNKNOWN_KEY_CONSEQUENCES,
-    .invalid_value_consequences = INVALID_VALUE_CONSEQUENCES,
     .note = std::nullopt,
+    .family = &FAMILY,
 };
 
 }  // namespace tarnvik::uv

@@ -7,7 +7,7 @@ namespace tarnvik::uv {
 
 // The `[tool.uv]` settings as uv reads them.
 extern const tool::Tool UV;
-// The same settings list as the uv_build build backend reads it (`build-backend`).
+// The same settings as the uv_build build backend reads them (`build-backend`).
 extern const tool::Tool UV_BUILD;
 
 }  // namespace tarnvik::uv

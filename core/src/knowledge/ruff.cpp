@@ -4,38 +4,40 @@
 
 namespace tarnvik::ruff {
 
-const SelectorRow* selector(std::string_view text) {
-    const auto it = std::ranges::lower_bound(SELECTORS, text, {}, &SelectorRow::selector);
-    return it != SELECTORS.end() && it->selector == text ? &*it : nullptr;
+SelectorRow view_of(const tool::stored::Family& family, const StoredSelector& row) {
+    return {
+        .selector = row.selector.in(family.text),
+        .releases = row.releases.of(family.ranges),
+        .status = static_cast<RuleStatus>(row.status),
+        .since = row.since,
+        .removed = row.removed,
+    };
+}
+
+std::optional<SelectorRow> selector(std::string_view text) {
+    const std::string_view all = SELECTOR_TABLES.text;
+    const auto it = std::ranges::lower_bound(
+        SELECTORS, text, {}, [&](const StoredSelector& row) { return row.selector.in(all); });
+    if (it == SELECTORS.end() || it->selector.in(all) != text) return std::nullopt;
+    return view_of(SELECTOR_TABLES, *it);
 }
 
 std::optional<std::string_view> redirect(std::string_view text) {
-    const auto it = std::ranges::lower_bound(REDIRECTS, text, {}, &Redirect::old_selector);
-    if (it == REDIRECTS.end() || it->old_selector != text) return std::nullopt;
-    return it->new_selector;
-}
-
-bool accepted(const SelectorRow& row, tool::Release release) {
-    return tool::holds(row.releases, release);
-}
-
-bool deprecated(const SelectorRow& row, tool::Release release) {
-    return row.status == RuleStatus::Deprecated && row.since <= release && release < row.removed;
-}
-
-bool preview(const SelectorRow& row, tool::Release release) {
-    return row.status == RuleStatus::Preview ||
-           (row.status == RuleStatus::Stable && release < row.since);
+    const std::string_view all = SELECTOR_TABLES.text;
+    const auto it = std::ranges::lower_bound(
+        REDIRECTS, text, {}, [&](const StoredRedirect& row) { return row.old_selector.in(all); });
+    if (it == REDIRECTS.end() || it->old_selector.in(all) != text) return std::nullopt;
+    return it->new_selector.in(all);
 }
 
 bool selects_only_preview_rules(std::string_view text, tool::Release release) {
     bool selects = false;
-    for (const SelectorRow& row : SELECTORS) {
+    for (const SelectorRow row : selectors()) {
         if (row.status == RuleStatus::None || !row.selector.starts_with(text) ||
-            !accepted(row, release)) {
+            !row.accepted_in(release)) {
             continue;
         }
-        if (!preview(row, release)) return false;  // removed, deprecated or stable by then
+        if (!row.preview_in(release)) return false;  // removed, deprecated or stable by then
         selects = true;
     }
     return selects;

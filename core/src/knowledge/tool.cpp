@@ -40,16 +40,16 @@ std::string quoted(std::string_view text) {
 
 // How an element type reads after "an array of".
 std::string element_phrase(const ValueType& element) {
-    switch (element.tag) {
-        case ValueType::Tag::Boolean:
+    switch (element.tag()) {
+        case ValueTag::Boolean:
             return "booleans";
-        case ValueType::Tag::Integer:
+        case ValueTag::Integer:
             return "integers";
-        case ValueType::Tag::String:
+        case ValueTag::String:
             return "strings";
-        case ValueType::Tag::RuleSelector:
+        case ValueTag::RuleSelector:
             return "rule selectors";
-        case ValueType::Tag::OneOf:
+        case ValueTag::OneOf:
             return "strings, each " + element.describe();
         default:
             return "values, each " + element.describe();
@@ -84,70 +84,81 @@ std::optional<Release> removed_before(std::span<const ReleaseRange> ranges, Rele
 }
 
 bool ValueType::accepts(const document::Value& value) const {
-    switch (tag) {
-        case Tag::Any:
+    const stored::Type& type = row();
+    switch (type.tag) {
+        case ValueTag::Any:
             return true;
-        case Tag::Boolean:
+        case ValueTag::Boolean:
             return value.as_bool() != nullptr;
-        case Tag::Integer: {
+        case ValueTag::Integer: {
             const document::Integer* integer = value.as_integer();
             if (integer == nullptr) return false;
             const std::optional<std::int64_t> read = read_integer(*integer);
-            return read && (!minimum || *read >= *minimum);
+            return read && (!type.has_minimum || *read >= type.minimum);
         }
-        case Tag::Number:
+        case ValueTag::Number:
             return value.as_integer() != nullptr || value.as_float() != nullptr;
-        case Tag::String:
-        case Tag::RuleSelector:
+        case ValueTag::String:
+        case ValueTag::RuleSelector:
             return value.as_string() != nullptr;
-        case Tag::OneOf: {
+        case ValueTag::OneOf: {
             const std::string* text = value.as_string();
-            return text != nullptr &&
-                   std::find(values.begin(), values.end(), *text) != values.end();
+            if (text == nullptr) return false;
+            for (const stored::Text& item : type.items.of(family_->type_texts)) {
+                if (item.in(family_->text) == *text) return true;
+            }
+            return false;
         }
-        case Tag::ArrayOf: {
+        case ValueTag::ArrayOf: {
             const document::Array* array = value.as_array();
+            const ValueType element = at(type.items.offset);
             return array != nullptr &&
                    std::all_of(array->begin(), array->end(),
-                               [&](const document::Value& item) { return element->accepts(item); });
+                               [&](const document::Value& item) { return element.accepts(item); });
         }
-        case Tag::AnyOf:
+        case ValueTag::AnyOf: {
+            const auto alternatives = type.items.of(family_->alternatives);
             return std::any_of(alternatives.begin(), alternatives.end(),
-                               [&](const ValueType* type) { return type->accepts(value); });
+                               [&](std::uint16_t index) { return at(index).accepts(value); });
+        }
     }
     return false;
 }
 
 std::string ValueType::describe() const {
-    switch (tag) {
-        case Tag::Any:
+    const stored::Type& type = row();
+    switch (type.tag) {
+        case ValueTag::Any:
             return "any value";
-        case Tag::Boolean:
+        case ValueTag::Boolean:
             return "a boolean";
-        case Tag::Integer:
-            return minimum ? "an integer of at least " + std::to_string(*minimum) : "an integer";
-        case Tag::Number:
+        case ValueTag::Integer:
+            return type.has_minimum ? "an integer of at least " + std::to_string(type.minimum)
+                                    : "an integer";
+        case ValueTag::Number:
             return "a number";
-        case Tag::String:
+        case ValueTag::String:
             return "a string";
-        case Tag::RuleSelector:
+        case ValueTag::RuleSelector:
             return "a rule selector";
-        case Tag::OneOf: {
-            if (values.size() == 1) return quoted(values.front());
+        case ValueTag::OneOf: {
+            const auto texts = type.items.of(family_->type_texts);
+            if (texts.size() == 1) return quoted(texts[0].in(family_->text));
             std::string phrase = "one of ";
-            for (std::size_t i = 0; i < values.size(); ++i) {
+            for (std::size_t i = 0; i < texts.size(); ++i) {
                 if (i > 0) phrase += ", ";
-                phrase += quoted(values[i]);
+                phrase += quoted(texts[i].in(family_->text));
             }
             return phrase;
         }
-        case Tag::ArrayOf:
-            return "an array of " + element_phrase(*element);
-        case Tag::AnyOf: {
+        case ValueTag::ArrayOf:
+            return "an array of " + element_phrase(at(type.items.offset));
+        case ValueTag::AnyOf: {
+            const auto alternatives = type.items.of(family_->alternatives);
             std::string phrase;
             for (std::size_t i = 0; i < alternatives.size(); ++i) {
                 if (i > 0) phrase += " or ";
-                phrase += alternatives[i]->describe();
+                phrase += at(alternatives[i]).describe();
             }
             return phrase;
         }
@@ -155,22 +166,53 @@ std::string ValueType::describe() const {
     return {};
 }
 
-const ValueType* ToolOption::type_in(Release release) const {
-    for (const TypeRule& rule : type_rules) {
-        if (rule.first <= release && release <= rule.last) return rule.type;
-    }
-    return nullptr;
+std::string_view view_of(const stored::Family& family, const stored::Text& text) {
+    return text.in(family.text);
 }
 
-const ToolOption* Tool::option(std::string_view key) const {
-    const auto it = std::ranges::lower_bound(options, key, {}, &ToolOption::key);
-    return it != options.end() && it->key == key ? &*it : nullptr;
+ToolOption view_of(const stored::Family& family, const stored::Option& option) {
+    return {
+        .key = option.key.in(family.text),
+        .kind = option.kind,
+        .selectors = option.selectors,
+        .exists = option.exists.of(family.ranges),
+        .deprecated = option.deprecated.of(family.ranges),
+        .type_rules = option.type_rules.of(family.type_rules),
+        .note = option.has_note ? std::optional(option.note.in(family.text)) : std::nullopt,
+        .family = &family,
+    };
+}
+
+std::optional<ValueType> ToolOption::type_in(Release release) const {
+    for (const TypeRule& rule : type_rules) {
+        if (rule.first <= release && release <= rule.last) return ValueType(*family, rule.type);
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// The row whose key is `key`, in rows sorted by key; or null.
+template <typename Row>
+const Row* find(const stored::Family& family, std::span<const Row> rows, std::string_view key,
+                stored::Text Row::*row_key) {
+    const auto it = std::ranges::lower_bound(
+        rows, key, {}, [&](const Row& row) { return (row.*row_key).in(family.text); });
+    return it != rows.end() && ((*it).*row_key).in(family.text) == key ? &*it : nullptr;
+}
+
+}  // namespace
+
+std::optional<ToolOption> Tool::option(std::string_view key) const {
+    const stored::Option* row = find(*family, family->options, key, &stored::Option::key);
+    if (row == nullptr) return std::nullopt;
+    return view_of(*family, *row);
 }
 
 std::optional<std::string_view> Tool::new_name(std::string_view key) const {
-    const auto it = std::ranges::lower_bound(renames, key, {}, &Rename::old_key);
-    if (it == renames.end() || it->old_key != key) return std::nullopt;
-    return it->new_name;
+    const stored::Rename* row = find(*family, family->renames, key, &stored::Rename::old_key);
+    if (row == nullptr) return std::nullopt;
+    return row->new_name.in(family->text);
 }
 
 std::string Tool::upgrade_to(Release release) const {
@@ -180,16 +222,23 @@ std::string Tool::upgrade_to(Release release) const {
     for (std::size_t at = rest.find(PLACEHOLDER); at != std::string_view::npos;
          at = rest.find(PLACEHOLDER)) {
         hint += rest.substr(0, at);
-        hint += releases[release];
+        hint += this->release(release);
         rest.remove_prefix(at + PLACEHOLDER.size());
     }
     hint += rest;
     return hint;
 }
 
-Consequence consequence(std::span<const KeyConsequence> list, std::string_view key) {
-    const auto it = std::ranges::lower_bound(list, key, {}, &KeyConsequence::key);
-    return it != list.end() && it->key == key ? it->code : 0;
+Consequence Tool::unknown_key_consequence(std::string_view table_key) const {
+    const stored::KeyConsequence* row =
+        find(*family, family->unknown_key_consequences, table_key, &stored::KeyConsequence::key);
+    return row != nullptr ? row->code : 0;
+}
+
+Consequence Tool::invalid_value_consequence(std::string_view option_key) const {
+    const stored::KeyConsequence* row =
+        find(*family, family->invalid_value_consequences, option_key, &stored::KeyConsequence::key);
+    return row != nullptr ? row->code : 0;
 }
 
 }  // namespace tarnvik::tool

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <span>
 #include <string>
@@ -10,8 +12,7 @@
 
 // Static descriptors of the outside tools whose `[tool.X]` tables are checked: releases, every
 // option with the releases in which it exists, is deprecated and accepts which value shape.
-// Every instance is constexpr data (constant-initialized); releases are indices into the tool's
-// release list, oldest first.
+// Releases are indices into the tool's release list, oldest first.
 namespace tarnvik::tool {
 
 using Release = std::uint16_t;
@@ -32,36 +33,16 @@ std::optional<Release> added_after(std::span<const ReleaseRange> ranges, Release
 // before it.
 std::optional<Release> removed_before(std::span<const ReleaseRange> ranges, Release release);
 
-// The accepted shape of a value. One struct for every tag; a tag reads only its own payload.
-struct ValueType {
-    enum class Tag : std::uint8_t {
-        Any,
-        Boolean,
-        Integer,
-        Number,
-        String,
-        OneOf,
-        ArrayOf,
-        AnyOf,
-        RuleSelector,
-    };
-
-    Tag tag = Tag::Any;
-    std::optional<std::int64_t> minimum{};             // Integer
-    std::span<const std::string_view> values{};        // OneOf, ascending byte order
-    const ValueType* element = nullptr;                // ArrayOf
-    std::span<const ValueType* const> alternatives{};  // AnyOf, tried in order
-
-    bool accepts(const document::Value& value) const;
-    // An English phrase for the shape, as in "expected {}".
-    std::string describe() const;
-};
-
-// The first rule whose range holds a release decides the shape there.
-struct TypeRule {
-    Release first;
-    Release last;
-    const ValueType* type;
+enum class ValueTag : std::uint8_t {
+    Any,
+    Boolean,
+    Integer,  // with an optional minimum
+    Number,   // an integer or a float
+    String,
+    OneOf,    // a string equal to one of a list of texts
+    ArrayOf,  // an array of one element type
+    AnyOf,    // any of a list of types, tried in order
+    RuleSelector,
 };
 
 enum class OptionKind : std::uint8_t {
@@ -71,6 +52,107 @@ enum class OptionKind : std::uint8_t {
     Value,          // a plain setting checked against the type rules
 };
 
+// What a tool does with an unknown key or an invalid value: 0 nothing known, 1 the tool's
+// note, 2 "{} ignores it" with the tool's name.
+using Consequence = std::uint16_t;
+
+// The first rule whose range holds a release decides the value shape there.
+struct TypeRule {
+    Release first;
+    Release last;
+    std::uint16_t type;  // index of the shape in its tool's types
+};
+
+// How the generated tables are stored. They hold no pointers, only positions: every text is a
+// stretch of one text per family and every list a slice of a pool, so nothing is relocated when
+// the program loads and no page of a table is touched until a check reads it.
+namespace stored {
+
+struct Text {
+    std::uint32_t offset;
+    std::uint32_t size;
+
+    std::string_view in(std::string_view text) const { return text.substr(offset, size); }
+};
+
+struct Slice {
+    std::uint16_t offset;
+    std::uint16_t size;
+
+    template <typename T>
+    std::span<const T> of(std::span<const T> pool) const {
+        return pool.subspan(offset, size);
+    }
+};
+
+// OneOf: `items` are texts of `type_texts`; ArrayOf: `items.offset` is the element type;
+// AnyOf: `items` are type indices of `alternatives`.
+struct Type {
+    ValueTag tag;
+    bool has_minimum;
+    Slice items;
+    std::int64_t minimum;
+};
+
+struct Option {
+    Text key;
+    OptionKind kind;
+    bool selectors;
+    bool has_note;
+    Slice exists;
+    Slice deprecated;
+    Slice type_rules;
+    Text note;
+};
+
+struct Rename {
+    Text old_key;
+    Text new_name;
+};
+
+struct KeyConsequence {
+    Text key;
+    Consequence code;
+};
+
+// Every table of one tool's descriptor, sorted as the lookups need.
+struct Family {
+    std::string_view text{};
+    std::span<const Text> releases{};
+    std::span<const Option> options{};  // ascending byte order of key
+    std::span<const ReleaseRange> ranges{};
+    std::span<const TypeRule> type_rules{};
+    std::span<const Type> types{};
+    std::span<const Text> type_texts{};
+    std::span<const std::uint16_t> alternatives{};
+    std::span<const Text> required{};
+    std::span<const Rename> renames{};                             // ascending byte order
+    std::span<const KeyConsequence> unknown_key_consequences{};    // ascending byte order
+    std::span<const KeyConsequence> invalid_value_consequences{};  // ascending byte order
+};
+
+}  // namespace stored
+
+// The accepted shape of a value: a view of a shape in a tool's tables.
+class ValueType {
+  public:
+    ValueType(const stored::Family& family, std::uint16_t index)
+        : family_(&family), index_(index) {}
+
+    ValueTag tag() const { return row().tag; }
+    bool accepts(const document::Value& value) const;
+    // An English phrase for the shape, as in "expected {}".
+    std::string describe() const;
+
+  private:
+    const stored::Type& row() const { return family_->types[index_]; }
+    ValueType at(std::uint16_t index) const { return {*family_, index}; }
+
+    const stored::Family* family_;
+    std::uint16_t index_;
+};
+
+// One setting, as read from a tool's tables.
 struct ToolOption {
     std::string_view key;  // dotted, relative to the tool's table
     OptionKind kind;
@@ -79,51 +161,97 @@ struct ToolOption {
     std::span<const ReleaseRange> deprecated;
     std::span<const TypeRule> type_rules;  // empty for Table and ArrayOfTables
     std::optional<std::string_view> note;  // guidance shown with a deprecation
+    const stored::Family* family;
 
     bool exists_in(Release release) const { return holds(exists, release); }
     bool deprecated_in(Release release) const { return holds(deprecated, release); }
-    // The shape the option accepts in the release, or null when no rule covers it.
-    const ValueType* type_in(Release release) const;
+    // The shape the option accepts in the release; none when no rule covers it.
+    std::optional<ValueType> type_in(Release release) const;
 };
 
-// What a tool does with an unknown key or an invalid value: 0 nothing known, 1 the tool's
-// note, 2 "{} ignores it" with the tool's name.
-using Consequence = std::uint16_t;
+// Stored rows as views.
+std::string_view view_of(const stored::Family& family, const stored::Text& text);
+ToolOption view_of(const stored::Family& family, const stored::Option& option);
 
-struct KeyConsequence {
-    std::string_view key;
-    Consequence code;
+// A list of stored rows, read as views on access.
+template <typename View, typename Row>
+class Rows {
+  public:
+    Rows(const stored::Family& family, std::span<const Row> rows) : family_(&family), rows_(rows) {}
+
+    std::size_t size() const { return rows_.size(); }
+    bool empty() const { return rows_.empty(); }
+    View operator[](std::size_t i) const { return view_of(*family_, rows_[i]); }
+    View front() const { return (*this)[0]; }
+    View back() const { return (*this)[size() - 1]; }
+
+    class iterator {
+      public:
+        using iterator_category = std::input_iterator_tag;
+        using value_type = View;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = View;
+
+        iterator() = default;
+        iterator(const Rows* rows, std::size_t i) : rows_(rows), i_(i) {}
+        View operator*() const { return (*rows_)[i_]; }
+        iterator& operator++() {
+            ++i_;
+            return *this;
+        }
+        iterator operator++(int) {
+            iterator before = *this;
+            ++i_;
+            return before;
+        }
+        bool operator==(const iterator& other) const { return i_ == other.i_; }
+
+      private:
+        const Rows* rows_ = nullptr;
+        std::size_t i_ = 0;
+    };
+    iterator begin() const { return {this, 0}; }
+    iterator end() const { return {this, size()}; }
+
+  private:
+    const stored::Family* family_;
+    std::span<const Row> rows_;
 };
 
-struct Rename {
-    std::string_view old_key;   // full dotted key
-    std::string_view new_name;  // replaces the old key's last segment
-};
+using Texts = Rows<std::string_view, stored::Text>;
+using Options = Rows<ToolOption, stored::Option>;
 
+// One outside tool: its names and hints, and its tables (which descriptors may share).
 struct Tool {
-    std::string_view name;          // "uv", "uv_build", "Ruff", "ty"
-    std::string_view table;         // "tool.uv"
-    std::string_view docs;          // settings documentation link
-    std::string_view upgrade_hint;  // holds "{version}"
-    std::string_view unknown_version_hint;
-    std::span<const std::string_view> releases;  // oldest first
-    std::span<const ToolOption> options;         // ascending byte order of key
-    std::span<const std::string_view> required;  // keys every entry of an array of tables sets
-    std::span<const Rename> renames;             // ascending byte order of old key
-    std::span<const KeyConsequence> unknown_key_consequences;
-    std::span<const KeyConsequence> invalid_value_consequences;
-    std::optional<std::string_view> note;  // the text of consequence 1
+    std::string_view name;                  // "uv", "uv_build", "Ruff", "ty"
+    std::string_view table;                 // "tool.uv"
+    std::string_view docs;                  // settings documentation link
+    std::string_view upgrade_hint;          // holds "{version}"
+    std::string_view unknown_version_hint;  //
+    std::optional<std::string_view> note;   // the text of consequence 1
+    const stored::Family* family;
 
-    const ToolOption* option(std::string_view key) const;
+    // Every known release, oldest first.
+    Texts releases() const { return {*family, family->releases}; }
+    std::string_view release(Release index) const {
+        return view_of(*family, family->releases[index]);
+    }
+    Release newest() const { return static_cast<Release>(family->releases.size() - 1); }
+    // Every setting ever known, in ascending byte order of key.
+    Options options() const { return {*family, family->options}; }
+    // Keys that every entry of an array of tables must set ("index.url").
+    Texts required() const { return {*family, family->required}; }
+
+    std::optional<ToolOption> option(std::string_view key) const;
+    // The new last key segment of a renamed option.
     std::optional<std::string_view> new_name(std::string_view key) const;
     // The upgrade hint with every "{version}" replaced by the release's text.
     std::string upgrade_to(Release release) const;
-
-    std::string_view release(Release index) const { return releases[index]; }
-    Release newest() const { return static_cast<Release>(releases.size() - 1); }
+    // What the tool does with an unknown key in the table (dotted; "" for the tool's table).
+    Consequence unknown_key_consequence(std::string_view table_key) const;
+    // What the tool does with an invalid value of the option.
+    Consequence invalid_value_consequence(std::string_view option_key) const;
 };
-
-// The code of the row whose key equals `key`, or 0.
-Consequence consequence(std::span<const KeyConsequence> list, std::string_view key);
 
 }  // namespace tarnvik::tool
