@@ -13,22 +13,25 @@
 
 namespace {
 
-using tarnvik::tool::ValueType;
+namespace stored = tarnvik::tool::stored;
+using tarnvik::tool::ValueTag;
 
-// A TOML value that the shape accepts.
-std::string value_of(const ValueType& type) {
+// A TOML value that the stored shape accepts.
+std::string value_of(const stored::Family& family, std::uint16_t index) {
+    const stored::Type& type = family.types[index];
     switch (type.tag) {
-        case ValueType::Tag::Boolean:
+        case ValueTag::Boolean:
             return "true";
-        case ValueType::Tag::Integer:
-        case ValueType::Tag::Number:
-            return type.minimum ? std::to_string(*type.minimum + 10) : "10";
-        case ValueType::Tag::OneOf:
-            return "\"" + std::string(type.values.front()) + "\"";
-        case ValueType::Tag::ArrayOf:
-            return "[" + value_of(*type.element) + ", " + value_of(*type.element) + "]";
-        case ValueType::Tag::AnyOf:
-            return value_of(*type.alternatives.front());
+        case ValueTag::Integer:
+        case ValueTag::Number:
+            return std::to_string(type.has_minimum ? type.minimum + 10 : 10);
+        case ValueTag::OneOf:
+            return "\"" + std::string(family.type_texts[type.items.offset].in(family.text)) + "\"";
+        case ValueTag::ArrayOf:
+            return "[" + value_of(family, type.items.offset) + ", " +
+                   value_of(family, type.items.offset) + "]";
+        case ValueTag::AnyOf:
+            return value_of(family, family.alternatives[type.items.offset]);
         default:
             return "\"E501\"";
     }
@@ -39,13 +42,15 @@ std::string ruff_table() {
     std::string top = "[tool.ruff]\n";
     std::string nested;
     std::string_view open_table;
-    for (const auto& option : ruff.options) {
+    for (const tarnvik::tool::ToolOption option : ruff.options()) {
         if (option.kind != tarnvik::tool::OptionKind::Value) continue;
-        const ValueType* type = option.type_in(ruff.newest());
-        if (!type) continue;
+        const auto rule = std::ranges::find_if(option.type_rules, [&](const auto& r) {
+            return r.first <= ruff.newest() && ruff.newest() <= r.last;
+        });
+        if (rule == option.type_rules.end()) continue;
         const std::size_t dot = option.key.rfind('.');
-        const std::string line =
-            std::string(option.key.substr(dot + 1)) + " = " + value_of(*type) + "\n";
+        const std::string line = std::string(option.key.substr(dot + 1)) + " = " +
+                                 value_of(*ruff.family, rule->type) + "\n";
         if (dot == std::string_view::npos) {
             top += line;
             continue;

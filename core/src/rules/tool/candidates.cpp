@@ -84,8 +84,8 @@ class KnownReleases {
   private:
     void parse() {
         if (!versions_.empty()) return;
-        versions_.reserve(tool_.releases.size());
-        for (std::string_view text : tool_.releases) {
+        versions_.reserve(tool_.releases().size());
+        for (std::string_view text : tool_.releases()) {
             auto parsed = pep440::parse_version(text);
             auto* version = std::get_if<pep440::Version>(&parsed);
             versions_.push_back(version ? std::optional(std::move(*version)) : std::nullopt);
@@ -275,7 +275,7 @@ void report_unchecked(Checker& checker, const Candidates& candidates, Span span)
     const Tool& tool = candidates.tool;
     const std::string table = fmt::format("`[{}]`", tool.table);
     const std::string known = fmt::format("tarnvik knows {} {} to {}", tool.name,
-                                          tool.releases.front(), tool.releases.back());
+                                          tool.releases().front(), tool.releases().back());
     std::string message;
     std::string help;
     if (candidates.unknown_locked.empty()) {

@@ -52,9 +52,9 @@ void check_python_target(Checker& checker, const document::Table& root,
                          const Candidates& candidates, const PythonTarget& target,
                          MinorSpelling spelling, std::string_view lead) {
     const Tool& tool = candidates.tool;
-    const ToolOption* option = tool.option(target.key);
+    const std::optional<ToolOption> option = tool.option(target.key);
     if (!option || candidates.releases.empty()) return;
-    const auto* type = option->type_in(candidates.newest());
+    const std::optional<::tarnvik::tool::ValueType> type = option->type_in(candidates.newest());
     if (!type || !type->accepts(target.value)) return;
     const document::Entry* project = document::get(root, "project");
     const document::Table* project_table = project ? project->value.as_table() : nullptr;

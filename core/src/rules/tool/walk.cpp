@@ -68,9 +68,7 @@ class RuleVerdicts {
     }
 
     bool accepts(std::size_t rule) {
-        if (verdicts_[rule] == UNKNOWN) {
-            verdicts_[rule] = option_.type_rules[rule].type->accepts(value_) ? YES : NO;
-        }
+        if (verdicts_[rule] == UNKNOWN) verdicts_[rule] = type(rule).accepts(value_) ? YES : NO;
         return verdicts_[rule] == YES;
     }
 
@@ -80,7 +78,9 @@ class RuleVerdicts {
         return !rule || accepts(*rule);
     }
 
-    const ValueType& type(std::size_t rule) const { return *option_.type_rules[rule].type; }
+    ValueType type(std::size_t rule) const {
+        return ValueType(*option_.family, option_.type_rules[rule].type);
+    }
 
   private:
     enum Verdict : std::uint8_t { UNKNOWN, YES, NO };
@@ -92,7 +92,7 @@ class RuleVerdicts {
 // Some allowed releases reject the value, from `first` on.
 void report_rejected_by_some(const Candidates& candidates, Checker& checker,
                              const ToolOption& option, const document::Value& value, Release first,
-                             const ValueType& expected_there) {
+                             ValueType expected_there) {
     const Tool& tool = candidates.tool;
     const std::string setting = fmt::format("{}.{}", tool.table, option.key);
     Diagnostic diagnostic =
@@ -110,7 +110,7 @@ void report_rejected_by_some(const Candidates& candidates, Checker& checker,
 // releases the tool accepts it.
 void report_rejected_by_all(const Candidates& candidates, Checker& checker,
                             const ToolOption& option, const document::Value& value, Release first,
-                            const ValueType& expected, RuleVerdicts& verdicts) {
+                            ValueType expected, RuleVerdicts& verdicts) {
     const Tool& tool = candidates.tool;
     const std::string setting = fmt::format("{}.{}", tool.table, option.key);
     Diagnostic diagnostic = Diagnostic::error(
@@ -118,7 +118,7 @@ void report_rejected_by_all(const Candidates& candidates, Checker& checker,
         value.span, Code::InvalidValue);
     std::optional<Release> first_accepting;
     std::optional<Release> last_accepting;
-    for (std::size_t i = 0; i < tool.releases.size(); ++i) {
+    for (std::size_t i = 0; i < tool.releases().size(); ++i) {
         const auto release = Release(i);
         if (!option.exists_in(release) || !verdicts.accepted_in(release)) continue;
         if (!first_accepting) first_accepting = release;
@@ -134,8 +134,7 @@ void report_rejected_by_all(const Candidates& candidates, Checker& checker,
     diagnostic =
         with_source_label(std::move(diagnostic), candidates, "allows only versions that reject it");
     checker.push(
-        add_consequence(std::move(diagnostic), tool,
-                        ::tarnvik::tool::consequence(tool.invalid_value_consequences, option.key)));
+        add_consequence(std::move(diagnostic), tool, tool.invalid_value_consequence(option.key)));
 }
 
 void check_one_value(const Candidates& candidates, Checker& checker, Extension& extension,
@@ -167,10 +166,11 @@ void check_one_value(const Candidates& candidates, Checker& checker, Extension& 
 // The keys the table at `prefix` may hold in the release, in option order, for suggestions.
 std::vector<std::string_view> keys_at(const Tool& tool, std::string_view prefix, Release release) {
     std::vector<std::string_view> keys;
-    auto it = std::ranges::lower_bound(tool.options, prefix, {}, &ToolOption::key);
-    for (; it != tool.options.end() && it->key.starts_with(prefix); ++it) {
-        const std::string_view rest = it->key.substr(prefix.size());
-        if (!rest.empty() && rest.find('.') == std::string_view::npos && it->exists_in(release)) {
+    for (const ToolOption option : tool.options()) {
+        if (!option.key.starts_with(prefix)) continue;
+        const std::string_view rest = option.key.substr(prefix.size());
+        if (!rest.empty() && rest.find('.') == std::string_view::npos &&
+            option.exists_in(release)) {
             keys.push_back(rest);
         }
     }
@@ -200,8 +200,8 @@ class TableWalk {
             full_key += entry.key;
             if (extension_.skips(full_key)) continue;
             // A quoted key holding a dot is one key to the tool, never a nested setting.
-            const ToolOption* option =
-                entry.key.find('.') == std::string::npos ? tool_.option(full_key) : nullptr;
+            const std::optional<ToolOption> option =
+                entry.key.find('.') == std::string::npos ? tool_.option(full_key) : std::nullopt;
             if (!option) {
                 report_unknown(entry);
                 continue;
@@ -216,20 +216,19 @@ class TableWalk {
 
   private:
     void report_missing_keys() {
-        for (std::string_view required : tool_.required) {
+        for (std::string_view required : tool_.required()) {
             if (!required.starts_with(prefix_)) continue;
             const std::string_view rest = required.substr(prefix_.size());
             if (rest.find('.') != std::string_view::npos) continue;
-            const ToolOption* option = tool_.option(required);
+            const std::optional<ToolOption> option = tool_.option(required);
             if (!option || !option->exists_in(newest_) || has_key(table_, rest)) continue;
             Diagnostic diagnostic =
                 Diagnostic::error(
                     fmt::format("missing `{}` in {}", rest, table_display_name(tool_, prefix_)),
                     span_, Code::MissingKey)
                     .with_help(fmt::format("{} requires it", tool_.name));
-            checker_.push(add_consequence(
-                std::move(diagnostic), tool_,
-                ::tarnvik::tool::consequence(tool_.invalid_value_consequences, name_)));
+            checker_.push(add_consequence(std::move(diagnostic), tool_,
+                                          tool_.invalid_value_consequence(name_)));
         }
     }
 
@@ -243,8 +242,8 @@ class TableWalk {
                 .with_help(suggestion
                                ? fmt::format("did you mean `{}`?", *suggestion)
                                : fmt::format("no {} release from {} to {} has this option; see {}",
-                                             tool_.name, tool_.releases.front(),
-                                             tool_.releases.back(), tool_.docs));
+                                             tool_.name, tool_.releases().front(),
+                                             tool_.releases().back(), tool_.docs));
         if (suggestion && !has_key(table_, *suggestion)) {
             diagnostic =
                 std::move(diagnostic)
@@ -253,8 +252,7 @@ class TableWalk {
                                   Applicability::Unsafe});
         }
         checker_.push(
-            add_consequence(std::move(diagnostic), tool_,
-                            ::tarnvik::tool::consequence(tool_.unknown_key_consequences, name_)));
+            add_consequence(std::move(diagnostic), tool_, tool_.unknown_key_consequence(name_)));
     }
 
     // Reports the allowed releases that lack the option; false when none has it.
@@ -265,11 +263,11 @@ class TableWalk {
         if (lacking == releases.end()) return true;
         const auto having = std::ranges::count_if(
             releases, [&](Release release) { return option.exists_in(release); });
-        report_availability(
-            candidates_, checker_, fmt::format("`{}.{}`", tool_.table, option.key),
-            ::tarnvik::tool::added_after(option.exists, *lacking),
-            ::tarnvik::tool::removed_before(option.exists, *lacking), entry.key_span, having == 0,
-            ::tarnvik::tool::consequence(tool_.unknown_key_consequences, parent_key(option.key)));
+        report_availability(candidates_, checker_, fmt::format("`{}.{}`", tool_.table, option.key),
+                            ::tarnvik::tool::added_after(option.exists, *lacking),
+                            ::tarnvik::tool::removed_before(option.exists, *lacking),
+                            entry.key_span, having == 0,
+                            tool_.unknown_key_consequence(parent_key(option.key)));
         return having > 0;
     }
 
@@ -296,8 +294,7 @@ class TableWalk {
                      const std::string& full_key) {
         if (option.kind != OptionKind::Table && option.kind != OptionKind::ArrayOfTables) return;
         const std::string setting = fmt::format("{}.{}", tool_.table, full_key);
-        const Consequence code =
-            ::tarnvik::tool::consequence(tool_.invalid_value_consequences, full_key);
+        const Consequence code = tool_.invalid_value_consequence(full_key);
         const std::string nested = full_key + ".";
         if (option.kind == OptionKind::Table) {
             if (const document::Table* table = value.as_table()) {
@@ -375,9 +372,8 @@ void check_value(const Candidates& candidates, Checker& checker, Extension& exte
     const document::Table* table = value.as_table();
     if (!table) {
         const Tool& tool = candidates.tool;
-        report_wrong_type(
-            candidates, checker, fmt::format("`{}.{}`", tool.table, option.key), "a table", value,
-            ::tarnvik::tool::consequence(tool.invalid_value_consequences, option.key));
+        report_wrong_type(candidates, checker, fmt::format("`{}.{}`", tool.table, option.key),
+                          "a table", value, tool.invalid_value_consequence(option.key));
         return;
     }
     for (const document::Entry& entry : table->entries)
@@ -442,7 +438,7 @@ Diagnostic add_consequence(Diagnostic diagnostic, const Tool& tool, Consequence 
 std::string table_display_name(const Tool& tool, std::string_view prefix) {
     if (prefix.empty() || !prefix.ends_with('.')) return fmt::format("`[{}]`", tool.table);
     const std::string_view key = without_final_dot(prefix);
-    const ToolOption* option = tool.option(key);
+    const std::optional<ToolOption> option = tool.option(key);
     if (option && option->kind == OptionKind::ArrayOfTables) {
         return fmt::format("`[[{}.{}]]`", tool.table, key);
     }
