@@ -237,8 +237,8 @@ struct ClosingNote {
 
 Candidates Candidates::create(const Tool& tool, std::vector<Release> releases,
                               std::optional<Span> source_span, VersionSource source) {
-    std::ranges::sort(releases);
-    releases.erase(std::ranges::unique(releases).begin(), releases.end());
+    std::sort(releases.begin(), releases.end());
+    releases.erase(std::unique(releases.begin(), releases.end()), releases.end());
     return Candidates{source_span, std::move(source), std::move(releases), {}, tool};
 }
 
