@@ -26,10 +26,7 @@ class TempFile {
         : path_(std::move(pattern)), fd_(::mkstemp(path_.data())), created_(fd_ >= 0) {}
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
-    ~TempFile() {
-        close();
-        if (created_ && !committed_) ::unlink(path_.c_str());
-    }
+    ~TempFile() { remove(); }
     bool opened() const { return created_; }
     int fd() const { return fd_; }
     const std::string& path() const { return path_; }
@@ -39,6 +36,11 @@ class TempFile {
         return result;
     }
     void commit() { committed_ = true; }
+    void remove() {
+        close();
+        if (created_ && !committed_) ::unlink(path_.c_str());
+        created_ = false;
+    }
 
   private:
     std::string path_;
@@ -53,6 +55,19 @@ void sync_directory(const fs::path& directory) {
     if (fd < 0) return;
     (void)::fsync(fd);
     ::close(fd);
+}
+
+// Writes the text over the file's own bytes and cuts what is left of the old text: every link
+// to the file sees the new text, and its owner and mode stay. A failure half-way leaves the
+// file partly written, as any plain write would.
+std::optional<std::string> write_in_place(const fs::path& target, std::string_view text) {
+    int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return last_error();
+    std::optional<std::string> error = write_all(fd, text);
+    if (!error && ::ftruncate(fd, static_cast<off_t>(text.size())) != 0) error = last_error();
+    if (!error && ::fsync(fd) != 0) error = last_error();
+    if (::close(fd) != 0 && !error) error = last_error();
+    return error;
 }
 
 }  // namespace
@@ -96,20 +111,28 @@ std::optional<std::string> replace_file(const fs::path& path, std::string_view t
     int stat_result = ::fstat(probe, &original);
     ::close(probe);
     if (stat_result != 0) return last_error();
+    // A rename would give only this name the new text and leave the other links with the old.
+    if (original.st_nlink > 1) return write_in_place(target, text);
 
     fs::path directory = target.parent_path();
     std::string name = ".";
     name += target.filename().string();
     name += ".tarnvik-XXXXXX";
     TempFile temp((directory.empty() ? fs::path(".") : directory) / name);
-    if (!temp.opened()) return last_error();
+    // A directory that takes no new file (not ours to write, say) still lets the file be written.
+    if (!temp.opened()) return write_in_place(target, text);
     if (auto error = write_all(temp.fd(), text)) return error;
     if (::fchmod(temp.fd(), original.st_mode & 07777) != 0) return last_error();
     // Keep the owner when we may (running as root); otherwise the file stays ours, as it was.
     (void)::fchown(temp.fd(), original.st_uid, original.st_gid);
     if (::fsync(temp.fd()) != 0) return last_error();
     if (temp.close() != 0) return last_error();
-    if (::rename(temp.path().c_str(), target.c_str()) != 0) return last_error();
+    // A rename can be refused where a write is not (a sticky directory, a file mounted on its
+    // own): the temporary file goes, and the text is written over the file.
+    if (::rename(temp.path().c_str(), target.c_str()) != 0) {
+        temp.remove();
+        return write_in_place(target, text);
+    }
     temp.commit();
     sync_directory(directory);
     return std::nullopt;

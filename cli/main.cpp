@@ -3,9 +3,9 @@
 #include <variant>
 #include <vector>
 
-#include "check.hpp"
 #include "command_line.hpp"
 #include "heap.hpp"
+#include "run.hpp"
 #include "streams.hpp"
 
 int main(int argc, char** argv) {

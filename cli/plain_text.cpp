@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "render/source_lines.hpp"
+
 namespace tarnvik::cli {
 
 namespace {
@@ -45,7 +47,22 @@ std::size_t past_escape(std::string_view text, std::size_t i) {
     return i;
 }
 
+bool is_plain_ascii(char c) {
+    return (c >= ' ' && c <= '~') || c == '\n';
+}
+
 }  // namespace
+
+std::string visible_controls(std::string_view text) {
+    if (std::ranges::all_of(text, is_plain_ascii)) return std::string(text);
+    std::string out;
+    for (std::size_t newline; (newline = text.find('\n')) != std::string_view::npos;) {
+        out += normalize_whitespace(text.substr(0, newline));
+        out += '\n';
+        text.remove_prefix(newline + 1);
+    }
+    return out + normalize_whitespace(text);
+}
 
 std::string without_escapes(std::string_view text) {
     if (std::ranges::none_of(text, is_dropped_control)) return std::string(text);

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "color.hpp"
 #include "plain_text.hpp"
 
 namespace tarnvik::cli {
@@ -23,8 +22,7 @@ std::optional<std::string> write_all(int fd, std::string_view text) {
 }
 
 void write_stderr(std::string_view text) {
-    static const bool color = color_enabled_for(STDERR_FILENO);
-    (void)write_all(STDERR_FILENO, color ? std::string(text) : without_escapes(text));
+    (void)write_all(STDERR_FILENO, visible_controls(text));
 }
 
 }  // namespace tarnvik::cli

@@ -14,8 +14,8 @@ import sys
 import tempfile
 import termios
 
-CONTROL_FILES = {"args", "cwd", "env", "readonly", "stdout", "expected.out", "expected.err",
-                 "expected.status", "expected.toml"}
+CONTROL_FILES = {"args", "cwd", "env", "readonly", "hardlinks", "stdout", "expected.out",
+                 "expected.err", "expected.status", "expected.toml"}
 # Variables that would change colour or behaviour between machines.
 SCRUBBED_ENV = ("NO_COLOR", "CLICOLOR", "CLICOLOR_FORCE", "TERM", "CI")
 NOBODY = 65534
@@ -56,12 +56,20 @@ def environment(case):
     return env
 
 
+def make_hard_links(case, root):
+    """Each line of `hardlinks`, `NAME TARGET`, makes NAME a second link to the file TARGET."""
+    links = [line.split(" ", 1) for line in read_lines(case / "hardlinks")]
+    for name, target in links:
+        os.link(root / target, root / name)
+    return links
+
+
 def make_read_only(case, root):
-    """Files listed in `readonly` lose their write bits; as root, the run drops to an
-    unprivileged user, since root may write any file."""
+    """Files and directories listed in `readonly` lose their write bits; as root, the run drops
+    to an unprivileged user, since root may write any file."""
     listed = read_lines(case / "readonly")
     for name in listed:
-        (root / name).chmod(0o444)
+        (root / name).chmod(0o555 if (root / name).is_dir() else 0o444)
     if not listed or os.geteuid() != 0:
         return None
     for path in [root, *root.rglob("*")]:
@@ -133,8 +141,14 @@ def main():
         root = pathlib.Path(scratch) / "tree"
         root.mkdir()
         copy_tree(case, root)
+        links = make_hard_links(case, root)
         before = snapshot(root)
-        out, err, status = run(binary, case, root)
+        try:
+            out, err, status = run(binary, case, root)
+        finally:
+            for directory in [root, *root.rglob("*")]:
+                if directory.is_dir() and not directory.is_symlink():
+                    directory.chmod(directory.stat().st_mode | 0o200)
         after = snapshot(root)
         project = root / "pyproject.toml"
         fixed = project.read_bytes() if project.is_file() else None
@@ -164,8 +178,12 @@ def main():
             changed_ok = {"pyproject.toml"}
             if project.is_symlink():
                 changed_ok.add(str(project.resolve().relative_to(root.resolve())))
+            changed_ok.update(name for name, _ in links)
         else:
             changed_ok = set()
+        for name, target in links:
+            if not os.path.samefile(root / name, root / target):
+                failures.append(f"{name} is no longer a link to {target}")
         unexpected = sorted(k for k in set(before) | set(after)
                             if before.get(k) != after.get(k) and k not in changed_ok)
         if unexpected:

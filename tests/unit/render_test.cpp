@@ -1,4 +1,5 @@
-#include "render.hpp"
+#include "render/render.hpp"
+#include "render/render_diagnostic.hpp"
 
 #include <gtest/gtest.h>
 
@@ -253,6 +254,214 @@ TEST(SourceIndex, LocatesOffsets) {
     EXPECT_EQ(index.locate(6, 6), (L{{2, 3, 2}, {2, 3, 2}}));
     EXPECT_EQ(index.locate(3, 6), (L{{2, 0, 0}, {2, 3, 3}}));
     EXPECT_EQ(SourceIndex("").locate(0, 0), (L{{1, 0, 0}, {1, 0, 0}}));
+}
+
+}  // namespace
+}  // namespace tarnvik::cli
+
+namespace tarnvik::cli {
+namespace {
+
+// Whether the text holds no control character but line ends and, only when `color`, the SGR
+// sequences of the colour sheet; and no C1 control or text direction control.
+bool terminal_safe(std::string_view text, bool color) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte == '\x1b') {
+            if (!color || i + 1 >= text.size() || text[i + 1] != '[') return false;
+            std::size_t end = text.find_first_not_of("0123456789;", i + 2);
+            if (end == std::string_view::npos || text[end] != 'm') return false;
+            i = end;
+        } else if ((byte < 0x20 && byte != '\n') || byte == 0x7F) {
+            return false;
+        } else if (byte == 0xC2 && i + 1 < text.size() &&
+                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            return false;  // U+0080-U+009F
+        } else if (text.substr(i, 2) == "\xe2\x80" && i + 2 < text.size() &&
+                   static_cast<unsigned char>(text[i + 2]) >= 0xAA &&
+                   static_cast<unsigned char>(text[i + 2]) <= 0xAE) {
+            return false;  // U+202A-U+202E
+        }
+    }
+    return true;
+}
+
+// Text from a hostile file in every place a report shows it: nothing reaches the terminal as
+// a control character, in colour or not.
+TEST(RenderHostileText, NoControlCharacterReachesTheTerminal) {
+    const std::string_view hostile[] = {
+        "\x1b]0;pwned\x07",
+        "\x1b[31mred",
+        "a\x1b",
+        "\x9b"
+        "31m",
+        "\xc2\x9b"
+        "31m",
+        "x\xe2\x80\xaey",
+        "\x7f\x08\r",
+        "a\r\nb\nc",
+        "\t\x1b[2J",
+    };
+    for (std::string_view text : hostile) {
+        SCOPED_TRACE(testing::PrintToString(std::string(text)));
+        std::string source = "key = 1\n" + std::string(text) + "\nlast = 2\n";
+        Report report;
+        report.title = std::string(text);
+        report.id = std::string(text);
+        report.path = std::string(text);
+        report.source = source;
+        report.annotations.push_back({Span{0, 3}, true, std::string(text)});
+        report.annotations.push_back({Span{8, 8 + text.size()}, false, std::string(text)});
+        report.annotations.push_back({Span{2, source.size() - 2}, false, std::string(text)});
+        report.messages.push_back({Level::Help, std::string(text)});
+        report.messages.push_back({Level::Note, std::string(text)});
+        for (bool color : {false, true}) {
+            EXPECT_TRUE(terminal_safe(render(report, RenderOptions{140, color}), color))
+                << render(report, RenderOptions{140, color});
+        }
+    }
+}
+
+// A title is drawn like a source line: control characters as their pictures, tabs as four
+// spaces, text direction controls as U+FFFD, U+200D dropped; its later lines line up after the
+// "error[code]: " prefix.
+TEST(RenderHostileText, TitleIsNormalizedLikeSourceLines) {
+    Report report;
+    report.id = "unknown-key";
+    report.title =
+        "key `\x1b]0;x\x07`\tand \x7f\n"
+        "bidi \xe2\x80\xae, joiner a\xe2\x80\x8d"
+        "b\r\n"
+        "end";
+    EXPECT_EQ(render(report, RenderOptions{}),
+              "error[unknown-key]: key `\xe2\x90\x9b]0;x\xe2\x90\x87`    and \xe2\x90\xa1\n"
+              "                    bidi \xef\xbf\xbd, joiner ab\n"
+              "                    end");
+}
+
+// Labels and help and note lines show control characters as pictures, and the origin's path too.
+TEST(RenderHostileText, LabelsMessagesAndPathAreVisible) {
+    Report report;
+    report.title = "t";
+    report.path = "p\x1b[0m";
+    report.source = "abc\n";
+    report.annotations.push_back({Span{0, 1}, true, ""});
+    report.annotations.push_back({Span{2, 3}, false, "l\x07"});
+    report.messages.push_back({Level::Help, "h\x1b"});
+    report.messages.push_back({Level::Note, "n\x08\nm"});
+    EXPECT_EQ(render(report, RenderOptions{}),
+              "error: t\n"
+              " --> p\xe2\x90\x9b[0m:1:1\n"
+              "  |\n"
+              "1 | abc\n"
+              "  | ^ - l\xe2\x90\x87\n"
+              "  |\n"
+              "  = help: h\xe2\x90\x9b\n"
+              "  = note: n\xe2\x90\x88\n"
+              "          m");
+}
+
+// The colour sheet: warnings bold yellow, the level of a help or note line bold without a
+// colour, and the space before the arrow outside its style.
+TEST(RenderColour, UsesTheDefaultSheet) {
+    Report report;
+    report.level = Level::Warning;
+    report.id = "w";
+    report.title = "t";
+    report.path = "p";
+    report.source = "abc\n";
+    report.annotations.push_back({Span{0, 1}, true, ""});
+    report.messages.push_back({Level::Help, "h"});
+    report.messages.push_back({Level::Note, "n"});
+    EXPECT_EQ(render(report, RenderOptions{140, true}),
+              "\x1b[1m\x1b[33mwarning[w]\x1b[0m\x1b[1m: t\x1b[0m\n"
+              " \x1b[1m\x1b[94m--> \x1b[0mp:1:1\n"
+              "  \x1b[1m\x1b[94m|\x1b[0m\n"
+              "\x1b[1m\x1b[94m1\x1b[0m \x1b[1m\x1b[94m|\x1b[0m abc\n"
+              "  \x1b[1m\x1b[94m|\x1b[0m \x1b[1m\x1b[33m^\x1b[0m\n"
+              "  \x1b[1m\x1b[94m|\x1b[0m\n"
+              "  \x1b[1m\x1b[94m= \x1b[0m\x1b[1mhelp\x1b[0m: h\n"
+              "  \x1b[1m\x1b[94m= \x1b[0m\x1b[1mnote\x1b[0m: n");
+}
+
+}  // namespace
+}  // namespace tarnvik::cli
+
+namespace tarnvik::cli {
+namespace {
+
+Report one_span_report(std::string_view source, Span span) {
+    Report report;
+    report.title = "t";
+    report.path = "p";
+    report.source = source;
+    report.annotations.push_back({span, true, ""});
+    return report;
+}
+
+std::vector<std::string> rows_of(const std::string& text) {
+    std::vector<std::string> rows;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        rows.push_back(text.substr(start, end - start));
+    rows.push_back(text.substr(start));
+    return rows;
+}
+
+// A long line whose span sits near its start is cut where the terminal ends, at 140 columns.
+TEST(RenderLongLines, CutAtTheFullWidth) {
+    std::string source = "a = \"" + std::string(300, 'x') + "\"\n";
+    std::vector<std::string> rows = rows_of(render(one_span_report(source, {4, 10}), {}));
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[3].size(), 140u);
+    EXPECT_TRUE(rows[3].ends_with("xxx...")) << rows[3];
+}
+
+// The middle of a span is elided only when it is wider than twice the code window.
+TEST(RenderLongLines, ElidesOnlySpansWiderThanTwiceTheWindow) {
+    const std::pair<std::size_t, bool> cases[] = {
+        {136, false}, {200, false}, {272, false}, {273, true}, {400, true}};
+    for (auto [width, elided] : cases) {
+        std::string source = "a = \"" + std::string(width, 'x') + "\"\n";
+        std::vector<std::string> rows =
+            rows_of(render(one_span_report(source, {5, 5 + width}), {}));
+        ASSERT_EQ(rows.size(), 5u);
+        EXPECT_EQ(rows[4].find("^...^") != std::string::npos, elided) << width << rows[4];
+    }
+}
+
+// The "..." of an elided span, in the source line and under it, has the line numbers' style.
+TEST(RenderLongLines, ElisionMarksHaveTheLineNumberStyle) {
+    std::string source = "a = \"" + std::string(400, 'x') + "\"\n";
+    std::vector<std::string> rows =
+        rows_of(render(one_span_report(source, {5, 405}), RenderOptions{140, true}));
+    ASSERT_EQ(rows.size(), 5u);
+    const std::string mark = "\x1b[1m\x1b[94m...\x1b[0m";
+    EXPECT_NE(rows[3].find("xxx" + mark + "xxx"), std::string::npos) << rows[3];
+    EXPECT_NE(rows[4].find("^\x1b[0m" + mark + "\x1b[1m\x1b[91m^"), std::string::npos) << rows[4];
+}
+
+// A multi-line span starts with "/" exactly when only white space stands before it on its
+// line: tabs are white space, a byte order mark or a joiner is not, nor is text after a tab.
+TEST(RenderMultiline, ShortStartOnlyAfterWhiteSpace) {
+    const std::pair<std::string_view, bool> cases[] = {
+        {"[a\n", true},
+        {"  [a\n", true},
+        {"\t\t[a\n", true},
+        {"\tx\t[a\n", false},
+        {"x [a\n", false},
+        {"\xef\xbb\xbf[a\n", false},
+        {"\xe2\x80\x8d[a\n", false},
+        {"\xc2\xa0[a\n", true},
+    };
+    for (auto [first, short_start] : cases) {
+        std::string source = std::string(first) + "b]\n";
+        std::size_t start = source.find('[');
+        std::vector<std::string> rows =
+            rows_of(render(one_span_report(source, {start, source.size() - 1}), {}));
+        ASSERT_GE(rows.size(), 4u);
+        EXPECT_EQ(rows[3].starts_with("1 | /"), short_start) << first;
+    }
 }
 
 }  // namespace

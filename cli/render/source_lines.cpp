@@ -1,0 +1,137 @@
+#include "render/source_lines.hpp"
+
+#include <algorithm>
+
+#include "tarnvik/text.hpp"
+
+namespace tarnvik::cli {
+
+namespace {
+
+bool is_direction_control(char32_t c) {
+    return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+// Some terminals act on the C1 controls (U+009B as a control sequence introducer).
+bool is_c1_control(char32_t c) {
+    return c >= 0x80 && c <= 0x9F;
+}
+
+}  // namespace
+
+std::vector<SourceLine> split_lines(std::string_view source) {
+    std::vector<SourceLine> lines;
+    std::size_t start = 0;
+    while (start < source.size()) {
+        std::size_t newline = source.find('\n', start);
+        std::size_t text_end = newline == std::string_view::npos ? source.size() : newline;
+        std::size_t end = newline == std::string_view::npos ? source.size() : newline + 1;
+        if (text_end > start && newline != std::string_view::npos && source[text_end - 1] == '\r') {
+            --text_end;
+        }
+        lines.push_back({source.substr(start, text_end - start), lines.size() + 1, start});
+        start = end;
+    }
+    if (lines.empty()) lines.push_back({source.substr(0, 0), 1, 0});
+    return lines;
+}
+
+LineColumns LineColumns::of(std::string_view text) {
+    LineColumns out;
+    std::size_t column = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        out.bytes.push_back(i);
+        out.columns.push_back(column);
+        column += display_width(text::next_scalar(text, i));
+    }
+    out.bytes.push_back(text.size());
+    out.columns.push_back(column);
+    return out;
+}
+
+std::pair<std::size_t, std::size_t> LineColumns::before(std::size_t offset) const {
+    offset = std::min(offset, bytes.back());
+    // The characters that start before the offset; the last of them may be cut by it.
+    auto after = std::lower_bound(bytes.begin(), bytes.end(), offset);
+    auto k = static_cast<std::size_t>(after - bytes.begin());
+    if (bytes[k] == offset) return {k, columns[k]};
+    std::size_t cut = offset - bytes[k - 1];
+    return {k - 1 + cut, columns[k - 1] + cut};
+}
+
+SourceIndex::SourceIndex(std::string_view source) : lines_(split_lines(source)) {}
+
+const LineColumns& SourceIndex::columns(std::size_t number) const {
+    auto it = columns_.find(number);
+    if (it == columns_.end()) {
+        it = columns_.emplace(number, LineColumns::of(line(number).text)).first;
+    }
+    return it->second;
+}
+
+// Lines are contiguous from 0: the line holding an offset is the last one starting at or
+// before it, and an offset past the end falls on the last line.
+const SourceLine& SourceIndex::line_of(std::size_t offset) const {
+    auto after =
+        std::upper_bound(lines_.begin(), lines_.end(), offset,
+                         [](std::size_t o, const SourceLine& line) { return o < line.start; });
+    return after == lines_.begin() ? lines_.front() : *(after - 1);
+}
+
+Loc SourceIndex::loc(const SourceLine& line, std::size_t offset) const {
+    std::size_t within = offset - std::min(offset, line.start);
+    auto [chars, width] = columns(line.number).before(within);
+    return {line.number, chars, width};
+}
+
+std::pair<Loc, Loc> SourceIndex::locate(std::size_t start, std::size_t end) const {
+    const SourceLine& first = line_of(start);
+    Loc lo = loc(first, start);
+    if (start > first.start + first.text.size()) ++lo.chr;
+    if (start == end) return {lo, lo};
+
+    const SourceLine& last = line_of(end);
+    Loc hi = loc(last, end);
+    if (end > last.start + last.text.size()) {
+        ++hi.chr;
+        ++hi.display;
+    }
+    return {lo, hi};
+}
+
+std::size_t display_width(char32_t c) {
+    if (c == '\t') return 4;
+    if (c < 0x20 || c == 0x7F || is_c1_control(c) || is_direction_control(c)) return 1;
+    return text::char_width(c);
+}
+
+std::size_t display_width(std::string_view text) {
+    std::size_t columns = 0;
+    for (std::size_t i = 0; i < text.size();)
+        columns += display_width(text::next_scalar(text, i));
+    return columns;
+}
+
+std::string normalize_whitespace(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = text::next_scalar(text, i);
+        if (c == '\t') {
+            out += "    ";
+        } else if (c < 0x20) {
+            text::append_utf8(out, 0x2400 + c);  // the control pictures block
+        } else if (c == 0x7F) {
+            text::append_utf8(out, 0x2421);
+        } else if (c == 0x200D) {
+            // A zero width joiner draws differently from terminal to terminal.
+        } else if (is_direction_control(c) || is_c1_control(c)) {
+            text::append_utf8(out, text::REPLACEMENT);
+        } else {
+            text::append_utf8(out, c);
+        }
+    }
+    return out;
+}
+
+}  // namespace tarnvik::cli

@@ -1,0 +1,156 @@
+#include "run.hpp"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <variant>
+
+#include "color.hpp"
+#include "files.hpp"
+#include "plain_text.hpp"
+#include "project_search.hpp"
+#include "render/render_diagnostic.hpp"
+#include "streams.hpp"
+#include "summary.hpp"
+#include "tarnvik/check.hpp"
+#include "tarnvik/fix.hpp"
+#include "tarnvik/lock.hpp"
+#include "tarnvik/text.hpp"
+
+namespace tarnvik::cli {
+
+namespace {
+
+// The message of a failure that ends the run with status 2.
+struct Fatal {
+    std::string message;
+};
+
+template <typename T>
+using Outcome = std::variant<T, Fatal>;
+
+void warn(const std::string& message) {
+    write_stderr("warning: " + message + "\n");
+}
+
+Outcome<std::string> read_project(const ProjectFile& project) {
+    auto read = read_file(project.io_path);
+    if (auto* bytes = std::get_if<std::string>(&read)) return std::move(*bytes);
+    const ReadError& error = std::get<ReadError>(read);
+    if (error.not_found) return Fatal{"`" + project.display + "` does not exist"};
+    return Fatal{"failed to read `" + project.display + "`: " + error.description};
+}
+
+// Why a lock file could not be used: its read failure or its parse error.
+struct LockProblem {
+    std::string description;
+};
+
+std::variant<lock::Lock, LockProblem> load_lock_file(const LockFile& file) {
+    auto read = read_file(file.io_path);
+    if (auto* error = std::get_if<ReadError>(&read)) return LockProblem{error->description};
+    const std::string& text = std::get<std::string>(read);
+    if (!text::is_utf8(text)) return LockProblem{"stream did not contain valid UTF-8"};
+    auto loaded = load_lock(file.kind, file.display, text);
+    if (auto* error = std::get_if<std::string>(&loaded)) return LockProblem{std::move(*error)};
+    return std::move(std::get<lock::Lock>(loaded));
+}
+
+// The lock that tool versions are taken from: the one the search found, when it loads, and,
+// when it lies in a parent directory, only when it lists the project as its own.
+std::optional<lock::Lock> load_project_lock(const ProjectFile& project, std::string_view bytes) {
+    std::optional<LockFile> found = find_lock_file(project);
+    if (!found) return std::nullopt;
+    auto loaded = load_lock_file(*found);
+    if (auto* problem = std::get_if<LockProblem>(&loaded)) {
+        // A parse error's display ends in a line end of its own; the warning is one line end.
+        std::string_view description = problem->description;
+        while (description.ends_with('\n'))
+            description.remove_suffix(1);
+        warn("failed to read `" + found->display +
+             "`, so tool versions are not taken from it: " + std::string(description));
+        return std::nullopt;
+    }
+    lock::Lock& lock = std::get<lock::Lock>(loaded);
+    if (found->level == 0) return std::move(lock);
+    std::optional<std::string> name = lock::project_name(display_text(bytes));
+    if (!(name && lock.has_local_package(*name))) return std::nullopt;
+    return std::move(lock);
+}
+
+struct Checked {
+    CheckResult report;
+    std::size_t fixed = 0;
+};
+
+Outcome<Checked> check_or_fix(const ProjectFile& project, std::string bytes, const lock::Lock* lock,
+                              bool fix, bool unsafe_fixes) {
+    if (!fix) return Checked{check_with_lock(std::move(bytes), lock), 0};
+    fix::FixResult result = fix::fix(std::move(bytes), lock,
+                                     unsafe_fixes ? Applicability::Unsafe : Applicability::Safe);
+    if (result.fixed > 0) {
+        if (auto error = replace_file(project.io_path, result.output)) {
+            return Fatal{"failed to write `" + project.display + "`: " + *error};
+        }
+    }
+    if (result.skipped > 0) {
+        warn("skipped " + count_phrase(result.skipped, "fix", "es") + " that would have made `" +
+             project.display + "` invalid TOML; please report this");
+    }
+    return Checked{std::move(result.report), result.fixed};
+}
+
+// Prints the diagnostics, the "Fixed" line, the summary and the hint; a failed write to
+// standard output ends the run.
+Outcome<std::uint8_t> report(const Checked& checked, const ProjectFile& project,
+                             bool unsafe_fixes) {
+    bool color = color_enabled_for(STDOUT_FILENO);
+    auto print = [color](const std::string& text) -> std::optional<Fatal> {
+        if (auto error = write_all(STDOUT_FILENO, color ? text : without_escapes(text))) {
+            return Fatal{*error};
+        }
+        return std::nullopt;
+    };
+    const std::vector<Diagnostic>& diagnostics = checked.report.diagnostics;
+    DiagnosticRenderer renderer(checked.report.source, project.display, color);
+    for (const Diagnostic& diagnostic : diagnostics) {
+        if (auto fatal = print(renderer.render(diagnostic) + "\n\n")) return *fatal;
+    }
+    std::string tail;
+    if (checked.fixed > 0) tail += "Fixed " + count_phrase(checked.fixed, "problem", "s") + ".\n";
+    tail += summary_line(diagnostics) + "\n";
+    if (auto hint = fix_hint_line(diagnostics, unsafe_fixes)) tail += *hint + "\n";
+    if (auto fatal = print(tail)) return *fatal;
+    bool any_error = std::any_of(diagnostics.begin(), diagnostics.end(),
+                                 [](const Diagnostic& d) { return d.severity == Severity::Error; });
+    return static_cast<std::uint8_t>(any_error ? 1 : 0);
+}
+
+Outcome<std::uint8_t> run(const std::optional<std::string>& path, bool fix, bool unsafe_fixes) {
+    auto located = locate_project_file(path);
+    if (auto* message = std::get_if<std::string>(&located)) return Fatal{*message};
+    const ProjectFile& project = std::get<ProjectFile>(located);
+
+    auto read = read_project(project);
+    if (auto* fatal = std::get_if<Fatal>(&read)) return *fatal;
+    std::string& bytes = std::get<std::string>(read);
+
+    std::optional<lock::Lock> lock = load_project_lock(project, bytes);
+    auto checked =
+        check_or_fix(project, std::move(bytes), lock ? &*lock : nullptr, fix, unsafe_fixes);
+    if (auto* fatal = std::get_if<Fatal>(&checked)) return *fatal;
+    return report(std::get<Checked>(checked), project, unsafe_fixes);
+}
+
+}  // namespace
+
+std::uint8_t run_check(std::optional<std::string> path, bool fix, bool unsafe_fixes) {
+    auto outcome = run(path, fix, unsafe_fixes);
+    if (auto* fatal = std::get_if<Fatal>(&outcome)) {
+        write_stderr("error: " + fatal->message + "\n");
+        return 2;
+    }
+    return std::get<std::uint8_t>(outcome);
+}
+
+}  // namespace tarnvik::cli

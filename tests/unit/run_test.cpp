@@ -1,0 +1,395 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
+#include "command_line.hpp"
+#include "files.hpp"
+#include "project_search.hpp"
+#include "summary.hpp"
+
+namespace tarnvik::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+Diagnostic finding(Severity severity, std::optional<Applicability> fix = std::nullopt) {
+    Diagnostic d = severity == Severity::Error ? Diagnostic::error("e", {}, Code::InvalidValue)
+                                               : Diagnostic::warning("w", {}, Code::InvalidValue);
+    if (fix) d = std::move(d).with_fix(Fix{{}, *fix});
+    return d;
+}
+
+// The summary counts errors and warnings with singular and plural nouns.
+TEST(Summary, CountsErrorsAndWarnings) {
+    const auto E = Severity::Error;
+    const auto W = Severity::Warning;
+    const std::pair<std::vector<Severity>, std::string_view> cases[] = {
+        {{}, "All checks passed!"},
+        {{E}, "Found 1 error."},
+        {{E, E}, "Found 2 errors."},
+        {{W, W}, "Found 2 warnings."},
+        {{E, W}, "Found 1 error and 1 warning."},
+        {{E, E, W}, "Found 2 errors and 1 warning."},
+    };
+    for (const auto& [severities, expected] : cases) {
+        std::vector<Diagnostic> diagnostics;
+        for (Severity s : severities)
+            diagnostics.push_back(finding(s));
+        EXPECT_EQ(summary_line(diagnostics), expected);
+    }
+    EXPECT_EQ(count_phrase(3, "fix", "es"), "3 fixes");
+    EXPECT_EQ(count_phrase(1, "fix", "es"), "1 fix");
+}
+
+// The hint counts fixes by applicability, whatever the severity, and names the flags needed.
+TEST(Summary, FixHintNamesTheFlagsNeeded) {
+    const auto S = Applicability::Safe;
+    const auto U = Applicability::Unsafe;
+    struct Case {
+        std::vector<std::optional<Applicability>> fixes;
+        bool unsafe_fixes;
+        std::optional<std::string_view> expected;
+    };
+    const Case cases[] = {
+        {{}, false, std::nullopt},
+        {{std::nullopt}, true, std::nullopt},
+        {{S}, false, "1 problem is fixable with `--fix`."},
+        {{S, S}, false, "2 problems are fixable with `--fix`."},
+        {{S, U, U}, false, "1 problem is fixable with `--fix` (2 more with `--unsafe-fixes`)."},
+        {{S, U, U}, true, "3 problems are fixable with `--fix --unsafe-fixes`."},
+        {{U}, false, "1 problem is fixable with `--fix --unsafe-fixes`."},
+        {{U, U}, true, "2 problems are fixable with `--fix --unsafe-fixes`."},
+    };
+    for (const Case& c : cases) {
+        std::vector<Diagnostic> diagnostics;
+        for (std::size_t i = 0; i < c.fixes.size(); ++i) {
+            diagnostics.push_back(finding(i % 2 ? Severity::Warning : Severity::Error, c.fixes[i]));
+        }
+        EXPECT_EQ(fix_hint_line(diagnostics, c.unsafe_fixes), c.expected);
+    }
+}
+
+// Help and version go to standard output with status 0; no arguments shows the root help on
+// standard error with status 2; every usage error is status 2 on standard error.
+TEST(CommandLine, StreamsAndStatuses) {
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string_view out_starts;
+        std::string_view err_starts;
+    };
+    const Case cases[] = {
+        {{}, 2, "", "Version-aware intelligence for pyproject.toml\n\nUsage: tarnvik <COMMAND>"},
+        {{"--help"}, 0, "Version-aware intelligence for pyproject.toml\n\nUsage: tarnvik", ""},
+        {{"-h"}, 0, "Version-aware intelligence", ""},
+        {{"--version"}, 0, "tarnvik 0.6.0\n", ""},
+        {{"-V"}, 0, "tarnvik 0.6.0\n", ""},
+        {{"help"}, 0, "Version-aware intelligence", ""},
+        {{"help", "check"},
+         0,
+         "Check a pyproject.toml file for problems\n\nUsage: tarnvik check",
+         ""},
+        {{"check", "--help"}, 0, "Check a pyproject.toml file for problems", ""},
+        {{"check", "--version"}, 2, "", "error: "},
+        {{"check", "--fix", "--fix"}, 2, "", "error: the argument '--fix' cannot be used"},
+        {{"check", "--unsafe-fixes", "--unsafe-fixes"}, 2, "", "error: the argument"},
+        {{"check", "a", "b"}, 2, "", "error: "},
+        {{"check", "--frobnicate"}, 2, "", "error: "},
+        {{"frobnicate"}, 2, "", "error: unrecognized subcommand 'frobnicate'"},
+        {{"help", "frobnicate"}, 2, "", "error: unrecognized subcommand 'frobnicate'"},
+        {{"--fix"}, 2, "", "error: "},
+        {{"check", "--fix=1"}, 2, "", "error: unexpected value '1' for '--fix' found"},
+        {{"check", "--fix=true"}, 2, "", "error: unexpected value 'true' for '--fix'"},
+        {{"check", "--unsafe-fixes="}, 2, "", "error: unexpected value '' for '--unsafe-fixes'"},
+        {{"--help=1"}, 2, "", "error: unexpected value '1' for '--help'"},
+        {{"--version=1"}, 2, "", "error: unexpected value '1' for '--version'"},
+        {{"--", "check"}, 2, "", "error: unexpected argument 'check' found"},
+        {{"check", "-1"}, 2, "", "error: unexpected argument '-1' found"},
+        {{"check", "--fix", "-.5"}, 2, "", "error: unexpected argument '-.5' found"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"tarnvik"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        auto parsed = parse_command_line(args);
+        ASSERT_TRUE(std::holds_alternative<EarlyExit>(parsed));
+        const EarlyExit& exit = std::get<EarlyExit>(parsed);
+        EXPECT_EQ(exit.status, c.status);
+        EXPECT_TRUE(exit.out.starts_with(c.out_starts)) << exit.out;
+        EXPECT_TRUE(exit.err.starts_with(c.err_starts)) << exit.err;
+        EXPECT_EQ(exit.out.empty(), c.out_starts.empty());
+        EXPECT_EQ(exit.err.empty(), c.err_starts.empty());
+        if (c.status == 2 && !c.args.empty()) {
+            EXPECT_NE(exit.err.find("\nUsage: tarnvik"), std::string::npos) << exit.err;
+        }
+    }
+}
+
+TEST(CommandLine, CheckValues) {
+    struct Case {
+        std::vector<std::string> args;
+        std::optional<std::string> path;
+        bool fix;
+        bool unsafe_fixes;
+    };
+    const Case cases[] = {
+        {{"check"}, std::nullopt, false, false},
+        {{"check", "--unsafe-fixes"}, std::nullopt, false, true},
+        {{"check", "dir", "--fix"}, "dir", true, false},
+        {{"check", "--fix", "--unsafe-fixes", "x.toml"}, "x.toml", true, true},
+        {{"check", "--", "-odd"}, "-odd", false, false},
+        {{"check", "--", "--fix=1"}, "--fix=1", false, false},
+        {{"check", "--", "-1"}, "-1", false, false},
+        {{"check", "caf\xff"}, "caf\xff", false, false},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"tarnvik"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        auto parsed = parse_command_line(args);
+        ASSERT_TRUE(std::holds_alternative<CheckArgs>(parsed));
+        const CheckArgs& values = std::get<CheckArgs>(parsed);
+        EXPECT_EQ(values.path, c.path);
+        EXPECT_EQ(values.fix, c.fix);
+        EXPECT_EQ(values.unsafe_fixes, c.unsafe_fixes);
+    }
+}
+
+// A scratch directory, removed afterwards; the working directory is restored too.
+class TempDir {
+  public:
+    TempDir() {
+        char pattern[] = "/tmp/tarnvik-test-XXXXXX";
+        root_ = fs::path(::mkdtemp(pattern));
+        previous_ = fs::current_path();
+    }
+    ~TempDir() {
+        fs::current_path(previous_);
+        std::error_code ec;
+        fs::permissions(root_, fs::perms::owner_all, ec);
+        fs::remove_all(root_, ec);
+    }
+    fs::path write(const fs::path& relative, std::string_view text) const {
+        fs::path path = root_ / relative;
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    const fs::path& root() const { return root_; }
+
+  private:
+    fs::path root_;
+    fs::path previous_;
+};
+
+std::string slurp(const fs::path& path) {
+    auto read = read_file(path);
+    return std::holds_alternative<std::string>(read) ? std::get<std::string>(read) : "<error>";
+}
+
+std::vector<std::string> listing(const fs::path& directory) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(directory)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The fixed file replaces the old one whole, keeps its permission bits, leaves no temporary
+// file behind, and through a symbolic link changes the file the link names.
+TEST(ReplaceFile, ReplacesWholeFileKeepingMode) {
+    TempDir dir;
+    fs::path file = dir.write("pyproject.toml", "old text that is longer than the new");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(replace_file(file, "new"), std::nullopt);
+    EXPECT_EQ(slurp(file), "new");
+    EXPECT_EQ(fs::status(file).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(listing(dir.root()), std::vector<std::string>{"pyproject.toml"});
+
+    fs::path real = dir.write("real/pyproject.toml", "a");
+    fs::create_directories(dir.root() / "link");
+    fs::create_symlink(real, dir.root() / "link" / "pyproject.toml");
+    EXPECT_EQ(replace_file(dir.root() / "link" / "pyproject.toml", "b"), std::nullopt);
+    EXPECT_EQ(slurp(real), "b");
+    EXPECT_TRUE(fs::is_symlink(dir.root() / "link" / "pyproject.toml"));
+    EXPECT_EQ(listing(dir.root() / "real"), std::vector<std::string>{"pyproject.toml"});
+}
+
+// Runs `body` in a child process as an unprivileged user when we are root, so that file
+// permissions apply; the child's exit status says whether its expectations held.
+template <typename Body>
+void as_unprivileged_user(const fs::path& directory, Body body) {
+    if (::geteuid() != 0) {
+        body();
+        return;
+    }
+    constexpr uid_t NOBODY = 65534;
+    for (const auto& entry : fs::recursive_directory_iterator(directory)) {
+        ASSERT_EQ(::chown(entry.path().c_str(), NOBODY, NOBODY), 0);
+    }
+    ASSERT_EQ(::chown(directory.c_str(), NOBODY, NOBODY), 0);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgid(NOBODY) != 0 || ::setuid(NOBODY) != 0) ::_exit(3);
+        body();
+        ::_exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+}
+
+// A file that may not be written fails as a plain write would, and nothing on disk changes.
+TEST(ReplaceFile, UnwritableFileChangesNothing) {
+    TempDir dir;
+    fs::path file = dir.write("pyproject.toml", "keep");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    as_unprivileged_user(dir.root(), [&] {
+        auto error = replace_file(file, "lost");
+        EXPECT_EQ(error, std::optional<std::string>("Permission denied"));
+        EXPECT_EQ(slurp(file), "keep");
+        EXPECT_EQ(listing(dir.root()), std::vector<std::string>{"pyproject.toml"});
+    });
+}
+
+// Where no temporary file can be made beside it, a writable file is written over in place,
+// longer or shorter than before, keeping its mode; nothing else appears in the directory.
+TEST(ReplaceFile, ReadOnlyDirectoryWritesInPlace) {
+    TempDir dir;
+    fs::path file = dir.write("sub/pyproject.toml", "old text");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    fs::permissions(dir.root() / "sub", fs::perms::owner_read | fs::perms::owner_exec);
+    as_unprivileged_user(dir.root(), [&] {
+        for (std::string_view text : {"a much longer text than before", "short"}) {
+            EXPECT_EQ(replace_file(file, text), std::nullopt);
+            EXPECT_EQ(slurp(file), text);
+        }
+        EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+        EXPECT_EQ(listing(dir.root() / "sub"), std::vector<std::string>{"pyproject.toml"});
+    });
+    fs::permissions(dir.root() / "sub", fs::perms::owner_all);
+}
+
+// A file with other hard links keeps them: every name sees the new text.
+TEST(ReplaceFile, HardLinkedFileStaysOneFile) {
+    TempDir dir;
+    fs::path file = dir.write("pyproject.toml", "old text");
+    fs::create_hard_link(file, dir.root() / "other.toml");
+    EXPECT_EQ(replace_file(file, "new"), std::nullopt);
+    EXPECT_EQ(slurp(dir.root() / "other.toml"), "new");
+    EXPECT_TRUE(fs::equivalent(file, dir.root() / "other.toml"));
+    EXPECT_EQ(listing(dir.root()), (std::vector<std::string>{"other.toml", "pyproject.toml"}));
+}
+
+// A write that fails half-way (here at the file size limit) leaves the file as it was and no
+// temporary file behind.
+TEST(ReplaceFile, FailedWriteKeepsTheOriginal) {
+    TempDir dir;
+    fs::path file = dir.write("pyproject.toml", "keep");
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{4096, 4096};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(3);
+        auto error = replace_file(file, std::string(100000, 'x'));
+        EXPECT_EQ(error, std::optional<std::string>("File too large"));
+        ::_exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+    EXPECT_EQ(slurp(file), "keep");
+    EXPECT_EQ(listing(dir.root()), std::vector<std::string>{"pyproject.toml"});
+}
+
+TEST(ReplaceFile, DirectoryOrMissingFails) {
+    TempDir dir;
+    fs::create_directories(dir.root() / "pyproject.toml");
+    EXPECT_TRUE(replace_file(dir.root() / "pyproject.toml", "x").has_value());
+    EXPECT_TRUE(replace_file(dir.root() / "missing" / "pyproject.toml", "x").has_value());
+    EXPECT_EQ(listing(dir.root()), std::vector<std::string>{"pyproject.toml"});
+}
+
+// The upward search shows the file with one "../" per level; the lock search takes the first
+// regular file among the candidates and names it relative to the project file's display name.
+TEST(ProjectSearch, DisplayNamesOfProjectAndLock) {
+    TempDir dir;
+    dir.write("pyproject.toml", "");
+    dir.write("uv.lock", "");
+    fs::create_directories(dir.root() / "a" / "b");
+    fs::current_path(dir.root() / "a" / "b");
+    auto found = locate_project_file(std::nullopt);
+    ASSERT_TRUE(std::holds_alternative<ProjectFile>(found));
+    const ProjectFile& project = std::get<ProjectFile>(found);
+    EXPECT_EQ(project.display, "../../pyproject.toml");
+    auto lock = find_lock_file(project);
+    ASSERT_TRUE(lock.has_value());
+    EXPECT_EQ(lock->display, "../../uv.lock");
+    EXPECT_EQ(lock->level, 0u);
+
+    struct Case {
+        std::vector<std::string_view> files;
+        std::string_view project;
+        std::optional<std::string_view> lock_display;
+        std::size_t level;
+    };
+    const Case cases[] = {
+        {{"p/pyproject.toml", "p/uv.lock", "p/pylock.toml"}, "p/pyproject.toml", "p/uv.lock", 0},
+        {{"p/pyproject.toml", "p/pylock.toml", "uv.lock"}, "p/pyproject.toml", "p/pylock.toml", 0},
+        {{"p/pyproject.toml", "uv.lock"}, "p/pyproject.toml", "p/../uv.lock", 1},
+        {{"p/q/custom.toml", "p/uv.lock"}, "p/q/custom.toml", "../uv.lock", 1},
+        {{"p/my-pyproject.toml", "p/uv.lock"}, "p/my-pyproject.toml", "p/my-uv.lock", 0},
+        {{"p/pyproject.toml", "p/pylock.toml/x", "p/uv.lock/x"},
+         "p/pyproject.toml",
+         std::nullopt,
+         0},
+    };
+    for (const Case& c : cases) {
+        TempDir inner;
+        for (std::string_view file : c.files)
+            inner.write(file, "");
+        fs::current_path(inner.root());
+        SCOPED_TRACE(std::string(c.project));
+        auto located = locate_project_file(std::string(c.project));
+        ASSERT_TRUE(std::holds_alternative<ProjectFile>(located));
+        auto lock_file = find_lock_file(std::get<ProjectFile>(located));
+        ASSERT_EQ(lock_file.has_value(), c.lock_display.has_value());
+        if (!lock_file) continue;
+        EXPECT_EQ(lock_file->display, *c.lock_display);
+        EXPECT_EQ(lock_file->level, c.level);
+    }
+}
+
+TEST(ProjectSearch, PathArgument) {
+    TempDir dir;
+    fs::create_directories(dir.root() / "d");
+    fs::current_path(dir.root());
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"d", "d/pyproject.toml"}, {"d/", "d/pyproject.toml"},     {"missing", "missing"},
+        {"x.toml", "x.toml"},      {"caf\xff", "caf\xef\xbf\xbd"},
+    };
+    for (const auto& [path, display] : cases) {
+        auto located = locate_project_file(std::string(path));
+        ASSERT_TRUE(std::holds_alternative<ProjectFile>(located));
+        EXPECT_EQ(std::get<ProjectFile>(located).display, display);
+    }
+    fs::current_path(dir.root() / "d");
+    auto none = locate_project_file(std::nullopt);
+    if (!fs::exists("/pyproject.toml") && !fs::exists("/tmp/pyproject.toml")) {
+        ASSERT_TRUE(std::holds_alternative<std::string>(none));
+        EXPECT_EQ(std::get<std::string>(none),
+                  "no `pyproject.toml` found in the current directory or any parent directory");
+    }
+}
+
+}  // namespace
+}  // namespace tarnvik::cli
