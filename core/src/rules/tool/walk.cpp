@@ -1,0 +1,448 @@
+#include "rules/tool/walk.hpp"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "tarnvik/edit.hpp"
+
+namespace tarnvik::rules::tool {
+
+namespace {
+
+using ::tarnvik::tool::OptionKind;
+using ::tarnvik::tool::ValueType;
+
+std::string_view last_segment(std::string_view key) {
+    const std::size_t dot = key.rfind('.');
+    return dot == std::string_view::npos ? key : key.substr(dot + 1);
+}
+
+// "" for a key without a dot.
+std::string_view parent_key(std::string_view key) {
+    const std::size_t dot = key.rfind('.');
+    return dot == std::string_view::npos ? std::string_view{} : key.substr(0, dot);
+}
+
+std::string_view without_final_dot(std::string_view prefix) {
+    return prefix.ends_with('.') ? prefix.substr(0, prefix.size() - 1) : prefix;
+}
+
+bool has_key(const document::Table& table, std::string_view key) {
+    return document::get(table, key) != nullptr;
+}
+
+Diagnostic with_source_label(Diagnostic diagnostic, const Candidates& candidates,
+                             std::string text) {
+    if (!candidates.source_span) return diagnostic;
+    return std::move(diagnostic)
+        .with_label(candidates.source_span->start, candidates.source_span->end, std::move(text));
+}
+
+// "{subject} must be {expected}, found {kind}", with what the tool does about it.
+void report_wrong_type(const Candidates& candidates, Checker& checker, std::string subject,
+                       std::string_view expected, const document::Value& value, Consequence code) {
+    Diagnostic diagnostic = Diagnostic::error(
+        fmt::format("{} must be {}, found {}", subject, expected, value_kind(value)), value.span,
+        Code::InvalidType);
+    checker.push(add_consequence(std::move(diagnostic), candidates.tool, code));
+}
+
+// Whether the type rules of an option accept one value, each rule judged at most once.
+class RuleVerdicts {
+  public:
+    RuleVerdicts(const ToolOption& option, const document::Value& value)
+        : option_(option), value_(value), verdicts_(option.type_rules.size(), UNKNOWN) {}
+
+    // The index of the rule that decides the shape in the release, or none.
+    std::optional<std::size_t> rule_in(Release release) const {
+        for (std::size_t i = 0; i < option_.type_rules.size(); ++i) {
+            const auto& rule = option_.type_rules[i];
+            if (rule.first <= release && release <= rule.last) return i;
+        }
+        return std::nullopt;
+    }
+
+    bool accepts(std::size_t rule) {
+        if (verdicts_[rule] == UNKNOWN) verdicts_[rule] = type(rule).accepts(value_) ? YES : NO;
+        return verdicts_[rule] == YES;
+    }
+
+    // Whether the release accepts the value: a release without a rule accepts anything.
+    bool accepted_in(Release release) {
+        const std::optional<std::size_t> rule = rule_in(release);
+        return !rule || accepts(*rule);
+    }
+
+    ValueType type(std::size_t rule) const {
+        return ValueType(*option_.family, option_.type_rules[rule].type);
+    }
+
+  private:
+    enum Verdict : std::uint8_t { UNKNOWN, YES, NO };
+    const ToolOption& option_;
+    const document::Value& value_;
+    std::vector<Verdict> verdicts_;
+};
+
+// Some allowed releases reject the value, from `first` on.
+void report_rejected_by_some(const Candidates& candidates, Checker& checker,
+                             const ToolOption& option, const document::Value& value, Release first,
+                             ValueType expected_there) {
+    const Tool& tool = candidates.tool;
+    const std::string setting = fmt::format("{}.{}", tool.table, option.key);
+    Diagnostic diagnostic =
+        Diagnostic::warning(
+            fmt::format("some {} versions the project allows do not accept this value for `{}`",
+                        tool.name, setting),
+            value.span, Code::UnsupportedFeature)
+            .with_help(fmt::format("{} {} expects {}", tool.name, tool.release(first),
+                                   expected_there.describe()));
+    checker.push(
+        with_source_label(std::move(diagnostic), candidates, "allows versions that reject it"));
+}
+
+// Every allowed release rejects the value, the first being `first`; the help tells in which
+// releases the tool accepts it.
+void report_rejected_by_all(const Candidates& candidates, Checker& checker,
+                            const ToolOption& option, const document::Value& value, Release first,
+                            ValueType expected, RuleVerdicts& verdicts) {
+    const Tool& tool = candidates.tool;
+    const std::string setting = fmt::format("{}.{}", tool.table, option.key);
+    Diagnostic diagnostic = Diagnostic::error(
+        fmt::format("invalid value for `{}`: expected {}", setting, expected.describe()),
+        value.span, Code::InvalidValue);
+    std::optional<Release> first_accepting;
+    std::optional<Release> last_accepting;
+    for (std::size_t i = 0; i < tool.releases().size(); ++i) {
+        const auto release = Release(i);
+        if (!option.exists_in(release) || !verdicts.accepted_in(release)) continue;
+        if (!first_accepting) first_accepting = release;
+        last_accepting = release;
+    }
+    if (first_accepting && *first_accepting <= first) {
+        diagnostic.help =
+            fmt::format("{} accepted it until {}", tool.name, tool.release(*last_accepting));
+    } else if (first_accepting) {
+        diagnostic.help =
+            fmt::format("{} accepts it from {}", tool.name, tool.release(*first_accepting));
+    }
+    diagnostic =
+        with_source_label(std::move(diagnostic), candidates, "allows only versions that reject it");
+    checker.push(
+        add_consequence(std::move(diagnostic), tool, tool.invalid_value_consequence(option.key)));
+}
+
+void check_one_value(const Candidates& candidates, Checker& checker, Extension& extension,
+                     const ToolOption& option, const document::Value& value) {
+    RuleVerdicts verdicts(option, value);
+    std::optional<Release> first_rejecting;
+    std::size_t rejecting = 0;
+    for (Release release : candidates.releases) {
+        if (verdicts.accepted_in(release)) continue;
+        if (!first_rejecting) first_rejecting = release;
+        ++rejecting;
+    }
+    if (!first_rejecting) {
+        extension.accepted(checker, candidates, option, value);
+        return;
+    }
+    const std::size_t first_rule = *verdicts.rule_in(*first_rejecting);
+    if (rejecting < candidates.releases.size()) {
+        report_rejected_by_some(candidates, checker, option, value, *first_rejecting,
+                                verdicts.type(first_rule));
+        return;
+    }
+    // The shape the newest allowed release expects, when it has a rule.
+    const std::size_t expected = verdicts.rule_in(candidates.newest()).value_or(first_rule);
+    report_rejected_by_all(candidates, checker, option, value, *first_rejecting,
+                           verdicts.type(expected), verdicts);
+}
+
+// The keys the table at `prefix` may hold in the release, in option order, for suggestions.
+std::vector<std::string_view> keys_at(const Tool& tool, std::string_view prefix, Release release) {
+    std::vector<std::string_view> keys;
+    for (const ToolOption option : tool.options()) {
+        if (!option.key.starts_with(prefix)) continue;
+        const std::string_view rest = option.key.substr(prefix.size());
+        if (!rest.empty() && rest.find('.') == std::string_view::npos &&
+            option.exists_in(release)) {
+            keys.push_back(rest);
+        }
+    }
+    return keys;
+}
+
+// One walk of one table; nested tables get walks of their own.
+class TableWalk {
+  public:
+    TableWalk(const Candidates& candidates, Checker& checker, Extension& extension,
+              const document::Table& table, Span span, std::string_view prefix)
+        : candidates_(candidates),
+          tool_(candidates.tool),
+          checker_(checker),
+          extension_(extension),
+          table_(table),
+          span_(span),
+          prefix_(prefix),
+          name_(without_final_dot(prefix)),
+          newest_(candidates.newest()) {}
+
+    void run() {
+        report_missing_keys();
+        std::string full_key;
+        for (const document::Entry& entry : table_.entries) {
+            full_key.assign(prefix_);
+            full_key += entry.key;
+            if (extension_.skips(full_key)) continue;
+            // A quoted key holding a dot is one key to the tool, never a nested setting.
+            const std::optional<ToolOption> option =
+                entry.key.find('.') == std::string::npos ? tool_.option(full_key) : std::nullopt;
+            if (!option) {
+                report_unknown(entry);
+                continue;
+            }
+            if (!available(*option, entry)) continue;
+            report_deprecation(*option, entry);
+            check_value(candidates_, checker_, extension_, *option, entry.value);
+            extension_.option(checker_, candidates_, *option, entry.value);
+            check_shape(*option, entry.value, full_key);
+        }
+    }
+
+  private:
+    void report_missing_keys() {
+        for (std::string_view required : tool_.required()) {
+            if (!required.starts_with(prefix_)) continue;
+            const std::string_view rest = required.substr(prefix_.size());
+            if (rest.find('.') != std::string_view::npos) continue;
+            const std::optional<ToolOption> option = tool_.option(required);
+            if (!option || !option->exists_in(newest_) || has_key(table_, rest)) continue;
+            Diagnostic diagnostic =
+                Diagnostic::error(
+                    fmt::format("missing `{}` in {}", rest, table_display_name(tool_, prefix_)),
+                    span_, Code::MissingKey)
+                    .with_help(fmt::format("{} requires it", tool_.name));
+            checker_.push(add_consequence(std::move(diagnostic), tool_,
+                                          tool_.invalid_value_consequence(name_)));
+        }
+    }
+
+    void report_unknown(const document::Entry& entry) {
+        if (!suggestable_) suggestable_ = keys_at(tool_, prefix_, newest_);
+        const std::optional<std::string_view> suggestion = closest_name(entry.key, *suggestable_);
+        Diagnostic diagnostic =
+            Diagnostic::error(fmt::format("unknown key `{}` in {}", entry.key,
+                                          table_display_name(tool_, prefix_)),
+                              entry.key_span, Code::UnknownKey)
+                .with_help(suggestion
+                               ? fmt::format("did you mean `{}`?", *suggestion)
+                               : fmt::format("no {} release from {} to {} has this option; see {}",
+                                             tool_.name, tool_.releases().front(),
+                                             tool_.releases().back(), tool_.docs));
+        if (suggestion && !has_key(table_, *suggestion)) {
+            diagnostic =
+                std::move(diagnostic)
+                    .with_fix(Fix{{edit::rename(checker_.source, entry.key_span.start,
+                                                entry.key_span.end, entry.key, *suggestion)},
+                                  Applicability::Unsafe});
+        }
+        checker_.push(
+            add_consequence(std::move(diagnostic), tool_, tool_.unknown_key_consequence(name_)));
+    }
+
+    // Reports the allowed releases that lack the option; false when none has it.
+    bool available(const ToolOption& option, const document::Entry& entry) {
+        const std::vector<Release>& releases = candidates_.releases;
+        const auto lacking = std::ranges::find_if(
+            releases, [&](Release release) { return !option.exists_in(release); });
+        if (lacking == releases.end()) return true;
+        const auto having = std::ranges::count_if(
+            releases, [&](Release release) { return option.exists_in(release); });
+        report_availability(candidates_, checker_, fmt::format("`{}.{}`", tool_.table, option.key),
+                            ::tarnvik::tool::added_after(option.exists, *lacking),
+                            ::tarnvik::tool::removed_before(option.exists, *lacking),
+                            entry.key_span, having == 0,
+                            tool_.unknown_key_consequence(parent_key(option.key)));
+        return having > 0;
+    }
+
+    void report_deprecation(const ToolOption& option, const document::Entry& entry) {
+        const auto* range = ::tarnvik::tool::range_holding(option.deprecated, newest_);
+        if (!range || extension_.deprecated(prefix_, entry.key, entry.key_span)) return;
+        Diagnostic diagnostic =
+            Diagnostic::warning(fmt::format("`{}.{}` is deprecated since {} {}", tool_.table,
+                                            option.key, tool_.name, tool_.release(range->first)),
+                                entry.key_span, Code::DeprecatedSetting);
+        if (option.note) diagnostic = std::move(diagnostic).with_help(std::string(*option.note));
+        const std::optional<std::string_view> new_name = tool_.new_name(option.key);
+        if (new_name && !has_key(table_, *new_name)) {
+            diagnostic = std::move(diagnostic)
+                             .with_fix(Fix{{edit::rename(checker_.source, entry.key_span.start,
+                                                         entry.key_span.end,
+                                                         last_segment(option.key), *new_name)},
+                                           Applicability::Safe});
+        }
+        checker_.push(std::move(diagnostic));
+    }
+
+    void check_shape(const ToolOption& option, const document::Value& value,
+                     const std::string& full_key) {
+        if (option.kind != OptionKind::Table && option.kind != OptionKind::ArrayOfTables) return;
+        const std::string setting = fmt::format("{}.{}", tool_.table, full_key);
+        const Consequence code = tool_.invalid_value_consequence(full_key);
+        const std::string nested = full_key + ".";
+        if (option.kind == OptionKind::Table) {
+            if (const document::Table* table = value.as_table()) {
+                check_table(candidates_, checker_, extension_, *table, value.span, nested);
+            } else {
+                report_wrong_type(candidates_, checker_, fmt::format("`{}`", setting), "a table",
+                                  value, code);
+            }
+            return;
+        }
+        const document::Array* array = value.as_array();
+        if (!array) {
+            report_wrong_type(candidates_, checker_, fmt::format("`{}`", setting),
+                              "an array of tables", value, code);
+            return;
+        }
+        for (const document::Value& element : *array) {
+            if (const document::Table* table = element.as_table()) {
+                check_table(candidates_, checker_, extension_, *table, element.span, nested);
+            } else {
+                report_wrong_type(candidates_, checker_, fmt::format("entries of `{}`", setting),
+                                  "tables", element, code);
+            }
+        }
+    }
+
+    const Candidates& candidates_;
+    const Tool& tool_;
+    Checker& checker_;
+    Extension& extension_;
+    const document::Table& table_;
+    Span span_;
+    std::string_view prefix_;
+    std::string_view name_;  // the prefix without its final dot
+    Release newest_;
+    std::optional<std::vector<std::string_view>> suggestable_;  // built at the first unknown key
+};
+
+}  // namespace
+
+bool Extension::skips(std::string_view /*key*/) {
+    return false;
+}
+
+bool Extension::deprecated(std::string_view /*prefix*/, std::string_view /*key*/,
+                           Span /*key_span*/) {
+    return false;
+}
+
+void Extension::accepted(Checker& /*checker*/, const Candidates& /*candidates*/,
+                         const ToolOption& /*option*/, const document::Value& /*value*/) {}
+
+void Extension::option(Checker& /*checker*/, const Candidates& /*candidates*/,
+                       const ToolOption& /*option*/, const document::Value& /*value*/) {}
+
+void check_table(const Candidates& candidates, Checker& checker, Extension& extension,
+                 const document::Table& table, Span table_span, std::string_view prefix) {
+    // Without releases there is nothing to judge against; the pass reports that instead.
+    if (candidates.releases.empty()) return;
+    TableWalk(candidates, checker, extension, table, table_span, prefix).run();
+}
+
+void check_value(const Candidates& candidates, Checker& checker, Extension& extension,
+                 const ToolOption& option, const document::Value& value) {
+    switch (option.kind) {
+        case OptionKind::Table:
+        case OptionKind::ArrayOfTables:
+            return;
+        case OptionKind::Value:
+            check_one_value(candidates, checker, extension, option, value);
+            return;
+        case OptionKind::FreeTable:
+            break;
+    }
+    const document::Table* table = value.as_table();
+    if (!table) {
+        const Tool& tool = candidates.tool;
+        report_wrong_type(candidates, checker, fmt::format("`{}.{}`", tool.table, option.key),
+                          "a table", value, tool.invalid_value_consequence(option.key));
+        return;
+    }
+    for (const document::Entry& entry : table->entries)
+        check_one_value(candidates, checker, extension, option, entry.value);
+}
+
+void report_availability(const Candidates& candidates, Checker& checker, std::string_view subject,
+                         std::optional<Release> added, std::optional<Release> removed, Span span,
+                         bool none, Consequence code) {
+    const Tool& tool = candidates.tool;
+    std::string help;
+    if (added) {
+        help = fmt::format("{} added it in {}; {}", tool.name, tool.release(*added),
+                           tool.upgrade_to(*added));
+    } else if (removed) {
+        help = fmt::format("{} removed it in {}", tool.name, tool.release(*removed));
+    }
+    Diagnostic diagnostic =
+        none ? with_source_label(
+                   Diagnostic::error(fmt::format("no {} version the project allows supports {}",
+                                                 tool.name, subject),
+                                     span, Code::UnsupportedFeature),
+                   candidates, "allows only versions without it")
+             : with_source_label(
+                   Diagnostic::error(
+                       fmt::format("some {} versions the project allows do not support {}",
+                                   tool.name, subject),
+                       span, Code::UnsupportedFeature),
+                   candidates, "allows versions without it");
+    if (!help.empty()) diagnostic.help = std::move(help);
+    if (none) {
+        diagnostic = add_consequence(std::move(diagnostic), tool, code);
+    } else {
+        diagnostic.severity = Severity::Warning;
+    }
+    checker.push(std::move(diagnostic));
+}
+
+Diagnostic add_consequence(Diagnostic diagnostic, const Tool& tool, Consequence code) {
+    if (code == 0) return diagnostic;
+    std::optional<std::string> text;
+    if (code == 1) {
+        if (tool.note) text = std::string(*tool.note);
+    } else if (code == 2) {
+        text = fmt::format("{} ignores it", tool.name);
+    } else {
+        return diagnostic;
+    }
+    if (text) {
+        if (!diagnostic.help) {
+            diagnostic.help = std::move(*text);
+        } else if (diagnostic.help->ends_with('?')) {
+            diagnostic.help = fmt::format("{} {}", *diagnostic.help, *text);
+        } else {
+            diagnostic.help = fmt::format("{}; {}", *diagnostic.help, *text);
+        }
+    }
+    diagnostic.severity = Severity::Warning;
+    return diagnostic;
+}
+
+std::string table_display_name(const Tool& tool, std::string_view prefix) {
+    if (prefix.empty() || !prefix.ends_with('.')) return fmt::format("`[{}]`", tool.table);
+    const std::string_view key = without_final_dot(prefix);
+    const std::optional<ToolOption> option = tool.option(key);
+    if (option && option->kind == OptionKind::ArrayOfTables) {
+        return fmt::format("`[[{}.{}]]`", tool.table, key);
+    }
+    return fmt::format("`[{}.{}]`", tool.table, key);
+}
+
+}  // namespace tarnvik::rules::tool
