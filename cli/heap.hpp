@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstddef>
+
 namespace tarnvik::cli {
 
-// Sets up the C library's heap for one short run that may parse a lock file of megabytes:
-// tens of thousands of small blocks, made once and never given back before the exit. Call it
-// first thing in main.
-void prepare_heap();
+// Sets up the C library's heap for one short run that is about to parse `input_bytes` of TOML
+// into a document: for megabytes, tens of thousands of small blocks, made once and never given
+// back before the exit. Below a few hundred kilobytes the heap is left as it is, as the tuning
+// would then cost more than it saves. Once is enough: later calls change nothing.
+void prepare_heap(std::size_t input_bytes);
 
 }  // namespace tarnvik::cli

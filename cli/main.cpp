@@ -4,12 +4,10 @@
 #include <vector>
 
 #include "command_line.hpp"
-#include "heap.hpp"
 #include "run.hpp"
 #include "streams.hpp"
 
 int main(int argc, char** argv) {
-    tarnvik::cli::prepare_heap();
     // A closed pipe then shows up as a failed write, which the run reports.
     std::signal(SIGPIPE, SIG_IGN);
     // So does a file size limit met while writing the fixed file, whose temporary copy is then
