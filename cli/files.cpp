@@ -1,10 +1,14 @@
 #include "files.hpp"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdint>
 #include <cstring>
 
 #include "streams.hpp"
@@ -70,7 +74,99 @@ std::optional<std::string> write_in_place(const fs::path& target, std::string_vi
     return error;
 }
 
+// A mapped file shortened by another process: touching a page past its new end raises SIGBUS,
+// which would end the process. While a file is mapped, such a page is replaced with zeros and
+// the mapping is marked; a SIGBUS anywhere else keeps its default action.
+struct Guard {
+    std::atomic<const char*> start{nullptr};
+    std::atomic<std::size_t> size{0};
+    std::uintptr_t page_size = 4096;
+    volatile std::sig_atomic_t cut_short = 0;
+    struct sigaction previous {};
+};
+
+Guard guard;
+
+void on_bus_error(int, siginfo_t* info, void*) {
+    const char* start = guard.start.load();
+    const auto* at = static_cast<const char*>(info->si_addr);
+    if (start != nullptr && at >= start && at < start + guard.size.load()) {
+        const std::uintptr_t page = reinterpret_cast<std::uintptr_t>(at) & ~(guard.page_size - 1);
+        void* zeros = ::mmap(reinterpret_cast<void*>(page), guard.page_size, PROT_READ,
+                             MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
+        if (zeros != MAP_FAILED) {
+            guard.cut_short = 1;
+            return;  // the read is made again, and finds zeros
+        }
+    }
+    ::signal(SIGBUS, SIG_DFL);  // the access faults again, with the default action
+}
+
+void start_guard(const char* start, std::size_t size) {
+    guard.page_size = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    guard.cut_short = 0;
+    guard.size = size;
+    guard.start = start;
+    struct sigaction action {};
+    action.sa_sigaction = on_bus_error;
+    action.sa_flags = SA_SIGINFO;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGBUS, &action, &guard.previous);
+}
+
+void end_guard() {
+    guard.start = nullptr;
+    ::sigaction(SIGBUS, &guard.previous, nullptr);
+}
+
 }  // namespace
+
+MappedFile::MappedFile(MappedFile&& other) noexcept
+    : bytes_(other.bytes_), mapping_(other.mapping_), read_(std::move(other.read_)) {
+    if (!mapping_) bytes_ = read_;
+    other.mapping_ = nullptr;
+    other.bytes_ = {};
+}
+
+MappedFile::~MappedFile() {
+    if (!mapping_) return;
+    end_guard();
+    ::munmap(mapping_, bytes_.size());
+}
+
+void MappedFile::release_before(std::size_t offset) const {
+    if (!mapping_) return;
+    const std::size_t pages = offset - offset % guard.page_size;
+    if (pages > 0) (void)::madvise(mapping_, pages, MADV_DONTNEED);
+}
+
+bool MappedFile::cut_short() const {
+    return mapping_ && guard.cut_short != 0;
+}
+
+std::variant<MappedFile, ReadError> map_file(const fs::path& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return ReadError{errno == ENOENT, last_error()};
+    struct stat info {};
+    MappedFile file;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        const auto size = static_cast<std::size_t>(info.st_size);
+        void* mapping = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (mapping != MAP_FAILED) {
+            ::close(fd);
+            file.mapping_ = mapping;
+            file.bytes_ = {static_cast<const char*>(mapping), size};
+            start_guard(file.bytes_.data(), size);
+            return file;
+        }
+    }
+    ::close(fd);
+    auto read = read_file(path);
+    if (auto* error = std::get_if<ReadError>(&read)) return std::move(*error);
+    file.read_ = std::move(std::get<std::string>(read));
+    file.bytes_ = file.read_;
+    return file;
+}
 
 std::variant<std::string, ReadError> read_file(const fs::path& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -16,6 +16,35 @@ struct ReadError {
 // The whole file's bytes.
 std::variant<std::string, ReadError> read_file(const std::filesystem::path& path);
 
+// A file's bytes, mapped into memory read-only for as long as the object lives: nothing is
+// copied, and a page is read from the file when it is first looked at. A file that cannot be
+// mapped (empty, or not a regular file) is read instead.
+class MappedFile {
+  public:
+    MappedFile(MappedFile&& other) noexcept;
+    MappedFile& operator=(MappedFile&&) = delete;
+    ~MappedFile();
+
+    std::string_view bytes() const { return bytes_; }
+    // Gives the whole pages before `offset` back to the system; looked at again, they are read
+    // again from the file.
+    void release_before(std::size_t offset) const;
+    // Whether the file was shortened while mapped, which makes what is mapped past its new end
+    // read as zero bytes (instead of ending the process).
+    bool cut_short() const;
+
+  private:
+    friend std::variant<MappedFile, ReadError> map_file(const std::filesystem::path& path);
+    MappedFile() = default;
+
+    std::string_view bytes_;
+    void* mapping_ = nullptr;  // null when the bytes were read into `read_`
+    std::string read_;
+};
+
+// The file mapped into memory; one mapping at a time.
+std::variant<MappedFile, ReadError> map_file(const std::filesystem::path& path);
+
 // Replaces the content of the file at `path` (the file a symbolic link names, when it is one).
 // Where it can, without ever leaving it half written: the text goes to a new file beside it,
 // which is flushed to disk, given the original's permission bits and renamed over it. Where

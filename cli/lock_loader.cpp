@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "heap.hpp"
+#include "tarnvik/text.hpp"
 #include "toml_error.hpp"
 
 namespace tarnvik::cli {
@@ -18,7 +20,12 @@ void keep_until_exit(document::Table&& root) {
 }  // namespace
 
 std::variant<lock::Lock, std::string> load_lock_text(LockKind kind, std::string path,
-                                                     std::string_view text) {
+                                                     std::string_view bytes,
+                                                     const lock::Passed& passed) {
+    if (auto plain = lock::read_plain_lock(kind, path, bytes, passed)) return std::move(*plain);
+    if (!text::is_utf8(bytes)) return std::string("stream did not contain valid UTF-8");
+    const std::string_view text = bytes;
+    prepare_heap(text.size());  // the strict parse builds a document
     auto loaded = lock::load_lock(kind, std::move(path), text);
     if (auto* error = std::get_if<parse::ParseError>(&loaded)) {
         return toml_error_display(text, *error);

@@ -7,6 +7,7 @@
 
 #include "color.hpp"
 #include "files.hpp"
+#include "heap.hpp"
 #include "plain_text.hpp"
 #include "project_search.hpp"
 #include "render/render_diagnostic.hpp"
@@ -15,7 +16,6 @@
 #include "tarnvik/check.hpp"
 #include "tarnvik/fix.hpp"
 #include "tarnvik/lock.hpp"
-#include "tarnvik/text.hpp"
 
 namespace tarnvik::cli {
 
@@ -47,11 +47,14 @@ struct LockProblem {
 };
 
 std::variant<lock::Lock, LockProblem> load_lock_file(const LockFile& file) {
-    auto read = read_file(file.io_path);
-    if (auto* error = std::get_if<ReadError>(&read)) return LockProblem{error->description};
-    const std::string& text = std::get<std::string>(read);
-    if (!text::is_utf8(text)) return LockProblem{"stream did not contain valid UTF-8"};
-    auto loaded = load_lock_text(file.kind, file.display, text);
+    auto mapped = map_file(file.io_path);
+    if (auto* error = std::get_if<ReadError>(&mapped)) return LockProblem{error->description};
+    const MappedFile& bytes = std::get<MappedFile>(mapped);
+    // The bytes a plain read has passed are not kept in memory: a large lock costs little more
+    // than its list of packages.
+    auto loaded = load_lock_text(file.kind, file.display, bytes.bytes(),
+                                 [&bytes](std::size_t offset) { bytes.release_before(offset); });
+    if (bytes.cut_short()) return LockProblem{"the file was shortened while it was read"};
     if (auto* error = std::get_if<std::string>(&loaded)) return LockProblem{std::move(*error)};
     return std::move(std::get<lock::Lock>(loaded));
 }
@@ -131,6 +134,7 @@ Outcome<std::uint8_t> run(const std::optional<std::string>& path, bool fix, bool
     auto read = read_project(project);
     if (auto* fatal = std::get_if<Fatal>(&read)) return *fatal;
     std::string& bytes = std::get<std::string>(read);
+    prepare_heap(bytes.size());
 
     std::optional<lock::Lock> lock = load_project_lock(project, bytes);
     auto checked =

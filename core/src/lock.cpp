@@ -1,19 +1,12 @@
 #include "tarnvik/lock.hpp"
 
 #include <algorithm>
-#include <array>
 
+#include "lock/entries.hpp"
 #include "tarnvik/parse.hpp"
 #include "tarnvik/standards.hpp"
 
 namespace tarnvik::lock {
-
-namespace {
-
-// The source keys that make a package one of the workspace's own rather than a download.
-constexpr std::array<std::string_view, 3> LOCAL_SOURCE_KEYS = {"virtual", "directory", "editable"};
-
-}  // namespace
 
 const std::vector<std::string>& Lock::versions(std::string_view name) const {
     static const std::vector<std::string> none;
@@ -45,8 +38,8 @@ std::optional<std::string> project_name(std::string_view text) {
 bool is_local(const document::Table& package) {
     const document::Entry* source = document::get(package, "source");
     const document::Table* table = source ? source->value.as_table() : nullptr;
-    return table && std::ranges::any_of(LOCAL_SOURCE_KEYS, [&](std::string_view key) {
-               return document::get(*table, key) != nullptr;
+    return table && std::ranges::any_of(table->entries, [](const document::Entry& entry) {
+               return is_local_source_key(entry.key);
            });
 }
 

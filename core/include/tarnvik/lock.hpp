@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,11 +38,22 @@ struct Loaded {
     document::Table document;
 };
 
-// Reads a lock file's text; `path` is the lock's display name. Entries that do not fit are
-// skipped without a word. Only what is read is filled in, as a lock is mostly hashes and URLs;
-// the first error of the strict parse when the text is not TOML.
+// Reads a lock file's text with the strict parse; `path` is the lock's display name. Entries
+// that do not fit are skipped without a word. Only what is read is filled in, as a lock is
+// mostly hashes and URLs; the first error of the strict parse when the text is not TOML.
 std::variant<Loaded, parse::ParseError> load_lock(LockKind kind, std::string path,
                                                   std::string_view text);
+
+// Told now and then, during a plain read, that the bytes before an offset are not looked at
+// again (so that a caller may release them).
+using Passed = std::function<void(std::size_t offset)>;
+
+// Reads a lock file in the plain layout that tools write lock files in, in one pass over its
+// bytes and without building a document. None for anything else, and for every error (bytes
+// that are not UTF-8 included), which `load_lock` then reads: when this gives a lock, the text
+// is UTF-8 and `load_lock` gives the same lock.
+std::optional<Lock> read_plain_lock(LockKind kind, std::string_view path, std::string_view bytes,
+                                    const Passed& passed = {});
 
 // The lock held in a lock file's parsed document.
 Lock read_lock(LockKind kind, std::string path, const document::Table& root);

@@ -1,0 +1,531 @@
+// The plain read of a lock file: one pass over the bytes that checks them against the layout
+// tools write lock files in and takes each package's name, version and source on the way,
+// without building a document. Within that layout it accepts exactly what the strict parse
+// accepts; at anything else it gives up, and the strict parse reads the file instead, so that
+// every error is reported by one parser.
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "ascii.hpp"
+#include "lock/entries.hpp"
+#include "lock/tables.hpp"
+#include "tarnvik/lock.hpp"
+#include "tarnvik/text.hpp"
+#include "toml/scalar.hpp"
+
+namespace tarnvik::lock {
+
+namespace {
+
+using Kind = Tables::Kind;
+
+// Real lock files nest values three deep and define a few dozen tables and keys at a time;
+// past these bounds the strict parse, with its indexes, takes over.
+constexpr int MAX_DEPTH = 32;
+constexpr std::size_t MAX_TABLES = 1024;
+constexpr std::size_t MAX_INLINE_KEYS = 64;
+
+// The keys of each format's list of package entries, by LockKind.
+constexpr std::string_view ENTRY_LIST_KEYS[] = {"package", "packages"};
+
+// Told, every so many bytes, that the pass has left them behind.
+constexpr std::size_t PASSED_STEP = std::size_t{4} << 20;
+
+enum CharClass : std::uint8_t {
+    KEY = 1,   // may stand in a bare key
+    ATOM = 2,  // may stand in an unquoted value: a number, a boolean, a date
+    BLANK = 4,
+};
+
+constexpr std::array<std::uint8_t, 256> make_classes() {
+    std::array<std::uint8_t, 256> classes{};
+    for (int c = 0; c < 128; ++c) {
+        if (ascii::is_alphanumeric(static_cast<char>(c)) || c == '_' || c == '-')
+            classes[c] = KEY | ATOM;
+    }
+    classes['+'] = classes['.'] = classes[':'] = ATOM;
+    classes[' '] = classes['\t'] = BLANK;
+    return classes;
+}
+
+constexpr std::array<std::uint8_t, 256> CLASSES = make_classes();
+
+constexpr bool is(char c, CharClass cls) {
+    return (CLASSES[static_cast<unsigned char>(c)] & cls) != 0;
+}
+
+constexpr bool is_key_char(char c) {
+    return is(c, KEY);
+}
+
+// Keys are short: compared inline, without a call to memcmp.
+bool same_key(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) return false;
+    }
+    return true;
+}
+
+// The first byte from `p` on that is not of the class.
+const char* skip(const char* p, const char* end, CharClass cls) {
+    while (p < end && is(*p, cls))
+        ++p;
+    return p;
+}
+
+// Steps over the UTF-8 sequence at `p`, in `text`; false when it is not well-formed.
+bool step_utf8(std::string_view text, const char*& p) {
+    const text::Utf8Sequence sequence =
+        text::utf8_sequence_at(text, static_cast<std::size_t>(p - text.data()));
+    p += sequence.length;
+    return sequence.valid;
+}
+
+#if defined(__SSE2__)
+// Where in the sixteen bytes at `p` the first byte stands that a scan of string content must
+// look at (the quote, a backslash, a control or a non-ASCII byte), or 16. Inlined into the
+// loop, which runs over most of a lock file's bytes.
+[[gnu::always_inline]] inline int first_stop(const char* p, char quote) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(0x1f)), x);
+    const __m128i stops =
+        _mm_or_si128(_mm_or_si128(control, _mm_cmpeq_epi8(x, _mm_set1_epi8(0x7f))),
+                     _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(quote)),
+                                  _mm_cmpeq_epi8(x, _mm_set1_epi8('\\'))));
+    const int mask = _mm_movemask_epi8(stops) | _mm_movemask_epi8(x);  // high bit: not ASCII
+    return mask == 0 ? 16 : __builtin_ctz(static_cast<unsigned>(mask));
+}
+
+// How many of the sixteen bytes at `p` are blanks, from the first on.
+[[gnu::always_inline]] inline int blank_length(const char* p) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i blank =
+        _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(x, _mm_set1_epi8('\t')));
+    const int mask = ~_mm_movemask_epi8(blank) & 0xffff;
+    return mask == 0 ? 16 : __builtin_ctz(static_cast<unsigned>(mask));
+}
+
+// How many of the sixteen bytes at `p` may stand in a bare key, from the first on.
+[[gnu::always_inline]] inline int key_length(const char* p) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    // Signed comparisons: bytes from 0x80 on are negative, outside every range.
+    auto within = [&x](char low, char high) {
+        return _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(static_cast<char>(low - 1))),
+                             _mm_cmplt_epi8(x, _mm_set1_epi8(static_cast<char>(high + 1))));
+    };
+    const __m128i key = _mm_or_si128(
+        _mm_or_si128(within('a', 'z'), within('A', 'Z')),
+        _mm_or_si128(within('0', '9'), _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('_')),
+                                                    _mm_cmpeq_epi8(x, _mm_set1_epi8('-')))));
+    const int mask = ~_mm_movemask_epi8(key) & 0xffff;
+    return mask == 0 ? 16 : __builtin_ctz(static_cast<unsigned>(mask));
+}
+#endif
+
+// Moves `p` to the closing quote of a one-line string without escapes, `"..."` or `'...'`
+// (a backslash is content in the latter): no control character but the tab before it, and
+// UTF-8. False when there is none.
+template <char QUOTE>
+bool to_closing_quote(std::string_view text, const char*& p) {
+    const char* end = text.data() + text.size();
+    while (true) {
+#if defined(__SSE2__)
+        while (end - p >= 16) {
+            const int stop = first_stop(p, QUOTE);
+            p += stop;
+            if (stop < 16) break;
+        }
+#endif
+        if (p == end) return false;
+        const auto c = static_cast<unsigned char>(*p);
+        if (c == QUOTE) return true;
+        if (c >= 0x80) {
+            if (!step_utf8(text, p)) return false;
+        } else if (c == '\t' || (c >= 0x20 && c != 0x7f && (c != '\\' || QUOTE == '\''))) {
+            ++p;
+        } else {
+            return false;  // an escape, a control character or the end of the line
+        }
+    }
+}
+
+// What a value is read for: mostly nothing but its validity.
+enum class Wanted : std::uint8_t { Nothing, Text, SourceKeys };
+
+// The one package entry being read, from its `[[package]]` header to the next.
+struct Entry {
+    bool open = false;
+    std::optional<std::string_view> name;
+    std::optional<std::string_view> version;
+    bool local = false;
+};
+
+class PlainReader {
+  public:
+    PlainReader(LockKind kind, std::string_view text, const Passed& passed)
+        : text_(text),
+          p_(text.data()),
+          end_(text.data() + text.size()),
+          entry_list_key_(ENTRY_LIST_KEYS[static_cast<std::size_t>(kind)]),
+          entries_(kind),
+          passed_(passed) {}
+
+    bool read();
+    Lock finish(std::string path) && { return std::move(entries_).finish(std::move(path)); }
+
+  private:
+    bool header();
+    bool open_header(bool array);
+    bool key_value();
+    bool value(int depth, Wanted wanted, std::optional<std::string_view>* text);
+    bool array(int depth);
+    bool inline_table(int depth, Wanted wanted);
+    bool basic_string(std::optional<std::string_view>* text);
+    bool literal_string(std::optional<std::string_view>* text);
+    bool atom();
+    bool comment();
+    // Line breaks, comments and blanks between the values of an array or an inline table.
+    bool trivia() {
+        skip_blanks();
+        return p_ == end_ || (*p_ != '\n' && *p_ != '\r' && *p_ != '#') || more_trivia();
+    }
+    bool more_trivia();
+    bool line_end();
+    std::string_view bare_key();
+    void skip_blanks() {
+#if defined(__SSE2__)
+        // Mostly one space, or an indentation: one look at sixteen bytes, without a loop whose
+        // length the processor would have to guess.
+        if (end_ - p_ >= 16) {
+            p_ += blank_length(p_);
+            if (!is(*p_, BLANK)) return;
+        }
+#endif
+        p_ = skip(p_, end_, BLANK);
+    }
+    Tables::Id define(Tables::Id parent, std::string_view key, Kind kind);
+    bool is_entry_list(Tables::Id id) const {
+        return tables_.parent(id) == Tables::ROOT && tables_.kind(id) == Kind::Array &&
+               tables_.key(id) == entry_list_key_;
+    }
+    void finish_entry();
+
+    std::string_view text_;
+    const char* p_;
+    const char* end_;
+    std::string_view entry_list_key_;
+    Entries entries_;
+    const Passed& passed_;
+    std::size_t passed_up_to_ = 0;
+    Tables tables_;
+    Tables::Id section_ = Tables::ROOT;  // where key/value lines go
+    bool in_entry_ = false;              // the section is the entry being read
+    Entry entry_;
+    std::vector<std::string_view> header_keys_;
+    std::vector<std::string_view> inline_keys_;  // of the open inline tables, innermost last
+};
+
+bool PlainReader::read() {
+    if (text_.starts_with("\xEF\xBB\xBF")) p_ += 3;
+    while (true) {
+        skip_blanks();
+        if (p_ == end_) break;
+        const char c = *p_;
+        if (c == '\n' || c == '\r' || c == '#') {
+            if (!line_end()) return false;
+            continue;
+        }
+        const bool statement = c == '[' ? header() : is_key_char(c) && key_value();
+        if (!statement || !line_end()) return false;
+    }
+    finish_entry();
+    return true;
+}
+
+// An optional comment, then a line break or the end of the text.
+bool PlainReader::line_end() {
+    skip_blanks();
+    if (p_ < end_ && *p_ == '#' && !comment()) return false;
+    if (p_ == end_) return true;
+    if (*p_ == '\n') {
+        ++p_;
+        return true;
+    }
+    if (*p_ == '\r' && p_ + 1 < end_ && p_[1] == '\n') {
+        p_ += 2;
+        return true;
+    }
+    return false;
+}
+
+// From `#` up to the line break: no control character but the tab, and UTF-8.
+bool PlainReader::comment() {
+    const char* p = p_ + 1;
+    while (p < end_) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (c >= 0x20 && c < 0x7f) {
+            ++p;
+        } else if (c == '\t') {
+            ++p;
+        } else if (c >= 0x80) {
+            if (!step_utf8(text_, p)) return false;
+        } else if (c == '\n' || (c == '\r' && p + 1 < end_ && p[1] == '\n')) {
+            break;
+        } else {
+            return false;
+        }
+    }
+    p_ = p;
+    return true;
+}
+
+bool PlainReader::more_trivia() {
+    const char* p = p_;
+    while (true) {
+        p = skip(p, end_, BLANK);
+        if (p == end_) break;
+        if (*p == '\n') {
+            ++p;
+        } else if (*p == '\r') {
+            if (end_ - p < 2 || p[1] != '\n') return false;
+            p += 2;
+        } else if (*p == '#') {
+            p_ = p;
+            if (!comment()) return false;
+            p = p_;
+        } else {
+            break;
+        }
+    }
+    p_ = p;
+    return true;
+}
+
+std::string_view PlainReader::bare_key() {
+    const char* start = p_;
+#if defined(__SSE2__)
+    // Keys are short: one look at sixteen bytes mostly finds the end.
+    while (end_ - p_ >= 16) {
+        const int length = key_length(p_);
+        p_ += length;
+        if (length < 16) return {start, static_cast<std::size_t>(p_ - start)};
+    }
+#endif
+    p_ = skip(p_, end_, KEY);
+    return {start, static_cast<std::size_t>(p_ - start)};
+}
+
+Tables::Id PlainReader::define(Tables::Id parent, std::string_view key, Kind kind) {
+    // A key of the entry's `source` table, however it is defined, makes the entry local.
+    if (parent != Tables::ROOT && tables_.key(parent) == "source" &&
+        is_entry_list(tables_.parent(parent)) && is_local_source_key(key)) {
+        entry_.local = true;
+    }
+    return tables_.add(parent, key, kind);
+}
+
+void PlainReader::finish_entry() {
+    if (entry_.open && entry_.name) entries_.add(*entry_.name, entry_.version, entry_.local);
+    entry_ = {};
+}
+
+// `[a.b]` or `[[a.b]]`, bare keys only.
+bool PlainReader::header() {
+    const char* start = p_;
+    ++p_;
+    const bool array = p_ < end_ && *p_ == '[';
+    if (array) ++p_;
+    header_keys_.clear();
+    while (true) {
+        skip_blanks();
+        const std::string_view key = bare_key();
+        if (key.empty() || header_keys_.size() == MAX_DEPTH) return false;
+        header_keys_.push_back(key);
+        skip_blanks();
+        if (p_ == end_) return false;
+        if (*p_ == '.') {
+            ++p_;
+            continue;
+        }
+        if (*p_ != ']') return false;
+        ++p_;
+        if (array && (p_ == end_ || *p_++ != ']')) return false;
+        break;
+    }
+    if (array && header_keys_.size() == 1 && header_keys_[0] == entry_list_key_) {
+        finish_entry();
+        entry_.open = true;
+        const auto offset = static_cast<std::size_t>(start - text_.data());
+        if (passed_ && offset - passed_up_to_ >= PASSED_STEP) passed_(passed_up_to_ = offset);
+    }
+    return open_header(array);
+}
+
+// Makes the header's table the section, under TOML's rules: the keys before the last name
+// tables (made when missing), and the last is new, a new table of its array, or a table only
+// made on the way to a deeper header so far.
+bool PlainReader::open_header(bool array) {
+    Tables::Id table = Tables::ROOT;
+    for (std::size_t i = 0; i + 1 < header_keys_.size(); ++i) {
+        Tables::Id found = tables_.find(table, header_keys_[i]);
+        if (found == Tables::NONE) {
+            found = define(table, header_keys_[i], Kind::Implicit);
+        } else if (tables_.kind(found) == Kind::Value) {
+            return false;
+        }
+        table = found;
+    }
+    const std::string_view last = header_keys_.back();
+    Tables::Id found = tables_.find(table, last);
+    if (found == Tables::NONE) {
+        found = define(table, last, array ? Kind::Array : Kind::Explicit);
+    } else if (array && tables_.kind(found) == Kind::Array) {
+        tables_.clear_children(found);
+    } else if (!array && tables_.kind(found) == Kind::Implicit) {
+        tables_.define(found);
+    } else {
+        return false;
+    }
+    section_ = found;
+    in_entry_ = entry_.open && is_entry_list(found);
+    return tables_.size() <= MAX_TABLES;
+}
+
+// `key = value` in the section, a bare key that is not dotted.
+bool PlainReader::key_value() {
+    const std::string_view key = bare_key();
+    skip_blanks();
+    if (p_ == end_ || *p_ != '=') return false;
+    ++p_;
+    skip_blanks();
+    // A list of entries written as one value is left to the strict parse.
+    if (section_ == Tables::ROOT && key == entry_list_key_) return false;
+    if (tables_.find(section_, key) != Tables::NONE) return false;
+    define(section_, key, Kind::Value);
+    if (tables_.size() > MAX_TABLES) return false;
+    if (!in_entry_) return value(1, Wanted::Nothing, nullptr);
+    if (key == "name") return value(1, Wanted::Text, &entry_.name);
+    if (key == "version") return value(1, Wanted::Text, &entry_.version);
+    return value(1, key == "source" ? Wanted::SourceKeys : Wanted::Nothing, nullptr);
+}
+
+// A value; a string wanted as text is viewed in `*text`.
+bool PlainReader::value(int depth, Wanted wanted, std::optional<std::string_view>* text) {
+    if (p_ == end_ || depth > MAX_DEPTH) return false;
+    std::optional<std::string_view>* into = wanted == Wanted::Text ? text : nullptr;
+    switch (*p_) {
+        case '"':
+            return basic_string(into);
+        case '\'':
+            return literal_string(into);
+        case '[':
+            return array(depth + 1);
+        case '{':
+            return inline_table(depth + 1, wanted);
+        case '.':
+            return false;
+        default:
+            return is(*p_, ATOM) && atom();
+    }
+}
+
+bool PlainReader::array(int depth) {
+    ++p_;
+    while (true) {
+        if (!trivia()) return false;
+        if (p_ < end_ && *p_ != ']') {
+            if (!value(depth, Wanted::Nothing, nullptr) || !trivia()) return false;
+        }
+        if (p_ == end_) return false;
+        if (*p_ == ']') {
+            ++p_;
+            return true;
+        }
+        if (*p_++ != ',') return false;
+    }
+}
+
+bool PlainReader::inline_table(int depth, Wanted wanted) {
+    ++p_;
+    const std::size_t base = inline_keys_.size();
+    while (true) {
+        if (!trivia()) return false;
+        if (p_ < end_ && *p_ != '}') {
+            const std::string_view key = bare_key();
+            if (key.empty()) return false;
+            skip_blanks();
+            if (p_ == end_ || *p_ != '=') return false;
+            ++p_;
+            skip_blanks();
+            const auto keys = std::span(inline_keys_).subspan(base);
+            if (keys.size() >= MAX_INLINE_KEYS ||
+                std::ranges::any_of(keys, [key](auto other) { return same_key(key, other); })) {
+                return false;
+            }
+            inline_keys_.push_back(key);
+            if (wanted == Wanted::SourceKeys && is_local_source_key(key)) entry_.local = true;
+            if (!value(depth, Wanted::Nothing, nullptr) || !trivia()) return false;
+        }
+        if (p_ == end_) return false;
+        if (*p_ == '}') {
+            ++p_;
+            inline_keys_.resize(base);
+            return true;
+        }
+        if (*p_++ != ',') return false;
+    }
+}
+
+bool PlainReader::basic_string(std::optional<std::string_view>* text) {
+    if (end_ - p_ >= 3 && p_[1] == '"' && p_[2] == '"') return false;  // multi-line
+    const char* start = ++p_;
+    if (!to_closing_quote<'"'>(text_, p_)) return false;
+    if (text) *text = std::string_view(start, static_cast<std::size_t>(p_ - start));
+    ++p_;
+    return true;
+}
+
+bool PlainReader::literal_string(std::optional<std::string_view>* text) {
+    if (end_ - p_ >= 3 && p_[1] == '\'' && p_[2] == '\'') return false;  // multi-line
+    const char* start = ++p_;
+    if (!to_closing_quote<'\''>(text_, p_)) return false;
+    if (text) *text = std::string_view(start, static_cast<std::size_t>(p_ - start));
+    ++p_;
+    return true;
+}
+
+// A number, a boolean or a date and time, as the TOML lexer delimits it.
+bool PlainReader::atom() {
+    const char* start = p_;
+    const char* end = skip(p_, end_, ATOM);
+    // A date and a time may be joined by one space: 1979-05-27 07:32:00.
+    if (end - start == 10 && start[4] == '-' && start[7] == '-' && end_ - end > 3 &&
+        end[0] == ' ' && ascii::is_digit(end[1]) && ascii::is_digit(end[2]) && end[3] == ':') {
+        end = skip(end + 1, end_, ATOM);
+    }
+    p_ = end;
+    const std::string_view atom(start, static_cast<std::size_t>(end - start));
+    // Most are sizes: a decimal integer without a leading zero.
+    const bool plain_integer = (atom[0] != '0' || atom.size() == 1) &&
+                               std::ranges::all_of(atom, [](char c) { return ascii::is_digit(c); });
+    return plain_integer || toml::classify(atom).kind != toml::ScalarKind::Invalid;
+}
+
+}  // namespace
+
+std::optional<Lock> read_plain_lock(LockKind kind, std::string_view path, std::string_view bytes,
+                                    const Passed& passed) {
+    PlainReader reader(kind, bytes, passed);
+    if (!reader.read()) return std::nullopt;
+    return std::move(reader).finish(std::string(path));
+}
+
+}  // namespace tarnvik::lock
