@@ -5,6 +5,7 @@
 #include <string>
 
 #include "heap.hpp"
+#include "lock_text.hpp"
 #include "tarnvik/parse.hpp"
 #include "toml_version.hpp"
 
@@ -12,53 +13,7 @@ namespace {
 
 // The parse is measured on the heap as the program prepares it at start-up: memory released
 // between iterations stays with the process rather than being faulted in again by the next.
-const bool HEAP_PREPARED = (tarnvik::cli::prepare_heap(), true);
-
-// A deterministic hex string of `n` digits derived from `seed`.
-std::string hex(std::size_t seed, std::size_t n) {
-    std::string out;
-    std::uint64_t x = seed * 0x9E3779B97F4A7C15ull + 1;
-    while (out.size() < n) {
-        x ^= x << 13;
-        x ^= x >> 7;
-        x ^= x << 17;
-        out += "0123456789abcdef"[x & 15];
-    }
-    return out;
-}
-
-std::string wheel(std::size_t package, std::size_t i, const std::string& name) {
-    static const char* const TAGS[] = {"cp312-cp312-manylinux_2_17_x86_64.manylinux2014_x86_64",
-                                       "cp312-cp312-macosx_11_0_arm64", "cp313-cp313-win_amd64",
-                                       "py3-none-any"};
-    return "    { url = \"https://files.pythonhosted.org/packages/" + hex(package * 31 + i, 2) +
-           "/" + hex(package * 37 + i, 2) + "/" + hex(package * 41 + i, 60) + "/" + name + "-1." +
-           std::to_string(i) + ".0-" + TAGS[i % 4] +
-           ".whl\", hash = \"sha256:" + hex(package * 43 + i, 64) +
-           "\", size = " + std::to_string(100000 + package * 7 + i) +
-           ", upload-time = \"2025-01-05T13:13:07.985Z\" },\n";
-}
-
-std::string lock_file(std::size_t target_size) {
-    std::string text = "version = 1\nrevision = 3\nrequires-python = \">=3.12\"\n";
-    for (std::size_t p = 0; text.size() < target_size; ++p) {
-        const std::string name = "package-" + std::to_string(p);
-        text += "\n[[package]]\nname = \"" + name + "\"\nversion = \"" + std::to_string(p % 13) +
-                "." + std::to_string(p % 7) +
-                ".0\"\nsource = { registry = \"https://pypi.org/simple\" }\n";
-        text += "dependencies = [\n    { name = \"package-" + std::to_string(p / 2) +
-                "\" },\n    { name = \"idna\" },\n    { name = \"sniffio\", marker = "
-                "\"python_full_version < '3.13'\" },\n]\n";
-        text += "sdist = { url = \"https://files.pythonhosted.org/packages/" + hex(p, 60) + "/" +
-                name + "-1.0.tar.gz\", hash = \"sha256:" + hex(p + 1, 64) +
-                "\", size = 181126, upload-time = \"2025-01-05T13:13:11.095Z\" }\n";
-        text += "wheels = [\n";
-        for (std::size_t i = 0; i < 8; ++i)
-            text += wheel(p, i, name);
-        text += "]\n\n[package.optional-dependencies]\ntrio = [\n    { name = \"trio\" },\n]\n";
-    }
-    return text;
-}
+const bool HEAP_PREPARED = (tarnvik::cli::prepare_heap(5'000'000), true);
 
 std::string pyproject(std::size_t target_size) {
     std::string text = R"([build-system]
@@ -149,20 +104,20 @@ void parse_document(benchmark::State& state, const std::string& text, auto parse
 }
 
 void BM_ParseLockFile5MB(benchmark::State& state) {
-    static const std::string text = lock_file(5'000'000);
+    static const std::string text = tarnvik::bench::lock_file(5'000'000);
     parse_document(state, text, tarnvik::parse::parse);
 }
 BENCHMARK(BM_ParseLockFile5MB)->Unit(benchmark::kMillisecond);
 
 void BM_ParseStrictLockFile5MB(benchmark::State& state) {
-    static const std::string text = lock_file(5'000'000);
+    static const std::string text = tarnvik::bench::lock_file(5'000'000);
     parse_document(state, text, tarnvik::parse::parse_strict);
 }
 BENCHMARK(BM_ParseStrictLockFile5MB)->Unit(benchmark::kMillisecond);
 
 // The strict parse as the lock loader runs it: only the names, versions and sources filled in.
 void BM_ParseStrictWantedLockFile5MB(benchmark::State& state) {
-    static const std::string text = lock_file(5'000'000);
+    static const std::string text = tarnvik::bench::lock_file(5'000'000);
     static constexpr tarnvik::document::Want ENTRY[] = {
         {"name", {}}, {"version", {}}, {"source", {}}};
     static constexpr tarnvik::document::Want LOCK[] = {{"package", ENTRY}};
@@ -173,7 +128,7 @@ BENCHMARK(BM_ParseStrictWantedLockFile5MB)->Unit(benchmark::kMillisecond);
 
 // Parsing and releasing together, as one check of a lock file does.
 void BM_ParseAndReleaseLockFile5MB(benchmark::State& state) {
-    static const std::string text = lock_file(5'000'000);
+    static const std::string text = tarnvik::bench::lock_file(5'000'000);
     for (auto _ : state)
         benchmark::DoNotOptimize(tarnvik::parse::parse(text));
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
