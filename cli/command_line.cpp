@@ -210,7 +210,32 @@ std::optional<EarlyExit> refused_option(const Definition& d, const std::vector<s
 
 }  // namespace
 
+std::optional<CheckArgs> parse_common_check(const std::vector<std::string>& args) {
+    if (args.size() < 2 || args[1] != "check") return std::nullopt;
+    CheckArgs values;
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        bool* flag = arg == "--fix"            ? &values.fix
+                     : arg == "--unsafe-fixes" ? &values.unsafe_fixes
+                                               : nullptr;
+        if (flag != nullptr && !*flag) {
+            *flag = true;
+        } else if (flag == nullptr && !values.path && !arg.empty() && arg[0] != '-' &&
+                   arg != "check" && arg != "help") {
+            values.path = arg;
+        } else {
+            return std::nullopt;  // a second path or flag, an option, or what looks like one
+        }
+    }
+    return values;
+}
+
 std::variant<CheckArgs, EarlyExit> parse_command_line(const std::vector<std::string>& args) {
+    if (auto common = parse_common_check(args)) return std::move(*common);
+    return parse_with_library(args);
+}
+
+std::variant<CheckArgs, EarlyExit> parse_with_library(const std::vector<std::string>& args) {
     Definition d;
     if (args.size() <= 1) return EarlyExit{2, "", help_text(&d.root)};
     if (!args[1].starts_with("-") && !d.is_subcommand(args[1])) {

@@ -160,6 +160,41 @@ TEST(CommandLine, CheckValues) {
     }
 }
 
+// Every command line the common reading takes gets the values the library gives it; the
+// command lines are all the sequences of up to four words after `check` from a set that holds
+// the flags, paths, subcommand names and things that only look like them.
+TEST(CommandLine, CommonCheckAgreesWithTheLibrary) {
+    const std::string words[] = {
+        "--fix", "--unsafe-fixes", "a",      "b.toml", "check", "help", "-", "--", "",
+        "-h",    "--fix=1",        "caf\xff"};
+    std::vector<std::vector<std::string>> lines{{"tarnvik", "check"}};
+    for (std::size_t start = 0, length = 0; length < 4; ++length) {
+        const std::size_t end = lines.size();
+        for (std::size_t i = start; i < end; ++i) {
+            for (const std::string& word : words) {
+                lines.push_back(lines[i]);
+                lines.back().push_back(word);
+            }
+        }
+        start = end;
+    }
+    int common = 0;
+    for (const auto& line : lines) {
+        const std::optional<CheckArgs> fast = parse_common_check(line);
+        if (!fast) continue;
+        ++common;
+        const auto library = parse_with_library(line);
+        ASSERT_TRUE(std::holds_alternative<CheckArgs>(library)) << testing::PrintToString(line);
+        const CheckArgs& values = std::get<CheckArgs>(library);
+        EXPECT_EQ(fast->path, values.path) << testing::PrintToString(line);
+        EXPECT_EQ(fast->fix, values.fix) << testing::PrintToString(line);
+        EXPECT_EQ(fast->unsafe_fixes, values.unsafe_fixes) << testing::PrintToString(line);
+    }
+    EXPECT_GT(common, 30);
+    EXPECT_FALSE(parse_common_check({"tarnvik"}));
+    EXPECT_FALSE(parse_common_check({"tarnvik", "--version"}));
+}
+
 // A scratch directory, removed afterwards; the working directory is restored too.
 class TempDir {
   public:
