@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <variant>
 
@@ -131,6 +133,23 @@ TEST(PlainLock, DefinitionsAgreeWithTheStrictParse) {
             expect_agreement(kind, text, std::string(text), tally);
     }
     EXPECT_EQ(tally.read, 2 * 9);  // every valid case in one pass
+}
+
+// Every prefix of a text, in a buffer of exactly its size (so that the sanitizers see a read
+// past its end), is read or declined like the strict parse would have it.
+TEST(PlainLock, StopsAtTheEndOfItsBytes) {
+    const std::string text =
+        "[[package]]\nname = \"abcdefghijklmnopqrstuvwxyz\"\nversion = '1.0'  # \xc3\xa9\r\n"
+        "source = { editable = \".\" }\n[package.metadata]\nlong-key-of-more-than-sixteen = ["
+        "1979-05-27 07:32:00, 1_000, true]" +
+        std::string(20, ' ') + "\n" + std::string(17, '\t');
+    Tally tally;
+    for (std::size_t size = 0; size <= text.size(); ++size) {
+        const auto buffer = std::make_unique<char[]>(size);
+        std::copy_n(text.data(), size, buffer.get());
+        expect_agreement(LockKind::UvLock, {buffer.get(), size}, text.substr(0, size), tally);
+    }
+    EXPECT_GT(tally.read, 10);
 }
 
 // Over real-looking lock files and their variants, and the lock-like corpus of the loader's

@@ -204,9 +204,10 @@ class PlainReader {
 #if defined(__SSE2__)
         // Mostly one space, or an indentation: one look at sixteen bytes, without a loop whose
         // length the processor would have to guess.
-        if (end_ - p_ >= 16) {
-            p_ += blank_length(p_);
-            if (!is(*p_, BLANK)) return;
+        while (end_ - p_ >= 16) {
+            const int length = blank_length(p_);
+            p_ += length;
+            if (length < 16) return;
         }
 #endif
         p_ = skip(p_, end_, BLANK);
