@@ -56,6 +56,16 @@ TEST(LoadLock, TakesNamesVersionsAndLocalPackages) {
          "[[package]]\nname = \"mid\"\nversion = \"3\"\n",
          {},
          {{"alpha", {"2"}}, {"mid", {"3"}}, {"zeta", {"1"}}}},
+        {"names in normal form kept, others normalized, invalid ones skipped",
+         uv,
+         "[[package]]\nname = \"a-b\"\nversion = \"1\"\n"
+         "[[package]]\nname = \"a--b\"\nversion = \"2\"\n"
+         "[[package]]\nname = \"0\"\nversion = \"3\"\n"
+         "[[package]]\nname = \"a-\"\nversion = \"4\"\n"
+         "[[package]]\nname = \"-a\"\nversion = \"5\"\n"
+         "[[package]]\nname = \"a_B.c\"\nversion = \"6\"\n",
+         {},
+         {{"0", {"3"}}, {"a-b", {"1", "2"}}, {"a-b-c", {"6"}}}},
         {"local package without version",
          uv,
          "[[package]]\nname = \"My.App\"\nsource = { editable = \".\" }\n",

@@ -16,6 +16,22 @@ constexpr std::array<std::string_view, 3> LOCAL_SOURCE_KEYS = {"virtual", "direc
 using Versions = std::vector<std::string>;
 using Groups = std::vector<std::pair<std::string, Versions>>;
 
+// Whether a name is a valid package name already in normal form (lower case, runs of `-`, `_`
+// and `.` written as one `-`), as lock files write them: then it needs no normalizing.
+bool is_normalized_name(std::string_view name) {
+    bool after_letter = false;
+    for (const char c : name) {
+        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) {
+            after_letter = true;
+        } else if (c == '-' && after_letter) {
+            after_letter = false;
+        } else {
+            return false;
+        }
+    }
+    return after_letter;
+}
+
 void add_version(Versions& versions, std::string_view version) {
     if (std::ranges::find(versions, version) == versions.end()) versions.emplace_back(version);
 }
@@ -45,7 +61,9 @@ bool is_local_source_key(std::string_view key) {
 Entries::Entries(LockKind kind) : records_local_packages_(kind == LockKind::UvLock) {}
 
 void Entries::add(std::string_view raw_name, std::optional<std::string_view> version, bool local) {
-    std::optional<std::string> name = standards::normalized_name(raw_name);
+    std::optional<std::string> name = is_normalized_name(raw_name)
+                                          ? std::optional<std::string>(raw_name)
+                                          : standards::normalized_name(raw_name);
     if (!name) return;
     // A local package counts even without a usable version.
     if (records_local_packages_ && local) lock_.local_packages.push_back(*name);

@@ -30,7 +30,7 @@ using Kind = Tables::Kind;
 // past these bounds the strict parse, with its indexes, takes over.
 constexpr int MAX_DEPTH = 32;
 constexpr std::size_t MAX_TABLES = 1024;
-constexpr std::size_t MAX_INLINE_KEYS = 64;
+constexpr std::size_t MAX_INLINE_KEYS = 16;
 
 // The keys of each format's list of package entries, by LockKind.
 constexpr std::string_view ENTRY_LIST_KEYS[] = {"package", "packages"};
@@ -42,6 +42,7 @@ enum CharClass : std::uint8_t {
     KEY = 1,   // may stand in a bare key
     ATOM = 2,  // may stand in an unquoted value: a number, a boolean, a date
     BLANK = 4,
+    TRIVIA = 8,  // starts what may stand between values: a blank, a line break, a comment
 };
 
 constexpr std::array<std::uint8_t, 256> make_classes() {
@@ -51,7 +52,8 @@ constexpr std::array<std::uint8_t, 256> make_classes() {
             classes[c] = KEY | ATOM;
     }
     classes['+'] = classes['.'] = classes[':'] = ATOM;
-    classes[' '] = classes['\t'] = BLANK;
+    classes[' '] = classes['\t'] = BLANK | TRIVIA;
+    classes['\n'] = classes['\r'] = classes['#'] = TRIVIA;
     return classes;
 }
 
@@ -90,18 +92,35 @@ bool step_utf8(std::string_view text, const char*& p) {
 }
 
 #if defined(__SSE2__)
-// Where in the sixteen bytes at `p` the first byte stands that a scan of string content must
-// look at (the quote, a backslash, a control or a non-ASCII byte), or 16. Inlined into the
-// loop, which runs over most of a lock file's bytes.
-[[gnu::always_inline]] inline int first_stop(const char* p, char quote) {
+// The bytes among the sixteen at `p` (a bit each) that a scan of string content must look at:
+// the quote, a backslash, and every byte that is not printable ASCII (a control character, DEL
+// or a byte of a longer UTF-8 sequence).
+[[gnu::always_inline]] inline unsigned string_stops(const char* p, char quote) {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(0x1f)), x);
+    // Shifted by 0x60, the printable bytes 0x20 to 0x7e are the signed bytes -128 to -34; all
+    // others are greater.
+    const __m128i unprintable =
+        _mm_cmpgt_epi8(_mm_add_epi8(x, _mm_set1_epi8(0x60)), _mm_set1_epi8(-34));
     const __m128i stops =
-        _mm_or_si128(_mm_or_si128(control, _mm_cmpeq_epi8(x, _mm_set1_epi8(0x7f))),
-                     _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(quote)),
-                                  _mm_cmpeq_epi8(x, _mm_set1_epi8('\\'))));
-    const int mask = _mm_movemask_epi8(stops) | _mm_movemask_epi8(x);  // high bit: not ASCII
-    return mask == 0 ? 16 : __builtin_ctz(static_cast<unsigned>(mask));
+        _mm_or_si128(unprintable, _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8(quote)),
+                                               _mm_cmpeq_epi8(x, _mm_set1_epi8('\\'))));
+    return static_cast<unsigned>(_mm_movemask_epi8(stops));
+}
+
+// Moves `p` to the first byte a scan of string content must look at, thirty-two bytes at a
+// time, or to where fewer than sixteen bytes are left.
+[[gnu::always_inline]] inline void skip_plain_content(const char*& p, const char* end, char quote) {
+    for (; end - p >= 32; p += 32) {
+        const unsigned stops = string_stops(p, quote) | string_stops(p + 16, quote) << 16;
+        if (stops != 0) {
+            p += __builtin_ctz(stops);
+            return;
+        }
+    }
+    if (end - p >= 16) {
+        const unsigned stops = string_stops(p, quote);
+        p += stops != 0 ? __builtin_ctz(stops) : 16;
+    }
 }
 
 // How many of the sixteen bytes at `p` are blanks, from the first on.
@@ -134,15 +153,11 @@ bool step_utf8(std::string_view text, const char*& p) {
 // (a backslash is content in the latter): no control character but the tab before it, and
 // UTF-8. False when there is none.
 template <char QUOTE>
-bool to_closing_quote(std::string_view text, const char*& p) {
+[[gnu::always_inline]] inline bool to_closing_quote(std::string_view text, const char*& p) {
     const char* end = text.data() + text.size();
     while (true) {
 #if defined(__SSE2__)
-        while (end - p >= 16) {
-            const int stop = first_stop(p, QUOTE);
-            p += stop;
-            if (stop < 16) break;
-        }
+        skip_plain_content(p, end, QUOTE);
 #endif
         if (p == end) return false;
         const auto c = static_cast<unsigned char>(*p);
@@ -188,22 +203,29 @@ class PlainReader {
     bool value(int depth, Wanted wanted, std::optional<std::string_view>* text);
     bool array(int depth);
     bool inline_table(int depth, Wanted wanted);
-    bool basic_string(std::optional<std::string_view>* text);
+    // The small steps of the pass are inlined into the loops that take them, so that the
+    // position stays in a register rather than going to memory and back at every step.
+    [[gnu::always_inline]] bool basic_string(std::optional<std::string_view>* text);
     bool literal_string(std::optional<std::string_view>* text);
     bool atom();
     bool comment();
     // Line breaks, comments and blanks between the values of an array or an inline table.
-    bool trivia() {
+    [[gnu::always_inline]] bool trivia() {
+        if (p_ == end_ || !is(*p_, TRIVIA)) return true;
         skip_blanks();
-        return p_ == end_ || (*p_ != '\n' && *p_ != '\r' && *p_ != '#') || more_trivia();
+        return p_ == end_ || !is(*p_, TRIVIA) || more_trivia();
     }
     bool more_trivia();
     bool line_end();
-    std::string_view bare_key();
-    void skip_blanks() {
+    [[gnu::always_inline]] std::string_view bare_key();
+    // Mostly no blank or one: those are decided without a loop.
+    [[gnu::always_inline]] void skip_blanks() {
+        if (p_ == end_ || !is(*p_, BLANK)) return;
+        if (++p_ == end_ || !is(*p_, BLANK)) return;
+        skip_more_blanks();
+    }
+    void skip_more_blanks() {
 #if defined(__SSE2__)
-        // Mostly one space, or an indentation: one look at sixteen bytes, without a loop whose
-        // length the processor would have to guess.
         while (end_ - p_ >= 16) {
             const int length = blank_length(p_);
             p_ += length;
@@ -211,6 +233,18 @@ class PlainReader {
         }
 #endif
         p_ = skip(p_, end_, BLANK);
+    }
+    // ` = ` or `=` with other blanks around it.
+    [[gnu::always_inline]] bool equals_sign() {
+        if (end_ - p_ >= 3 && p_[0] == ' ' && p_[1] == '=' && p_[2] == ' ') {
+            p_ += 3;
+        } else {
+            skip_blanks();
+            if (p_ == end_ || *p_ != '=') return false;
+            ++p_;
+        }
+        skip_blanks();
+        return true;
     }
     Tables::Id define(Tables::Id parent, std::string_view key, Kind kind);
     bool is_entry_list(Tables::Id id) const {
@@ -231,7 +265,6 @@ class PlainReader {
     bool in_entry_ = false;              // the section is the entry being read
     Entry entry_;
     std::vector<std::string_view> header_keys_;
-    std::vector<std::string_view> inline_keys_;  // of the open inline tables, innermost last
 };
 
 bool PlainReader::read() {
@@ -289,28 +322,23 @@ bool PlainReader::comment() {
 }
 
 bool PlainReader::more_trivia() {
-    const char* p = p_;
     while (true) {
-        p = skip(p, end_, BLANK);
-        if (p == end_) break;
-        if (*p == '\n') {
-            ++p;
-        } else if (*p == '\r') {
-            if (end_ - p < 2 || p[1] != '\n') return false;
-            p += 2;
-        } else if (*p == '#') {
-            p_ = p;
+        skip_blanks();
+        if (p_ == end_) return true;
+        if (*p_ == '\n') {
+            ++p_;
+        } else if (*p_ == '\r') {
+            if (end_ - p_ < 2 || p_[1] != '\n') return false;
+            p_ += 2;
+        } else if (*p_ == '#') {
             if (!comment()) return false;
-            p = p_;
         } else {
-            break;
+            return true;
         }
     }
-    p_ = p;
-    return true;
 }
 
-std::string_view PlainReader::bare_key() {
+inline std::string_view PlainReader::bare_key() {
     const char* start = p_;
 #if defined(__SSE2__)
     // Keys are short: one look at sixteen bytes mostly finds the end.
@@ -403,10 +431,7 @@ bool PlainReader::open_header(bool array) {
 // `key = value` in the section, a bare key that is not dotted.
 bool PlainReader::key_value() {
     const std::string_view key = bare_key();
-    skip_blanks();
-    if (p_ == end_ || *p_ != '=') return false;
-    ++p_;
-    skip_blanks();
+    if (!equals_sign()) return false;
     // A list of entries written as one value is left to the strict parse.
     if (section_ == Tables::ROOT && key == entry_list_key_) return false;
     if (tables_.find(section_, key) != Tables::NONE) return false;
@@ -456,36 +481,39 @@ bool PlainReader::array(int depth) {
 
 bool PlainReader::inline_table(int depth, Wanted wanted) {
     ++p_;
-    const std::size_t base = inline_keys_.size();
+    // Left uninitialized (a view initialized is sixteen bytes of zeros a time): only the first
+    // `count` are read.
+    struct Key {
+        const char* data;
+        std::size_t size;
+    };
+    Key keys[MAX_INLINE_KEYS];
+    std::size_t count = 0;
     while (true) {
         if (!trivia()) return false;
         if (p_ < end_ && *p_ != '}') {
             const std::string_view key = bare_key();
-            if (key.empty()) return false;
-            skip_blanks();
-            if (p_ == end_ || *p_ != '=') return false;
-            ++p_;
-            skip_blanks();
-            const auto keys = std::span(inline_keys_).subspan(base);
-            if (keys.size() >= MAX_INLINE_KEYS ||
-                std::ranges::any_of(keys, [key](auto other) { return same_key(key, other); })) {
-                return false;
+            if (key.empty() || !equals_sign() || count == MAX_INLINE_KEYS) return false;
+            for (std::size_t i = 0; i < count; ++i) {
+                if (same_key(key, {keys[i].data, keys[i].size})) return false;
             }
-            inline_keys_.push_back(key);
+            keys[count++] = {key.data(), key.size()};
             if (wanted == Wanted::SourceKeys && is_local_source_key(key)) entry_.local = true;
-            if (!value(depth, Wanted::Nothing, nullptr) || !trivia()) return false;
+            // Most values here are strings: read without the general dispatch.
+            const bool read = p_ < end_ && *p_ == '"' ? basic_string(nullptr)
+                                                      : value(depth, Wanted::Nothing, nullptr);
+            if (!read || !trivia()) return false;
         }
         if (p_ == end_) return false;
         if (*p_ == '}') {
             ++p_;
-            inline_keys_.resize(base);
             return true;
         }
         if (*p_++ != ',') return false;
     }
 }
 
-bool PlainReader::basic_string(std::optional<std::string_view>* text) {
+inline bool PlainReader::basic_string(std::optional<std::string_view>* text) {
     if (end_ - p_ >= 3 && p_[1] == '"' && p_[2] == '"') return false;  // multi-line
     const char* start = ++p_;
     if (!to_closing_quote<'"'>(text_, p_)) return false;
