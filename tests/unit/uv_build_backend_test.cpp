@@ -12,12 +12,11 @@ namespace tarnvik::rules::uv {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
+using testing_support::expect_findings;
 
-const std::string PROJECT = "[project]\nname = \"x\"\nversion = \"1\"\n";
 const std::string SETTINGS = "[tool.uv.build-backend]\nmodule-nme = \"x\"\n";
 const std::string RENAME = " | fix unsafe: `module-nme` -> `module-name`";
 const std::string ONLY_UV_BUILD =
@@ -29,17 +28,6 @@ const std::string MISSPELT =
 
 std::string uv_build(const std::string& requires_) {
     return "[build-system]\nrequires = [" + requires_ + "]\nbuild-backend = \"uv_build\"\n";
-}
-
-struct Case {
-    std::string toml;
-    std::vector<::testing::Matcher<std::string>> expected;
-};
-
-void expect_findings(const std::vector<Case>& cases) {
-    for (const Case& c : cases) {
-        EXPECT_THAT(testing_support::findings(c.toml), ElementsAreArray(c.expected)) << c.toml;
-    }
 }
 
 TEST(UvBuildBackend, IneffectiveWithAnotherBackend) {
@@ -58,9 +46,6 @@ TEST(UvBuildBackend, IneffectiveWithAnotherBackend) {
           "which ignores `[tool.uv.build-backend]` | label `\"hatchling.build\"`: the build "
           "backend" +
           ONLY_UV_BUILD}},
-        // A dotted key names the table just the same.
-        {"[tool.uv]\nbuild-backend.module-name = \"x\"\n",
-         {StartsWith("warning ineffective-setting `build-backend`: without")}},
     });
 }
 
@@ -102,13 +87,6 @@ TEST(UvBuildBackend, EachKeyIsJudgedByOneWalk) {
                                "`[tool.uv]`"),
                     StartsWith("warning unknown-key `\"a.b\"`: unknown key `a.b` in "
                                "`[tool.uv.build-backend]` | help: no uv_build release")));
-
-    BuildBackendChecks checks;
-    EXPECT_FALSE(checks.skips("build-backend"));
-    EXPECT_FALSE(checks.skips("build-backend.module-name"));
-    EXPECT_FALSE(checks.skips("build-backend.\"a.b\""));
-    EXPECT_TRUE(checks.skips("\"build-backend.x\""));
-    EXPECT_TRUE(checks.skips("build-backends"));
 }
 
 }  // namespace
