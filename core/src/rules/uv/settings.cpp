@@ -167,13 +167,14 @@ constexpr std::size_t SUGGESTION_BUDGET = 10'000'000;
 
 class Settings {
   public:
-    Settings(Checker& checker, const tool::Candidates& candidates, const ProjectContext& context)
-        : checker_(checker), candidates_(candidates), context_(context) {}
+    Settings(Checker& checker, const tool::Candidates& candidates, const document::Table& root,
+             const document::Table& uv)
+        : checker_(checker), candidates_(candidates), root_(root), uv_(uv) {}
 
     void sources(const document::Table& sources) {
         for (const document::Entry& entry : sources.entries) {
-            if (!context_.workspace && context_.dependencies &&
-                !contains_normalized(*context_.dependencies, entry.key)) {
+            if (!context().workspace && context().dependencies &&
+                !contains_normalized(*context().dependencies, entry.key)) {
                 checker_.push(
                     Diagnostic::warning(
                         fmt::format(
@@ -194,8 +195,8 @@ class Settings {
     void default_groups(const document::Array& groups) {
         for (const document::Value& element : groups) {
             const std::string* name = element.as_string();
-            if (!name || contains_normalized(context_.groups, *name)) continue;
-            checker_.push(undefined({"dependency group", *name, element.span}, context_.groups,
+            if (!name || contains_normalized(context().groups, *name)) continue;
+            checker_.push(undefined({"dependency group", *name, element.span}, context().groups,
                                     "`uv sync` fails when a default group does not exist"));
         }
     }
@@ -205,9 +206,9 @@ class Settings {
             return document::get(settings, suggestion) != nullptr;
         };
         for (const document::Entry& entry : settings.entries) {
-            if (contains_normalized(context_.groups, entry.key)) continue;
+            if (contains_normalized(context().groups, entry.key)) continue;
             checker_.push(
-                undefined({"dependency group", entry.key, entry.key_span}, context_.groups,
+                undefined({"dependency group", entry.key, entry.key_span}, context().groups,
                           "uv fails when a group it has settings for does not exist", present));
         }
     }
@@ -319,39 +320,39 @@ class Settings {
     void source_references(const document::Table& table) {
         if (const document::Entry* index = document::get(table, "index")) {
             const std::string* name = index->value.as_string();
-            if (name && !contains(context_.indexes, *name)) {
+            if (name && !contains(context().indexes, *name)) {
                 checker_.push(undefined(
-                    {"index", *name, index->value.span}, context_.indexes,
+                    {"index", *name, index->value.span}, context().indexes,
                     "uv fails when a source names an index that `[[tool.uv.index]]` does not declare"));
             }
         }
-        if (context_.extras) {
+        if (context().extras) {
             if (const document::Entry* extra = document::get(table, "extra")) {
                 const std::string* name = extra->value.as_string();
-                if (name && !contains_normalized(*context_.extras, *name)) {
+                if (name && !contains_normalized(*context().extras, *name)) {
                     checker_.push(
-                        undefined({"extra", *name, extra->value.span}, *context_.extras,
+                        undefined({"extra", *name, extra->value.span}, *context().extras,
                                   "uv fails when a source is for an extra that does not exist"));
                 }
             }
         }
         if (const document::Entry* group = document::get(table, "group")) {
             const std::string* name = group->value.as_string();
-            if (name && !contains_normalized(context_.groups, *name)) {
+            if (name && !contains_normalized(context().groups, *name)) {
                 checker_.push(
-                    undefined({"dependency group", *name, group->value.span}, context_.groups,
+                    undefined({"dependency group", *name, group->value.span}, context().groups,
                               "uv fails when a source is for a group that does not exist"));
             }
         }
     }
 
     void conflict_item(const document::Table& item) {
-        if (context_.extras) {
+        if (context().extras) {
             if (const document::Entry* extra = document::get(item, "extra")) {
                 const std::string* name = extra->value.as_string();
-                if (name && !contains_normalized(*context_.extras, *name)) {
+                if (name && !contains_normalized(*context().extras, *name)) {
                     Diagnostic diagnostic = undefined({"extra", *name, extra->value.span},
-                                                      *context_.extras, "uv ignores it");
+                                                      *context().extras, "uv ignores it");
                     diagnostic.severity = Severity::Warning;
                     checker_.push(std::move(diagnostic));
                 }
@@ -359,9 +360,9 @@ class Settings {
         }
         if (const document::Entry* group = document::get(item, "group")) {
             const std::string* name = group->value.as_string();
-            if (name && !contains_normalized(context_.groups, *name)) {
+            if (name && !contains_normalized(context().groups, *name)) {
                 Diagnostic diagnostic = undefined({"dependency group", *name, group->value.span},
-                                                  context_.groups, "uv ignores it");
+                                                  context().groups, "uv ignores it");
                 diagnostic.severity = Severity::Warning;
                 checker_.push(std::move(diagnostic));
             }
@@ -408,9 +409,17 @@ class Settings {
         return report_undefined(checker_.source, reference, suggestable, help, withheld);
     }
 
+    // Built when a section first needs it: most projects have none of these sections.
+    const ProjectContext& context() {
+        if (!context_) context_ = project_context(root_, uv_);
+        return *context_;
+    }
+
     Checker& checker_;
     const tool::Candidates& candidates_;
-    const ProjectContext& context_;
+    const document::Table& root_;
+    const document::Table& uv_;
+    std::optional<ProjectContext> context_;
     std::size_t spent_ = 0;
 };
 
@@ -428,8 +437,7 @@ const document::Value* section(const tool::Candidates& candidates, const documen
 void check_uv_settings(Checker& checker, const tool::Candidates& candidates,
                        const document::Table& root, const document::Table& uv) {
     if (uv.entries.empty()) return;
-    const ProjectContext context = project_context(root, uv);
-    Settings settings(checker, candidates, context);
+    Settings settings(checker, candidates, root, uv);
     if (const document::Value* value = section(candidates, uv, "sources")) {
         if (const document::Table* sources = value->as_table()) settings.sources(*sources);
     }
