@@ -7,7 +7,6 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <vector>
 #if defined(__SSE2__)
 #include <emmintrin.h>
