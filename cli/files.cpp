@@ -74,6 +74,8 @@ std::optional<std::string> write_in_place(const fs::path& target, std::string_vi
     return error;
 }
 
+constexpr std::size_t POPULATED_UP_TO = std::size_t{4} << 20;
+
 // A mapped file shortened by another process: touching a page past its new end raises SIGBUS,
 // which would end the process. While a file is mapped, such a page is replaced with zeros and
 // the mapping is marked; a SIGBUS anywhere else keeps its default action.
@@ -151,7 +153,11 @@ std::variant<MappedFile, ReadError> map_file(const fs::path& path) {
     MappedFile file;
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
         const auto size = static_cast<std::size_t>(info.st_size);
-        void* mapping = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+        // A file of a few megabytes is mapped whole at once, which costs less than taking its
+        // pages one fault at a time; a larger one page by page, so that its pages can be given
+        // back as they are read.
+        const int populate = size <= POPULATED_UP_TO ? MAP_POPULATE : 0;
+        void* mapping = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | populate, fd, 0);
         if (mapping != MAP_FAILED) {
             ::close(fd);
             file.mapping_ = mapping;
