@@ -152,6 +152,30 @@ TEST(PlainLock, StopsAtTheEndOfItsBytes) {
     EXPECT_GT(tally.read, 10);
 }
 
+// Every byte value in a key, a string, a comment and between tokens, with enough text after it
+// that the sixteen-byte scans see it, is judged as the strict parse judges it.
+TEST(PlainLock, EveryByteInEveryPlace) {
+    const std::string padding = "\n[[package]]\nname = \"padding-after-the-byte\"\n";
+    const std::string places[][2] = {
+        {"[[package]]\nname = \"p\"\nk", "ey = 1"},
+        {"[[package]]\nname = \"p", "q\""},
+        {"[[package]]\nname = 'p", "q'"},
+        {"[[package]]\nname = \"p\" # ", "comment"},
+        {"[[package]]\nname = \"p\"\nx = [1,", "2]"},
+        {"[[package]]\nname = \"p\"\nx = { a = 1,", "b = 2 }"},
+        {"[[package]]\nname = \"p\"\n[package.", "x]"},
+        {"[[package]]\nname = \"p\"\nversion = 1", "2"},
+    };
+    Tally tally;
+    for (const auto& [before, after] : places) {
+        for (int byte = 0; byte < 256; ++byte) {
+            const std::string text = before + static_cast<char>(byte) + after + padding;
+            expect_agreement(LockKind::UvLock, text, text, tally);
+        }
+    }
+    EXPECT_GT(tally.read, 8 * 60);  // the key, string and comment bytes, and the blanks
+}
+
 // Over real-looking lock files and their variants, and the lock-like corpus of the loader's
 // tests: the plain read agrees with the strict parse on what it accepts and on the lock, and
 // the loader as a whole (plain read, UTF-8 check, strict parse) reports exactly what the

@@ -134,15 +134,16 @@ bool step_utf8(std::string_view text, const char*& p) {
 // How many of the sixteen bytes at `p` may stand in a bare key, from the first on.
 [[gnu::always_inline]] inline int key_length(const char* p) {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    // Signed comparisons: bytes from 0x80 on are negative, outside every range.
-    auto within = [&x](char low, char high) {
-        return _mm_and_si128(_mm_cmpgt_epi8(x, _mm_set1_epi8(static_cast<char>(low - 1))),
-                             _mm_cmplt_epi8(x, _mm_set1_epi8(static_cast<char>(high + 1))));
+    // Whether each byte lies in [low, low + count): shifted so that the range starts at -128,
+    // the lowest signed byte, it is the bytes below -128 + count.
+    auto in_range = [](__m128i bytes, char low, char count) {
+        return _mm_cmplt_epi8(_mm_add_epi8(bytes, _mm_set1_epi8(static_cast<char>(0x80 - low))),
+                              _mm_set1_epi8(static_cast<char>(-128 + count)));
     };
+    const __m128i letter = in_range(_mm_or_si128(x, _mm_set1_epi8(0x20)), 'a', 26);  // any case
     const __m128i key = _mm_or_si128(
-        _mm_or_si128(within('a', 'z'), within('A', 'Z')),
-        _mm_or_si128(within('0', '9'), _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('_')),
-                                                    _mm_cmpeq_epi8(x, _mm_set1_epi8('-')))));
+        _mm_or_si128(letter, in_range(x, '0', 10)),
+        _mm_or_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('_')), _mm_cmpeq_epi8(x, _mm_set1_epi8('-'))));
     const int mask = ~_mm_movemask_epi8(key) & 0xffff;
     return mask == 0 ? 16 : __builtin_ctz(static_cast<unsigned>(mask));
 }
@@ -210,9 +211,16 @@ class PlainReader {
     bool comment();
     // Line breaks, comments and blanks between the values of an array or an inline table.
     [[gnu::always_inline]] bool trivia() {
-        if (p_ == end_ || !is(*p_, TRIVIA)) return true;
-        skip_blanks();
-        return p_ == end_ || !is(*p_, TRIVIA) || more_trivia();
+        while (p_ != end_ && is(*p_, TRIVIA)) {
+            if (*p_ == '\n') {
+                ++p_;
+            } else if (is(*p_, BLANK)) {
+                skip_blanks();
+            } else {
+                return more_trivia();  // a comment, or a carriage return
+            }
+        }
+        return true;
     }
     bool more_trivia();
     bool line_end();
@@ -467,7 +475,12 @@ bool PlainReader::array(int depth) {
     while (true) {
         if (!trivia()) return false;
         if (p_ < end_ && *p_ != ']') {
-            if (!value(depth, Wanted::Nothing, nullptr) || !trivia()) return false;
+            // Mostly inline tables (of a lock's wheels and dependencies) or strings.
+            const bool read = *p_ == '{'
+                                  ? depth <= MAX_DEPTH && inline_table(depth + 1, Wanted::Nothing)
+                              : *p_ == '"' ? basic_string(nullptr)
+                                           : value(depth, Wanted::Nothing, nullptr);
+            if (!read || !trivia()) return false;
         }
         if (p_ == end_) return false;
         if (*p_ == ']') {
