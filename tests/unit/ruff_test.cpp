@@ -79,11 +79,22 @@ TEST(RuffPass, SelectorsOfRemovedAndRemappedRules) {
         {"[tool.ruff.lint]\nselect = [\"TCH001\"]\n" + requiring("ruff>=0.8.0"),
          {"warning deprecated-setting `\"TCH001\"`: Ruff remaps the rule code `TCH001` to `TC001` "
           "| help: use `TC001` | fix safe: `\"TCH001\"` -> `\"TC001\"`"}},
+        // No fix where some allowed release lacks the new code: 0.7 knows no `TC001`, and no
+        // release knows `UP016`.
+        {"[tool.ruff.lint]\nselect = [\"TCH001\"]\nignore = [\"U016\"]\n" + requiring("ruff>=0.7"),
+         {"warning deprecated-setting `\"TCH001\"`: Ruff remaps the rule code `TCH001` to `TC001` "
+          "| help: use `TC001`",
+          "warning deprecated-setting `\"U016\"`: Ruff remaps the rule code `U016` to `UP016` | "
+          "help: use `UP016`"}},
         // Before 0.8.0 every allowed release still has the old code.
         {"[tool.ruff.lint]\nselect = [\"TCH001\"]\n" + requiring("ruff<0.8"), {}},
         {"[tool.ruff.lint]\nignore = [\"E501\", \"PLR1706\", # gone\n]\n",
          {"warning ineffective-setting `\"PLR1706\"`: Ruff removed the rule `PLR1706` in 0.2.0, so "
           "this has no effect | help: remove it | fix safe: `\"PLR1706\", # gone` -> ``"}},
+        // Releases that still have the rule would apply it again without the entry.
+        {"[tool.ruff.lint]\nignore = [\"PLR1706\"]\n" + requiring("ruff>=0.1.14"),
+         {"warning ineffective-setting `\"PLR1706\"`: Ruff removed the rule `PLR1706` in 0.2.0, so "
+          "this has no effect | help: remove it"}},
         // The remap is tried first.
         {"[tool.ruff.lint]\nignore = [\"PLR1701\"]\n",
          {"warning deprecated-setting `\"PLR1701\"`: Ruff remaps the rule code `PLR1701` to "

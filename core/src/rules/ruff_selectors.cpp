@@ -102,12 +102,19 @@ void RuffChecks::check_selector(Checker& checker, const tool::Candidates& candid
 
     if (missing.first) {
         if (const std::optional<std::string_view> remapped = ::tarnvik::ruff::redirect(t)) {
-            checker.push(Diagnostic::warning(
-                             fmt::format("Ruff remaps the rule code `{}` to `{}`", t, *remapped), s,
-                             Code::DeprecatedSetting)
-                             .with_help(fmt::format("use `{}`", *remapped))
-                             .with_fix(Fix{{replace_selector(checker.source, s, t, *remapped)},
-                                           Applicability::Safe}));
+            Diagnostic diagnostic =
+                Diagnostic::warning(
+                    fmt::format("Ruff remaps the rule code `{}` to `{}`", t, *remapped), s,
+                    Code::DeprecatedSetting)
+                    .with_help(fmt::format("use `{}`", *remapped));
+            // The new code only where every allowed release knows it: in place of `TCH` for a
+            // project that allows 0.7, `TC` would be unknown to that release.
+            if (lacking(::tarnvik::ruff::selector(*remapped), candidates.releases).count == 0) {
+                diagnostic = std::move(diagnostic)
+                                 .with_fix(Fix{{replace_selector(checker.source, s, t, *remapped)},
+                                               Applicability::Safe});
+            }
+            checker.push(std::move(diagnostic));
             return;
         }
         // Rules may be selected by names no release knew only in preview of 0.16.0 and later.
@@ -129,15 +136,21 @@ void RuffChecks::check_selector(Checker& checker, const tool::Candidates& candid
                                       added, removed, s, none, 0);
             return;
         }
-        // Gone for good: in an ignore list it changes nothing.
-        checker.push(Diagnostic::warning(
-                         fmt::format("Ruff removed the rule `{}` in {}, so this has no effect", t,
-                                     RUFF.release(*removed)),
-                         s, Code::IneffectiveSetting)
-                         .with_help("remove it")
-                         .with_fix(Fix{{edit::remove_entry(checker.source, selector.entry_spans,
-                                                           selector.position)},
-                                       Applicability::Safe}));
+        // Gone for good: in an ignore list it changes nothing, from that release on.
+        Diagnostic diagnostic =
+            Diagnostic::warning(
+                fmt::format("Ruff removed the rule `{}` in {}, so this has no effect", t,
+                            RUFF.release(*removed)),
+                s, Code::IneffectiveSetting)
+                .with_help("remove it");
+        // Removed only where no allowed release has the rule, which older ones would still apply.
+        if (missing.count == candidates.releases.size()) {
+            diagnostic = std::move(diagnostic)
+                             .with_fix(Fix{{edit::remove_entry(checker.source, selector.entry_spans,
+                                                               selector.position)},
+                                           Applicability::Safe});
+        }
+        checker.push(std::move(diagnostic));
         return;
     }
 
