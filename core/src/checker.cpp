@@ -199,6 +199,12 @@ Diagnostic invalid_name(std::string_view kind, std::string_view name, Span span)
                              Code::InvalidValue);
 }
 
+Diagnostic static_and_dynamic(std::string_view key, Span key_span) {
+    return Diagnostic::error(
+        fmt::format("`{}` is set statically and also listed in `project.dynamic`", key), key_span,
+        Code::InvalidDynamic);
+}
+
 std::string did_you_mean(std::string_view suggestion) {
     return fmt::format("did you mean `{}`?", suggestion);
 }

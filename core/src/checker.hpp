@@ -75,6 +75,10 @@ Diagnostic invalid_entry_type(std::string_view key, std::string_view expected,
 // follow the naming rules.
 Diagnostic invalid_name(std::string_view kind, std::string_view name, Span span);
 
+// "`{key}` is set statically and also listed in `project.dynamic`" at the static key; the caller
+// adds the label on the `dynamic` entry and its help.
+Diagnostic static_and_dynamic(std::string_view key, Span key_span);
+
 // The help that suggests a name: "did you mean `{}`?".
 std::string did_you_mean(std::string_view suggestion);
 

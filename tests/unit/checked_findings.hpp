@@ -77,7 +77,8 @@ inline const std::string NAME_HELP =
 
 struct Case {
     std::string toml;
-    std::vector<std::string> expected;
+    // Each finding as its whole line, or a matcher where only part of it matters.
+    std::vector<::testing::Matcher<std::string>> expected;
 };
 
 inline void expect_findings(const std::vector<Case>& cases) {

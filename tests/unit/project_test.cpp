@@ -10,6 +10,10 @@ using testing_support::NAME_HELP;
 
 // A `[project]` table that needs nothing more; cases append the keys they are about.
 const std::string BASE = "[project]\nname = \"x\"\nversion = \"1\"\n";
+// A backend that supports every newer metadata feature, so that the build backend
+// compatibility pass has nothing to add to the findings of `[project]`.
+const std::string POETRY =
+    "[build-system]\nrequires = [\"poetry-core>=2.2\"]\nbuild-backend = \"poetry.core.masonry.api\"\n";
 
 TEST(ProjectTable, PresenceTypeAndRequiredKeys) {
     expect_findings({
@@ -72,12 +76,13 @@ TEST(ProjectTable, Dynamic) {
          {"error invalid-dynamic `version`: `version` is set statically and also listed in "
           "`project.dynamic` | label `\"version\"`: listed in `dynamic` here | help: remove "
           "`version` from `dynamic` or remove its static value"}},
-        {BASE + "description = \"d\"\nkeywords = [\"k\"]\ndynamic = [\"keywords\", "
-                "\"description\", \"readme\"]\n",
+        {POETRY + BASE +
+             "description = \"d\"\nkeywords = [\"k\"]\ndynamic = [\"keywords\", "
+             "\"description\", \"readme\"]\n",
          {"error invalid-dynamic `description`: `description` is set statically and also listed in "
           "`project.dynamic` | label `\"description\"`: listed in `dynamic` here | help: remove "
           "`description` from `dynamic` or remove its static value"}},
-        {BASE + "dependencies = []\ndynamic = [\"dependencies\"]\n", {}},
+        {POETRY + BASE + "dependencies = []\ndynamic = [\"dependencies\"]\n", {}},
         {BASE + "dynamic = [\"name\"]\n",
          {"error invalid-dynamic `\"name\"`: `name` cannot be listed in `project.dynamic` | help: "
           "the project name must be set statically"}},
@@ -232,7 +237,7 @@ TEST(ProjectTable, KeywordsAndClassifiersHoldStrings) {
 TEST(ProjectTable, LicenseFindingsComeBeforeClassifierFindings) {
     const std::string intel = "\"License :: OSI Approved :: Intel Open Source License\"";
     expect_findings({
-        {BASE + "license = \"MIT\"\nclassifiers = [" + intel + "]\n",
+        {POETRY + BASE + "license = \"MIT\"\nclassifiers = [" + intel + "]\n",
          {"warning deprecated-metadata `" + intel +
               "`: `License ::` classifiers are deprecated | label `\"MIT\"`: license expression "
               "set here | help: remove the classifier; the license expression replaces it",

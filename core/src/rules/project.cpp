@@ -112,13 +112,10 @@ void check_dynamic_item(Checker& checker, const StaticOnlyEntries& static_only,
     }
     const Entry* value = static_only.find(item.text);
     if (value == nullptr) return;
-    checker.push(
-        Diagnostic::error(
-            fmt::format("`{}` is set statically and also listed in `project.dynamic`", item.text),
-            value->key_span, Code::InvalidDynamic)
-            .with_label(item.span.start, item.span.end, "listed in `dynamic` here")
-            .with_help(
-                fmt::format("remove `{}` from `dynamic` or remove its static value", item.text)));
+    checker.push(static_and_dynamic(item.text, value->key_span)
+                     .with_label(item.span.start, item.span.end, "listed in `dynamic` here")
+                     .with_help(fmt::format("remove `{}` from `dynamic` or remove its static value",
+                                            item.text)));
 }
 
 // The string items of `dynamic`, which the `version` step consults.

@@ -271,9 +271,11 @@ Candidates candidates(Checker& checker, const Tool& tool, const document::Table&
     return result;
 }
 
-void report_unchecked(Checker& checker, const Candidates& candidates, Span span) {
+void report_unchecked(Checker& checker, const Candidates& candidates, Span span,
+                      std::optional<std::string_view> table_name) {
     const Tool& tool = candidates.tool;
-    const std::string table = fmt::format("`[{}]`", tool.table);
+    const std::string table =
+        table_name ? std::string(*table_name) : fmt::format("`[{}]`", tool.table);
     const std::string known = fmt::format("tarnvik knows {} {} to {}", tool.name,
                                           tool.releases().front(), tool.releases().back());
     std::string message;

@@ -67,8 +67,11 @@ Candidates candidates(Checker& checker, const Tool& tool, const document::Table&
                       const document::Table& tool_table, std::optional<std::string_view> package,
                       std::optional<std::string_view> version_key);
 
-// The warning that the tool's table was not checked, for candidates without releases.
-void report_unchecked(Checker& checker, const Candidates& candidates, Span span);
+// The warning that the tool's table was not checked, for candidates without releases. `table`
+// names the table left unchecked when it is not the tool's own, such as
+// "`[tool.uv.build-backend]`".
+void report_unchecked(Checker& checker, const Candidates& candidates, Span span,
+                      std::optional<std::string_view> table = std::nullopt);
 
 // Gives every diagnostic from index `first` on that has no note the note naming the releases
 // the table was checked against.

@@ -196,12 +196,15 @@ class TableWalk {
         report_missing_keys();
         std::string full_key;
         for (const document::Entry& entry : table_.entries) {
+            // A quoted key holding a dot is one key to the tool, never a nested setting: the
+            // extension sees it quoted, as TOML writes such a key.
+            const bool dotted = entry.key.find('.') != std::string::npos;
             full_key.assign(prefix_);
+            if (dotted) full_key += '"';
             full_key += entry.key;
+            if (dotted) full_key += '"';
             if (extension_.skips(full_key)) continue;
-            // A quoted key holding a dot is one key to the tool, never a nested setting.
-            const std::optional<ToolOption> option =
-                entry.key.find('.') == std::string::npos ? tool_.option(full_key) : std::nullopt;
+            const std::optional<ToolOption> option = dotted ? std::nullopt : tool_.option(full_key);
             if (!option) {
                 report_unknown(entry);
                 continue;

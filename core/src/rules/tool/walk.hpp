@@ -24,7 +24,8 @@ class Extension {
   public:
     virtual ~Extension() = default;
 
-    // True: the entry with this full dotted key is neither checked nor descended into.
+    // True: the entry with this full dotted key is neither checked nor descended into. A key
+    // holding a dot comes quoted (`"a.b"`, `lint."a.b"`), so that it never reads as a nested key.
     virtual bool skips(std::string_view key);
 
     // Called for a key (as written, in the table at `prefix`) that the newest allowed release
