@@ -42,7 +42,7 @@ Lacking lacking(const std::optional<SelectorRow>& row, const std::vector<Release
     return result;
 }
 
-// The release that removed a rule, when it is one Ruff has made.
+// The release that removed a deprecated rule, when the tables hold one.
 std::optional<std::string_view> removal_of(const SelectorRow& row) {
     if (row.removed == 0 || row.removed > RUFF.newest()) return std::nullopt;
     return RUFF.release(row.removed);
@@ -117,7 +117,7 @@ void RuffChecks::check_selector(Checker& checker, const tool::Candidates& candid
             checker.push(std::move(diagnostic));
             return;
         }
-        // Rules may be selected by names no release knew only in preview of 0.16.0 and later.
+        // With linter preview, 0.16.0 and later only warn about selectors they do not know.
         const bool older = !(preview_.lint && missing.all_from_0_16_0);
         if (!row) {
             check_unknown_selector(checker, selector, candidates.newest(), older);
