@@ -24,6 +24,16 @@ def read_releases(path, stated):
     releases = [line.split("\t")[0] for line in lines[1:]]
     if len(set(releases)) != len(releases):
         fail(f"{path.name}: a release is listed twice")
+    # The program finds the releases a version range holds by binary search.
+    numbers = []
+    for text in releases:
+        parts = text.split(".")
+        if not all(part.isdigit() and part.isascii() for part in parts):
+            fail(f"{path.name}: {text!r} is not a plain release number, whose order is checked here")
+        numbers.append(tuple(int(part) for part in parts))
+    padded = [n + (0,) * (max(map(len, numbers)) - len(n)) for n in numbers]
+    if any(a >= b for a, b in zip(padded, padded[1:])):
+        fail(f"{path.name}: releases must ascend in version order")
     if len(releases) >= 2**16:
         fail(f"{path.name}: {len(releases)} releases do not fit 16-bit indices")
     got = (len(releases), releases[0] if releases else None, releases[-1] if releases else None)

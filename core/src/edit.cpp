@@ -78,9 +78,13 @@ Edit remove_entry(std::string_view text, std::span<const Span> entries, std::siz
         if (after < n && text[after] == '#') after = std::min(text.find('\n', after), n);
     }
 
-    const std::size_t line_start = s == 0 ? 0 : text.rfind('\n', s - 1) + 1;  // npos + 1 == 0
-    const bool blank_before = text.substr(line_start, s - line_start).find_first_not_of(" \t\r") ==
-                              std::string_view::npos;
+    // Back over the blanks only: searching the whole line for its start would make removing
+    // many elements of one long line quadratic.
+    std::size_t line_start = s;
+    while (line_start > 0 &&
+           std::string_view(" \t\r").find(text[line_start - 1]) != std::string_view::npos)
+        --line_start;
+    const bool blank_before = line_start == 0 || text[line_start - 1] == '\n';
     const bool line_ends = after == n || text[after] == '\r' || text[after] == '\n';
 
     if (blank_before && line_ends && comma)

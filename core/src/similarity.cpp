@@ -77,6 +77,14 @@ std::size_t common_prefix(const Scalars& a, const Scalars& b) {
     return n;
 }
 
+// The length of the UTF-8 sequence that starts the text (0 for an empty text).
+std::size_t first_scalar_size(std::string_view text) {
+    std::size_t size = text.empty() ? 0 : 1;
+    while (size < text.size() && (static_cast<unsigned char>(text[size]) & 0xC0) == 0x80)
+        ++size;
+    return size;
+}
+
 }  // namespace
 
 double jaro(std::string_view a, std::string_view b) {
@@ -92,10 +100,17 @@ double jaro_winkler(std::string_view a, std::string_view b) {
 }
 
 double jaro_winkler_limit(std::size_t a_length, std::size_t b_length) {
+    return jaro_winkler_bound(std::min(a_length, b_length), a_length, b_length);
+}
+
+double jaro_winkler_bound(std::size_t common, std::size_t a_length, std::size_t b_length) {
     if (a_length == 0 || b_length == 0) return a_length == b_length ? 1.0 : 0.0;
-    double ratio = static_cast<double>(std::min(a_length, b_length)) /
-                   static_cast<double>(std::max(a_length, b_length));
-    double jaro = (2.0 + ratio) / 3.0;
+    const std::size_t matches = std::min({common, a_length, b_length});
+    if (matches == 0) return 0.0;
+    // Every match counted, no transposition.
+    const double m = static_cast<double>(matches);
+    const double jaro =
+        (m / static_cast<double>(a_length) + m / static_cast<double>(b_length) + 1.0) / 3.0;
     if (jaro <= WINKLER_THRESHOLD) return jaro;
     return jaro + WINKLER_SCALE * static_cast<double>(WINKLER_MAX_PREFIX) * (1.0 - jaro);
 }
@@ -116,6 +131,21 @@ std::size_t levenshtein(std::string_view a, std::string_view b) {
         }
     }
     return row[y.size()];
+}
+
+bool within_one_edit(std::string_view a, std::string_view b) {
+    // One edit may as well be made at the first scalar value where the texts differ; equal
+    // scalar values are equal bytes, so the rest is compared byte-wise.
+    std::size_t same = static_cast<std::size_t>(std::ranges::mismatch(a, b).in1 - a.begin());
+    while (same > 0 && same < a.size() && (static_cast<unsigned char>(a[same]) & 0xC0) == 0x80)
+        --same;
+    while (same > 0 && same < b.size() && (static_cast<unsigned char>(b[same]) & 0xC0) == 0x80)
+        --same;
+    const std::string_view x = a.substr(same), y = b.substr(same);
+    if (x == y) return true;
+    const std::string_view x_rest = x.substr(first_scalar_size(x));
+    const std::string_view y_rest = y.substr(first_scalar_size(y));
+    return x_rest == y_rest || x_rest == y || x == y_rest;
 }
 
 }  // namespace tarnvik::similarity

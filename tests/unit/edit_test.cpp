@@ -68,6 +68,8 @@ TEST(EditRemoveEntry, DeletesElementWithSeparatorCommentAndLine) {
          1,
          "x = [\n  \"a\",\n  \"c\",\n]\n"},
         {"x = [\n  \"a\",\n  \"b\",\n]\n", {R"("a")", R"("b")"}, 0, "x = [\n  \"b\",\n]\n"},
+        {"x = [\n\t\"a\",\n\t\"b\",\n]\n", {R"("a")", R"("b")"}, 1, "x = [\n\t\"a\",\n]\n"},
+        {"x = [0, \"a\",\n]\n", {"0", R"("a")"}, 1, "x = [0, \n]\n"},
         {"x = [\n  \"a\",\n  \"b\",\n]\n", {R"("a")", R"("b")"}, 1, "x = [\n  \"a\",\n]\n"},
         {"x = [\r\n  \"a\",\r\n  \"b\",\r\n]\r\n",
          {R"("a")", R"("b")"},

@@ -95,6 +95,7 @@ double windowed_jaro(const std::u32string& a, const std::u32string& b) {
 TEST(Jaro, AgreesWithTheWindowScanOnRandomTexts) {
     const std::u32string alphabet = U"abcé";
     std::mt19937 random(20261207);
+    // Short texts, and often a text with one edit, so that both answers of the edit test occur.
     auto text = [&] {
         std::u32string t(random() % 13, U'a');
         for (char32_t& c : t)
@@ -108,10 +109,33 @@ TEST(Jaro, AgreesWithTheWindowScanOnRandomTexts) {
         return out;
     };
     for (int n = 0; n < 5000; ++n) {
-        std::u32string a = text(), b = text();
+        std::u32string a = text(), b = n % 2 ? text() : a;
+        if (n % 2 == 0 && !b.empty()) {
+            const std::size_t at = random() % b.size();
+            switch (random() % 3) {
+                case 0:
+                    b.erase(at, 1);
+                    break;
+                case 1:
+                    b.insert(at, 1, alphabet[random() % alphabet.size()]);
+                    break;
+                default:
+                    b[at] = alphabet[random() % alphabet.size()];
+            }
+        }
         ASSERT_DOUBLE_EQ(jaro(utf8(a), utf8(b)), windowed_jaro(a, b))
             << utf8(a) << " / " << utf8(b);
         ASSERT_LE(jaro_winkler(utf8(a), utf8(b)), jaro_winkler_limit(a.size(), b.size()) + 1e-12)
+            << utf8(a) << " / " << utf8(b);
+        std::size_t common = 0;
+        for (char32_t c : alphabet) {
+            common += static_cast<std::size_t>(
+                std::min(std::ranges::count(a, c), std::ranges::count(b, c)));
+        }
+        ASSERT_LE(jaro_winkler(utf8(a), utf8(b)),
+                  jaro_winkler_bound(common, a.size(), b.size()) + 1e-12)
+            << utf8(a) << " / " << utf8(b);
+        ASSERT_EQ(within_one_edit(utf8(a), utf8(b)), levenshtein(utf8(a), utf8(b)) <= 1)
             << utf8(a) << " / " << utf8(b);
     }
 }
@@ -120,6 +144,14 @@ TEST(Jaro, IsQuickOnLongTexts) {
     // A window scan would compare about 10^10 pairs here.
     const std::string a(200000, 'a'), b(199999, 'a');
     EXPECT_NEAR(jaro(a, b), (1.0 + 199999.0 / 200000.0 + 1.0) / 3.0, 1e-12);
+}
+
+TEST(WithinOneEdit, IsQuickOnLongTexts) {
+    const std::string long_text(1'000'000, 'E');
+    EXPECT_FALSE(within_one_edit(long_text, "E501"));
+    EXPECT_TRUE(within_one_edit(long_text, long_text + "1"));
+    EXPECT_TRUE(within_one_edit("E50\u00e9", "E501"));        // one character of two bytes
+    EXPECT_FALSE(within_one_edit("\u00e9", "\u00e8\u00e8"));  // a shared lead byte is no match
 }
 
 TEST(Levenshtein, CountsEdits) {

@@ -74,5 +74,39 @@ TEST(RequiredVersions, GivesTheNameAndTheSetOfItsSpecifiers) {
     EXPECT_FALSE(required_versions("ruff>=0.5,"));
 }
 
+// Passing over requirements on other packages must not change which ones are found.
+TEST(RequiredVersions, OnAPackageAgreesWithTheFullParse) {
+    const std::string_view texts[] = {
+        "ruff",
+        "Ruff>=0.5",
+        "  RUFF ; python_version > '3'",
+        "ruff_",
+        "ruff-lsp>=1",
+        "ruf",
+        "r-u-f-f",
+        "ruff.",
+        "ruff[x]",
+        "ruff @ https://x",
+        "uv_build>=0.7",
+        "UV__Build",
+        "uv.-build<1",
+        "uv-build-x",
+        "",
+        "  ",
+        "\truff>=1",
+        "ruff>=0.5,",
+        "uv-build\xC2\xA0>=1",
+        "-ruff",
+    };
+    for (std::string_view package : {"ruff", "uv-build"}) {
+        for (std::string_view text : texts) {
+            std::optional<RequiredVersions> full = required_versions(text);
+            const bool expected = full && full->name == package;
+            EXPECT_EQ(required_versions(text, package).has_value(), expected)
+                << package << " in `" << text << "`";
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tarnvik::standards

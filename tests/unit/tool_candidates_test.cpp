@@ -1,11 +1,13 @@
 #include "rules/tool/candidates.hpp"
 
+#include <fmt/format.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "tarnvik/standards.hpp"
 #include "tool_pass.hpp"
 
 namespace tarnvik::rules::tool {
@@ -162,6 +164,42 @@ TEST(Candidates, RequirementsCombineAsAUnion) {
              {}},
             &releases);
     EXPECT_THAT(releases, ElementsAre("0.9.0", "0.9.1", "0.16.9"));
+}
+
+// The releases of a version setting are found by binary search; they must be exactly those a
+// scan of every release finds.
+TEST(Candidates, SettingAdmitsWhatAScanOfEveryReleaseAdmits) {
+    const std::string_view settings[] = {
+        ">=0.5",
+        ">0.5.0",
+        "<0.5",
+        "<=0.5.0",
+        "==0.5.*",
+        "!=0.5.0",
+        ">=0.4,<0.4.5,!=0.4.2",
+        "~=0.1.14",
+        "==0.1.0",
+        "==0.16.9",
+        ">99",
+        "<0.0.1",
+        "==0.3.0+local",
+        ">=0.1.0a1,<0.2",
+    };
+    for (const PassSetup* pass : {&RUFF_PASS, &UV_PASS}) {
+        for (std::string_view setting : settings) {
+            const std::string toml =
+                fmt::format("[{}]\nrequired-version = \"{}\"\n", pass->tool.table, setting);
+            std::vector<std::string> found;
+            outcome({pass, toml, {}, {}}, &found);
+            const auto set = std::get<standards::VersionSet>(standards::allowed_versions(setting));
+            std::vector<std::string> scanned;
+            for (std::string_view release : pass->tool.releases()) {
+                if (set.contains(release)) scanned.emplace_back(release);
+            }
+            if (scanned.empty()) continue;  // the report of a table left unchecked instead
+            EXPECT_EQ(found, scanned) << pass->tool.name << " " << setting;
+        }
+    }
 }
 
 TEST(CheckedAgainstNote, GoesOnlyToNewFindingsWithoutANote) {

@@ -131,6 +131,13 @@ TEST(CheckTable, SettingsSomeReleasesLackOrDeprecate) {
           "help: use `strict-equality-semantics`, the option's new name",
           "error invalid-value `1`: invalid value for "
           "`tool.ty.overrides.analysis.strict-literal-narrowing`: expected a boolean"}},
+        // No fix while an allowed release (0.0.59 to 0.0.62) knows only the old name.
+        {&TY_PASS,
+         "[dependency-groups]\ndev = [\"ty>=0.0.59\"]\n[tool.ty.analysis]\n"
+         "strict-literal-narrowing = true\n",
+         {"warning deprecated-setting `strict-literal-narrowing`: "
+          "`tool.ty.analysis.strict-literal-narrowing` is deprecated since ty 0.0.63 | help: use "
+          "`strict-equality-semantics`, the option's new name"}},
     });
 }
 

@@ -54,6 +54,10 @@ struct RequiredVersions {
 // Nothing for an invalid requirement or one that names a URL.
 std::optional<RequiredVersions> required_versions(std::string_view text);
 
+// The same, only for a requirement on `package` (a name in normal form): a text that names
+// another package is passed over without being parsed.
+std::optional<RequiredVersions> required_versions(std::string_view text, std::string_view package);
+
 // Nothing when the text is not a valid specifier list; else whether it admits some release of
 // major.minor (pre-, post-, development and local parts of the specifiers ignored).
 std::optional<bool> allows_python_minor(std::string_view specifiers, std::uint64_t major,

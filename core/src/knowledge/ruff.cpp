@@ -31,12 +31,14 @@ std::optional<std::string_view> redirect(std::string_view text) {
 }
 
 bool selects_only_preview_rules(std::string_view text, tool::Release release) {
+    // The selectors that start with the text sort together, from the text itself on.
+    const std::string_view all = SELECTOR_TABLES.text;
+    auto it = std::ranges::lower_bound(
+        SELECTORS, text, {}, [&](const StoredSelector& row) { return row.selector.in(all); });
     bool selects = false;
-    for (const SelectorRow row : selectors()) {
-        if (row.status == RuleStatus::None || !row.selector.starts_with(text) ||
-            !row.accepted_in(release)) {
-            continue;
-        }
+    for (; it != SELECTORS.end() && it->selector.in(all).starts_with(text); ++it) {
+        const SelectorRow row = view_of(SELECTOR_TABLES, *it);
+        if (row.status == RuleStatus::None || !row.accepted_in(release)) continue;
         if (!row.preview_in(release)) return false;  // removed, deprecated or stable by then
         selects = true;
     }

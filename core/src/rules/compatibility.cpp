@@ -73,8 +73,9 @@ std::optional<BackendContext> backend_context(const document::Table& root) {
     for (const document::Value& element : *requirements) {
         const std::string* text = element.as_string();
         if (!text) continue;
-        std::optional<standards::RequiredVersions> required = standards::required_versions(*text);
-        if (!required || required->name != backend->package) continue;
+        std::optional<standards::RequiredVersions> required =
+            standards::required_versions(*text, backend->package);
+        if (!required) continue;
         if (!source_span) source_span = element.span;
         if (!required->versions) continue;
         allowed =

@@ -25,8 +25,9 @@ void collect_requirements(const document::Value* list, std::string_view package,
     for (const document::Value& element : *array) {
         const std::string* text = element.as_string();
         if (!text) continue;
-        std::optional<standards::RequiredVersions> required = standards::required_versions(*text);
-        if (required && required->name == package) {
+        std::optional<standards::RequiredVersions> required =
+            standards::required_versions(*text, package);
+        if (required) {
             found.push_back({std::move(required->versions), element.span});
         }
     }
@@ -57,39 +58,78 @@ std::vector<Requirement> requirements_on(const document::Table& root, std::strin
     return found;
 }
 
-// The tool's releases as versions, parsed once for all the set tests of one computation.
+// The tool's releases as versions. The release list ascends in version order, so the releases
+// a set holds are found by binary search at the bounds of its intervals, and only the releases
+// those searches visit are parsed.
 class KnownReleases {
   public:
-    explicit KnownReleases(const Tool& tool) : tool_(tool) {}
+    using Bound = standards::VersionSet::Bound;
+    using BoundKind = standards::VersionSet::BoundKind;
+
+    explicit KnownReleases(const Tool& tool) : tool_(tool), versions_(tool.releases().size()) {}
 
     // The releases the set holds, ascending.
     std::vector<Release> in(const standards::VersionSet& set) {
-        parse();
         std::vector<Release> found;
-        for (std::size_t i = 0; i < versions_.size(); ++i) {
-            if (versions_[i] && set.contains(*versions_[i])) found.push_back(Release(i));
+        for (const auto& interval : set.intervals()) {
+            for (std::size_t i = first_from(interval.start), end = end_of(interval.end); i < end;
+                 ++i) {
+                found.push_back(Release(i));
+            }
         }
         return found;
     }
 
     // The lowest release the set holds.
     std::optional<Release> first_in(const standards::VersionSet& set) {
-        parse();
-        for (std::size_t i = 0; i < versions_.size(); ++i) {
-            if (versions_[i] && set.contains(*versions_[i])) return Release(i);
+        for (const auto& interval : set.intervals()) {
+            const std::size_t first = first_from(interval.start);
+            if (first < end_of(interval.end)) return Release(first);
         }
         return std::nullopt;
     }
 
   private:
-    void parse() {
-        if (!versions_.empty()) return;
-        versions_.reserve(tool_.releases().size());
-        for (std::string_view text : tool_.releases()) {
-            auto parsed = pep440::parse_version(text);
-            auto* version = std::get_if<pep440::Version>(&parsed);
-            versions_.push_back(version ? std::optional(std::move(*version)) : std::nullopt);
+    // The first release at or after the start bound.
+    std::size_t first_from(const Bound& start) {
+        if (start.kind == BoundKind::Unbounded) return 0;
+        return partition_point([&](const pep440::Version& release) {
+            return start.kind == BoundKind::Included ? release < start.version
+                                                     : release <= start.version;
+        });
+    }
+
+    // One past the last release at or before the end bound.
+    std::size_t end_of(const Bound& end) {
+        if (end.kind == BoundKind::Unbounded) return versions_.size();
+        return partition_point([&](const pep440::Version& release) {
+            return end.kind == BoundKind::Included ? release <= end.version : release < end.version;
+        });
+    }
+
+    // The first release for which `before` is false; `before` holds for a prefix of the list.
+    template <class Before>
+    std::size_t partition_point(Before before) {
+        std::size_t low = 0;
+        std::size_t high = versions_.size();
+        while (low < high) {
+            const std::size_t middle = low + (high - low) / 2;
+            if (before(version(middle))) {
+                low = middle + 1;
+            } else {
+                high = middle;
+            }
         }
+        return low;
+    }
+
+    const pep440::Version& version(std::size_t index) {
+        std::optional<pep440::Version>& version = versions_[index];
+        // The generator admits only valid, ascending release texts.
+        if (!version)
+            version =
+                std::get<pep440::Version>(pep440::parse_version(tool_.release(Release(index))));
+        return *version;
     }
 
     const Tool& tool_;

@@ -3,10 +3,12 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <charconv>
 #include <limits>
 #include <variant>
 #include <vector>
 
+#include "ascii.hpp"
 #include "tarnvik/pep440.hpp"
 #include "tarnvik/standards.hpp"
 
@@ -22,6 +24,17 @@ std::string_view last_segment(std::string_view key) {
 }
 
 }  // namespace
+
+std::optional<std::uint64_t> minor_after(std::string_view spelling, std::string_view text) {
+    if (!text.starts_with(spelling)) return std::nullopt;
+    std::string_view digits = text.substr(spelling.size());
+    if (digits.starts_with('+')) digits.remove_prefix(1);
+    if (digits.empty() || !std::ranges::all_of(digits, ascii::is_digit)) return std::nullopt;
+    std::uint64_t minor = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), minor);
+    if (error != std::errc{}) return std::nullopt;  // beyond 64 bits
+    return minor;
+}
 
 std::optional<std::uint64_t> lowest_admitted_minor(std::string_view specifiers, std::uint64_t from,
                                                    std::uint64_t below) {

@@ -19,6 +19,10 @@ struct PythonTarget {
     std::uint64_t minor;
 };
 
+// The minor version of a target written as `spelling` followed by an unsigned decimal number
+// (an optional "+", then digits, within 64 bits), such as "py310" after "py3"; none otherwise.
+std::optional<std::uint64_t> minor_after(std::string_view spelling, std::string_view text);
+
 // How the setting spells a Python 3 minor version, such as "py310" or "3.10".
 using MinorSpelling = std::string (*)(std::uint64_t minor);
 

@@ -283,7 +283,7 @@ class TableWalk {
                                 entry.key_span, Code::DeprecatedSetting);
         if (option.note) diagnostic = std::move(diagnostic).with_help(std::string(*option.note));
         const std::optional<std::string_view> new_name = tool_.new_name(option.key);
-        if (new_name && !has_key(table_, *new_name)) {
+        if (new_name && !has_key(table_, *new_name) && known_in_every_release(option, *new_name)) {
             diagnostic = std::move(diagnostic)
                              .with_fix(Fix{{edit::rename(checker_.source, entry.key_span.start,
                                                          entry.key_span.end,
@@ -291,6 +291,17 @@ class TableWalk {
                                            Applicability::Safe});
         }
         checker_.push(std::move(diagnostic));
+    }
+
+    // A safe rename must not break the releases that know only the old name.
+    bool known_in_every_release(const ToolOption& option, std::string_view new_name) const {
+        const std::string_view parent = parent_key(option.key);
+        const std::string new_key =
+            parent.empty() ? std::string(new_name) : fmt::format("{}.{}", parent, new_name);
+        const std::optional<ToolOption> renamed = tool_.option(new_key);
+        return renamed && std::ranges::all_of(candidates_.releases, [&](Release release) {
+                   return renamed->exists_in(release);
+               });
     }
 
     void check_shape(const ToolOption& option, const document::Value& value,

@@ -36,8 +36,9 @@ std::optional<UvBuildRequirement> uv_build_requirement(const document::Table& bu
     for (const document::Value& element : *requirements) {
         const std::string* text = element.as_string();
         if (!text) continue;
-        std::optional<standards::RequiredVersions> required = standards::required_versions(*text);
-        if (required && required->name == "uv-build") {
+        std::optional<standards::RequiredVersions> required =
+            standards::required_versions(*text, "uv-build");
+        if (required) {
             return UvBuildRequirement{std::move(required->versions), element.span};
         }
     }
