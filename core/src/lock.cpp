@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "lock/entries.hpp"
+#include "lock/source_keys.hpp"
 #include "tarnvik/parse.hpp"
 #include "tarnvik/standards.hpp"
 

@@ -1,7 +1,6 @@
 #include "lock/entries.hpp"
 
 #include <algorithm>
-#include <array>
 #include <vector>
 
 #include "tarnvik/standards.hpp"
@@ -9,9 +8,6 @@
 namespace tarnvik::lock {
 
 namespace {
-
-// The source keys that make a package one of the workspace's own rather than a download.
-constexpr std::array<std::string_view, 3> LOCAL_SOURCE_KEYS = {"virtual", "directory", "editable"};
 
 using Versions = std::vector<std::string>;
 using Groups = std::vector<std::pair<std::string, Versions>>;
@@ -53,10 +49,6 @@ Groups merge_groups(Groups groups) {
 }
 
 }  // namespace
-
-bool is_local_source_key(std::string_view key) {
-    return std::ranges::find(LOCAL_SOURCE_KEYS, key) != LOCAL_SOURCE_KEYS.end();
-}
 
 Entries::Entries(LockKind kind) : records_local_packages_(kind == LockKind::UvLock) {}
 

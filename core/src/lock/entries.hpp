@@ -11,9 +11,6 @@
 // hand their entries over here, so that they keep the same things.
 namespace tarnvik::lock {
 
-// Whether a key of a package's `source` table makes it one of the workspace's own.
-bool is_local_source_key(std::string_view key);
-
 class Entries {
   public:
     explicit Entries(LockKind kind);

@@ -14,6 +14,7 @@
 
 #include "ascii.hpp"
 #include "lock/entries.hpp"
+#include "lock/source_keys.hpp"
 #include "lock/tables.hpp"
 #include "tarnvik/lock.hpp"
 #include "tarnvik/text.hpp"
