@@ -1,7 +1,6 @@
 // The requirement operations of `standards`, on the PEP 508 parser.
 #include <algorithm>
 
-#include "ascii.hpp"
 #include "pep508.hpp"
 #include "pep508/cursor.hpp"
 #include "tarnvik/standards.hpp"
@@ -14,28 +13,12 @@ std::string normal_name(const pep508::Requirement& requirement) {
     return std::get<std::string>(normalize_name(requirement.name));
 }
 
-// Whether the name at the start of a requirement (after blanks) reads as `package` in normal
-// form: letters compared without case, each run of `-`, `_` and `.` as one `-`. A requirement
-// whose name differs from the package cannot be on it, whatever follows the name.
+// Whether the name at the start of a requirement (after blanks) is `package` in normal form. A
+// requirement whose name differs cannot be on the package, whatever follows the name.
 bool may_name(std::string_view text, std::string_view package) {
-    std::size_t start = 0;
-    while (start < text.size() && ascii::is_space(text[start]))
-        ++start;
-    std::size_t end = start;
-    while (end < text.size() && pep508::detail::is_name_char(text[end]))
-        ++end;
-    const std::string_view name = text.substr(start, end - start);
-    std::size_t at = 0;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        char c = ascii::to_lower(name[i]);
-        if (c == '_' || c == '.' || c == '-') {
-            if (i > 0 && (name[i - 1] == '-' || name[i - 1] == '_' || name[i - 1] == '.')) continue;
-            c = '-';
-        }
-        if (at == package.size() || package[at] != c) return false;
-        ++at;
-    }
-    return at == package.size();
+    pep508::detail::Cursor cursor{text};
+    cursor.skip_space();
+    return normalized_name(cursor.take_while(pep508::detail::is_name_char)) == package;
 }
 
 }  // namespace
