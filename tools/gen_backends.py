@@ -9,8 +9,8 @@ differ.
 import re
 import sys
 
-from generator_common import (ROOT, banner, check_row_count, cpp_comment, cpp_string, emit, fail,
-                              read_data, require_inputs)
+from generator_common import (ROOT, banner, cpp_comment, cpp_string, emit, fail, read_tsv,
+                              require_inputs)
 
 DATA = ROOT / "data" / "backends"
 INPUTS = [DATA / "backends.tsv", DATA / "features.tsv", DATA / "support.tsv"]
@@ -74,9 +74,7 @@ extern const std::span<const std::string_view> FEATURE_NAMES;
 
 
 def rows(path, columns):
-    provenance, lines = read_data(path)
-    check_row_count(provenance, lines, path)
-    result = [line.split("\t") for line in lines]
+    result = read_tsv(path)[1]
     if any(len(row) != columns for row in result):
         fail(f"{path.name}: every row has {columns} tab-separated columns")
     return result

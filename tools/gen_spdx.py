@@ -7,25 +7,17 @@ With --check, exits 1 when the committed files differ from what the data gives n
 """
 import sys
 
-from generator_common import (ROOT, banner, check_row_count, cpp_string, emit, fail,
-                              provenance_value, read_data, require_sorted)
+from generator_common import (ROOT, banner, cpp_string, emit, fail, provenance_value, read_tsv,
+                              require_sorted)
 
 DATA = ROOT / "data" / "spdx"
 LIST_RELEASE = r"source: SPDX License List (\S+), .*"
 
 
-def rows(name):
-    """The provenance and the tab-separated rows of a data file."""
-    provenance, lines = read_data(DATA / name)
-    table = [line.split("\t") for line in lines]
-    check_row_count(provenance, table, DATA / name)
-    return provenance, table
-
-
 def main():
-    license_provenance, licenses = rows("licenses.tsv")
-    exception_provenance, exceptions = rows("exceptions.tsv")
-    _, imprecise = rows("imprecise-names.tsv")
+    license_provenance, licenses = read_tsv(DATA / "licenses.tsv")
+    exception_provenance, exceptions = read_tsv(DATA / "exceptions.tsv")
+    _, imprecise = read_tsv(DATA / "imprecise-names.tsv")
     release = provenance_value(license_provenance, LIST_RELEASE, DATA / "licenses.tsv")
     if provenance_value(exception_provenance, LIST_RELEASE, DATA / "exceptions.tsv") != release:
         fail("licenses.tsv and exceptions.tsv come from different SPDX License List releases")

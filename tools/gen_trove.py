@@ -7,8 +7,8 @@ With --check, exits 1 when the committed files differ from what the data gives n
 """
 import sys
 
-from generator_common import (ROOT, banner, check_row_count, cpp_string, emit, fail,
-                              provenance_value, read_data, require_sorted)
+from generator_common import (ROOT, banner, cpp_string, emit, fail, provenance_value, read_data,
+                              read_tsv, require_sorted)
 
 DATA = ROOT / "data" / "trove"
 RELEASE = r"source: pypa/trove-classifiers at tag (\S+) .*"
@@ -16,11 +16,8 @@ RELEASE = r"source: pypa/trove-classifiers at tag (\S+) .*"
 
 def main():
     known_provenance, known = read_data(DATA / "classifiers.txt")
-    deprecated_provenance, lines = read_data(DATA / "deprecated.tsv")
+    deprecated_provenance, deprecated = read_tsv(DATA / "deprecated.tsv")
     _, supplement = read_data(DATA / "supplement.txt")
-    deprecated = [line.split("\t") for line in lines]
-    check_row_count(known_provenance, known, DATA / "classifiers.txt")
-    check_row_count(deprecated_provenance, deprecated, DATA / "deprecated.tsv")
     release = provenance_value(known_provenance, RELEASE, DATA / "classifiers.txt")
     if provenance_value(deprecated_provenance, RELEASE, DATA / "deprecated.tsv") != release:
         fail("classifiers.txt and deprecated.tsv come from different trove-classifiers releases")

@@ -6,16 +6,13 @@ core/generated/ty.hpp and ty.cpp. With --check, exits 1 when the committed files
 """
 import sys
 
-from generator_common import (ROOT, banner, cpp_comment, cpp_string, emit, fail, load_json, require_inputs,
-                              require_sorted)
-from tool_descriptors import (DOCS_HOST, SOURCE_PRELUDE, ReleaseIndex, TableWriter,
-                              check_descriptor_lists, check_hints, check_options,
-                              descriptor_lists, family_definition, read_releases,
-                              tool_definition)
+from generator_common import (ROOT, cpp_comment, cpp_string, emit, fail, load_json,
+                              require_inputs, require_sorted)
+from tool_descriptors import (DOCS_HOST, TableWriter, read_tool, tool_definition, tool_header,
+                              tool_inputs, tool_source)
 
 DATA = ROOT / "data" / "ty"
-INPUTS = [DATA / "releases.tsv", DATA / "options.json", DATA / "descriptor.json",
-          DATA / "rules.json"]
+INPUTS = tool_inputs(DATA, "rules.json")
 
 # Row counts of the stated knowledge; raise them together with the data.
 KINDS = {"Table": 5, "FreeTable": 2, "ArrayOfTables": 1, "Value": 27}
@@ -41,33 +38,15 @@ def rule_rows(writer, rules, releases, stated):
 
 def render():
     require_inputs(*INPUTS)
-    descriptor = load_json(DATA / "descriptor.json")
-    releases = ReleaseIndex(read_releases(DATA / "releases.tsv", descriptor["releases"]))
-    options = load_json(DATA / "options.json")
-    check_options(options, releases, descriptor["options"]["count"], KINDS)
-    if any(option["selectors"] for option in options):
-        fail("options.json: no ty option takes rule selectors")
-    check_descriptor_lists(descriptor, options, LISTS)
-    check_hints(descriptor)
+    descriptor, releases, options = read_tool(DATA, KINDS, LISTS, 0)
     rules_docs = descriptor["rules"]["docs_path"]
 
     writer = TableWriter(releases.releases)
     tables = writer.releases() + writer.options(options, releases)
     tables += rule_rows(writer, load_json(DATA / "rules.json"), releases,
                         descriptor["rules"]["count"])
-    tables += descriptor_lists(writer, descriptor)
 
-    header = "\n".join([
-        banner(INPUTS),
-        "#pragma once",
-        "",
-        "#include <span>",
-        "#include <string_view>",
-        "",
-        '#include "knowledge/tool.hpp"',
-        "",
-        "namespace tarnvik::ty {",
-        "",
+    header = tool_header("ty", INPUTS, [
         "// The `[tool.ty]` settings of every ty release.",
         "extern const tool::Tool TY;",
         "",
@@ -83,26 +62,10 @@ def render():
         "// ty's rule reference.",
         f"inline constexpr std::string_view RULE_DOCS = {cpp_string(DOCS_HOST + rules_docs)};",
         "",
-        "}  // namespace tarnvik::ty",
-        "",
-    ])
-    source = "\n".join([
-        banner(INPUTS),
-        '#include "generated/ty.hpp"',
-        "",
-        "namespace tarnvik::ty {",
-        "",
-        *SOURCE_PRELUDE,
-        *writer.pools(),
-        *tables,
-        *writer.text_definition(),
-        *family_definition(writer, descriptor),
-        "}  // namespace",
-        "",
+    ], includes=["span", "string_view"])
+    source = tool_source("ty", INPUTS, writer, descriptor, tables, [
         *tool_definition("TY", descriptor),
         "constexpr std::span<const StoredRule> RULES{RULE_ROWS};",
-        "",
-        "}  // namespace tarnvik::ty",
         "",
     ])
     return header, source

@@ -25,7 +25,7 @@ def require_inputs(*paths):
 
 def read_data(path):
     """A data file of data/: its provenance (the leading "# " comment lines, without "# ") and
-    its other non-empty lines."""
+    its other non-empty lines, as many as a stated row count says."""
     require_inputs(path)
     provenance, lines = [], []
     for line in pathlib.Path(path).read_text(encoding="utf-8").splitlines():
@@ -33,7 +33,14 @@ def read_data(path):
             provenance.append(line[1:].strip())
         elif line:
             lines.append(line)
+    check_row_count(provenance, lines, path)
     return provenance, lines
+
+
+def read_tsv(path):
+    """A tab-separated data file of data/: its provenance and its rows, split into columns."""
+    provenance, lines = read_data(path)
+    return provenance, [line.split("\t") for line in lines]
 
 
 def provenance_value(provenance, pattern, path):

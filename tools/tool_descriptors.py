@@ -1,11 +1,13 @@
 """What the generators of the tool descriptors (gen_uv.py, gen_ruff.py, gen_ty.py) share: reading
 a tool's release list and option records, checking them, and writing them as constexpr tables of
-the types in core/src/knowledge/tool.hpp, with release texts turned into release indices.
+the types in core/src/knowledge/tool.hpp, with release texts turned into release indices, in the
+generated header and source every tool family has.
 """
 import json
 from collections import Counter
 
-from generator_common import cpp_comment, cpp_string, fail, read_data, require_sorted
+from generator_common import (banner, cpp_comment, cpp_string, fail, load_json, read_data,
+                              require_sorted)
 
 # The documentation site of all four tools; each descriptor adds its own path.
 DOCS_HOST = "https://docs.astral.sh"
@@ -93,8 +95,9 @@ def check_type(value_type, where):
         fail(f"{where}: unknown value type tag {tag!r}")
 
 
-def check_options(options, releases, stated_count, stated_kinds):
-    """Stops unless the option records are sorted, unique, in range and of the stated counts."""
+def check_options(options, releases, stated_count, stated_kinds, stated_selector_options):
+    """Stops unless the option records are sorted, unique, in range and of the stated counts
+    (options, options of each kind, options that take rule selectors)."""
     keys = [option["key"] for option in options]
     require_sorted(keys, "options.json keys")
     if len(options) != stated_count:
@@ -120,6 +123,10 @@ def check_options(options, releases, stated_count, stated_kinds):
             check_type(rule["type"], where)
         if option["note"] is not None and not isinstance(option["note"], str):
             fail(f"{where}: the note must be a text or null")
+    selector_options = sum(1 for option in options if option["selectors"])
+    if selector_options != stated_selector_options:
+        fail(f"options.json: {selector_options} options take rule selectors; "
+             f"{stated_selector_options} stated")
 
 
 def check_key_list(rows, options, what, *, parent_ok=False):
@@ -344,6 +351,7 @@ def family_definition(writer, descriptor):
 
 def tool_definition(variable, fields):
     """The constexpr definition of one tool::Tool; fields holds the descriptor's texts."""
+    check_hints(fields)
     note = cpp_string(fields["note"]) if fields.get("note") is not None else "std::nullopt"
     return [
         f"constexpr tool::Tool {variable}{{",
@@ -366,13 +374,67 @@ def check_hints(fields):
         fail(f"{fields['name']}: the documentation path must start and end with /")
 
 
-SOURCE_PRELUDE = [
-    "namespace {",
-    "",
-    "using tool::OptionKind;",
-    "using tool::ReleaseRange;",
-    "using tool::TypeRule;",
-    "using tool::ValueTag;",
-    "namespace stored = tool::stored;",
-    "",
-]
+def tool_inputs(data, *more):
+    """The input files of a tool family: its release list, options and descriptor, then more."""
+    return [data / "releases.tsv", data / "options.json", data / "descriptor.json",
+            *(data / name for name in more)]
+
+
+def read_tool(data, stated_kinds, stated_lists, stated_selector_options):
+    """The descriptor, the release index and the options of a tool family, checked against each
+    other and against the stated row counts."""
+    descriptor = load_json(data / "descriptor.json")
+    releases = ReleaseIndex(read_releases(data / "releases.tsv", descriptor["releases"]))
+    options = load_json(data / "options.json")
+    check_options(options, releases, descriptor["options"]["count"], stated_kinds,
+                  stated_selector_options)
+    check_descriptor_lists(descriptor, options, stated_lists)
+    return descriptor, releases, options
+
+
+def tool_header(family, inputs, declarations, includes=()):
+    """core/generated/<family>.hpp: the declarations in tarnvik::<family>, after the standard
+    headers named in includes and knowledge/tool.hpp."""
+    lines = [banner(inputs), "#pragma once", ""]
+    if includes:
+        lines += [f"#include <{name}>" for name in includes] + [""]
+    return "\n".join([
+        *lines,
+        '#include "knowledge/tool.hpp"',
+        "",
+        f"namespace tarnvik::{family} {{",
+        "",
+        *declarations,
+        f"}}  // namespace tarnvik::{family}",
+        "",
+    ])
+
+
+def tool_source(family, inputs, writer, descriptor, tables, definitions):
+    """core/generated/<family>.cpp: the pools, the tables and the descriptor lists, the text and
+    the FAMILY that gathers them, all private, then the definitions that refer to FAMILY."""
+    tables = tables + descriptor_lists(writer, descriptor)
+    return "\n".join([
+        banner(inputs),
+        f'#include "generated/{family}.hpp"',
+        "",
+        f"namespace tarnvik::{family} {{",
+        "",
+        "namespace {",
+        "",
+        "using tool::OptionKind;",
+        "using tool::ReleaseRange;",
+        "using tool::TypeRule;",
+        "using tool::ValueTag;",
+        "namespace stored = tool::stored;",
+        "",
+        *writer.pools(),
+        *tables,
+        *writer.text_definition(),
+        *family_definition(writer, descriptor),
+        "}  // namespace",
+        "",
+        *definitions,
+        f"}}  // namespace tarnvik::{family}",
+        "",
+    ])
