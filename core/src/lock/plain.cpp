@@ -32,9 +32,6 @@ constexpr int MAX_DEPTH = 32;
 constexpr std::size_t MAX_TABLES = 1024;
 constexpr std::size_t MAX_INLINE_KEYS = 16;
 
-// The keys of each format's list of package entries, by LockKind.
-constexpr std::string_view ENTRY_LIST_KEYS[] = {"package", "packages"};
-
 // Told, every so many bytes, that the pass has left them behind.
 constexpr std::size_t PASSED_STEP = std::size_t{4} << 20;
 
@@ -190,7 +187,7 @@ class PlainReader {
         : text_(text),
           p_(text.data()),
           end_(text.data() + text.size()),
-          entry_list_key_(ENTRY_LIST_KEYS[static_cast<std::size_t>(kind)]),
+          entry_list_key_(entry_list_key(kind)),
           entries_(kind),
           passed_(passed) {}
 
