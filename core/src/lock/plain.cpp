@@ -64,15 +64,6 @@ constexpr bool is_key_char(char c) {
     return is(c, KEY);
 }
 
-// Keys are short: compared inline, without a call to memcmp.
-bool same_key(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i] != b[i]) return false;
-    }
-    return true;
-}
-
 // The first byte from `p` on that is not of the class.
 const char* skip(const char* p, const char* end, CharClass cls) {
     while (p < end && is(*p, cls))
