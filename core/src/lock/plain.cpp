@@ -194,8 +194,9 @@ class PlainReader {
     bool inline_table(int depth, Wanted wanted);
     // The small steps of the pass are inlined into the loops that take them, so that the
     // position stays in a register rather than going to memory and back at every step.
-    [[gnu::always_inline]] bool basic_string(std::optional<std::string_view>* text);
-    bool literal_string(std::optional<std::string_view>* text);
+    // A one-line string without escapes, `"..."` or `'...'`; its content viewed in `*text`.
+    template <char QUOTE>
+    [[gnu::always_inline]] bool string(std::optional<std::string_view>* text);
     bool atom();
     bool comment();
     // Line breaks, comments and blanks between the values of an array or an inline table.
@@ -445,9 +446,9 @@ bool PlainReader::value(int depth, Wanted wanted, std::optional<std::string_view
     std::optional<std::string_view>* into = wanted == Wanted::Text ? text : nullptr;
     switch (*p_) {
         case '"':
-            return basic_string(into);
+            return string<'"'>(into);
         case '\'':
-            return literal_string(into);
+            return string<'\''>(into);
         case '[':
             return array(depth + 1);
         case '{':
@@ -467,7 +468,7 @@ bool PlainReader::array(int depth) {
             // Mostly inline tables (of a lock's wheels and dependencies) or strings.
             const bool read = *p_ == '{'
                                   ? depth <= MAX_DEPTH && inline_table(depth + 1, Wanted::Nothing)
-                              : *p_ == '"' ? basic_string(nullptr)
+                              : *p_ == '"' ? string<'"'>(nullptr)
                                            : value(depth, Wanted::Nothing, nullptr);
             if (!read || !trivia()) return false;
         }
@@ -501,7 +502,7 @@ bool PlainReader::inline_table(int depth, Wanted wanted) {
             keys[count++] = {key.data(), key.size()};
             if (wanted == Wanted::SourceKeys && is_local_source_key(key)) entry_.local = true;
             // Most values here are strings: read without the general dispatch.
-            const bool read = p_ < end_ && *p_ == '"' ? basic_string(nullptr)
+            const bool read = p_ < end_ && *p_ == '"' ? string<'"'>(nullptr)
                                                       : value(depth, Wanted::Nothing, nullptr);
             if (!read || !trivia()) return false;
         }
@@ -514,19 +515,11 @@ bool PlainReader::inline_table(int depth, Wanted wanted) {
     }
 }
 
-inline bool PlainReader::basic_string(std::optional<std::string_view>* text) {
-    if (end_ - p_ >= 3 && p_[1] == '"' && p_[2] == '"') return false;  // multi-line
+template <char QUOTE>
+inline bool PlainReader::string(std::optional<std::string_view>* text) {
+    if (end_ - p_ >= 3 && p_[1] == QUOTE && p_[2] == QUOTE) return false;  // multi-line
     const char* start = ++p_;
-    if (!to_closing_quote<'"'>(text_, p_)) return false;
-    if (text) *text = std::string_view(start, static_cast<std::size_t>(p_ - start));
-    ++p_;
-    return true;
-}
-
-bool PlainReader::literal_string(std::optional<std::string_view>* text) {
-    if (end_ - p_ >= 3 && p_[1] == '\'' && p_[2] == '\'') return false;  // multi-line
-    const char* start = ++p_;
-    if (!to_closing_quote<'\''>(text_, p_)) return false;
+    if (!to_closing_quote<QUOTE>(text_, p_)) return false;
     if (text) *text = std::string_view(start, static_cast<std::size_t>(p_ - start));
     ++p_;
     return true;
