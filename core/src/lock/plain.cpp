@@ -18,6 +18,7 @@
 #include "lock/tables.hpp"
 #include "tarnvik/lock.hpp"
 #include "tarnvik/text.hpp"
+#include "toml/lexer.hpp"
 #include "toml/scalar.hpp"
 
 namespace tarnvik::lock {
@@ -528,14 +529,8 @@ inline bool PlainReader::string(std::optional<std::string_view>* text) {
 // A number, a boolean or a date and time, as the TOML lexer delimits it.
 bool PlainReader::atom() {
     const char* start = p_;
-    const char* end = skip(p_, end_, ATOM);
-    // A date and a time may be joined by one space: 1979-05-27 07:32:00.
-    if (end - start == 10 && start[4] == '-' && start[7] == '-' && end_ - end > 3 &&
-        end[0] == ' ' && ascii::is_digit(end[1]) && ascii::is_digit(end[2]) && end[3] == ':') {
-        end = skip(end + 1, end_, ATOM);
-    }
-    p_ = end;
-    const std::string_view atom(start, static_cast<std::size_t>(end - start));
+    p_ = text_.data() + toml::atom_end(text_, static_cast<std::size_t>(start - text_.data()));
+    const std::string_view atom(start, static_cast<std::size_t>(p_ - start));
     // Most are sizes: a decimal integer without a leading zero.
     const bool plain_integer = (atom[0] != '0' || atom.size() == 1) &&
                                std::ranges::all_of(atom, [](char c) { return ascii::is_digit(c); });
