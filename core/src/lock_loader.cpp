@@ -1,8 +1,5 @@
 #include "tarnvik/lock.hpp"
 
-#include <algorithm>
-#include <vector>
-
 #include "lock/entries.hpp"
 #include "tarnvik/document.hpp"
 #include "tarnvik/parse.hpp"
