@@ -74,6 +74,34 @@ std::optional<std::string> write_in_place(const fs::path& target, std::string_vi
     return error;
 }
 
+// The size the status of the open file gives, 0 when it gives none; the status in `info`.
+std::size_t stated_size(int fd, struct stat& info) {
+    return ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+}
+
+// Reads the open file to its end, and closes it. The buffer is sized from `expected` up front, so
+// a large file is read without regrowing it; a file that changes meanwhile is still read to its
+// end.
+std::variant<std::string, ReadError> read_to_end(int fd, std::size_t expected) {
+    std::string bytes(expected + 1, '\0');
+    std::size_t size = 0;
+    for (;;) {
+        if (size == bytes.size()) bytes.resize(bytes.size() * 2 + 4096);
+        ssize_t n = ::read(fd, bytes.data() + size, bytes.size() - size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ReadError error{false, last_error()};
+            ::close(fd);
+            return error;
+        }
+        if (n == 0) break;
+        size += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(size);
+    return bytes;
+}
+
 constexpr std::size_t POPULATED_UP_TO = std::size_t{4} << 20;
 
 // A mapped file shortened by another process: touching a page past its new end raises SIGBUS,
@@ -150,9 +178,9 @@ std::variant<MappedFile, ReadError> map_file(const fs::path& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return ReadError{errno == ENOENT, last_error()};
     struct stat info {};
+    const std::size_t size = stated_size(fd, info);
     MappedFile file;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
-        const auto size = static_cast<std::size_t>(info.st_size);
+    if (size > 0 && S_ISREG(info.st_mode)) {
         // A file of a few megabytes is mapped whole at once, which costs less than taking its
         // pages one fault at a time; a larger one page by page, so that its pages can be given
         // back as they are read.
@@ -166,8 +194,7 @@ std::variant<MappedFile, ReadError> map_file(const fs::path& path) {
             return file;
         }
     }
-    ::close(fd);
-    auto read = read_file(path);
+    auto read = read_to_end(fd, size);
     if (auto* error = std::get_if<ReadError>(&read)) return std::move(*error);
     file.read_ = std::move(std::get<std::string>(read));
     file.bytes_ = file.read_;
@@ -177,28 +204,8 @@ std::variant<MappedFile, ReadError> map_file(const fs::path& path) {
 std::variant<std::string, ReadError> read_file(const fs::path& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return ReadError{errno == ENOENT, last_error()};
-    // Sized from the file up front, so a large lock is read without regrowing the buffer; a
-    // file that changes meanwhile is still read to its end.
     struct stat info {};
-    std::size_t expected =
-        ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
-    std::string bytes(expected + 1, '\0');
-    std::size_t size = 0;
-    for (;;) {
-        if (size == bytes.size()) bytes.resize(bytes.size() * 2 + 4096);
-        ssize_t n = ::read(fd, bytes.data() + size, bytes.size() - size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ReadError error{false, last_error()};
-            ::close(fd);
-            return error;
-        }
-        if (n == 0) break;
-        size += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    bytes.resize(size);
-    return bytes;
+    return read_to_end(fd, stated_size(fd, info));
 }
 
 std::optional<std::string> replace_file(const fs::path& path, std::string_view text) {

@@ -73,8 +73,7 @@ TrimmedLine Margin::trim(std::string_view line, const LineColumns& columns) cons
     out.left = cols[first];
     out.code = normalize_whitespace(
         line.substr(columns.bytes[first], columns.bytes[last] - columns.bytes[first]));
-    for (std::size_t i = 0; i < out.code.size(); ++out.chars)
-        text::next_scalar(out.code, i);
+    out.chars = text::scalar_count(out.code);
     out.cut_left = computed_left_ > 0;
     out.cut_right = last < columns.chars();
     return out;

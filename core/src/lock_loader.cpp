@@ -1,8 +1,5 @@
 #include "tarnvik/lock.hpp"
 
-#include <algorithm>
-#include <vector>
-
 #include "lock/entries.hpp"
 #include "tarnvik/document.hpp"
 #include "tarnvik/parse.hpp"
@@ -14,17 +11,6 @@ namespace {
 // What is read of an entry: `source` only for its keys (see is_local).
 constexpr document::Want ENTRY[] = {{"name", {}}, {"version", {}}, {"source", {}}};
 
-struct Format {
-    document::Want entry_list;  // all that is read of the file, under the key of the entry list
-    bool records_local_packages;
-};
-
-// Indexed by LockKind.
-constexpr Format FORMATS[] = {
-    {{"package", ENTRY}, true},    // uv.lock
-    {{"packages", ENTRY}, false},  // pylock.toml
-};
-
 const std::string* string_at(const document::Table& table, std::string_view key) {
     const document::Entry* entry = document::get(table, key);
     return entry ? entry->value.as_string() : nullptr;
@@ -33,9 +19,8 @@ const std::string* string_at(const document::Table& table, std::string_view key)
 }  // namespace
 
 Lock read_lock(LockKind kind, std::string path, const document::Table& root) {
-    const Format& format = FORMATS[static_cast<std::size_t>(kind)];
     Entries entries(kind);
-    const document::Entry* list = document::get(root, format.entry_list.key);
+    const document::Entry* list = document::get(root, entry_list_key(kind));
     const document::Array* elements = list ? list->value.as_array() : nullptr;
     if (!elements) return std::move(entries).finish(std::move(path));
     for (const document::Value& element : *elements) {
@@ -44,15 +29,16 @@ Lock read_lock(LockKind kind, std::string path, const document::Table& root) {
         if (!name) continue;
         const std::string* version = string_at(*package, "version");
         entries.add(*name, version ? std::optional<std::string_view>(*version) : std::nullopt,
-                    format.records_local_packages && is_local(*package));
+                    is_local(*package));
     }
     return std::move(entries).finish(std::move(path));
 }
 
 std::variant<Loaded, parse::ParseError> load_lock(LockKind kind, std::string path,
                                                   std::string_view text) {
-    const Format& format = FORMATS[static_cast<std::size_t>(kind)];
-    auto parsed = parse::parse_strict_wanted(text, {&format.entry_list, 1});
+    // All that is read of the file lies under the key of the entry list.
+    const document::Want entry_list{entry_list_key(kind), ENTRY};
+    auto parsed = parse::parse_strict_wanted(text, {&entry_list, 1});
     if (auto* error = std::get_if<parse::ParseError>(&parsed)) return std::move(*error);
     auto& root = std::get<document::Table>(parsed);
     Lock lock = read_lock(kind, std::move(path), root);

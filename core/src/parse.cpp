@@ -6,7 +6,6 @@
 #include <limits>
 
 #include "ascii.hpp"
-#include "tarnvik/text.hpp"
 #include "toml/builder.hpp"
 #include "toml/parser.hpp"
 
@@ -15,7 +14,6 @@ namespace tarnvik::parse {
 namespace {
 
 constexpr std::string_view WHITESPACE = " \t\r\n\f\v";
-constexpr std::string_view DUPLICATE_KEY = "duplicate key";  // the builder's message
 
 std::string_view trim(std::string_view s) {
     const std::size_t first = s.find_first_not_of(WHITESPACE);
@@ -58,7 +56,7 @@ std::string duplicate_message(std::string_view text, Span span) {
 // The message shown for one parser error at `span`: a duplicate key names the key as written,
 // or the header when it stands in one.
 std::string rewrite_message(std::string_view text, Span span, std::string_view message) {
-    if (message == DUPLICATE_KEY) return duplicate_message(text, span);
+    if (message == toml::DUPLICATE_KEY) return duplicate_message(text, span);
     return std::string(message);
 }
 

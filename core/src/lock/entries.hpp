@@ -11,6 +11,11 @@
 // hand their entries over here, so that they keep the same things.
 namespace tarnvik::lock {
 
+// The key of a format's list of package entries.
+constexpr std::string_view entry_list_key(LockKind kind) {
+    return kind == LockKind::UvLock ? "package" : "packages";
+}
+
 class Entries {
   public:
     explicit Entries(LockKind kind);

@@ -18,6 +18,7 @@
 #include "lock/tables.hpp"
 #include "tarnvik/lock.hpp"
 #include "tarnvik/text.hpp"
+#include "toml/lexer.hpp"
 #include "toml/scalar.hpp"
 
 namespace tarnvik::lock {
@@ -31,9 +32,6 @@ using Kind = Tables::Kind;
 constexpr int MAX_DEPTH = 32;
 constexpr std::size_t MAX_TABLES = 1024;
 constexpr std::size_t MAX_INLINE_KEYS = 16;
-
-// The keys of each format's list of package entries, by LockKind.
-constexpr std::string_view ENTRY_LIST_KEYS[] = {"package", "packages"};
 
 // Told, every so many bytes, that the pass has left them behind.
 constexpr std::size_t PASSED_STEP = std::size_t{4} << 20;
@@ -65,15 +63,6 @@ constexpr bool is(char c, CharClass cls) {
 
 constexpr bool is_key_char(char c) {
     return is(c, KEY);
-}
-
-// Keys are short: compared inline, without a call to memcmp.
-bool same_key(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i] != b[i]) return false;
-    }
-    return true;
 }
 
 // The first byte from `p` on that is not of the class.
@@ -190,7 +179,7 @@ class PlainReader {
         : text_(text),
           p_(text.data()),
           end_(text.data() + text.size()),
-          entry_list_key_(ENTRY_LIST_KEYS[static_cast<std::size_t>(kind)]),
+          entry_list_key_(entry_list_key(kind)),
           entries_(kind),
           passed_(passed) {}
 
@@ -206,8 +195,9 @@ class PlainReader {
     bool inline_table(int depth, Wanted wanted);
     // The small steps of the pass are inlined into the loops that take them, so that the
     // position stays in a register rather than going to memory and back at every step.
-    [[gnu::always_inline]] bool basic_string(std::optional<std::string_view>* text);
-    bool literal_string(std::optional<std::string_view>* text);
+    // A one-line string without escapes, `"..."` or `'...'`; its content viewed in `*text`.
+    template <char QUOTE>
+    [[gnu::always_inline]] bool string(std::optional<std::string_view>* text);
     bool atom();
     bool comment();
     // Line breaks, comments and blanks between the values of an array or an inline table.
@@ -457,9 +447,9 @@ bool PlainReader::value(int depth, Wanted wanted, std::optional<std::string_view
     std::optional<std::string_view>* into = wanted == Wanted::Text ? text : nullptr;
     switch (*p_) {
         case '"':
-            return basic_string(into);
+            return string<'"'>(into);
         case '\'':
-            return literal_string(into);
+            return string<'\''>(into);
         case '[':
             return array(depth + 1);
         case '{':
@@ -479,7 +469,7 @@ bool PlainReader::array(int depth) {
             // Mostly inline tables (of a lock's wheels and dependencies) or strings.
             const bool read = *p_ == '{'
                                   ? depth <= MAX_DEPTH && inline_table(depth + 1, Wanted::Nothing)
-                              : *p_ == '"' ? basic_string(nullptr)
+                              : *p_ == '"' ? string<'"'>(nullptr)
                                            : value(depth, Wanted::Nothing, nullptr);
             if (!read || !trivia()) return false;
         }
@@ -513,7 +503,7 @@ bool PlainReader::inline_table(int depth, Wanted wanted) {
             keys[count++] = {key.data(), key.size()};
             if (wanted == Wanted::SourceKeys && is_local_source_key(key)) entry_.local = true;
             // Most values here are strings: read without the general dispatch.
-            const bool read = p_ < end_ && *p_ == '"' ? basic_string(nullptr)
+            const bool read = p_ < end_ && *p_ == '"' ? string<'"'>(nullptr)
                                                       : value(depth, Wanted::Nothing, nullptr);
             if (!read || !trivia()) return false;
         }
@@ -526,19 +516,11 @@ bool PlainReader::inline_table(int depth, Wanted wanted) {
     }
 }
 
-inline bool PlainReader::basic_string(std::optional<std::string_view>* text) {
-    if (end_ - p_ >= 3 && p_[1] == '"' && p_[2] == '"') return false;  // multi-line
+template <char QUOTE>
+inline bool PlainReader::string(std::optional<std::string_view>* text) {
+    if (end_ - p_ >= 3 && p_[1] == QUOTE && p_[2] == QUOTE) return false;  // multi-line
     const char* start = ++p_;
-    if (!to_closing_quote<'"'>(text_, p_)) return false;
-    if (text) *text = std::string_view(start, static_cast<std::size_t>(p_ - start));
-    ++p_;
-    return true;
-}
-
-bool PlainReader::literal_string(std::optional<std::string_view>* text) {
-    if (end_ - p_ >= 3 && p_[1] == '\'' && p_[2] == '\'') return false;  // multi-line
-    const char* start = ++p_;
-    if (!to_closing_quote<'\''>(text_, p_)) return false;
+    if (!to_closing_quote<QUOTE>(text_, p_)) return false;
     if (text) *text = std::string_view(start, static_cast<std::size_t>(p_ - start));
     ++p_;
     return true;
@@ -547,14 +529,8 @@ bool PlainReader::literal_string(std::optional<std::string_view>* text) {
 // A number, a boolean or a date and time, as the TOML lexer delimits it.
 bool PlainReader::atom() {
     const char* start = p_;
-    const char* end = skip(p_, end_, ATOM);
-    // A date and a time may be joined by one space: 1979-05-27 07:32:00.
-    if (end - start == 10 && start[4] == '-' && start[7] == '-' && end_ - end > 3 &&
-        end[0] == ' ' && ascii::is_digit(end[1]) && ascii::is_digit(end[2]) && end[3] == ':') {
-        end = skip(end + 1, end_, ATOM);
-    }
-    p_ = end;
-    const std::string_view atom(start, static_cast<std::size_t>(end - start));
+    p_ = text_.data() + toml::atom_end(text_, static_cast<std::size_t>(start - text_.data()));
+    const std::string_view atom(start, static_cast<std::size_t>(p_ - start));
     // Most are sizes: a decimal integer without a leading zero.
     const bool plain_integer = (atom[0] != '0' || atom.size() == 1) &&
                                std::ranges::all_of(atom, [](char c) { return ascii::is_digit(c); });

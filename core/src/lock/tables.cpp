@@ -1,7 +1,5 @@
 #include "lock/tables.hpp"
 
-#include <algorithm>
-
 namespace tarnvik::lock {
 
 Tables::Tables() {
@@ -11,12 +9,7 @@ Tables::Tables() {
 Tables::Id Tables::find(Id parent, std::string_view key) const {
     for (Id id = parent + 1; id < nodes_.size(); ++id) {
         const Node& node = nodes_[id];
-        // Keys are short: compared here rather than by a call to memcmp.
-        if (node.parent == parent && node.key.size() == key.size() &&
-            std::equal(key.begin(), key.end(), node.key.begin(),
-                       [](char a, char b) { return a == b; })) {
-            return id;
-        }
+        if (node.parent == parent && same_key(node.key, key)) return id;
     }
     return NONE;
 }

@@ -10,6 +10,15 @@
 // reach that one.
 namespace tarnvik::lock {
 
+// Whether two keys are the same. Keys are short: compared inline, without a call to memcmp.
+inline bool same_key(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) return false;
+    }
+    return true;
+}
+
 class Tables {
   public:
     using Id = std::uint32_t;

@@ -11,7 +11,6 @@ using document::Value;
 
 namespace {
 
-constexpr std::string_view DUPLICATE_KEY = "duplicate key";
 constexpr std::string_view EXTENDS_INLINE_TABLE = "cannot extend an inline table";
 constexpr std::string_view EXTENDS_STATIC_ARRAY = "cannot extend a static array";
 

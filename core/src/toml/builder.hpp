@@ -20,6 +20,10 @@ namespace tarnvik::toml {
 // diagnostic for every line, and nobody reads past the first screens of them.
 inline constexpr std::size_t MAX_ERRORS = 1000;
 
+// The message of a key or table defined a second time, which the parse's callers rewrite to
+// name what was defined.
+inline constexpr std::string_view DUPLICATE_KEY = "duplicate key";
+
 struct Error {
     Span span;
     std::string_view message;  // static text

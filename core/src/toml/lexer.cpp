@@ -241,17 +241,26 @@ Token Lexer::next(Mode mode) {
     return Token{{start, pos_}, Tok::Invalid};
 }
 
-Token Lexer::atom(std::size_t start) {
-    const std::size_t n = text_.size();
-    std::size_t end = scan(start, ATOM);
+std::size_t atom_end(std::string_view text, std::size_t start) {
+    const std::size_t n = text.size();
+    auto scan = [&](std::size_t p) {
+        while (p < n && has(text[p], ATOM))
+            ++p;
+        return p;
+    };
+    std::size_t end = scan(start);
     // A date and a time may be joined by one space: 1979-05-27 07:32:00.
-    const std::string_view a = text_.substr(start, end - start);
-    if (a.size() == 10 && a[4] == '-' && a[7] == '-' && end + 3 < n && text_[end] == ' ' &&
-        is_digit(text_[end + 1]) && is_digit(text_[end + 2]) && text_[end + 3] == ':') {
-        end = scan(end + 1, ATOM);
+    const std::string_view a = text.substr(start, end - start);
+    if (a.size() == 10 && a[4] == '-' && a[7] == '-' && end + 3 < n && text[end] == ' ' &&
+        is_digit(text[end + 1]) && is_digit(text[end + 2]) && text[end + 3] == ':') {
+        end = scan(end + 1);
     }
-    pos_ = end;
-    return Token{{start, end}, Tok::Atom};
+    return end;
+}
+
+Token Lexer::atom(std::size_t start) {
+    pos_ = atom_end(text_, start);
+    return Token{{start, pos_}, Tok::Atom};
 }
 
 // A comment holds no control character but the tab, as strings do; a line feed, or a carriage

@@ -77,6 +77,9 @@ class Lexer {
     Fault fault_;
 };
 
+// Where the unquoted value (a number, a boolean, a date and time) that starts at `start` ends.
+std::size_t atom_end(std::string_view text, std::size_t start);
+
 // The content of a valid string token, escapes decoded and delimiters removed.
 void decode_string(std::string_view text, const Token& token, std::string& out);
 
