@@ -4,11 +4,13 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "knowledge/backends.hpp"
 #include "knowledge/uv.hpp"
+#include "rules/tool.hpp"
 #include "tarnvik/standards.hpp"
 
 namespace tarnvik::rules::uv {
@@ -66,11 +68,15 @@ Candidates allowed_releases(const std::optional<UvBuildRequirement>& requirement
     return Candidates::create(uv_build, std::move(releases), requirement->span, std::move(setting));
 }
 
-}  // namespace
+// A walk of the whole `[tool.uv]` table with this judges only `build-backend` and what it holds.
+class BuildBackendChecks final : public tool::Extension {
+  public:
+    bool skips(std::string_view key) override {
+        return key != "build-backend" && !key.starts_with("build-backend.");
+    }
+};
 
-bool BuildBackendChecks::skips(std::string_view key) {
-    return key != "build-backend" && !key.starts_with("build-backend.");
-}
+}  // namespace
 
 void check_build_backend(Checker& checker, const document::Table& root, const document::Table& uv,
                          Span uv_span) {

@@ -4,13 +4,19 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <functional>
 #include <optional>
+#include <span>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "knowledge/uv.hpp"
+#include "tarnvik/diagnostic.hpp"
 #include "tarnvik/edit.hpp"
+#include "tarnvik/span.hpp"
 #include "tarnvik/standards.hpp"
 
 namespace tarnvik::rules::uv {
@@ -158,6 +164,75 @@ constexpr std::string_view GIT_CHOICES[] = {"rev", "tag", "branch"};
 
 bool allows(const SourceKind& kind, std::string_view key) {
     return std::binary_search(kind.keys.begin(), kind.keys.end(), key);
+}
+
+// A name that should refer to something the project defines.
+struct Reference {
+    std::string_view kind;  // "index", "extra" or "dependency group"
+    std::string_view name;  // as written
+    Span span;              // of the value (or key) that holds it
+};
+
+// True: no rename onto this suggested name.
+using Withheld = std::function<bool(std::string_view suggestion)>;
+
+// "undefined {kind} `{name}`", with the closest of `names` suggested and, unless withheld, an
+// unsafe rename to it.
+Diagnostic report_undefined(std::string_view source, const Reference& reference,
+                            std::span<const std::string> names, std::string_view help,
+                            const Withheld& withheld = {}) {
+    Diagnostic diagnostic =
+        Diagnostic::error(fmt::format("undefined {} `{}`", reference.kind, reference.name),
+                          reference.span, Code::InvalidValue);
+    const std::optional<std::string_view> suggestion = closest_name(reference.name, names);
+    if (!suggestion) return std::move(diagnostic).with_help(std::string(help));
+    diagnostic =
+        std::move(diagnostic).with_help(fmt::format("did you mean `{}`? {}", *suggestion, help));
+    if (withheld && withheld(*suggestion)) return diagnostic;
+    return std::move(diagnostic)
+        .with_fix(Fix{{edit::rename(source, reference.span.start, reference.span.end,
+                                    reference.name, *suggestion)},
+                      Applicability::Unsafe});
+}
+
+// A finding that uv rejects from `release` on: an error only when every allowed release is that
+// one or later, else a warning.
+Diagnostic rejected_from(const tool::Candidates& candidates, std::string_view release,
+                         Diagnostic diagnostic) {
+    std::optional<tool::Release> from;
+    tool::Release index = 0;
+    for (std::string_view known : candidates.tool.releases()) {
+        if (known == release) {
+            from = index;
+            break;
+        }
+        ++index;
+    }
+    diagnostic.help = fmt::format("uv rejects it from {}", release);
+    const bool every_release_rejects =
+        from && std::ranges::all_of(candidates.releases,
+                                    [&](tool::Release allowed) { return allowed >= *from; });
+    if (!every_release_rejects) diagnostic.severity = Severity::Warning;
+    return diagnostic;
+}
+
+// "`a`", "`a` and `b`", "`a`, `b`, and `c`".
+std::string english_list(std::span<const std::string_view> names) {
+    if (names.empty()) return {};
+    if (names.size() == 1) return fmt::format("`{}`", names[0]);
+    if (names.size() == 2) return fmt::format("`{}` and `{}`", names[0], names[1]);
+    std::string leading;
+    for (std::string_view name : names.first(names.size() - 1)) {
+        if (!leading.empty()) leading += ", ";
+        leading += backticked(name);
+    }
+    return fmt::format("{}, and `{}`", leading, names.back());
+}
+
+// Whether the name is valid and its normal form is in the sorted set of normal forms.
+bool contains_normalized(std::span<const std::string> set, std::string_view name) {
+    const std::optional<std::string> normalized = standards::normalized_name(name);
+    return normalized && contains(set, *normalized);
 }
 
 // Each suggestion compares the name with every name of a set, at a cost that grows with both. A
@@ -456,59 +531,6 @@ void check_uv_settings(Checker& checker, const tool::Candidates& candidates,
     if (const document::Value* value = section(candidates, uv, "index")) {
         if (const document::Array* indexes = value->as_array()) settings.indexes(*indexes);
     }
-}
-
-Diagnostic report_undefined(std::string_view source, const Reference& reference,
-                            std::span<const std::string> names, std::string_view help,
-                            const Withheld& withheld) {
-    Diagnostic diagnostic =
-        Diagnostic::error(fmt::format("undefined {} `{}`", reference.kind, reference.name),
-                          reference.span, Code::InvalidValue);
-    const std::optional<std::string_view> suggestion = closest_name(reference.name, names);
-    if (!suggestion) return std::move(diagnostic).with_help(std::string(help));
-    diagnostic =
-        std::move(diagnostic).with_help(fmt::format("did you mean `{}`? {}", *suggestion, help));
-    if (withheld && withheld(*suggestion)) return diagnostic;
-    return std::move(diagnostic)
-        .with_fix(Fix{{edit::rename(source, reference.span.start, reference.span.end,
-                                    reference.name, *suggestion)},
-                      Applicability::Unsafe});
-}
-
-Diagnostic rejected_from(const tool::Candidates& candidates, std::string_view release,
-                         Diagnostic diagnostic) {
-    std::optional<tool::Release> from;
-    tool::Release index = 0;
-    for (std::string_view known : candidates.tool.releases()) {
-        if (known == release) {
-            from = index;
-            break;
-        }
-        ++index;
-    }
-    diagnostic.help = fmt::format("uv rejects it from {}", release);
-    const bool every_release_rejects =
-        from && std::ranges::all_of(candidates.releases,
-                                    [&](tool::Release allowed) { return allowed >= *from; });
-    if (!every_release_rejects) diagnostic.severity = Severity::Warning;
-    return diagnostic;
-}
-
-std::string english_list(std::span<const std::string_view> names) {
-    if (names.empty()) return {};
-    if (names.size() == 1) return fmt::format("`{}`", names[0]);
-    if (names.size() == 2) return fmt::format("`{}` and `{}`", names[0], names[1]);
-    std::string leading;
-    for (std::string_view name : names.first(names.size() - 1)) {
-        if (!leading.empty()) leading += ", ";
-        leading += backticked(name);
-    }
-    return fmt::format("{}, and `{}`", leading, names.back());
-}
-
-bool contains_normalized(std::span<const std::string> set, std::string_view name) {
-    const std::optional<std::string> normalized = standards::normalized_name(name);
-    return normalized && contains(set, *normalized);
 }
 
 }  // namespace tarnvik::rules::uv
