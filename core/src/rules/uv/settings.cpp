@@ -23,16 +23,22 @@ namespace tarnvik::rules::uv {
 
 namespace {
 
-// Sorted byte-wise, without duplicates.
-using NameSet = std::vector<std::string>;
+// Names sorted byte-wise, without duplicates, once `finish` has run; and the sum of their sizes,
+// which a suggestion search among them costs.
+struct NameSet {
+    std::vector<std::string> names;
+    std::size_t bytes = 0;
+};
 
-void sort_unique(NameSet& names) {
-    std::sort(names.begin(), names.end());
-    names.erase(std::unique(names.begin(), names.end()), names.end());
+void finish(NameSet& set) {
+    std::sort(set.names.begin(), set.names.end());
+    set.names.erase(std::unique(set.names.begin(), set.names.end()), set.names.end());
+    for (const std::string& name : set.names)
+        set.bytes += name.size();
 }
 
-bool contains(std::span<const std::string> set, std::string_view name) {
-    return std::binary_search(set.begin(), set.end(), name, std::less<>{});
+bool contains(const NameSet& set, std::string_view name) {
+    return std::binary_search(set.names.begin(), set.names.end(), name, std::less<>{});
 }
 
 const document::Value* value_of(const document::Table* table, std::string_view key) {
@@ -66,29 +72,29 @@ struct ProjectContext {
     bool workspace = false;
 };
 
-void add_requirement_names(const document::Value* list, NameSet& names) {
+void add_requirement_names(const document::Value* list, NameSet& set) {
     const document::Array* array = list ? list->as_array() : nullptr;
     if (!array) return;
     for (const document::Value& element : *array) {
         const std::string* text = element.as_string();
         if (!text) continue;
         if (std::optional<std::string> name = standards::requirement_name(*text)) {
-            names.push_back(std::move(*name));
+            set.names.push_back(std::move(*name));
         }
     }
 }
 
-void add_requirement_lists(const document::Table* lists, NameSet& names) {
+void add_requirement_lists(const document::Table* lists, NameSet& set) {
     if (!lists) return;
     for (const document::Entry& entry : lists->entries)
-        add_requirement_names(&entry.value, names);
+        add_requirement_names(&entry.value, set);
 }
 
-void add_normalized_keys(const document::Table* table, NameSet& names) {
+void add_normalized_keys(const document::Table* table, NameSet& set) {
     if (!table) return;
     for (const document::Entry& entry : table->entries) {
         if (std::optional<std::string> name = standards::normalized_name(entry.key)) {
-            names.push_back(std::move(*name));
+            set.names.push_back(std::move(*name));
         }
     }
 }
@@ -114,23 +120,23 @@ ProjectContext project_context(const document::Table& root, const document::Tabl
         add_requirement_lists(optional, names);
         add_requirement_lists(groups, names);
         add_requirement_names(value_of(&uv, "dev-dependencies"), names);
-        sort_unique(names);
+        finish(names);
     }
     if (project && !dynamic_extras) {
         add_normalized_keys(optional, context.extras.emplace());
-        sort_unique(*context.extras);
+        finish(*context.extras);
     }
     add_normalized_keys(groups, context.groups);
-    if (document::get(uv, "dev-dependencies")) context.groups.emplace_back("dev");
-    sort_unique(context.groups);
+    if (document::get(uv, "dev-dependencies")) context.groups.names.emplace_back("dev");
+    finish(context.groups);
     if (const document::Array* indexes = array_of(&uv, "index")) {
         for (const document::Value& index : *indexes) {
             const document::Table* table = index.as_table();
             const std::string* name = table ? string_of(*table, "name") : nullptr;
-            if (name) context.indexes.push_back(*name);
+            if (name) context.indexes.names.push_back(*name);
         }
     }
-    sort_unique(context.indexes);
+    finish(context.indexes);
     context.workspace = document::get(uv, "workspace") != nullptr;
     return context;
 }
@@ -176,25 +182,6 @@ struct Reference {
 // True: no rename onto this suggested name.
 using Withheld = std::function<bool(std::string_view suggestion)>;
 
-// "undefined {kind} `{name}`", with the closest of `names` suggested and, unless withheld, an
-// unsafe rename to it.
-Diagnostic report_undefined(std::string_view source, const Reference& reference,
-                            std::span<const std::string> names, std::string_view help,
-                            const Withheld& withheld = {}) {
-    Diagnostic diagnostic =
-        Diagnostic::error(fmt::format("undefined {} `{}`", reference.kind, reference.name),
-                          reference.span, Code::InvalidValue);
-    const std::optional<std::string_view> suggestion = closest_name(reference.name, names);
-    if (!suggestion) return std::move(diagnostic).with_help(std::string(help));
-    diagnostic =
-        std::move(diagnostic).with_help(fmt::format("did you mean `{}`? {}", *suggestion, help));
-    if (withheld && withheld(*suggestion)) return diagnostic;
-    return std::move(diagnostic)
-        .with_fix(Fix{{edit::rename(source, reference.span.start, reference.span.end,
-                                    reference.name, *suggestion)},
-                      Applicability::Unsafe});
-}
-
 // A finding that uv rejects from `release` on: an error only when every allowed release is that
 // one or later, else a warning.
 Diagnostic rejected_from(const tool::Candidates& candidates, std::string_view release,
@@ -229,16 +216,11 @@ std::string english_list(std::span<const std::string_view> names) {
     return fmt::format("{}, and `{}`", leading, names.back());
 }
 
-// Whether the name is valid and its normal form is in the sorted set of normal forms.
-bool contains_normalized(std::span<const std::string> set, std::string_view name) {
+// Whether the name is valid and its normal form is in the set of normal forms.
+bool contains_normalized(const NameSet& set, std::string_view name) {
     const std::optional<std::string> normalized = standards::normalized_name(name);
     return normalized && contains(set, *normalized);
 }
-
-// Each suggestion compares the name with every name of a set, at a cost that grows with both. A
-// suggestion that would take the bytes compared past this budget is left out, so that thousands
-// of references to thousands of names cannot make the check run for minutes.
-constexpr std::size_t SUGGESTION_BUDGET = 10'000'000;
 
 class Settings {
   public:
@@ -470,18 +452,23 @@ class Settings {
         });
     }
 
-    // `report_undefined`, with the names left out once suggestions have cost enough.
+    // "undefined {kind} `{name}`", with the closest of `names` suggested while the budget lasts
+    // and, unless withheld, an unsafe rename to it.
     Diagnostic undefined(const Reference& reference, const NameSet& names, std::string_view help,
                          const Withheld& withheld = {}) {
-        std::size_t cost = reference.name.size() * names.size();
-        for (const std::string& name : names)
-            cost += name.size();
-        std::span<const std::string> suggestable;
-        if (cost <= SUGGESTION_BUDGET - spent_) {
-            spent_ += cost;
-            suggestable = names;
-        }
-        return report_undefined(checker_.source, reference, suggestable, help, withheld);
+        Diagnostic diagnostic =
+            Diagnostic::error(fmt::format("undefined {} `{}`", reference.kind, reference.name),
+                              reference.span, Code::InvalidValue);
+        const std::optional<std::string_view> suggestion =
+            budget_.suggest(reference.name, names.names, names.bytes);
+        if (!suggestion) return std::move(diagnostic).with_help(std::string(help));
+        diagnostic = std::move(diagnostic)
+                         .with_help(fmt::format("did you mean `{}`? {}", *suggestion, help));
+        if (withheld && withheld(*suggestion)) return diagnostic;
+        return std::move(diagnostic)
+            .with_fix(Fix{{edit::rename(checker_.source, reference.span.start, reference.span.end,
+                                        reference.name, *suggestion)},
+                          Applicability::Unsafe});
     }
 
     // Built when a section first needs it: most projects have none of these sections.
@@ -495,7 +482,7 @@ class Settings {
     const document::Table& root_;
     const document::Table& uv_;
     std::optional<ProjectContext> context_;
-    std::size_t spent_ = 0;
+    SuggestionBudget budget_;
 };
 
 // The value of a section's key, when the newest allowed release knows the key.
