@@ -384,46 +384,33 @@ class Settings {
             }
         }
         if (context().extras) {
-            if (const document::Entry* extra = document::get(table, "extra")) {
-                const std::string* name = extra->value.as_string();
-                if (name && !contains_normalized(*context().extras, *name)) {
-                    checker_.push(
-                        undefined({"extra", *name, extra->value.span}, *context().extras,
-                                  "uv fails when a source is for an extra that does not exist"));
-                }
-            }
+            check_reference(table, "extra", "extra", *context().extras,
+                            "uv fails when a source is for an extra that does not exist");
         }
-        if (const document::Entry* group = document::get(table, "group")) {
-            const std::string* name = group->value.as_string();
-            if (name && !contains_normalized(context().groups, *name)) {
-                checker_.push(
-                    undefined({"dependency group", *name, group->value.span}, context().groups,
-                              "uv fails when a source is for a group that does not exist"));
-            }
-        }
+        check_reference(table, "group", "dependency group", context().groups,
+                        "uv fails when a source is for a group that does not exist");
     }
 
     void conflict_item(const document::Table& item) {
         if (context().extras) {
-            if (const document::Entry* extra = document::get(item, "extra")) {
-                const std::string* name = extra->value.as_string();
-                if (name && !contains_normalized(*context().extras, *name)) {
-                    Diagnostic diagnostic = undefined({"extra", *name, extra->value.span},
-                                                      *context().extras, "uv ignores it");
-                    diagnostic.severity = Severity::Warning;
-                    checker_.push(std::move(diagnostic));
-                }
-            }
+            check_reference(item, "extra", "extra", *context().extras, "uv ignores it",
+                            Severity::Warning);
         }
-        if (const document::Entry* group = document::get(item, "group")) {
-            const std::string* name = group->value.as_string();
-            if (name && !contains_normalized(context().groups, *name)) {
-                Diagnostic diagnostic = undefined({"dependency group", *name, group->value.span},
-                                                  context().groups, "uv ignores it");
-                diagnostic.severity = Severity::Warning;
-                checker_.push(std::move(diagnostic));
-            }
-        }
+        check_reference(item, "group", "dependency group", context().groups, "uv ignores it",
+                        Severity::Warning);
+    }
+
+    // An `undefined` finding of the given severity when the string at `key` of `table` names
+    // none of `names` in normal form.
+    void check_reference(const document::Table& table, std::string_view key, std::string_view kind,
+                         const NameSet& names, std::string_view help,
+                         Severity severity = Severity::Error) {
+        const document::Entry* entry = document::get(table, key);
+        const std::string* name = entry ? entry->value.as_string() : nullptr;
+        if (!name || contains_normalized(names, *name)) return;
+        Diagnostic diagnostic = undefined({kind, *name, entry->value.span}, names, help);
+        diagnostic.severity = severity;
+        checker_.push(std::move(diagnostic));
     }
 
     void index_name(const document::Entry& entry,
