@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "ascii.hpp"
 #include "knowledge/uv.hpp"
 #include "tarnvik/diagnostic.hpp"
 #include "tarnvik/edit.hpp"
@@ -434,8 +435,7 @@ class Settings {
 
     static bool valid_index_name(std::string_view name) {
         return !name.empty() && std::ranges::all_of(name, [](char c) {
-            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                   c == '-' || c == '_' || c == '.';
+            return ascii::is_alphanumeric(c) || c == '-' || c == '_' || c == '.';
         });
     }
 
