@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -180,9 +179,6 @@ struct Reference {
     Span span;              // of the value (or key) that holds it
 };
 
-// True: no rename onto this suggested name.
-using Withheld = std::function<bool(std::string_view suggestion)>;
-
 // A finding that uv rejects from `release` on: an error only when every allowed release is that
 // one or later, else a warning.
 Diagnostic rejected_from(const tool::Candidates& candidates, std::string_view release,
@@ -260,14 +256,11 @@ class Settings {
     }
 
     void group_settings(const document::Table& settings) {
-        const Withheld present = [&](std::string_view suggestion) {
-            return document::get(settings, suggestion) != nullptr;
-        };
         for (const document::Entry& entry : settings.entries) {
             if (contains_normalized(context().groups, entry.key)) continue;
             checker_.push(
                 undefined({"dependency group", entry.key, entry.key_span}, context().groups,
-                          "uv fails when a group it has settings for does not exist", present));
+                          "uv fails when a group it has settings for does not exist", &settings));
         }
     }
 
@@ -440,9 +433,10 @@ class Settings {
     }
 
     // "undefined {kind} `{name}`", with the closest of `names` suggested while the budget lasts
-    // and, unless withheld, an unsafe rename to it.
+    // and an unsafe rename to it, unless `taken` (the table that holds the reference as a key)
+    // already has a key of that name.
     Diagnostic undefined(const Reference& reference, const NameSet& names, std::string_view help,
-                         const Withheld& withheld = {}) {
+                         const document::Table* taken = nullptr) {
         Diagnostic diagnostic =
             Diagnostic::error(fmt::format("undefined {} `{}`", reference.kind, reference.name),
                               reference.span, Code::InvalidValue);
@@ -451,7 +445,7 @@ class Settings {
         if (!suggestion) return std::move(diagnostic).with_help(std::string(help));
         diagnostic = std::move(diagnostic)
                          .with_help(fmt::format("did you mean `{}`? {}", *suggestion, help));
-        if (withheld && withheld(*suggestion)) return diagnostic;
+        if (taken && document::get(*taken, *suggestion)) return diagnostic;
         return std::move(diagnostic)
             .with_fix(Fix{{edit::rename(checker_.source, reference.span.start, reference.span.end,
                                         reference.name, *suggestion)},
