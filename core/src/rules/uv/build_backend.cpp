@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "knowledge/backends.hpp"
 #include "knowledge/uv.hpp"
@@ -18,7 +17,6 @@ namespace tarnvik::rules::uv {
 namespace {
 
 using tool::Candidates;
-using tool::Release;
 
 // The oldest uv_build release; nothing before it counts, whatever a requirement allows.
 constexpr std::string_view FIRST_UV_BUILD = "0.6.6";
@@ -59,13 +57,8 @@ Candidates allowed_releases(const std::optional<UvBuildRequirement>& requirement
     }
     const standards::VersionSet allowed =
         requirement->versions->intersection(standards::VersionSet::at_least(FIRST_UV_BUILD));
-    std::vector<Release> releases;
-    Release index = 0;
-    for (std::string_view release : uv_build.releases()) {
-        if (allowed.contains(release)) releases.push_back(index);
-        ++index;
-    }
-    return Candidates::create(uv_build, std::move(releases), requirement->span, std::move(setting));
+    return Candidates::create(uv_build, tool::releases_in(uv_build, allowed), requirement->span,
+                              std::move(setting));
 }
 
 // A walk of the whole `[tool.uv]` table with this judges only `build-backend` and what it holds.
