@@ -23,7 +23,7 @@ constexpr Pass RULE_PASSES[] = {
     rules::build_system::check_build_system,
     rules::project::check_project,
     rules::dependency_groups::check_dependency_groups,
-    rules::compatibility::collect_usages,
+    rules::compatibility::check_compatibility,
     rules::ruff::check_ruff,
     rules::ty::check_ty,
     rules::uv::check_uv,

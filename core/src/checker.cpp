@@ -246,6 +246,15 @@ std::optional<std::string_view> closest_name(std::string_view name,
     return closest(name, candidates);
 }
 
+std::optional<std::string_view> SuggestionBudget::suggest(std::string_view name,
+                                                          std::span<const std::string> names,
+                                                          std::size_t names_bytes) {
+    const std::size_t cost = names_bytes + name.size() * names.size();
+    if (cost > BYTES - spent_) return std::nullopt;
+    spent_ += cost;
+    return closest_name(name, names);
+}
+
 std::vector<std::string> quote_names(std::span<const std::string_view> names) {
     return quote_all(names);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <string>
@@ -119,6 +120,24 @@ std::optional<std::string_view> closest_name(std::string_view name,
                                              std::span<const std::string_view> candidates);
 std::optional<std::string_view> closest_name(std::string_view name,
                                              std::span<const std::string> candidates);
+
+// The suggestions of a pass for names that refer to nothing it defines, within a bound on the
+// work. Each search compares the name with every name of a set, at a cost that grows with the
+// lengths of both; a search that would take the bytes compared past `BYTES` is left out, so that
+// thousands of such names among thousands of defined ones cannot make the check run for minutes.
+class SuggestionBudget {
+  public:
+    static constexpr std::size_t BYTES = 10'000'000;
+
+    // `closest_name(name, names)`, or nothing once the search no longer fits in the budget;
+    // `names_bytes` is the sum of the sizes of `names`.
+    std::optional<std::string_view> suggest(std::string_view name,
+                                            std::span<const std::string> names,
+                                            std::size_t names_bytes);
+
+  private:
+    std::size_t spent_ = 0;
+};
 
 // The name in backticks.
 std::string backticked(std::string_view name);

@@ -56,6 +56,17 @@ TEST(ClosestName, SuggestsTheMostSimilarCandidate) {
     EXPECT_EQ(closest_name("tset", owned), "test");
 }
 
+TEST(SuggestionBudget, SearchesWhileTheBytesComparedFit) {
+    const std::vector<std::string> docs{"docs"};
+    const std::vector<std::string> d{"d"};
+    SuggestionBudget budget;
+    // A search costs the names' bytes and the name's size once per name: here all but one byte.
+    EXPECT_EQ(budget.suggest("doc", docs, SuggestionBudget::BYTES - 4), "docs");
+    EXPECT_EQ(budget.suggest("d", d, 1), std::nullopt);  // two bytes do not fit
+    EXPECT_EQ(budget.suggest("D", d, 0), "d");           // the last byte does
+    EXPECT_EQ(budget.suggest("D", d, 0), std::nullopt);
+}
+
 TEST(QuotedList, QuotesAndJoinsInOrder) {
     const std::vector<std::string_view> names = {"requires", "build-backend", "backend-path"};
     EXPECT_EQ(quoted_list(names), "`requires`, `build-backend`, `backend-path`");

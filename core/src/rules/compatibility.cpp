@@ -5,9 +5,16 @@
 #include <array>
 #include <cstddef>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
+
+#include "knowledge/backends.hpp"
+#include "tarnvik/diagnostic.hpp"
+#include "tarnvik/span.hpp"
+#include "tarnvik/standards.hpp"
 
 namespace tarnvik::rules::compatibility {
 
@@ -18,6 +25,23 @@ using backends::Feature;
 using backends::FeatureSupport;
 using Kind = backends::Support::Kind;
 using standards::VersionSet;
+
+// One use of a feature in `[project]`.
+struct Usage {
+    std::optional<Label> label;  // carried before the version-source label
+    Span span;
+    Feature feature;
+};
+
+// The backend that builds the project and the releases of it that `build-system.requires` allows.
+struct BackendContext {
+    const Backend& backend;
+    // Absent when no requirement on the backend carries version specifiers, or without
+    // `[build-system]`.
+    std::optional<VersionSet> allowed;
+    // The first requirement on the backend; absent without `[build-system]`.
+    std::optional<Span> source_span;
+};
 
 // The `[project]` keys a backend may extend when `dynamic` also lists them (PEP 808).
 constexpr std::string_view EXTENSIBLE_KEYS[] = {
@@ -183,37 +207,10 @@ class ExtensibleEntries {
     std::array<const document::Entry*, std::size(EXTENSIBLE_KEYS)> entries_{};
 };
 
-// Static keys that `dynamic` also lists: judged against the backend when it is known, else an
-// error, since many backends reject them.
-void check_dynamic_duplicates(Checker& checker, const document::Table& project,
-                              const BackendContext* context) {
-    const document::Entry* dynamic = document::get(project, "dynamic");
-    const document::Array* items = dynamic ? dynamic->value.as_array() : nullptr;
-    if (!items) return;
-    const ExtensibleEntries statics(project);
-    for (const document::Value& item : *items) {
-        const std::string* key = item.as_string();
-        const document::Entry* entry = key ? statics.find(*key) : nullptr;
-        if (!entry) continue;
-        Label listed{"also listed in `dynamic` here", item.span};
-        if (context) {
-            check_usages(checker.diagnostics, *context,
-                         {std::move(listed), entry->key_span, Feature::DynamicExtension});
-            continue;
-        }
-        checker.push(
-            static_and_dynamic(*key, entry->key_span)
-                .with_label(listed.span.start, listed.span.end, std::move(listed.message))
-                .with_help(fmt::format(
-                    "PEP 808 allows build backends to extend a static `{}`, but many reject it; check that yours supports it",
-                    *key)));
-    }
-}
-
-}  // namespace
-
-bool check_usages(std::vector<Diagnostic>& diagnostics, const BackendContext& context,
-                  const Usage& usage) {
+// Judges one usage and appends at most one finding; false exactly when it appended one because
+// no allowed release supports the feature.
+bool check_usage(std::vector<Diagnostic>& diagnostics, const BackendContext& context,
+                 const Usage& usage) {
     const Backend& backend = context.backend;
     const FeatureSupport& support = backend.support(usage.feature);
     const backends::Support& cell = support.support;
@@ -255,19 +252,48 @@ bool check_usages(std::vector<Diagnostic>& diagnostics, const BackendContext& co
     return !all_unsupported;
 }
 
-void collect_usages(Checker& checker, const document::Table& root) {
+// Static keys that `dynamic` also lists: judged against the backend when it is known, else an
+// error, since many backends reject them.
+void check_dynamic_duplicates(Checker& checker, const document::Table& project,
+                              const BackendContext* context) {
+    const document::Entry* dynamic = document::get(project, "dynamic");
+    const document::Array* items = dynamic ? dynamic->value.as_array() : nullptr;
+    if (!items) return;
+    const ExtensibleEntries statics(project);
+    for (const document::Value& item : *items) {
+        const std::string* key = item.as_string();
+        const document::Entry* entry = key ? statics.find(*key) : nullptr;
+        if (!entry) continue;
+        Label listed{"also listed in `dynamic` here", item.span};
+        if (context) {
+            check_usage(checker.diagnostics, *context,
+                        {std::move(listed), entry->key_span, Feature::DynamicExtension});
+            continue;
+        }
+        checker.push(
+            static_and_dynamic(*key, entry->key_span)
+                .with_label(listed.span.start, listed.span.end, std::move(listed.message))
+                .with_help(fmt::format(
+                    "PEP 808 allows build backends to extend a static `{}`, but many reject it; check that yours supports it",
+                    *key)));
+    }
+}
+
+}  // namespace
+
+void check_compatibility(Checker& checker, const document::Table& root) {
     const document::Entry* entry = document::get(root, "project");
     const document::Table* project = entry ? entry->value.as_table() : nullptr;
     if (!project) return;
     const std::optional<BackendContext> context = backend_context(root);
     if (context) {
         // Without a release that reads `[project]`, nothing inside it is judged.
-        if (!check_usages(checker.diagnostics, *context,
-                          {std::nullopt, entry->key_span, Feature::ProjectTable})) {
+        if (!check_usage(checker.diagnostics, *context,
+                         {std::nullopt, entry->key_span, Feature::ProjectTable})) {
             return;
         }
         for (const Usage& usage : feature_usages(*project))
-            check_usages(checker.diagnostics, *context, usage);
+            check_usage(checker.diagnostics, *context, usage);
     }
     check_dynamic_duplicates(checker, *project, context ? &*context : nullptr);
 }

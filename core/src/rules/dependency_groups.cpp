@@ -52,30 +52,18 @@ void check_group_entries(Checker& checker, const document::Array& entries, const
     }
 }
 
-// Each suggestion compares the target with every group name, at a cost that grows with the
-// lengths of both. A suggestion that would take the bytes compared past this budget is left out,
-// so that a file with many thousands of long group names and missing includes cannot make the
-// check run for minutes.
-constexpr std::size_t SUGGESTION_BUDGET = 10'000'000;
-
 void report_missing_includes(Checker& checker, const DistinctNames& groups,
                              const std::vector<Include>& includes) {
     std::size_t names_bytes = 0;
     for (const std::string& name : groups.names())
         names_bytes += name.size();
-    std::size_t spent = 0;
+    SuggestionBudget budget;
     for (const Include& include : includes) {
         if (groups.find(include.target)) continue;
         Diagnostic diagnostic = Diagnostic::error(
             fmt::format("included dependency group `{}` does not exist", include.target_text),
             include.span, Code::InvalidValue);
-        std::size_t cost = names_bytes + include.target.size() * groups.names().size();
-        std::optional<std::string_view> suggestion;
-        if (cost <= SUGGESTION_BUDGET - spent) {
-            spent += cost;
-            suggestion = closest_name(include.target, std::span(groups.names()));
-        }
-        if (suggestion) {
+        if (auto suggestion = budget.suggest(include.target, groups.names(), names_bytes)) {
             diagnostic = std::move(diagnostic).with_help(did_you_mean(*suggestion));
         }
         checker.push(std::move(diagnostic));

@@ -2,11 +2,8 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <variant>
 
 #include "rules/project_checks.hpp"
-#include "tarnvik/standards.hpp"
 
 namespace tarnvik::rules::project {
 

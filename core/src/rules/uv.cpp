@@ -1,16 +1,25 @@
 #include "rules/uv.hpp"
 
 #include <cstddef>
+#include <optional>
+#include <string_view>
 
 #include "knowledge/uv.hpp"
+#include "rules/tool.hpp"
 #include "rules/uv/build_backend.hpp"
 #include "rules/uv/settings.hpp"
 
 namespace tarnvik::rules::uv {
 
-bool UvChecks::skips(std::string_view key) {
-    return key == "build-backend";
-}
+namespace {
+
+// The walk of `[tool.uv]` leaves `build-backend` to the uv_build walk.
+class UvChecks final : public tool::Extension {
+  public:
+    bool skips(std::string_view key) override { return key == "build-backend"; }
+};
+
+}  // namespace
 
 void check_uv(Checker& checker, const document::Table& root) {
     const document::Entry* tool_entry = document::get(root, "tool");

@@ -311,6 +311,10 @@ Candidates candidates(Checker& checker, const Tool& tool, const document::Table&
     return result;
 }
 
+std::vector<Release> releases_in(const Tool& tool, const standards::VersionSet& set) {
+    return KnownReleases(tool).in(set);
+}
+
 void report_unchecked(Checker& checker, const Candidates& candidates, Span span,
                       std::optional<std::string_view> table_name) {
     const Tool& tool = candidates.tool;

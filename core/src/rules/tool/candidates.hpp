@@ -12,6 +12,7 @@
 #include "tarnvik/diagnostic.hpp"
 #include "tarnvik/document.hpp"
 #include "tarnvik/span.hpp"
+#include "tarnvik/standards.hpp"
 
 // The releases of a tool that the project allows, worked out from the tool's version setting,
 // the requirements on its package and the lock file, and the texts that tell the user which
@@ -66,6 +67,9 @@ struct Candidates {
 Candidates candidates(Checker& checker, const Tool& tool, const document::Table& root,
                       const document::Table& tool_table, std::optional<std::string_view> package,
                       std::optional<std::string_view> version_key);
+
+// The releases of `tool` that the set holds, ascending.
+std::vector<Release> releases_in(const Tool& tool, const standards::VersionSet& set);
 
 // The warning that the tool's table was not checked, for candidates without releases. `table`
 // names the table left unchecked when it is not the tool's own, such as

@@ -4,11 +4,12 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
-#include <vector>
 
 #include "knowledge/backends.hpp"
 #include "knowledge/uv.hpp"
+#include "rules/tool.hpp"
 #include "tarnvik/standards.hpp"
 
 namespace tarnvik::rules::uv {
@@ -16,7 +17,6 @@ namespace tarnvik::rules::uv {
 namespace {
 
 using tool::Candidates;
-using tool::Release;
 
 // The oldest uv_build release; nothing before it counts, whatever a requirement allows.
 constexpr std::string_view FIRST_UV_BUILD = "0.6.6";
@@ -57,20 +57,19 @@ Candidates allowed_releases(const std::optional<UvBuildRequirement>& requirement
     }
     const standards::VersionSet allowed =
         requirement->versions->intersection(standards::VersionSet::at_least(FIRST_UV_BUILD));
-    std::vector<Release> releases;
-    Release index = 0;
-    for (std::string_view release : uv_build.releases()) {
-        if (allowed.contains(release)) releases.push_back(index);
-        ++index;
-    }
-    return Candidates::create(uv_build, std::move(releases), requirement->span, std::move(setting));
+    return Candidates::create(uv_build, tool::releases_in(uv_build, allowed), requirement->span,
+                              std::move(setting));
 }
+
+// A walk of the whole `[tool.uv]` table with this judges only `build-backend` and what it holds.
+class BuildBackendChecks final : public tool::Extension {
+  public:
+    bool skips(std::string_view key) override {
+        return key != "build-backend" && !key.starts_with("build-backend.");
+    }
+};
 
 }  // namespace
-
-bool BuildBackendChecks::skips(std::string_view key) {
-    return key != "build-backend" && !key.starts_with("build-backend.");
-}
 
 void check_build_backend(Checker& checker, const document::Table& root, const document::Table& uv,
                          Span uv_span) {

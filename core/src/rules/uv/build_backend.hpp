@@ -1,9 +1,6 @@
 #pragma once
 
-#include <string_view>
-
 #include "checker.hpp"
-#include "rules/tool.hpp"
 #include "tarnvik/document.hpp"
 #include "tarnvik/span.hpp"
 
@@ -15,11 +12,5 @@ namespace tarnvik::rules::uv {
 // `uv` is the `[tool.uv]` table, held by the value at `uv_span`.
 void check_build_backend(Checker& checker, const document::Table& root, const document::Table& uv,
                          Span uv_span);
-
-// A walk of the whole `[tool.uv]` table with this judges only `build-backend` and what it holds.
-class BuildBackendChecks : public tool::Extension {
-  public:
-    bool skips(std::string_view key) override;
-};
 
 }  // namespace tarnvik::rules::uv

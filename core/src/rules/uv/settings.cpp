@@ -5,28 +5,40 @@
 #include <algorithm>
 #include <cstddef>
 #include <optional>
+#include <span>
+#include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "ascii.hpp"
 #include "knowledge/uv.hpp"
+#include "tarnvik/diagnostic.hpp"
 #include "tarnvik/edit.hpp"
+#include "tarnvik/span.hpp"
 #include "tarnvik/standards.hpp"
 
 namespace tarnvik::rules::uv {
 
 namespace {
 
-// Sorted byte-wise, without duplicates.
-using NameSet = std::vector<std::string>;
+// Names sorted byte-wise, without duplicates, once `finish` has run; and the sum of their sizes,
+// which a suggestion search among them costs.
+struct NameSet {
+    std::vector<std::string> names;
+    std::size_t bytes = 0;
+};
 
-void sort_unique(NameSet& names) {
-    std::sort(names.begin(), names.end());
-    names.erase(std::unique(names.begin(), names.end()), names.end());
+void finish(NameSet& set) {
+    std::sort(set.names.begin(), set.names.end());
+    set.names.erase(std::unique(set.names.begin(), set.names.end()), set.names.end());
+    for (const std::string& name : set.names)
+        set.bytes += name.size();
 }
 
-bool contains(std::span<const std::string> set, std::string_view name) {
-    return std::binary_search(set.begin(), set.end(), name, std::less<>{});
+bool contains(const NameSet& set, std::string_view name) {
+    return std::binary_search(set.names.begin(), set.names.end(), name, std::less<>{});
 }
 
 const document::Value* value_of(const document::Table* table, std::string_view key) {
@@ -60,29 +72,29 @@ struct ProjectContext {
     bool workspace = false;
 };
 
-void add_requirement_names(const document::Value* list, NameSet& names) {
+void add_requirement_names(const document::Value* list, NameSet& set) {
     const document::Array* array = list ? list->as_array() : nullptr;
     if (!array) return;
     for (const document::Value& element : *array) {
         const std::string* text = element.as_string();
         if (!text) continue;
         if (std::optional<std::string> name = standards::requirement_name(*text)) {
-            names.push_back(std::move(*name));
+            set.names.push_back(std::move(*name));
         }
     }
 }
 
-void add_requirement_lists(const document::Table* lists, NameSet& names) {
+void add_requirement_lists(const document::Table* lists, NameSet& set) {
     if (!lists) return;
     for (const document::Entry& entry : lists->entries)
-        add_requirement_names(&entry.value, names);
+        add_requirement_names(&entry.value, set);
 }
 
-void add_normalized_keys(const document::Table* table, NameSet& names) {
+void add_normalized_keys(const document::Table* table, NameSet& set) {
     if (!table) return;
     for (const document::Entry& entry : table->entries) {
         if (std::optional<std::string> name = standards::normalized_name(entry.key)) {
-            names.push_back(std::move(*name));
+            set.names.push_back(std::move(*name));
         }
     }
 }
@@ -108,23 +120,23 @@ ProjectContext project_context(const document::Table& root, const document::Tabl
         add_requirement_lists(optional, names);
         add_requirement_lists(groups, names);
         add_requirement_names(value_of(&uv, "dev-dependencies"), names);
-        sort_unique(names);
+        finish(names);
     }
     if (project && !dynamic_extras) {
         add_normalized_keys(optional, context.extras.emplace());
-        sort_unique(*context.extras);
+        finish(*context.extras);
     }
     add_normalized_keys(groups, context.groups);
-    if (document::get(uv, "dev-dependencies")) context.groups.emplace_back("dev");
-    sort_unique(context.groups);
+    if (document::get(uv, "dev-dependencies")) context.groups.names.emplace_back("dev");
+    finish(context.groups);
     if (const document::Array* indexes = array_of(&uv, "index")) {
         for (const document::Value& index : *indexes) {
             const document::Table* table = index.as_table();
             const std::string* name = table ? string_of(*table, "name") : nullptr;
-            if (name) context.indexes.push_back(*name);
+            if (name) context.indexes.names.push_back(*name);
         }
     }
-    sort_unique(context.indexes);
+    finish(context.indexes);
     context.workspace = document::get(uv, "workspace") != nullptr;
     return context;
 }
@@ -160,10 +172,52 @@ bool allows(const SourceKind& kind, std::string_view key) {
     return std::binary_search(kind.keys.begin(), kind.keys.end(), key);
 }
 
-// Each suggestion compares the name with every name of a set, at a cost that grows with both. A
-// suggestion that would take the bytes compared past this budget is left out, so that thousands
-// of references to thousands of names cannot make the check run for minutes.
-constexpr std::size_t SUGGESTION_BUDGET = 10'000'000;
+// A name that should refer to something the project defines.
+struct Reference {
+    std::string_view kind;  // "index", "extra" or "dependency group"
+    std::string_view name;  // as written
+    Span span;              // of the value (or key) that holds it
+};
+
+// A finding that uv rejects from `release` on: an error only when every allowed release is that
+// one or later, else a warning.
+Diagnostic rejected_from(const tool::Candidates& candidates, std::string_view release,
+                         Diagnostic diagnostic) {
+    std::optional<tool::Release> from;
+    tool::Release index = 0;
+    for (std::string_view known : candidates.tool.releases()) {
+        if (known == release) {
+            from = index;
+            break;
+        }
+        ++index;
+    }
+    diagnostic.help = fmt::format("uv rejects it from {}", release);
+    const bool every_release_rejects =
+        from && std::ranges::all_of(candidates.releases,
+                                    [&](tool::Release allowed) { return allowed >= *from; });
+    if (!every_release_rejects) diagnostic.severity = Severity::Warning;
+    return diagnostic;
+}
+
+// "`a`", "`a` and `b`", "`a`, `b`, and `c`".
+std::string english_list(std::span<const std::string_view> names) {
+    if (names.empty()) return {};
+    if (names.size() == 1) return fmt::format("`{}`", names[0]);
+    if (names.size() == 2) return fmt::format("`{}` and `{}`", names[0], names[1]);
+    std::string leading;
+    for (std::string_view name : names.first(names.size() - 1)) {
+        if (!leading.empty()) leading += ", ";
+        leading += backticked(name);
+    }
+    return fmt::format("{}, and `{}`", leading, names.back());
+}
+
+// Whether the name is valid and its normal form is in the set of normal forms.
+bool contains_normalized(const NameSet& set, std::string_view name) {
+    const std::optional<std::string> normalized = standards::normalized_name(name);
+    return normalized && contains(set, *normalized);
+}
 
 class Settings {
   public:
@@ -202,14 +256,11 @@ class Settings {
     }
 
     void group_settings(const document::Table& settings) {
-        const Withheld present = [&](std::string_view suggestion) {
-            return document::get(settings, suggestion) != nullptr;
-        };
         for (const document::Entry& entry : settings.entries) {
             if (contains_normalized(context().groups, entry.key)) continue;
             checker_.push(
                 undefined({"dependency group", entry.key, entry.key_span}, context().groups,
-                          "uv fails when a group it has settings for does not exist", present));
+                          "uv fails when a group it has settings for does not exist", &settings));
         }
     }
 
@@ -327,46 +378,33 @@ class Settings {
             }
         }
         if (context().extras) {
-            if (const document::Entry* extra = document::get(table, "extra")) {
-                const std::string* name = extra->value.as_string();
-                if (name && !contains_normalized(*context().extras, *name)) {
-                    checker_.push(
-                        undefined({"extra", *name, extra->value.span}, *context().extras,
-                                  "uv fails when a source is for an extra that does not exist"));
-                }
-            }
+            check_reference(table, "extra", "extra", *context().extras,
+                            "uv fails when a source is for an extra that does not exist");
         }
-        if (const document::Entry* group = document::get(table, "group")) {
-            const std::string* name = group->value.as_string();
-            if (name && !contains_normalized(context().groups, *name)) {
-                checker_.push(
-                    undefined({"dependency group", *name, group->value.span}, context().groups,
-                              "uv fails when a source is for a group that does not exist"));
-            }
-        }
+        check_reference(table, "group", "dependency group", context().groups,
+                        "uv fails when a source is for a group that does not exist");
     }
 
     void conflict_item(const document::Table& item) {
         if (context().extras) {
-            if (const document::Entry* extra = document::get(item, "extra")) {
-                const std::string* name = extra->value.as_string();
-                if (name && !contains_normalized(*context().extras, *name)) {
-                    Diagnostic diagnostic = undefined({"extra", *name, extra->value.span},
-                                                      *context().extras, "uv ignores it");
-                    diagnostic.severity = Severity::Warning;
-                    checker_.push(std::move(diagnostic));
-                }
-            }
+            check_reference(item, "extra", "extra", *context().extras, "uv ignores it",
+                            Severity::Warning);
         }
-        if (const document::Entry* group = document::get(item, "group")) {
-            const std::string* name = group->value.as_string();
-            if (name && !contains_normalized(context().groups, *name)) {
-                Diagnostic diagnostic = undefined({"dependency group", *name, group->value.span},
-                                                  context().groups, "uv ignores it");
-                diagnostic.severity = Severity::Warning;
-                checker_.push(std::move(diagnostic));
-            }
-        }
+        check_reference(item, "group", "dependency group", context().groups, "uv ignores it",
+                        Severity::Warning);
+    }
+
+    // An `undefined` finding of the given severity when the string at `key` of `table` names
+    // none of `names` in normal form.
+    void check_reference(const document::Table& table, std::string_view key, std::string_view kind,
+                         const NameSet& names, std::string_view help,
+                         Severity severity = Severity::Error) {
+        const document::Entry* entry = document::get(table, key);
+        const std::string* name = entry ? entry->value.as_string() : nullptr;
+        if (!name || contains_normalized(names, *name)) return;
+        Diagnostic diagnostic = undefined({kind, *name, entry->value.span}, names, help);
+        diagnostic.severity = severity;
+        checker_.push(std::move(diagnostic));
     }
 
     void index_name(const document::Entry& entry,
@@ -390,23 +428,28 @@ class Settings {
 
     static bool valid_index_name(std::string_view name) {
         return !name.empty() && std::ranges::all_of(name, [](char c) {
-            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                   c == '-' || c == '_' || c == '.';
+            return ascii::is_alphanumeric(c) || c == '-' || c == '_' || c == '.';
         });
     }
 
-    // `report_undefined`, with the names left out once suggestions have cost enough.
+    // "undefined {kind} `{name}`", with the closest of `names` suggested while the budget lasts
+    // and an unsafe rename to it, unless `taken` (the table that holds the reference as a key)
+    // already has a key of that name.
     Diagnostic undefined(const Reference& reference, const NameSet& names, std::string_view help,
-                         const Withheld& withheld = {}) {
-        std::size_t cost = reference.name.size() * names.size();
-        for (const std::string& name : names)
-            cost += name.size();
-        std::span<const std::string> suggestable;
-        if (cost <= SUGGESTION_BUDGET - spent_) {
-            spent_ += cost;
-            suggestable = names;
-        }
-        return report_undefined(checker_.source, reference, suggestable, help, withheld);
+                         const document::Table* taken = nullptr) {
+        Diagnostic diagnostic =
+            Diagnostic::error(fmt::format("undefined {} `{}`", reference.kind, reference.name),
+                              reference.span, Code::InvalidValue);
+        const std::optional<std::string_view> suggestion =
+            budget_.suggest(reference.name, names.names, names.bytes);
+        if (!suggestion) return std::move(diagnostic).with_help(std::string(help));
+        diagnostic = std::move(diagnostic)
+                         .with_help(fmt::format("did you mean `{}`? {}", *suggestion, help));
+        if (taken && document::get(*taken, *suggestion)) return diagnostic;
+        return std::move(diagnostic)
+            .with_fix(Fix{{edit::rename(checker_.source, reference.span.start, reference.span.end,
+                                        reference.name, *suggestion)},
+                          Applicability::Unsafe});
     }
 
     // Built when a section first needs it: most projects have none of these sections.
@@ -420,7 +463,7 @@ class Settings {
     const document::Table& root_;
     const document::Table& uv_;
     std::optional<ProjectContext> context_;
-    std::size_t spent_ = 0;
+    SuggestionBudget budget_;
 };
 
 // The value of a section's key, when the newest allowed release knows the key.
@@ -456,59 +499,6 @@ void check_uv_settings(Checker& checker, const tool::Candidates& candidates,
     if (const document::Value* value = section(candidates, uv, "index")) {
         if (const document::Array* indexes = value->as_array()) settings.indexes(*indexes);
     }
-}
-
-Diagnostic report_undefined(std::string_view source, const Reference& reference,
-                            std::span<const std::string> names, std::string_view help,
-                            const Withheld& withheld) {
-    Diagnostic diagnostic =
-        Diagnostic::error(fmt::format("undefined {} `{}`", reference.kind, reference.name),
-                          reference.span, Code::InvalidValue);
-    const std::optional<std::string_view> suggestion = closest_name(reference.name, names);
-    if (!suggestion) return std::move(diagnostic).with_help(std::string(help));
-    diagnostic =
-        std::move(diagnostic).with_help(fmt::format("did you mean `{}`? {}", *suggestion, help));
-    if (withheld && withheld(*suggestion)) return diagnostic;
-    return std::move(diagnostic)
-        .with_fix(Fix{{edit::rename(source, reference.span.start, reference.span.end,
-                                    reference.name, *suggestion)},
-                      Applicability::Unsafe});
-}
-
-Diagnostic rejected_from(const tool::Candidates& candidates, std::string_view release,
-                         Diagnostic diagnostic) {
-    std::optional<tool::Release> from;
-    tool::Release index = 0;
-    for (std::string_view known : candidates.tool.releases()) {
-        if (known == release) {
-            from = index;
-            break;
-        }
-        ++index;
-    }
-    diagnostic.help = fmt::format("uv rejects it from {}", release);
-    const bool every_release_rejects =
-        from && std::ranges::all_of(candidates.releases,
-                                    [&](tool::Release allowed) { return allowed >= *from; });
-    if (!every_release_rejects) diagnostic.severity = Severity::Warning;
-    return diagnostic;
-}
-
-std::string english_list(std::span<const std::string_view> names) {
-    if (names.empty()) return {};
-    if (names.size() == 1) return fmt::format("`{}`", names[0]);
-    if (names.size() == 2) return fmt::format("`{}` and `{}`", names[0], names[1]);
-    std::string leading;
-    for (std::string_view name : names.first(names.size() - 1)) {
-        if (!leading.empty()) leading += ", ";
-        leading += backticked(name);
-    }
-    return fmt::format("{}, and `{}`", leading, names.back());
-}
-
-bool contains_normalized(std::span<const std::string> set, std::string_view name) {
-    const std::optional<std::string> normalized = standards::normalized_name(name);
-    return normalized && contains(set, *normalized);
 }
 
 }  // namespace tarnvik::rules::uv
