@@ -203,6 +203,13 @@ const Row* find(const stored::Family& family, std::span<const Row> rows, std::st
 
 }  // namespace
 
+std::optional<Release> Tool::release_named(std::string_view text) const {
+    for (Release release = 0; release <= newest(); ++release) {
+        if (this->release(release) == text) return release;
+    }
+    return std::nullopt;
+}
+
 std::optional<ToolOption> Tool::option(std::string_view key) const {
     const stored::Option* row = find(*family, family->options, key, &stored::Option::key);
     if (row == nullptr) return std::nullopt;

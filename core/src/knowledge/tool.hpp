@@ -238,6 +238,8 @@ struct Tool {
         return view_of(*family, family->releases[index]);
     }
     Release newest() const { return static_cast<Release>(family->releases.size() - 1); }
+    // The release written exactly so ("0.4.10"), if the tool has it.
+    std::optional<Release> release_named(std::string_view text) const;
     // Every setting ever known, in ascending byte order of key.
     Options options() const { return {*family, family->options}; }
     // Keys that every entry of an array of tables must set ("index.url").

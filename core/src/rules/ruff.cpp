@@ -114,10 +114,9 @@ Preview preview_of(const document::Table& ruff_table) {
 }
 
 Release release_named(std::string_view text) {
-    for (Release release = 0; release <= RUFF.newest(); ++release) {
-        if (RUFF.release(release) == text) return release;
-    }
-    std::abort();  // the release is known
+    const std::optional<Release> release = RUFF.release_named(text);
+    if (!release) std::abort();  // the release is known
+    return *release;
 }
 
 bool RuffChecks::deprecated(std::string_view prefix, std::string_view key, Span key_span) {
