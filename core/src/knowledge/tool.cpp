@@ -190,19 +190,6 @@ std::optional<ValueType> ToolOption::type_in(Release release) const {
     return std::nullopt;
 }
 
-namespace {
-
-// The row whose key is `key`, in rows sorted by key; or null.
-template <typename Row>
-const Row* find(const stored::Family& family, std::span<const Row> rows, std::string_view key,
-                stored::Text Row::*row_key) {
-    const auto it = std::ranges::lower_bound(
-        rows, key, {}, [&](const Row& row) { return (row.*row_key).in(family.text); });
-    return it != rows.end() && ((*it).*row_key).in(family.text) == key ? &*it : nullptr;
-}
-
-}  // namespace
-
 std::optional<Release> Tool::release_named(std::string_view text) const {
     for (Release release = 0; release <= newest(); ++release) {
         if (this->release(release) == text) return release;
@@ -211,13 +198,14 @@ std::optional<Release> Tool::release_named(std::string_view text) const {
 }
 
 std::optional<ToolOption> Tool::option(std::string_view key) const {
-    const stored::Option* row = find(*family, family->options, key, &stored::Option::key);
+    const stored::Option* row = stored::find(*family, family->options, key, &stored::Option::key);
     if (row == nullptr) return std::nullopt;
     return view_of(*family, *row);
 }
 
 std::optional<std::string_view> Tool::new_name(std::string_view key) const {
-    const stored::Rename* row = find(*family, family->renames, key, &stored::Rename::old_key);
+    const stored::Rename* row =
+        stored::find(*family, family->renames, key, &stored::Rename::old_key);
     if (row == nullptr) return std::nullopt;
     return row->new_name.in(family->text);
 }
@@ -237,14 +225,14 @@ std::string Tool::upgrade_to(Release release) const {
 }
 
 Consequence Tool::unknown_key_consequence(std::string_view table_key) const {
-    const stored::KeyConsequence* row =
-        find(*family, family->unknown_key_consequences, table_key, &stored::KeyConsequence::key);
+    const stored::KeyConsequence* row = stored::find(*family, family->unknown_key_consequences,
+                                                     table_key, &stored::KeyConsequence::key);
     return row != nullptr ? row->code : 0;
 }
 
 Consequence Tool::invalid_value_consequence(std::string_view option_key) const {
-    const stored::KeyConsequence* row =
-        find(*family, family->invalid_value_consequences, option_key, &stored::KeyConsequence::key);
+    const stored::KeyConsequence* row = stored::find(*family, family->invalid_value_consequences,
+                                                     option_key, &stored::KeyConsequence::key);
     return row != nullptr ? row->code : 0;
 }
 

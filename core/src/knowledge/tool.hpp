@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -130,6 +131,22 @@ struct Family {
     std::span<const KeyConsequence> unknown_key_consequences{};    // ascending byte order
     std::span<const KeyConsequence> invalid_value_consequences{};  // ascending byte order
 };
+
+// In rows sorted by `key` in ascending byte order: the first row whose key is not before `text`.
+template <typename Row>
+auto first_not_before(const Family& family, std::span<const Row> rows, std::string_view text,
+                      Text Row::*key) {
+    return std::ranges::lower_bound(rows, text, {},
+                                    [&](const Row& row) { return (row.*key).in(family.text); });
+}
+
+// In rows sorted by `key` in ascending byte order: the row whose key is `text`, or null.
+template <typename Row>
+const Row* find(const Family& family, std::span<const Row> rows, std::string_view text,
+                Text Row::*key) {
+    const auto it = first_not_before(family, rows, text, key);
+    return it != rows.end() && ((*it).*key).in(family.text) == text ? &*it : nullptr;
+}
 
 }  // namespace stored
 
