@@ -186,6 +186,18 @@ struct ToolOption {
     std::optional<ValueType> type_in(Release release) const;
 };
 
+// The last segment of a dotted key: "select" of "lint.select".
+inline std::string_view last_segment(std::string_view key) {
+    const std::size_t dot = key.rfind('.');
+    return dot == std::string_view::npos ? key : key.substr(dot + 1);
+}
+
+// The key of the table holding a dotted key: "lint" of "lint.select", "" of "preview".
+inline std::string_view parent_key(std::string_view key) {
+    const std::size_t dot = key.rfind('.');
+    return dot == std::string_view::npos ? std::string_view{} : key.substr(0, dot);
+}
+
 // Stored rows as views.
 std::string_view view_of(const stored::Family& family, const stored::Text& text);
 ToolOption view_of(const stored::Family& family, const stored::Option& option);

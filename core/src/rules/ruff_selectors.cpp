@@ -17,11 +17,6 @@ using ::tarnvik::ruff::RUFF;
 using ::tarnvik::ruff::RuleStatus;
 using ::tarnvik::ruff::SelectorRow;
 
-std::string_view last_segment(std::string_view key) {
-    const std::size_t dot = key.rfind('.');
-    return dot == std::string_view::npos ? key : key.substr(dot + 1);
-}
-
 // The allowed releases that lack a selector.
 struct Lacking {
     std::size_t count = 0;
@@ -66,7 +61,7 @@ void RuffChecks::option(Checker& checker, const tool::Candidates& candidates,
                         const tool::ToolOption& option, const document::Value& value) {
     if (!option.selectors) return;
     if (candidates.releases.empty()) std::abort();  // checked only with candidates
-    const std::string_view name = last_segment(option.key);
+    const std::string_view name = ::tarnvik::tool::last_segment(option.key);
     const bool is_select = name == "select" || name == "extend-select";
     // The per-file settings map file patterns to selector arrays.
     std::vector<const document::Value*> arrays;

@@ -14,19 +14,10 @@ namespace tarnvik::rules::tool {
 
 namespace {
 
+using ::tarnvik::tool::last_segment;
 using ::tarnvik::tool::OptionKind;
+using ::tarnvik::tool::parent_key;
 using ::tarnvik::tool::ValueType;
-
-std::string_view last_segment(std::string_view key) {
-    const std::size_t dot = key.rfind('.');
-    return dot == std::string_view::npos ? key : key.substr(dot + 1);
-}
-
-// "" for a key without a dot.
-std::string_view parent_key(std::string_view key) {
-    const std::size_t dot = key.rfind('.');
-    return dot == std::string_view::npos ? std::string_view{} : key.substr(0, dot);
-}
 
 std::string_view without_final_dot(std::string_view prefix) {
     return prefix.ends_with('.') ? prefix.substr(0, prefix.size() - 1) : prefix;
