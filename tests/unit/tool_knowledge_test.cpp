@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -163,6 +164,12 @@ TEST(ReleaseRanges, AnswerMembershipAndTheNeighbouringRanges) {
     EXPECT_EQ(added_after(RANGES, 10), std::nullopt);
     EXPECT_EQ(removed_before(RANGES, 0), std::nullopt);
     EXPECT_EQ(removed_before(RANGES, 6), Release{5});
+    constexpr Release RELEASES[] = {1, 3, 5, 8, 10};
+    EXPECT_EQ(lacking(RANGES, RELEASES).count, 3u);
+    EXPECT_EQ(lacking(RANGES, RELEASES).first, Release{1});
+    EXPECT_EQ(lacking(RANGES, std::span(RELEASES).subspan(1, 1)).count, 0u);
+    EXPECT_EQ(lacking(RANGES, std::span(RELEASES).subspan(1, 1)).first, std::nullopt);
+    EXPECT_EQ(lacking({}, RELEASES).count, 5u);
 }
 
 TEST(Descriptors, HoldTheStatedFields) {

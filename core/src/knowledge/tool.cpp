@@ -83,6 +83,16 @@ std::optional<Release> removed_before(std::span<const ReleaseRange> ranges, Rele
     return std::nullopt;
 }
 
+Lacking lacking(std::span<const ReleaseRange> ranges, std::span<const Release> releases) {
+    Lacking result;
+    for (Release release : releases) {
+        if (holds(ranges, release)) continue;
+        ++result.count;
+        if (!result.first) result.first = release;
+    }
+    return result;
+}
+
 bool ValueType::accepts(const document::Value& value) const {
     const stored::Type& type = row();
     switch (type.tag) {

@@ -34,6 +34,13 @@ std::optional<Release> added_after(std::span<const ReleaseRange> ranges, Release
 // before it.
 std::optional<Release> removed_before(std::span<const ReleaseRange> ranges, Release release);
 
+// The releases of an ascending list that no range holds: how many, and the first of them.
+struct Lacking {
+    std::size_t count = 0;
+    std::optional<Release> first;
+};
+Lacking lacking(std::span<const ReleaseRange> ranges, std::span<const Release> releases);
+
 enum class ValueTag : std::uint8_t {
     Any,
     Boolean,

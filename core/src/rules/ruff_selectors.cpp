@@ -1,6 +1,7 @@
 #include <fmt/format.h>
 
 #include <cstdlib>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,25 +17,12 @@ namespace {
 using ::tarnvik::ruff::RUFF;
 using ::tarnvik::ruff::RuleStatus;
 using ::tarnvik::ruff::SelectorRow;
+using ::tarnvik::tool::Lacking;
 
-// The allowed releases that lack a selector.
-struct Lacking {
-    std::size_t count = 0;
-    std::optional<Release> first;
-    bool all_from_0_16_0 = true;  // every one is 0.16.0 or later
-};
-
+// The allowed releases that lack a selector: every one when no release knows it.
 Lacking lacking(const std::optional<SelectorRow>& row, const std::vector<Release>& releases) {
-    Lacking result;
-    std::optional<Release> from_0_16_0;
-    for (Release release : releases) {
-        if (row && row->accepted_in(release)) continue;
-        ++result.count;
-        if (!result.first) result.first = release;
-        if (!from_0_16_0) from_0_16_0 = release_named("0.16.0");
-        if (release < *from_0_16_0) result.all_from_0_16_0 = false;
-    }
-    return result;
+    return ::tarnvik::tool::lacking(row ? row->releases : std::span<const ReleaseRange>{},
+                                    releases);
 }
 
 // The release that removed a deprecated rule, when the tables hold one.
@@ -112,8 +100,9 @@ void RuffChecks::check_selector(Checker& checker, const tool::Candidates& candid
             checker.push(std::move(diagnostic));
             return;
         }
-        // With linter preview, 0.16.0 and later only warn about selectors they do not know.
-        const bool older = !(preview_.lint && missing.all_from_0_16_0);
+        // With linter preview, 0.16.0 and later only warn about selectors they do not know. The
+        // releases ascend: the first that lacks the selector is the oldest.
+        const bool older = !(preview_.lint && *missing.first >= release_named("0.16.0"));
         if (!row) {
             check_unknown_selector(checker, selector, candidates.newest(), older);
             return;

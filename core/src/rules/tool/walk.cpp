@@ -251,18 +251,16 @@ class TableWalk {
 
     // Reports the allowed releases that lack the option; false when none has it.
     bool available(const ToolOption& option, const document::Entry& entry) {
-        const std::vector<Release>& releases = candidates_.releases;
-        const auto lacking = std::ranges::find_if(
-            releases, [&](Release release) { return !option.exists_in(release); });
-        if (lacking == releases.end()) return true;
-        const auto having = std::ranges::count_if(
-            releases, [&](Release release) { return option.exists_in(release); });
+        const ::tarnvik::tool::Lacking lacking =
+            ::tarnvik::tool::lacking(option.exists, candidates_.releases);
+        if (!lacking.first) return true;
+        const bool none = lacking.count == candidates_.releases.size();
         report_availability(candidates_, checker_, fmt::format("`{}.{}`", tool_.table, option.key),
-                            ::tarnvik::tool::added_after(option.exists, *lacking),
-                            ::tarnvik::tool::removed_before(option.exists, *lacking),
-                            entry.key_span, having == 0,
+                            ::tarnvik::tool::added_after(option.exists, *lacking.first),
+                            ::tarnvik::tool::removed_before(option.exists, *lacking.first),
+                            entry.key_span, none,
                             tool_.unknown_key_consequence(parent_key(option.key)));
-        return having > 0;
+        return !none;
     }
 
     void report_deprecation(const ToolOption& option, const document::Entry& entry) {
