@@ -193,11 +193,17 @@ ToolOption view_of(const stored::Family& family, const stored::Option& option) {
     };
 }
 
-std::optional<ValueType> ToolOption::type_in(Release release) const {
-    for (const TypeRule& rule : type_rules) {
-        if (rule.first <= release && release <= rule.last) return ValueType(*family, rule.type);
+std::optional<std::size_t> ToolOption::rule_in(Release release) const {
+    for (std::size_t i = 0; i < type_rules.size(); ++i) {
+        if (type_rules[i].first <= release && release <= type_rules[i].last) return i;
     }
     return std::nullopt;
+}
+
+std::optional<ValueType> ToolOption::type_in(Release release) const {
+    const std::optional<std::size_t> rule = rule_in(release);
+    if (!rule) return std::nullopt;
+    return rule_type(*rule);
 }
 
 std::optional<Release> Tool::release_named(std::string_view text) const {

@@ -189,6 +189,11 @@ struct ToolOption {
 
     bool exists_in(Release release) const { return holds(exists, release); }
     bool deprecated_in(Release release) const { return holds(deprecated, release); }
+    // The position in `type_rules` of the rule that decides the shape in the release; none when
+    // no rule covers it.
+    std::optional<std::size_t> rule_in(Release release) const;
+    // The shape one of its type rules accepts.
+    ValueType rule_type(std::size_t rule) const { return {*family, type_rules[rule].type}; }
     // The shape the option accepts in the release; none when no rule covers it.
     std::optional<ValueType> type_in(Release release) const;
 };

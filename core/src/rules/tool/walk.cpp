@@ -49,32 +49,22 @@ class RuleVerdicts {
     RuleVerdicts(const ToolOption& option, const document::Value& value)
         : option_(option), value_(value), verdicts_(option.type_rules.size(), UNKNOWN) {}
 
-    // The index of the rule that decides the shape in the release, or none.
-    std::optional<std::size_t> rule_in(Release release) const {
-        for (std::size_t i = 0; i < option_.type_rules.size(); ++i) {
-            const auto& rule = option_.type_rules[i];
-            if (rule.first <= release && release <= rule.last) return i;
-        }
-        return std::nullopt;
-    }
-
-    bool accepts(std::size_t rule) {
-        if (verdicts_[rule] == UNKNOWN) verdicts_[rule] = type(rule).accepts(value_) ? YES : NO;
-        return verdicts_[rule] == YES;
-    }
-
     // Whether the release accepts the value: a release without a rule accepts anything.
     bool accepted_in(Release release) {
-        const std::optional<std::size_t> rule = rule_in(release);
+        const std::optional<std::size_t> rule = option_.rule_in(release);
         return !rule || accepts(*rule);
-    }
-
-    ValueType type(std::size_t rule) const {
-        return ValueType(*option_.family, option_.type_rules[rule].type);
     }
 
   private:
     enum Verdict : std::uint8_t { UNKNOWN, YES, NO };
+
+    bool accepts(std::size_t rule) {
+        if (verdicts_[rule] == UNKNOWN) {
+            verdicts_[rule] = option_.rule_type(rule).accepts(value_) ? YES : NO;
+        }
+        return verdicts_[rule] == YES;
+    }
+
     const ToolOption& option_;
     const document::Value& value_;
     std::vector<Verdict> verdicts_;
@@ -142,16 +132,16 @@ void check_one_value(const Candidates& candidates, Checker& checker, Extension& 
         extension.accepted(checker, candidates, option, value);
         return;
     }
-    const std::size_t first_rule = *verdicts.rule_in(*first_rejecting);
+    const std::size_t first_rule = *option.rule_in(*first_rejecting);
     if (rejecting < candidates.releases.size()) {
         report_rejected_by_some(candidates, checker, option, value, *first_rejecting,
-                                verdicts.type(first_rule));
+                                option.rule_type(first_rule));
         return;
     }
     // The shape the newest allowed release expects, when it has a rule.
-    const std::size_t expected = verdicts.rule_in(candidates.newest()).value_or(first_rule);
+    const std::size_t expected = option.rule_in(candidates.newest()).value_or(first_rule);
     report_rejected_by_all(candidates, checker, option, value, *first_rejecting,
-                           verdicts.type(expected), verdicts);
+                           option.rule_type(expected), verdicts);
 }
 
 // The keys the table at `prefix` may hold in the release, in option order, for suggestions.
