@@ -224,7 +224,7 @@ class TableWalk {
                                           table_display_name(tool_, prefix_)),
                               entry.key_span, Code::UnknownKey)
                 .with_help(suggestion
-                               ? fmt::format("did you mean `{}`?", *suggestion)
+                               ? did_you_mean(*suggestion)
                                : fmt::format("no {} release from {} to {} has this option; see {}",
                                              tool_.name, tool_.releases().front(),
                                              tool_.releases().back(), tool_.docs));
