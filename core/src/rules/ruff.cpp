@@ -149,7 +149,7 @@ void check_ruff(Checker& checker, const document::Table& root) {
         return;
     }
     const std::size_t first = checker.diagnostics.size();
-    RuffChecks checks(preview_of(*ruff_table));
+    RuffChecks checks(preview_of(*ruff_table), candidates.newest());
     tool::check_table(candidates, checker, checks, *ruff_table, ruff->value.span, "");
     report_linter_settings(checker, *ruff_table, checks.linter_settings());
     check_target_version(checker, root, *ruff_table, candidates);

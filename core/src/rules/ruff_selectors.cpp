@@ -104,7 +104,7 @@ void RuffChecks::check_selector(Checker& checker, const tool::Candidates& candid
         // releases ascend: the first that lacks the selector is the oldest.
         const bool older = !(preview_.lint && *missing.first >= release_named("0.16.0"));
         if (!row) {
-            check_unknown_selector(checker, selector, candidates.newest(), older);
+            check_unknown_selector(checker, selector, older);
             return;
         }
         const Release first_lacking = *missing.first;
@@ -178,15 +178,13 @@ void RuffChecks::check_selector(Checker& checker, const tool::Candidates& candid
     }
 }
 
-void RuffChecks::check_unknown_selector(Checker& checker, const Selector& selector, Release newest,
-                                        bool older) {
+void RuffChecks::check_unknown_selector(Checker& checker, const Selector& selector, bool older) {
     const std::string_view t = selector.text;
     const Span s = selector.span;
     Diagnostic diagnostic =
         Diagnostic::error(fmt::format("unknown rule selector `{}`", t), s, Code::InvalidValue);
     if (!older) diagnostic.severity = Severity::Warning;
-    if (!suggestions_) suggestions_.emplace(newest);
-    if (const std::optional<std::string_view> suggestion = suggestions_->for_selector(t)) {
+    if (const std::optional<std::string_view> suggestion = suggestions_.for_selector(t)) {
         diagnostic = std::move(diagnostic)
                          .with_help(did_you_mean(*suggestion))
                          .with_fix(Fix{{replace_selector(checker.source, s, t, *suggestion)},
