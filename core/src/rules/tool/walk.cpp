@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <span>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -156,6 +156,42 @@ std::vector<std::string_view> keys_at(const Tool& tool, std::string_view prefix,
         }
     }
     return keys;
+}
+
+// The value check of one entry whose key is the option's.
+void check_value(const Candidates& candidates, Checker& checker, Extension& extension,
+                 const ToolOption& option, const document::Value& value) {
+    switch (option.kind) {
+        case OptionKind::Table:
+        case OptionKind::ArrayOfTables:
+            return;
+        case OptionKind::Value:
+            check_one_value(candidates, checker, extension, option, value);
+            return;
+        case OptionKind::FreeTable:
+            break;
+    }
+    const document::Table* table = value.as_table();
+    if (!table) {
+        const Tool& tool = candidates.tool;
+        report_wrong_type(candidates, checker, fmt::format("`{}.{}`", tool.table, option.key),
+                          "a table", value, tool.invalid_value_consequence(option.key));
+        return;
+    }
+    for (const document::Entry& entry : table->entries)
+        check_one_value(candidates, checker, extension, option, entry.value);
+}
+
+// The table at `prefix` as messages name it: "`[tool.uv]`", "`[tool.ruff.lint]`",
+// "`[[tool.uv.index]]`".
+std::string table_display_name(const Tool& tool, std::string_view prefix) {
+    if (prefix.empty() || !prefix.ends_with('.')) return fmt::format("`[{}]`", tool.table);
+    const std::string_view key = without_final_dot(prefix);
+    const std::optional<ToolOption> option = tool.option(key);
+    if (option && option->kind == OptionKind::ArrayOfTables) {
+        return fmt::format("`[[{}.{}]]`", tool.table, key);
+    }
+    return fmt::format("`[{}.{}]`", tool.table, key);
 }
 
 // One walk of one table; nested tables get walks of their own.
@@ -350,29 +386,6 @@ void check_table(const Candidates& candidates, Checker& checker, Extension& exte
     TableWalk(candidates, checker, extension, table, table_span, prefix).run();
 }
 
-void check_value(const Candidates& candidates, Checker& checker, Extension& extension,
-                 const ToolOption& option, const document::Value& value) {
-    switch (option.kind) {
-        case OptionKind::Table:
-        case OptionKind::ArrayOfTables:
-            return;
-        case OptionKind::Value:
-            check_one_value(candidates, checker, extension, option, value);
-            return;
-        case OptionKind::FreeTable:
-            break;
-    }
-    const document::Table* table = value.as_table();
-    if (!table) {
-        const Tool& tool = candidates.tool;
-        report_wrong_type(candidates, checker, fmt::format("`{}.{}`", tool.table, option.key),
-                          "a table", value, tool.invalid_value_consequence(option.key));
-        return;
-    }
-    for (const document::Entry& entry : table->entries)
-        check_one_value(candidates, checker, extension, option, entry.value);
-}
-
 void report_availability(const Candidates& candidates, Checker& checker, std::string_view subject,
                          std::optional<Release> added, std::optional<Release> removed, Span span,
                          bool none, Consequence code) {
@@ -426,16 +439,6 @@ Diagnostic add_consequence(Diagnostic diagnostic, const Tool& tool, Consequence 
     }
     diagnostic.severity = Severity::Warning;
     return diagnostic;
-}
-
-std::string table_display_name(const Tool& tool, std::string_view prefix) {
-    if (prefix.empty() || !prefix.ends_with('.')) return fmt::format("`[{}]`", tool.table);
-    const std::string_view key = without_final_dot(prefix);
-    const std::optional<ToolOption> option = tool.option(key);
-    if (option && option->kind == OptionKind::ArrayOfTables) {
-        return fmt::format("`[[{}.{}]]`", tool.table, key);
-    }
-    return fmt::format("`[{}.{}]`", tool.table, key);
 }
 
 }  // namespace tarnvik::rules::tool
