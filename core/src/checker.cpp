@@ -24,14 +24,6 @@ constexpr std::string_view KIND_PHRASES[] = {
     "a string", "an integer", "a float", "a boolean", "a datetime", "an array", "a table",
 };
 
-// Misspellings often differ from the known names only in capitals or in `_` for `-`.
-std::string normalize_for_suggestion(std::string_view name) {
-    std::string result(name);
-    for (char& c : result)
-        c = c == '_' ? '-' : ascii::to_lower(c);
-    return result;
-}
-
 template <typename Name>
 std::optional<std::string_view> closest(std::string_view name, std::span<const Name> candidates) {
     std::string normalized = normalize_for_suggestion(name);
@@ -234,6 +226,13 @@ std::optional<std::string> DistinctNames::add(Checker& checker, const document::
 const Span* DistinctNames::find(const std::string& normalized) const {
     auto it = first_key_.find(normalized);
     return it == first_key_.end() ? nullptr : &it->second;
+}
+
+std::string normalize_for_suggestion(std::string_view name) {
+    std::string result(name);
+    for (char& c : result)
+        c = c == '_' ? '-' : ascii::to_lower(c);
+    return result;
 }
 
 std::optional<std::string_view> closest_name(std::string_view name,

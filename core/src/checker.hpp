@@ -114,6 +114,10 @@ class DistinctNames {
 std::string_view value_kind(document::Kind kind);
 std::string_view value_kind(const document::Value& value);
 
+// A misspelt name as `closest_name` compares it: misspellings often differ from the known names
+// only in capitals or in `_` for `-`, so ASCII capitals are lowered and `_` made `-`.
+std::string normalize_for_suggestion(std::string_view name);
+
 // The candidate to suggest for a misspelt name (Jaro-Winkler at least 0.85, ties to the later
 // candidate), borrowed from `candidates`.
 std::optional<std::string_view> closest_name(std::string_view name,

@@ -80,7 +80,7 @@ std::size_t common_prefix(const Scalars& a, const Scalars& b) {
 // The length of the UTF-8 sequence that starts the text (0 for an empty text).
 std::size_t first_scalar_size(std::string_view text) {
     std::size_t size = text.empty() ? 0 : 1;
-    while (size < text.size() && (static_cast<unsigned char>(text[size]) & 0xC0) == 0x80)
+    while (size < text.size() && text::is_utf8_continuation(text[size]))
         ++size;
     return size;
 }
@@ -137,9 +137,9 @@ bool within_one_edit(std::string_view a, std::string_view b) {
     // One edit may as well be made at the first scalar value where the texts differ; equal
     // scalar values are equal bytes, so the rest is compared byte-wise.
     std::size_t same = static_cast<std::size_t>(std::ranges::mismatch(a, b).in1 - a.begin());
-    while (same > 0 && same < a.size() && (static_cast<unsigned char>(a[same]) & 0xC0) == 0x80)
+    while (same > 0 && same < a.size() && text::is_utf8_continuation(a[same]))
         --same;
-    while (same > 0 && same < b.size() && (static_cast<unsigned char>(b[same]) & 0xC0) == 0x80)
+    while (same > 0 && same < b.size() && text::is_utf8_continuation(b[same]))
         --same;
     const std::string_view x = a.substr(same), y = b.substr(same);
     if (x == y) return true;

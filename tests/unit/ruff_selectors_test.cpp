@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -11,9 +12,7 @@ namespace tarnvik::ruff {
 namespace {
 
 tool::Release at(std::string_view release) {
-    for (tool::Release i = 0; i <= RUFF.newest(); ++i) {
-        if (RUFF.release(i) == release) return i;
-    }
+    if (const std::optional<tool::Release> found = RUFF.release_named(release)) return *found;
     ADD_FAILURE() << "no release " << release;
     return 0;
 }

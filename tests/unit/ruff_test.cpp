@@ -17,16 +17,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
-// The findings of a whole check, without their closing notes.
-std::vector<std::string> checked(const std::string& toml, const lock::Lock* lock = nullptr) {
-    const CheckResult result = check_with_lock(toml, lock);
-    std::vector<std::string> lines;
-    for (Diagnostic diagnostic : result.diagnostics) {
-        diagnostic.note.reset();
-        lines.push_back(testing_support::describe(result.source, diagnostic));
-    }
-    return lines;
-}
+using testing_support::checked;
 
 // A dependency group requiring Ruff, which decides the allowed releases.
 std::string requiring(const std::string& requirement) {

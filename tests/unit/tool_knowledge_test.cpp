@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -16,9 +17,7 @@ namespace tarnvik::tool {
 namespace {
 
 Release release_of(const Tool& tool, std::string_view text) {
-    for (Release i = 0; i <= tool.newest(); ++i) {
-        if (tool.release(i) == text) return i;
-    }
+    if (const std::optional<Release> found = tool.release_named(text)) return *found;
     ADD_FAILURE() << "no release " << text;
     return 0;
 }
@@ -165,6 +164,12 @@ TEST(ReleaseRanges, AnswerMembershipAndTheNeighbouringRanges) {
     EXPECT_EQ(added_after(RANGES, 10), std::nullopt);
     EXPECT_EQ(removed_before(RANGES, 0), std::nullopt);
     EXPECT_EQ(removed_before(RANGES, 6), Release{5});
+    constexpr Release RELEASES[] = {1, 3, 5, 8, 10};
+    EXPECT_EQ(lacking(RANGES, RELEASES).count, 3u);
+    EXPECT_EQ(lacking(RANGES, RELEASES).first, Release{1});
+    EXPECT_EQ(lacking(RANGES, std::span(RELEASES).subspan(1, 1)).count, 0u);
+    EXPECT_EQ(lacking(RANGES, std::span(RELEASES).subspan(1, 1)).first, std::nullopt);
+    EXPECT_EQ(lacking({}, RELEASES).count, 5u);
 }
 
 TEST(Descriptors, HoldTheStatedFields) {
@@ -218,6 +223,15 @@ TEST(ToolOption, FindsExactKeysOnly) {
     for (const Tool* tool : {&uv::UV, &ruff::RUFF, &ty::TY}) {
         EXPECT_EQ(tool->option(tool->options().front().key)->key, tool->options().front().key);
         EXPECT_EQ(tool->option(tool->options().back().key)->key, tool->options().back().key);
+    }
+}
+
+TEST(ToolReleaseNamed, FindsExactTextsOnly) {
+    EXPECT_EQ(ruff::RUFF.release_named("0.1.0"), Release{0});
+    EXPECT_EQ(ruff::RUFF.release_named(ruff::RUFF.releases().back()), ruff::RUFF.newest());
+    EXPECT_EQ(*ruff::RUFF.release_named("0.4.10"), *ruff::RUFF.release_named("0.4.9") + 1);
+    for (std::string_view text : {"", "0.4", "v0.4.10", "0.4.10 ", "0.4.10.0"}) {
+        EXPECT_FALSE(ruff::RUFF.release_named(text)) << text;
     }
 }
 

@@ -14,6 +14,7 @@
 #include "knowledge/ty.hpp"
 #include "knowledge/uv.hpp"
 #include "rules/tool.hpp"
+#include "tarnvik/check.hpp"
 #include "tarnvik/lock.hpp"
 #include "tarnvik/parse.hpp"
 
@@ -89,6 +90,17 @@ inline std::vector<std::string> run_pass(const PassSetup& setup, const std::stri
         if (notes) rules::tool::checked_against_note(candidates, checker.diagnostics, first);
     }
     return describe_all(toml, checker.diagnostics);
+}
+
+// The findings of a whole check, without their closing notes.
+inline std::vector<std::string> checked(const std::string& toml, const lock::Lock* lock = nullptr) {
+    const CheckResult result = check_with_lock(toml, lock);
+    std::vector<std::string> lines;
+    for (Diagnostic diagnostic : result.diagnostics) {
+        diagnostic.note.reset();
+        lines.push_back(describe(result.source, diagnostic));
+    }
+    return lines;
 }
 
 }  // namespace tarnvik::testing_support

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 
 #include "knowledge/ty.hpp"
@@ -9,9 +10,7 @@ namespace tarnvik::ty {
 namespace {
 
 tool::Release at(std::string_view release) {
-    for (tool::Release i = 0; i <= TY.newest(); ++i) {
-        if (TY.release(i) == release) return i;
-    }
+    if (const std::optional<tool::Release> found = TY.release_named(release)) return *found;
     ADD_FAILURE() << "no release " << release;
     return 0;
 }

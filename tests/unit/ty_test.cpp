@@ -18,16 +18,7 @@ using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 
-// The findings of a whole check, without their closing notes.
-std::vector<std::string> checked(const std::string& toml, const lock::Lock* lock = nullptr) {
-    const CheckResult result = check_with_lock(toml, lock);
-    std::vector<std::string> lines;
-    for (Diagnostic diagnostic : result.diagnostics) {
-        diagnostic.note.reset();
-        lines.push_back(testing_support::describe(result.source, diagnostic));
-    }
-    return lines;
-}
+using testing_support::checked;
 
 const std::string DOCS_HELP =
     " | help: ty ignores rules it does not know; see https://docs.astral.sh/ty/reference/rules/";

@@ -1,7 +1,5 @@
 #include "knowledge/ruff.hpp"
 
-#include <algorithm>
-
 namespace tarnvik::ruff {
 
 SelectorRow view_of(const tool::stored::Family& family, const StoredSelector& row) {
@@ -15,26 +13,24 @@ SelectorRow view_of(const tool::stored::Family& family, const StoredSelector& ro
 }
 
 std::optional<SelectorRow> selector(std::string_view text) {
-    const std::string_view all = SELECTOR_TABLES.text;
-    const auto it = std::ranges::lower_bound(
-        SELECTORS, text, {}, [&](const StoredSelector& row) { return row.selector.in(all); });
-    if (it == SELECTORS.end() || it->selector.in(all) != text) return std::nullopt;
-    return view_of(SELECTOR_TABLES, *it);
+    const StoredSelector* row =
+        tool::stored::find(SELECTOR_TABLES, SELECTORS, text, &StoredSelector::selector);
+    if (row == nullptr) return std::nullopt;
+    return view_of(SELECTOR_TABLES, *row);
 }
 
 std::optional<std::string_view> redirect(std::string_view text) {
-    const std::string_view all = SELECTOR_TABLES.text;
-    const auto it = std::ranges::lower_bound(
-        REDIRECTS, text, {}, [&](const StoredRedirect& row) { return row.old_selector.in(all); });
-    if (it == REDIRECTS.end() || it->old_selector.in(all) != text) return std::nullopt;
-    return it->new_selector.in(all);
+    const StoredRedirect* row =
+        tool::stored::find(SELECTOR_TABLES, REDIRECTS, text, &StoredRedirect::old_selector);
+    if (row == nullptr) return std::nullopt;
+    return row->new_selector.in(SELECTOR_TABLES.text);
 }
 
 bool selects_only_preview_rules(std::string_view text, tool::Release release) {
     // The selectors that start with the text sort together, from the text itself on.
     const std::string_view all = SELECTOR_TABLES.text;
-    auto it = std::ranges::lower_bound(
-        SELECTORS, text, {}, [&](const StoredSelector& row) { return row.selector.in(all); });
+    auto it =
+        tool::stored::first_not_before(SELECTOR_TABLES, SELECTORS, text, &StoredSelector::selector);
     bool selects = false;
     for (; it != SELECTORS.end() && it->selector.in(all).starts_with(text); ++it) {
         const SelectorRow row = view_of(SELECTOR_TABLES, *it);

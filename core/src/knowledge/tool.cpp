@@ -83,6 +83,16 @@ std::optional<Release> removed_before(std::span<const ReleaseRange> ranges, Rele
     return std::nullopt;
 }
 
+Lacking lacking(std::span<const ReleaseRange> ranges, std::span<const Release> releases) {
+    Lacking result;
+    for (Release release : releases) {
+        if (holds(ranges, release)) continue;
+        ++result.count;
+        if (!result.first) result.first = release;
+    }
+    return result;
+}
+
 bool ValueType::accepts(const document::Value& value) const {
     const stored::Type& type = row();
     switch (type.tag) {
@@ -183,34 +193,35 @@ ToolOption view_of(const stored::Family& family, const stored::Option& option) {
     };
 }
 
-std::optional<ValueType> ToolOption::type_in(Release release) const {
-    for (const TypeRule& rule : type_rules) {
-        if (rule.first <= release && release <= rule.last) return ValueType(*family, rule.type);
+std::optional<std::size_t> ToolOption::rule_in(Release release) const {
+    for (std::size_t i = 0; i < type_rules.size(); ++i) {
+        if (type_rules[i].first <= release && release <= type_rules[i].last) return i;
     }
     return std::nullopt;
 }
 
-namespace {
-
-// The row whose key is `key`, in rows sorted by key; or null.
-template <typename Row>
-const Row* find(const stored::Family& family, std::span<const Row> rows, std::string_view key,
-                stored::Text Row::*row_key) {
-    const auto it = std::ranges::lower_bound(
-        rows, key, {}, [&](const Row& row) { return (row.*row_key).in(family.text); });
-    return it != rows.end() && ((*it).*row_key).in(family.text) == key ? &*it : nullptr;
+std::optional<ValueType> ToolOption::type_in(Release release) const {
+    const std::optional<std::size_t> rule = rule_in(release);
+    if (!rule) return std::nullopt;
+    return rule_type(*rule);
 }
 
-}  // namespace
+std::optional<Release> Tool::release_named(std::string_view text) const {
+    for (Release release = 0; release <= newest(); ++release) {
+        if (this->release(release) == text) return release;
+    }
+    return std::nullopt;
+}
 
 std::optional<ToolOption> Tool::option(std::string_view key) const {
-    const stored::Option* row = find(*family, family->options, key, &stored::Option::key);
+    const stored::Option* row = stored::find(*family, family->options, key, &stored::Option::key);
     if (row == nullptr) return std::nullopt;
     return view_of(*family, *row);
 }
 
 std::optional<std::string_view> Tool::new_name(std::string_view key) const {
-    const stored::Rename* row = find(*family, family->renames, key, &stored::Rename::old_key);
+    const stored::Rename* row =
+        stored::find(*family, family->renames, key, &stored::Rename::old_key);
     if (row == nullptr) return std::nullopt;
     return row->new_name.in(family->text);
 }
@@ -230,14 +241,14 @@ std::string Tool::upgrade_to(Release release) const {
 }
 
 Consequence Tool::unknown_key_consequence(std::string_view table_key) const {
-    const stored::KeyConsequence* row =
-        find(*family, family->unknown_key_consequences, table_key, &stored::KeyConsequence::key);
+    const stored::KeyConsequence* row = stored::find(*family, family->unknown_key_consequences,
+                                                     table_key, &stored::KeyConsequence::key);
     return row != nullptr ? row->code : 0;
 }
 
 Consequence Tool::invalid_value_consequence(std::string_view option_key) const {
-    const stored::KeyConsequence* row =
-        find(*family, family->invalid_value_consequences, option_key, &stored::KeyConsequence::key);
+    const stored::KeyConsequence* row = stored::find(*family, family->invalid_value_consequences,
+                                                     option_key, &stored::KeyConsequence::key);
     return row != nullptr ? row->code : 0;
 }
 

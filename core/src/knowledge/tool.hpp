@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -32,6 +33,13 @@ std::optional<Release> added_after(std::span<const ReleaseRange> ranges, Release
 // For a release outside the ranges: one past the last release of the last range that ends
 // before it.
 std::optional<Release> removed_before(std::span<const ReleaseRange> ranges, Release release);
+
+// The releases of an ascending list that no range holds: how many, and the first of them.
+struct Lacking {
+    std::size_t count = 0;
+    std::optional<Release> first;
+};
+Lacking lacking(std::span<const ReleaseRange> ranges, std::span<const Release> releases);
 
 enum class ValueTag : std::uint8_t {
     Any,
@@ -131,6 +139,22 @@ struct Family {
     std::span<const KeyConsequence> invalid_value_consequences{};  // ascending byte order
 };
 
+// In rows sorted by `key` in ascending byte order: the first row whose key is not before `text`.
+template <typename Row>
+auto first_not_before(const Family& family, std::span<const Row> rows, std::string_view text,
+                      Text Row::*key) {
+    return std::ranges::lower_bound(rows, text, {},
+                                    [&](const Row& row) { return (row.*key).in(family.text); });
+}
+
+// In rows sorted by `key` in ascending byte order: the row whose key is `text`, or null.
+template <typename Row>
+const Row* find(const Family& family, std::span<const Row> rows, std::string_view text,
+                Text Row::*key) {
+    const auto it = first_not_before(family, rows, text, key);
+    return it != rows.end() && ((*it).*key).in(family.text) == text ? &*it : nullptr;
+}
+
 }  // namespace stored
 
 // The accepted shape of a value: a view of a shape in a tool's tables.
@@ -165,9 +189,26 @@ struct ToolOption {
 
     bool exists_in(Release release) const { return holds(exists, release); }
     bool deprecated_in(Release release) const { return holds(deprecated, release); }
+    // The position in `type_rules` of the rule that decides the shape in the release; none when
+    // no rule covers it.
+    std::optional<std::size_t> rule_in(Release release) const;
+    // The shape one of its type rules accepts.
+    ValueType rule_type(std::size_t rule) const { return {*family, type_rules[rule].type}; }
     // The shape the option accepts in the release; none when no rule covers it.
     std::optional<ValueType> type_in(Release release) const;
 };
+
+// The last segment of a dotted key: "select" of "lint.select".
+inline std::string_view last_segment(std::string_view key) {
+    const std::size_t dot = key.rfind('.');
+    return dot == std::string_view::npos ? key : key.substr(dot + 1);
+}
+
+// The key of the table holding a dotted key: "lint" of "lint.select", "" of "preview".
+inline std::string_view parent_key(std::string_view key) {
+    const std::size_t dot = key.rfind('.');
+    return dot == std::string_view::npos ? std::string_view{} : key.substr(0, dot);
+}
 
 // Stored rows as views.
 std::string_view view_of(const stored::Family& family, const stored::Text& text);
@@ -238,6 +279,8 @@ struct Tool {
         return view_of(*family, family->releases[index]);
     }
     Release newest() const { return static_cast<Release>(family->releases.size() - 1); }
+    // The release written exactly so ("0.4.10"), if the tool has it.
+    std::optional<Release> release_named(std::string_view text) const;
     // Every setting ever known, in ascending byte order of key.
     Options options() const { return {*family, family->options}; }
     // Keys that every entry of an array of tables must set ("index.url").

@@ -114,10 +114,9 @@ Preview preview_of(const document::Table& ruff_table) {
 }
 
 Release release_named(std::string_view text) {
-    for (Release release = 0; release <= RUFF.newest(); ++release) {
-        if (RUFF.release(release) == text) return release;
-    }
-    std::abort();  // the release is known
+    const std::optional<Release> release = RUFF.release_named(text);
+    if (!release) std::abort();  // the release is known
+    return *release;
 }
 
 bool RuffChecks::deprecated(std::string_view prefix, std::string_view key, Span key_span) {
@@ -150,7 +149,7 @@ void check_ruff(Checker& checker, const document::Table& root) {
         return;
     }
     const std::size_t first = checker.diagnostics.size();
-    RuffChecks checks(preview_of(*ruff_table));
+    RuffChecks checks(preview_of(*ruff_table), candidates.newest());
     tool::check_table(candidates, checker, checks, *ruff_table, ruff->value.span, "");
     report_linter_settings(checker, *ruff_table, checks.linter_settings());
     check_target_version(checker, root, *ruff_table, candidates);

@@ -66,7 +66,8 @@ class SelectorSuggestions {
 
 class RuffChecks final : public tool::Extension {
   public:
-    explicit RuffChecks(Preview preview) : preview_(preview) {}
+    // `newest`: the newest release the project allows, whose codes suggestions come from.
+    RuffChecks(Preview preview, Release newest) : preview_(preview), suggestions_(newest) {}
 
     bool deprecated(std::string_view prefix, std::string_view key, Span key_span) override;
     void accepted(Checker& checker, const tool::Candidates& candidates,
@@ -80,12 +81,11 @@ class RuffChecks final : public tool::Extension {
   private:
     void check_selector(Checker& checker, const tool::Candidates& candidates,
                         const Selector& selector, bool is_select);
-    void check_unknown_selector(Checker& checker, const Selector& selector, Release newest,
-                                bool older);
+    void check_unknown_selector(Checker& checker, const Selector& selector, bool older);
 
     Preview preview_;
     std::vector<Span> linter_settings_;
-    std::optional<SelectorSuggestions> suggestions_;  // made at the first unknown selector
+    SelectorSuggestions suggestions_;
 };
 
 }  // namespace tarnvik::rules::ruff

@@ -1,6 +1,7 @@
 #include <fmt/format.h>
 
 #include <cstdlib>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,30 +17,12 @@ namespace {
 using ::tarnvik::ruff::RUFF;
 using ::tarnvik::ruff::RuleStatus;
 using ::tarnvik::ruff::SelectorRow;
+using ::tarnvik::tool::Lacking;
 
-std::string_view last_segment(std::string_view key) {
-    const std::size_t dot = key.rfind('.');
-    return dot == std::string_view::npos ? key : key.substr(dot + 1);
-}
-
-// The allowed releases that lack a selector.
-struct Lacking {
-    std::size_t count = 0;
-    std::optional<Release> first;
-    bool all_from_0_16_0 = true;  // every one is 0.16.0 or later
-};
-
+// The allowed releases that lack a selector: every one when no release knows it.
 Lacking lacking(const std::optional<SelectorRow>& row, const std::vector<Release>& releases) {
-    Lacking result;
-    std::optional<Release> from_0_16_0;
-    for (Release release : releases) {
-        if (row && row->accepted_in(release)) continue;
-        ++result.count;
-        if (!result.first) result.first = release;
-        if (!from_0_16_0) from_0_16_0 = release_named("0.16.0");
-        if (release < *from_0_16_0) result.all_from_0_16_0 = false;
-    }
-    return result;
+    return ::tarnvik::tool::lacking(row ? row->releases : std::span<const ReleaseRange>{},
+                                    releases);
 }
 
 // The release that removed a deprecated rule, when the tables hold one.
@@ -66,7 +49,7 @@ void RuffChecks::option(Checker& checker, const tool::Candidates& candidates,
                         const tool::ToolOption& option, const document::Value& value) {
     if (!option.selectors) return;
     if (candidates.releases.empty()) std::abort();  // checked only with candidates
-    const std::string_view name = last_segment(option.key);
+    const std::string_view name = ::tarnvik::tool::last_segment(option.key);
     const bool is_select = name == "select" || name == "extend-select";
     // The per-file settings map file patterns to selector arrays.
     std::vector<const document::Value*> arrays;
@@ -117,10 +100,11 @@ void RuffChecks::check_selector(Checker& checker, const tool::Candidates& candid
             checker.push(std::move(diagnostic));
             return;
         }
-        // With linter preview, 0.16.0 and later only warn about selectors they do not know.
-        const bool older = !(preview_.lint && missing.all_from_0_16_0);
+        // With linter preview, 0.16.0 and later only warn about selectors they do not know. The
+        // releases ascend: the first that lacks the selector is the oldest.
+        const bool older = !(preview_.lint && *missing.first >= release_named("0.16.0"));
         if (!row) {
-            check_unknown_selector(checker, selector, candidates.newest(), older);
+            check_unknown_selector(checker, selector, older);
             return;
         }
         const Release first_lacking = *missing.first;
@@ -194,15 +178,13 @@ void RuffChecks::check_selector(Checker& checker, const tool::Candidates& candid
     }
 }
 
-void RuffChecks::check_unknown_selector(Checker& checker, const Selector& selector, Release newest,
-                                        bool older) {
+void RuffChecks::check_unknown_selector(Checker& checker, const Selector& selector, bool older) {
     const std::string_view t = selector.text;
     const Span s = selector.span;
     Diagnostic diagnostic =
         Diagnostic::error(fmt::format("unknown rule selector `{}`", t), s, Code::InvalidValue);
     if (!older) diagnostic.severity = Severity::Warning;
-    if (!suggestions_) suggestions_.emplace(newest);
-    if (const std::optional<std::string_view> suggestion = suggestions_->for_selector(t)) {
+    if (const std::optional<std::string_view> suggestion = suggestions_.for_selector(t)) {
         diagnostic = std::move(diagnostic)
                          .with_help(did_you_mean(*suggestion))
                          .with_fix(Fix{{replace_selector(checker.source, s, t, *suggestion)},

@@ -4,8 +4,6 @@
 #include <tuple>
 #include <vector>
 
-#include "ascii.hpp"
-
 #include "rules/ruff_checks.hpp"
 #include "similarity.hpp"
 #include "tarnvik/text.hpp"
@@ -30,13 +28,11 @@ constexpr double CLOSE_ENOUGH = 0.8;
 // characters they have in common spares computing it for the many that cannot.
 std::vector<std::string_view> could_be_close(std::string_view text,
                                              const std::vector<std::string_view>& codes) {
-    // `closest_name` compares the text with ASCII capitals lowered and "_" made "-"; characters
-    // beyond ASCII match no code.
+    // The text as `closest_name` compares it; characters beyond ASCII match no code.
     std::array<std::size_t, 128> counts{};
-    for (const char c : text) {
+    for (const char c : normalize_for_suggestion(text)) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 128) continue;
-        ++counts[byte == '_' ? '-' : static_cast<unsigned char>(ascii::to_lower(c))];
+        if (byte < 128) ++counts[byte];
     }
     const std::size_t length = text::scalar_count(text);
     std::vector<std::string_view> close;

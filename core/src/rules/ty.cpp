@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -42,22 +43,18 @@ class TyChecks final : public tool::Extension {
     void check_rule(Checker& checker, const tool::Candidates& candidates,
                     const document::Table& rules, const document::Entry& entry) {
         const std::optional<::tarnvik::ty::Rule> rule = ::tarnvik::ty::rule(entry.key);
-        std::size_t missing = 0;
-        std::optional<Release> first_missing;
-        for (Release release : candidates.releases) {
-            if (rule && ::tarnvik::tool::holds(rule->releases, release)) continue;
-            ++missing;
-            if (!first_missing) first_missing = release;
-        }
-        if (!first_missing) return;
+        const ::tarnvik::tool::Lacking missing = ::tarnvik::tool::lacking(
+            rule ? rule->releases : std::span<const ::tarnvik::tool::ReleaseRange>{},
+            candidates.releases);
+        if (!missing.first) return;
         if (!rule) {
             report_unknown(checker, candidates, rules, entry);
             return;
         }
         tool::report_availability(candidates, checker, fmt::format("the rule `{}`", entry.key),
-                                  ::tarnvik::tool::added_after(rule->releases, *first_missing),
-                                  ::tarnvik::tool::removed_before(rule->releases, *first_missing),
-                                  entry.key_span, missing == candidates.releases.size(), 1);
+                                  ::tarnvik::tool::added_after(rule->releases, *missing.first),
+                                  ::tarnvik::tool::removed_before(rule->releases, *missing.first),
+                                  entry.key_span, missing.count == candidates.releases.size(), 1);
     }
 
     void report_unknown(Checker& checker, const tool::Candidates& candidates,

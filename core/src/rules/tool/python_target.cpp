@@ -18,11 +18,6 @@ namespace {
 
 constexpr std::uint64_t OLDEST_MINOR = 7;
 
-std::string_view last_segment(std::string_view key) {
-    const std::size_t dot = key.rfind('.');
-    return dot == std::string_view::npos ? key : key.substr(dot + 1);
-}
-
 }  // namespace
 
 std::optional<std::uint64_t> minor_after(std::string_view spelling, std::string_view text) {
@@ -78,7 +73,7 @@ void check_python_target(Checker& checker, const document::Table& root,
     const std::optional<std::uint64_t> oldest =
         lowest_admitted_minor(*specifiers, OLDEST_MINOR, target.minor);
     if (!oldest) return;
-    const std::string_view setting = last_segment(target.key);
+    const std::string_view setting = ::tarnvik::tool::last_segment(target.key);
     const Span requires_span = requires_python->value.span;
     std::string message =
         fmt::format("`{}` is Python 3.{}, but `requires-python` allows Python 3.{}", setting,

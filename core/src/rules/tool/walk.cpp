@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <span>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -14,19 +14,10 @@ namespace tarnvik::rules::tool {
 
 namespace {
 
+using ::tarnvik::tool::last_segment;
 using ::tarnvik::tool::OptionKind;
+using ::tarnvik::tool::parent_key;
 using ::tarnvik::tool::ValueType;
-
-std::string_view last_segment(std::string_view key) {
-    const std::size_t dot = key.rfind('.');
-    return dot == std::string_view::npos ? key : key.substr(dot + 1);
-}
-
-// "" for a key without a dot.
-std::string_view parent_key(std::string_view key) {
-    const std::size_t dot = key.rfind('.');
-    return dot == std::string_view::npos ? std::string_view{} : key.substr(0, dot);
-}
 
 std::string_view without_final_dot(std::string_view prefix) {
     return prefix.ends_with('.') ? prefix.substr(0, prefix.size() - 1) : prefix;
@@ -58,32 +49,22 @@ class RuleVerdicts {
     RuleVerdicts(const ToolOption& option, const document::Value& value)
         : option_(option), value_(value), verdicts_(option.type_rules.size(), UNKNOWN) {}
 
-    // The index of the rule that decides the shape in the release, or none.
-    std::optional<std::size_t> rule_in(Release release) const {
-        for (std::size_t i = 0; i < option_.type_rules.size(); ++i) {
-            const auto& rule = option_.type_rules[i];
-            if (rule.first <= release && release <= rule.last) return i;
-        }
-        return std::nullopt;
-    }
-
-    bool accepts(std::size_t rule) {
-        if (verdicts_[rule] == UNKNOWN) verdicts_[rule] = type(rule).accepts(value_) ? YES : NO;
-        return verdicts_[rule] == YES;
-    }
-
     // Whether the release accepts the value: a release without a rule accepts anything.
     bool accepted_in(Release release) {
-        const std::optional<std::size_t> rule = rule_in(release);
+        const std::optional<std::size_t> rule = option_.rule_in(release);
         return !rule || accepts(*rule);
-    }
-
-    ValueType type(std::size_t rule) const {
-        return ValueType(*option_.family, option_.type_rules[rule].type);
     }
 
   private:
     enum Verdict : std::uint8_t { UNKNOWN, YES, NO };
+
+    bool accepts(std::size_t rule) {
+        if (verdicts_[rule] == UNKNOWN) {
+            verdicts_[rule] = option_.rule_type(rule).accepts(value_) ? YES : NO;
+        }
+        return verdicts_[rule] == YES;
+    }
+
     const ToolOption& option_;
     const document::Value& value_;
     std::vector<Verdict> verdicts_;
@@ -151,16 +132,16 @@ void check_one_value(const Candidates& candidates, Checker& checker, Extension& 
         extension.accepted(checker, candidates, option, value);
         return;
     }
-    const std::size_t first_rule = *verdicts.rule_in(*first_rejecting);
+    const std::size_t first_rule = *option.rule_in(*first_rejecting);
     if (rejecting < candidates.releases.size()) {
         report_rejected_by_some(candidates, checker, option, value, *first_rejecting,
-                                verdicts.type(first_rule));
+                                option.rule_type(first_rule));
         return;
     }
     // The shape the newest allowed release expects, when it has a rule.
-    const std::size_t expected = verdicts.rule_in(candidates.newest()).value_or(first_rule);
+    const std::size_t expected = option.rule_in(candidates.newest()).value_or(first_rule);
     report_rejected_by_all(candidates, checker, option, value, *first_rejecting,
-                           verdicts.type(expected), verdicts);
+                           option.rule_type(expected), verdicts);
 }
 
 // The keys the table at `prefix` may hold in the release, in option order, for suggestions.
@@ -175,6 +156,42 @@ std::vector<std::string_view> keys_at(const Tool& tool, std::string_view prefix,
         }
     }
     return keys;
+}
+
+// The value check of one entry whose key is the option's.
+void check_value(const Candidates& candidates, Checker& checker, Extension& extension,
+                 const ToolOption& option, const document::Value& value) {
+    switch (option.kind) {
+        case OptionKind::Table:
+        case OptionKind::ArrayOfTables:
+            return;
+        case OptionKind::Value:
+            check_one_value(candidates, checker, extension, option, value);
+            return;
+        case OptionKind::FreeTable:
+            break;
+    }
+    const document::Table* table = value.as_table();
+    if (!table) {
+        const Tool& tool = candidates.tool;
+        report_wrong_type(candidates, checker, fmt::format("`{}.{}`", tool.table, option.key),
+                          "a table", value, tool.invalid_value_consequence(option.key));
+        return;
+    }
+    for (const document::Entry& entry : table->entries)
+        check_one_value(candidates, checker, extension, option, entry.value);
+}
+
+// The table at `prefix` as messages name it: "`[tool.uv]`", "`[tool.ruff.lint]`",
+// "`[[tool.uv.index]]`".
+std::string table_display_name(const Tool& tool, std::string_view prefix) {
+    if (prefix.empty() || !prefix.ends_with('.')) return fmt::format("`[{}]`", tool.table);
+    const std::string_view key = without_final_dot(prefix);
+    const std::optional<ToolOption> option = tool.option(key);
+    if (option && option->kind == OptionKind::ArrayOfTables) {
+        return fmt::format("`[[{}.{}]]`", tool.table, key);
+    }
+    return fmt::format("`[{}.{}]`", tool.table, key);
 }
 
 // One walk of one table; nested tables get walks of their own.
@@ -243,7 +260,7 @@ class TableWalk {
                                           table_display_name(tool_, prefix_)),
                               entry.key_span, Code::UnknownKey)
                 .with_help(suggestion
-                               ? fmt::format("did you mean `{}`?", *suggestion)
+                               ? did_you_mean(*suggestion)
                                : fmt::format("no {} release from {} to {} has this option; see {}",
                                              tool_.name, tool_.releases().front(),
                                              tool_.releases().back(), tool_.docs));
@@ -260,18 +277,16 @@ class TableWalk {
 
     // Reports the allowed releases that lack the option; false when none has it.
     bool available(const ToolOption& option, const document::Entry& entry) {
-        const std::vector<Release>& releases = candidates_.releases;
-        const auto lacking = std::ranges::find_if(
-            releases, [&](Release release) { return !option.exists_in(release); });
-        if (lacking == releases.end()) return true;
-        const auto having = std::ranges::count_if(
-            releases, [&](Release release) { return option.exists_in(release); });
+        const ::tarnvik::tool::Lacking lacking =
+            ::tarnvik::tool::lacking(option.exists, candidates_.releases);
+        if (!lacking.first) return true;
+        const bool none = lacking.count == candidates_.releases.size();
         report_availability(candidates_, checker_, fmt::format("`{}.{}`", tool_.table, option.key),
-                            ::tarnvik::tool::added_after(option.exists, *lacking),
-                            ::tarnvik::tool::removed_before(option.exists, *lacking),
-                            entry.key_span, having == 0,
+                            ::tarnvik::tool::added_after(option.exists, *lacking.first),
+                            ::tarnvik::tool::removed_before(option.exists, *lacking.first),
+                            entry.key_span, none,
                             tool_.unknown_key_consequence(parent_key(option.key)));
-        return having > 0;
+        return !none;
     }
 
     void report_deprecation(const ToolOption& option, const document::Entry& entry) {
@@ -371,29 +386,6 @@ void check_table(const Candidates& candidates, Checker& checker, Extension& exte
     TableWalk(candidates, checker, extension, table, table_span, prefix).run();
 }
 
-void check_value(const Candidates& candidates, Checker& checker, Extension& extension,
-                 const ToolOption& option, const document::Value& value) {
-    switch (option.kind) {
-        case OptionKind::Table:
-        case OptionKind::ArrayOfTables:
-            return;
-        case OptionKind::Value:
-            check_one_value(candidates, checker, extension, option, value);
-            return;
-        case OptionKind::FreeTable:
-            break;
-    }
-    const document::Table* table = value.as_table();
-    if (!table) {
-        const Tool& tool = candidates.tool;
-        report_wrong_type(candidates, checker, fmt::format("`{}.{}`", tool.table, option.key),
-                          "a table", value, tool.invalid_value_consequence(option.key));
-        return;
-    }
-    for (const document::Entry& entry : table->entries)
-        check_one_value(candidates, checker, extension, option, entry.value);
-}
-
 void report_availability(const Candidates& candidates, Checker& checker, std::string_view subject,
                          std::optional<Release> added, std::optional<Release> removed, Span span,
                          bool none, Consequence code) {
@@ -447,16 +439,6 @@ Diagnostic add_consequence(Diagnostic diagnostic, const Tool& tool, Consequence 
     }
     diagnostic.severity = Severity::Warning;
     return diagnostic;
-}
-
-std::string table_display_name(const Tool& tool, std::string_view prefix) {
-    if (prefix.empty() || !prefix.ends_with('.')) return fmt::format("`[{}]`", tool.table);
-    const std::string_view key = without_final_dot(prefix);
-    const std::optional<ToolOption> option = tool.option(key);
-    if (option && option->kind == OptionKind::ArrayOfTables) {
-        return fmt::format("`[[{}.{}]]`", tool.table, key);
-    }
-    return fmt::format("`[{}.{}]`", tool.table, key);
 }
 
 }  // namespace tarnvik::rules::tool

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <optional>
-#include <string>
 #include <string_view>
 
 #include "checker.hpp"
@@ -47,10 +46,6 @@ class Extension {
 void check_table(const Candidates& candidates, Checker& checker, Extension& extension,
                  const document::Table& table, Span table_span, std::string_view prefix);
 
-// The value check of one entry whose key is the option's.
-void check_value(const Candidates& candidates, Checker& checker, Extension& extension,
-                 const ToolOption& option, const document::Value& value);
-
 // Reports that some or, with `none`, all allowed releases lack what `subject` names: `added` is
 // the first release after the missing one that has it, `removed` the first release of its
 // removal. `code` is the consequence applied when no allowed release has it.
@@ -61,9 +56,5 @@ void report_availability(const Candidates& candidates, Checker& checker, std::st
 // The diagnostic with what the tool does about it added to its help: the tool's note (1) or
 // that the tool ignores it (2), either making it a warning; 0 changes nothing.
 Diagnostic add_consequence(Diagnostic diagnostic, const Tool& tool, Consequence code);
-
-// The table at `prefix` as messages name it: "`[tool.uv]`", "`[tool.ruff.lint]`",
-// "`[[tool.uv.index]]`".
-std::string table_display_name(const Tool& tool, std::string_view prefix);
 
 }  // namespace tarnvik::rules::tool

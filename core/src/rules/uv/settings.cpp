@@ -183,15 +183,7 @@ struct Reference {
 // one or later, else a warning.
 Diagnostic rejected_from(const tool::Candidates& candidates, std::string_view release,
                          Diagnostic diagnostic) {
-    std::optional<tool::Release> from;
-    tool::Release index = 0;
-    for (std::string_view known : candidates.tool.releases()) {
-        if (known == release) {
-            from = index;
-            break;
-        }
-        ++index;
-    }
+    const std::optional<tool::Release> from = candidates.tool.release_named(release);
     diagnostic.help = fmt::format("uv rejects it from {}", release);
     const bool every_release_rejects =
         from && std::ranges::all_of(candidates.releases,
