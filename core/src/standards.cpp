@@ -14,6 +14,20 @@ bool is_name_separator(char c) {
     return c == '-' || c == '_' || c == '.';
 }
 
+// Hands each character of the name's normal form to `put` (lower case, one `-` for each run of
+// `-`, `_` and `.`) until it returns false; false when it did.
+template <class Put>
+bool put_normal_form(std::string_view name, Put put) {
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (!is_name_separator(name[i])) {
+            if (!put(ascii::to_lower(name[i]))) return false;
+        } else if (i == 0 || !is_name_separator(name[i - 1])) {
+            if (!put('-')) return false;
+        }
+    }
+    return true;
+}
+
 bool is_valid_name(std::string_view name) {
     if (name.empty() || !ascii::is_alphanumeric(name.front()) ||
         !ascii::is_alphanumeric(name.back())) {
@@ -62,13 +76,10 @@ std::variant<std::string, Error> normalize_name(std::string_view name) {
     }
     std::string normal;
     normal.reserve(name.size());
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        if (!is_name_separator(name[i])) {
-            normal.push_back(ascii::to_lower(name[i]));
-        } else if (!is_name_separator(name[i - 1])) {
-            normal.push_back('-');  // one `-` for a whole run; a name never starts with one
-        }
-    }
+    put_normal_form(name, [&](char c) {
+        normal.push_back(c);
+        return true;
+    });
     return normal;
 }
 
@@ -76,6 +87,12 @@ std::optional<std::string> normalized_name(std::string_view name) {
     auto result = normalize_name(name);
     if (auto* text = std::get_if<std::string>(&result)) return std::move(*text);
     return std::nullopt;
+}
+
+bool has_normal_form(std::string_view name, std::string_view normal) {
+    std::size_t at = 0;
+    return put_normal_form(name, [&](char c) { return at < normal.size() && normal[at++] == c; }) &&
+           at == normal.size();
 }
 
 std::optional<Error> check_version(std::string_view text) {

@@ -18,7 +18,7 @@ std::string normal_name(const pep508::Requirement& requirement) {
 bool may_name(std::string_view text, std::string_view package) {
     pep508::detail::Cursor cursor{text};
     cursor.skip_space();
-    return normalized_name(cursor.take_while(pep508::detail::is_name_char)) == package;
+    return has_normal_form(cursor.take_while(pep508::detail::is_name_char), package);
 }
 
 }  // namespace

@@ -21,7 +21,14 @@ TEST(NormalizeName, GivesTheNormalForm) {
         auto result = normalize_name(name);
         ASSERT_TRUE(std::holds_alternative<std::string>(result)) << name;
         EXPECT_EQ(std::get<std::string>(result), normal) << name;
+        // The comparison without a copy agrees, and a prefix or a longer form is not equal.
+        EXPECT_TRUE(has_normal_form(name, normal)) << name;
+        EXPECT_FALSE(has_normal_form(name, normal.substr(0, normal.size() - 1))) << name;
+        EXPECT_FALSE(has_normal_form(name, std::string(normal) + "x")) << name;
     }
+    EXPECT_FALSE(has_normal_form("-foo", "foo"));
+    EXPECT_FALSE(has_normal_form("foo_", "foo"));
+    EXPECT_FALSE(has_normal_form("", "a"));
 }
 
 TEST(NormalizeName, RejectsInvalidNamesWithoutSpan) {

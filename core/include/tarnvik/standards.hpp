@@ -33,6 +33,9 @@ std::variant<std::string, Error> normalize_name(std::string_view name);
 // The same for a caller that needs no reason: nothing when the name is invalid.
 std::optional<std::string> normalized_name(std::string_view name);
 
+// Whether the text, valid name or not, reads as `normal` in normal form; nothing is allocated.
+bool has_normal_form(std::string_view name, std::string_view normal);
+
 // Nothing when the text is a non-empty, comma-separated list of valid specifiers; the error's
 // span is the failing specifier, trimmed.
 std::optional<Error> check_specifiers(std::string_view text);
