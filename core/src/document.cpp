@@ -9,6 +9,16 @@ const Entry* get(const Table& table, std::string_view key) {
     return nullptr;
 }
 
+const Value* value_of(const Table* table, std::string_view key) {
+    const Entry* entry = table ? get(*table, key) : nullptr;
+    return entry ? &entry->value : nullptr;
+}
+
+const Table* table_of(const Table* table, std::string_view key) {
+    const Value* value = value_of(table, key);
+    return value ? value->as_table() : nullptr;
+}
+
 Span string_span(std::string_view source, Span span, std::size_t inner_start,
                  std::size_t inner_end) {
     if (span.start > span.end || span.end > source.size()) return span;

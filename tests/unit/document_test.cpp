@@ -28,6 +28,18 @@ TEST(Get, FirstEntryWithTheExactKey) {
     EXPECT_EQ(get(Table{}, "name"), nullptr);
 }
 
+TEST(ValueOf, ChainsThroughAbsentKeysAndOtherKinds) {
+    auto [root, errors] = parse::parse("a = 1\n[t]\nb = 2\n[t.u]\n");
+    ASSERT_TRUE(errors.empty());
+    const Table* t = table_of(&root, "t");
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(value_of(t, "b"), &t->entries[0].value);
+    EXPECT_NE(table_of(t, "u"), nullptr);
+    EXPECT_EQ(table_of(&root, "a"), nullptr);  // an integer, not a table
+    EXPECT_EQ(value_of(&root, "missing"), nullptr);
+    EXPECT_EQ(value_of(table_of(&root, "missing"), "b"), nullptr);
+}
+
 TEST(StringSpan, MapsContentOffsetsOrFallsBackToTheWholeLiteral) {
     struct Case {
         std::string source;

@@ -68,6 +68,12 @@ struct Want {
 // The first entry, in source order, whose key text equals `key` byte for byte.
 const Entry* get(const Table& table, std::string_view key);
 
+// The value of that entry; null when the key is absent or `table` is null, so lookups chain.
+const Value* value_of(const Table* table, std::string_view key);
+
+// The same when that value is a table, else null.
+const Table* table_of(const Table* table, std::string_view key);
+
 // The source span of content bytes [inner_start, inner_end) of the string literal at `span`,
 // or the whole literal's span when that cannot be mapped exactly.
 Span string_span(std::string_view source, Span span, std::size_t inner_start,

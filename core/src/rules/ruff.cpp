@@ -16,11 +16,6 @@ namespace {
 
 using ::tarnvik::ruff::RUFF;
 
-const document::Table* table_at(const document::Table& table, std::string_view key) {
-    const document::Entry* entry = document::get(table, key);
-    return entry ? entry->value.as_table() : nullptr;
-}
-
 std::optional<bool> boolean_at(const document::Table& table, std::string_view key) {
     const document::Entry* entry = document::get(table, key);
     const bool* value = entry ? entry->value.as_bool() : nullptr;
@@ -108,7 +103,7 @@ void check_preview_target(Checker& checker, const tool::Candidates& candidates,
 
 Preview preview_of(const document::Table& ruff_table) {
     const std::optional<bool> ruff = boolean_at(ruff_table, "preview");
-    const document::Table* lint = table_at(ruff_table, "lint");
+    const document::Table* lint = document::table_of(&ruff_table, "lint");
     const std::optional<bool> lint_preview = lint ? boolean_at(*lint, "preview") : std::nullopt;
     return {.lint = lint_preview.value_or(ruff.value_or(false)), .ruff = ruff.value_or(false)};
 }
@@ -138,7 +133,7 @@ void RuffChecks::accepted(Checker& checker, const tool::Candidates& candidates,
 }
 
 void check_ruff(Checker& checker, const document::Table& root) {
-    const document::Table* tool_table = table_at(root, "tool");
+    const document::Table* tool_table = document::table_of(&root, "tool");
     const document::Entry* ruff = tool_table ? document::get(*tool_table, "ruff") : nullptr;
     const document::Table* ruff_table = ruff ? ruff->value.as_table() : nullptr;
     if (!ruff_table) return;

@@ -20,11 +20,6 @@ namespace {
 using ::tarnvik::ty::TY;
 using Release = ::tarnvik::tool::Release;
 
-const document::Table* table_at(const document::Table& table, std::string_view key) {
-    const document::Entry* entry = document::get(table, key);
-    return entry ? entry->value.as_table() : nullptr;
-}
-
 // The rule names used as keys of `rules` and `overrides.rules`, against the rules each allowed
 // release knows.
 class TyChecks final : public tool::Extension {
@@ -99,7 +94,7 @@ std::string ty_version(std::uint64_t minor) {
 
 void check_python_version(Checker& checker, const document::Table& root,
                           const document::Table& ty_table, const tool::Candidates& candidates) {
-    const document::Table* environment = table_at(ty_table, "environment");
+    const document::Table* environment = document::table_of(&ty_table, "environment");
     if (!environment || environment->entries.empty()) return;
     const document::Entry* entry = document::get(*environment, "python-version");
     const std::string* text = entry ? entry->value.as_string() : nullptr;
@@ -114,7 +109,7 @@ void check_python_version(Checker& checker, const document::Table& root,
 }  // namespace
 
 void check_ty(Checker& checker, const document::Table& root) {
-    const document::Table* tool_table = table_at(root, "tool");
+    const document::Table* tool_table = document::table_of(&root, "tool");
     const document::Entry* ty = tool_table ? document::get(*tool_table, "ty") : nullptr;
     const document::Table* ty_table = ty ? ty->value.as_table() : nullptr;
     if (!ty_table) return;

@@ -41,20 +41,14 @@ void collect_requirement_lists(const document::Value* lists, std::string_view pa
         collect_requirements(&entry.value, package, found);
 }
 
-const document::Value* value_of(const document::Table* table, std::string_view key) {
-    const document::Entry* entry = table ? document::get(*table, key) : nullptr;
-    return entry ? &entry->value : nullptr;
-}
-
 // The requirements on the package in `project.dependencies`, `project.optional-dependencies`
 // and `[dependency-groups]`, in that order.
 std::vector<Requirement> requirements_on(const document::Table& root, std::string_view package) {
     std::vector<Requirement> found;
-    const document::Value* project = value_of(&root, "project");
-    const document::Table* project_table = project ? project->as_table() : nullptr;
-    collect_requirements(value_of(project_table, "dependencies"), package, found);
-    collect_requirement_lists(value_of(project_table, "optional-dependencies"), package, found);
-    collect_requirement_lists(value_of(&root, "dependency-groups"), package, found);
+    const document::Table* project = document::table_of(&root, "project");
+    collect_requirements(document::value_of(project, "dependencies"), package, found);
+    collect_requirement_lists(document::value_of(project, "optional-dependencies"), package, found);
+    collect_requirement_lists(document::value_of(&root, "dependency-groups"), package, found);
     return found;
 }
 

@@ -41,15 +41,8 @@ bool contains(const NameSet& set, std::string_view name) {
     return std::binary_search(set.names.begin(), set.names.end(), name, std::less<>{});
 }
 
-const document::Value* value_of(const document::Table* table, std::string_view key) {
-    const document::Entry* entry = table ? document::get(*table, key) : nullptr;
-    return entry ? &entry->value : nullptr;
-}
-
-const document::Table* table_of(const document::Table* table, std::string_view key) {
-    const document::Value* value = value_of(table, key);
-    return value ? value->as_table() : nullptr;
-}
+using document::table_of;
+using document::value_of;
 
 const document::Array* array_of(const document::Table* table, std::string_view key) {
     const document::Value* value = value_of(table, key);
