@@ -20,6 +20,31 @@ struct StringEntry {
     Span span;
 };
 
+// Calls `visit(StringEntry)` for each string element of an array value; other values and
+// elements are passed over.
+template <class Visit>
+void for_each_string(const document::Value* array, Visit&& visit) {
+    const document::Array* elements = array ? array->as_array() : nullptr;
+    if (!elements) return;
+    for (const document::Value& element : *elements) {
+        if (const std::string* text = element.as_string()) visit(StringEntry{*text, element.span});
+    }
+}
+
+// The same over the project's requirement lists, in this order: `project.dependencies`, each
+// array of `project.optional-dependencies`, each array of `[dependency-groups]`.
+template <class Visit>
+void for_each_requirement_string(const document::Table& root, Visit&& visit) {
+    const document::Table* project = document::table_of(&root, "project");
+    for_each_string(document::value_of(project, "dependencies"), visit);
+    for (const document::Table* lists : {document::table_of(project, "optional-dependencies"),
+                                         document::table_of(&root, "dependency-groups")}) {
+        if (!lists) continue;
+        for (const document::Entry& entry : lists->entries)
+            for_each_string(&entry.value, visit);
+    }
+}
+
 // What a valid package, extra or dependency group name looks like.
 inline constexpr std::string_view NAME_RULES_HELP =
     "names must start and end with a letter or digit and contain only letters, digits, `-`, `_`, and `.`";

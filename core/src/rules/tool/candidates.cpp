@@ -18,37 +18,14 @@ struct Requirement {
     Span span;
 };
 
-void collect_requirements(const document::Value* list, std::string_view package,
-                          std::vector<Requirement>& found) {
-    const document::Array* array = list ? list->as_array() : nullptr;
-    if (!array) return;
-    for (const document::Value& element : *array) {
-        const std::string* text = element.as_string();
-        if (!text) continue;
-        std::optional<standards::RequiredVersions> required =
-            standards::required_versions(*text, package);
-        if (required) {
-            found.push_back({std::move(required->versions), element.span});
-        }
-    }
-}
-
-void collect_requirement_lists(const document::Value* lists, std::string_view package,
-                               std::vector<Requirement>& found) {
-    const document::Table* table = lists ? lists->as_table() : nullptr;
-    if (!table) return;
-    for (const document::Entry& entry : table->entries)
-        collect_requirements(&entry.value, package, found);
-}
-
 // The requirements on the package in `project.dependencies`, `project.optional-dependencies`
 // and `[dependency-groups]`, in that order.
 std::vector<Requirement> requirements_on(const document::Table& root, std::string_view package) {
     std::vector<Requirement> found;
-    const document::Table* project = document::table_of(&root, "project");
-    collect_requirements(document::value_of(project, "dependencies"), package, found);
-    collect_requirement_lists(document::value_of(project, "optional-dependencies"), package, found);
-    collect_requirement_lists(document::value_of(&root, "dependency-groups"), package, found);
+    for_each_requirement_string(root, [&](const StringEntry& entry) {
+        if (auto required = standards::required_versions(entry.text, package))
+            found.push_back({std::move(required->versions), entry.span});
+    });
     return found;
 }
 

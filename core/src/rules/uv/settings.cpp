@@ -65,24 +65,6 @@ struct ProjectContext {
     bool workspace = false;
 };
 
-void add_requirement_names(const document::Value* list, NameSet& set) {
-    const document::Array* array = list ? list->as_array() : nullptr;
-    if (!array) return;
-    for (const document::Value& element : *array) {
-        const std::string* text = element.as_string();
-        if (!text) continue;
-        if (std::optional<std::string> name = standards::requirement_name(*text)) {
-            set.names.push_back(std::move(*name));
-        }
-    }
-}
-
-void add_requirement_lists(const document::Table* lists, NameSet& set) {
-    if (!lists) return;
-    for (const document::Entry& entry : lists->entries)
-        add_requirement_names(&entry.value, set);
-}
-
 void add_normalized_keys(const document::Table* table, NameSet& set) {
     if (!table) return;
     for (const document::Entry& entry : table->entries) {
@@ -109,10 +91,12 @@ ProjectContext project_context(const document::Table& root, const document::Tabl
     const document::Table* optional = table_of(project, "optional-dependencies");
     if (project && !dynamic_dependencies && !dynamic_extras) {
         NameSet& names = context.dependencies.emplace();
-        add_requirement_names(value_of(project, "dependencies"), names);
-        add_requirement_lists(optional, names);
-        add_requirement_lists(groups, names);
-        add_requirement_names(value_of(&uv, "dev-dependencies"), names);
+        const auto add_name = [&](const StringEntry& entry) {
+            if (std::optional<std::string> name = standards::requirement_name(entry.text))
+                names.names.push_back(std::move(*name));
+        };
+        for_each_requirement_string(root, add_name);
+        for_each_string(value_of(&uv, "dev-dependencies"), add_name);
         finish(names);
     }
     if (project && !dynamic_extras) {
