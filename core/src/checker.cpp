@@ -95,6 +95,12 @@ std::string_view value_kind(const document::Value& value) {
     return value_kind(value.kind());
 }
 
+Fix rename_key(std::string_view source, const document::Entry& entry, std::string_view name,
+               Applicability applicability) {
+    return Fix{{edit::rename(source, entry.key_span.start, entry.key_span.end, entry.key, name)},
+               applicability};
+}
+
 void Checker::unknown_keys(const document::Table& table, std::string_view table_name,
                            std::span<const std::string_view> known_keys) {
     const std::vector<std::string_view> present = present_keys(table, known_keys);
@@ -111,10 +117,9 @@ void Checker::unknown_keys(const document::Table& table, std::string_view table_
                 .with_help(std::move(help));
         // Renaming onto a key the table already has would define it twice.
         if (suggestion && std::find(present.begin(), present.end(), *suggestion) == present.end()) {
-            Fix fix{{edit::rename(source, entry.key_span.start, entry.key_span.end, entry.key,
-                                  *suggestion)},
-                    Applicability::Unsafe};
-            diagnostic = std::move(diagnostic).with_fix(std::move(fix));
+            diagnostic =
+                std::move(diagnostic)
+                    .with_fix(rename_key(source, entry, *suggestion, Applicability::Unsafe));
         }
         push(std::move(diagnostic));
     }

@@ -45,6 +45,10 @@ void for_each_requirement_string(const document::Table& root, Visit&& visit) {
     }
 }
 
+// A fix that renames the entry's key to `name`, keeping its quotes.
+Fix rename_key(std::string_view source, const document::Entry& entry, std::string_view name,
+               Applicability applicability);
+
 // What a valid package, extra or dependency group name looks like.
 inline constexpr std::string_view NAME_RULES_HELP =
     "names must start and end with a letter or digit and contain only letters, digits, `-`, `_`, and `.`";

@@ -11,7 +11,6 @@
 #include "knowledge/ty.hpp"
 #include "rules/suggestion_cache.hpp"
 #include "rules/tool.hpp"
-#include "tarnvik/edit.hpp"
 
 namespace tarnvik::rules::ty {
 
@@ -65,11 +64,9 @@ class TyChecks final : public tool::Extension {
                                       : fmt::format("ty ignores rules it does not know; see {}",
                                                     ::tarnvik::ty::RULE_DOCS));
         if (suggestion && !document::get(rules, *suggestion)) {
-            diagnostic =
-                std::move(diagnostic)
-                    .with_fix(Fix{{edit::rename(checker.source, entry.key_span.start,
-                                                entry.key_span.end, entry.key, *suggestion)},
-                                  Applicability::Unsafe});
+            diagnostic = std::move(diagnostic)
+                             .with_fix(rename_key(checker.source, entry, *suggestion,
+                                                  Applicability::Unsafe));
         }
         checker.push(std::move(diagnostic));
     }

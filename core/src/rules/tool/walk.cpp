@@ -8,13 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "tarnvik/edit.hpp"
-
 namespace tarnvik::rules::tool {
 
 namespace {
 
-using ::tarnvik::tool::last_segment;
 using ::tarnvik::tool::OptionKind;
 using ::tarnvik::tool::parent_key;
 using ::tarnvik::tool::ValueType;
@@ -265,11 +262,9 @@ class TableWalk {
                                              tool_.name, tool_.releases().front(),
                                              tool_.releases().back(), tool_.docs));
         if (suggestion && !has_key(table_, *suggestion)) {
-            diagnostic =
-                std::move(diagnostic)
-                    .with_fix(Fix{{edit::rename(checker_.source, entry.key_span.start,
-                                                entry.key_span.end, entry.key, *suggestion)},
-                                  Applicability::Unsafe});
+            diagnostic = std::move(diagnostic)
+                             .with_fix(rename_key(checker_.source, entry, *suggestion,
+                                                  Applicability::Unsafe));
         }
         checker_.push(
             add_consequence(std::move(diagnostic), tool_, tool_.unknown_key_consequence(name_)));
@@ -299,11 +294,10 @@ class TableWalk {
         if (option.note) diagnostic = std::move(diagnostic).with_help(std::string(*option.note));
         const std::optional<std::string_view> new_name = tool_.new_name(option.key);
         if (new_name && !has_key(table_, *new_name) && known_in_every_release(option, *new_name)) {
-            diagnostic = std::move(diagnostic)
-                             .with_fix(Fix{{edit::rename(checker_.source, entry.key_span.start,
-                                                         entry.key_span.end,
-                                                         last_segment(option.key), *new_name)},
-                                           Applicability::Safe});
+            // An option's key is never dotted as written, so it is its last segment.
+            diagnostic =
+                std::move(diagnostic)
+                    .with_fix(rename_key(checker_.source, entry, *new_name, Applicability::Safe));
         }
         checker_.push(std::move(diagnostic));
     }
