@@ -79,6 +79,11 @@ TEST(LoadLock, TakesNamesVersionsAndLocalPackages) {
          "[[package]]\nname = \"c\"\nversion = \"1\"\nsource = { registry = \"r\" }\n",
          {"b", "a", "b"},
          {{"a", {"1"}}, {"b", {"1", "2"}}, {"c", {"1"}}}},
+        {"a source written as an array of tables is no table, and makes nothing local",
+         uv,
+         "[[package]]\nname = \"a\"\nversion = \"1\"\n[[package.source]]\neditable = \".\"\n",
+         {},
+         {{"a", {"1"}}}},
         {"pylock.toml never records local packages",
          pylock,
          "[[packages]]\nname = \"x\"\nversion = \"1\"\n"
