@@ -119,6 +119,80 @@ TEST(LoadLock, TakesNamesVersionsAndLocalPackages) {
     }
 }
 
+// A uv.lock of one entry per (name, version), in the order given.
+std::string lock_of(const std::vector<std::pair<std::string, std::string>>& entries) {
+    std::string text = "version = 1\n";
+    for (const auto& [name, version] : entries)
+        text += "[[package]]\nname = \"" + name + "\"\nversion = \"" + version + "\"\n";
+    return text;
+}
+
+std::vector<std::string> numbered(std::string_view prefix, int from, int to) {
+    std::vector<std::string> out;
+    for (int i = from; i < to; ++i)
+        out.push_back(std::string(prefix) + std::to_string(i));
+    return out;
+}
+
+// Many versions of a name: each kept once, in first-seen order, by both readers, whether the
+// name's entries are together or scattered among another's, with repeats near and far.
+TEST(LoadLock, ManyVersionsOfOneName) {
+    using Entry = std::pair<std::string, std::string>;
+    struct Case {
+        std::string name;
+        std::vector<Entry> entries;
+        Versions versions;
+    };
+    auto entries = [](std::string_view name, const std::vector<std::string>& versions) {
+        std::vector<Entry> out;
+        for (const std::string& version : versions)
+            out.emplace_back(name, version);
+        return out;
+    };
+    auto join = [](std::vector<std::string> a, const std::vector<std::string>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    const std::vector<std::string> hundred = numbered("0.", 0, 100);
+    const std::vector<std::string> hundred_reversed(hundred.rbegin(), hundred.rend());
+    const std::vector<std::string> others = numbered("1.", 0, 40);
+    const std::vector<std::string> there_and_back = join(hundred, hundred_reversed);
+    std::vector<Entry> scattered;
+    for (std::size_t i = 0; i < 2 * hundred.size(); ++i) {
+        scattered.emplace_back("ruff", hundred[i / 2]);
+        scattered.emplace_back("alpha", others[i % others.size()]);
+    }
+    std::vector<Entry> each_twice;
+    for (const auto& [name, versions] : {std::pair{"ruff", hundred}, std::pair{"ty", others}}) {
+        for (const std::string& version : versions)
+            each_twice.insert(each_twice.end(), 2, Entry{name, version});
+    }
+    const std::vector<Case> cases = {
+        {"each repeated at once", each_twice, {{"ruff", hundred}, {"ty", others}}},
+        {"all repeated in reverse, then new ones",
+         entries("ruff", join(there_and_back, others)),
+         {{"ruff", join(hundred, others)}}},
+        {"scattered among another name's entries",
+         scattered,
+         {{"alpha", others}, {"ruff", hundred}}},
+        {"the first repeated once the list is long",
+         entries("ruff", join(numbered("2.", 0, 16), {"2.0", "2.16", "2.15", "2.17"})),
+         {{"ruff", numbered("2.", 0, 18)}}},
+        {"equal values written differently are different versions",
+         entries("ruff", join(numbered("3.", 0, 20), {"3.0.0", "03.0", "3.0", "3.00"})),
+         {{"ruff", join(numbered("3.", 0, 20), {"3.0.0", "03.0", "3.00"})}}},
+    };
+    for (const Case& c : cases) {
+        const std::string text = lock_of(c.entries);
+        auto strict = load_lock(LockKind::UvLock, "uv.lock", text);
+        ASSERT_TRUE(std::holds_alternative<Loaded>(strict)) << c.name;
+        EXPECT_EQ(std::get<Loaded>(strict).lock.package_versions, c.versions) << c.name;
+        const auto plain = read_plain_lock(LockKind::UvLock, "uv.lock", text);
+        ASSERT_TRUE(plain.has_value()) << c.name;
+        EXPECT_EQ(plain->package_versions, c.versions) << c.name;
+    }
+}
+
 TEST(LoadLock, TomlErrorIsTheStrictParseError) {
     for (const std::string text : {"[[package]]\nname = \n", "a = 1\na = 2\n"}) {
         auto parsed = parse::parse_strict(text);
