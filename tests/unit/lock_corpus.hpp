@@ -87,22 +87,20 @@ inline const std::vector<std::string>& lock_bases() {
 
 // The places of a package entry a header can name: each key a lock writes in an entry, and the
 // keys of its `source` table and of its other tables.
-inline constexpr std::string_view ENTRY_PLACES[] = {
-    "name",
-    "version",
-    "source",
-    "dependencies",
-    "sdist",
-    "wheels",
-    "metadata",
-    "optional-dependencies",
-    "source.editable",
-    "source.virtual",
-    "source.directory",
-    "source.registry",
-    "metadata.requires-dist",
-    "wheels.source",
-};
+inline constexpr std::string_view ENTRY_PLACES[] = {"name",
+                                                    "version",
+                                                    "source",
+                                                    "dependencies",
+                                                    "sdist",
+                                                    "wheels",
+                                                    "metadata",
+                                                    "optional-dependencies",
+                                                    "source.editable",
+                                                    "source.virtual",
+                                                    "source.directory",
+                                                    "source.registry",
+                                                    "metadata.requires-dist",
+                                                    "wheels.source"};
 
 // Every place of an entry of either format as a table and as an array of tables, empty or
 // holding a key that makes a `source` table local.

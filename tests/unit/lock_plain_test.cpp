@@ -141,21 +141,9 @@ TEST(PlainLock, DefinitionsAgreeWithTheStrictParse) {
 // read in one pass or left to the strict parse, never read otherwise.
 TEST(PlainLock, EveryTableInEveryPlaceOfAnEntry) {
     const std::string base =
-        "version = 1\n"
-        "[[package]]\n"
-        "name = \"app\"\n"
-        "version = \"1.0\"\n"
-        "source = { registry = \"r\" }\n"
-        "sdist = { url = \"u\" }\n"
-        "[package.metadata]\n"
-        "requires-dist = []\n"
-        "[[package.wheels]]\n"
-        "url = \"w\"\n"
-        "[[package]]\n"
-        "name = \"lib\"\n"
-        "version = \"2.0\"\n"
-        "[[packages]]\n"
-        "name = \"p\"\n"
+        "version = 1\n[[package]]\nname = \"app\"\nversion = \"1.0\"\nsource = { registry = \"r\" }\n"
+        "sdist = { url = \"u\" }\n[package.metadata]\nrequires-dist = []\n[[package.wheels]]\n"
+        "url = \"w\"\n[[package]]\nname = \"lib\"\nversion = \"2.0\"\n[[packages]]\nname = \"p\"\n"
         "version = \"3.0\"\n";
     std::vector<std::size_t> line_starts{0};
     for (std::size_t at = base.find('\n'); at + 1 < base.size(); at = base.find('\n', at + 1))
