@@ -52,4 +52,15 @@ inline std::string lock_file(std::size_t target_size) {
     return text;
 }
 
+// A uv.lock that pins one package at `versions` versions, one entry each, as a lock of a
+// project that tries every release of a tool would.
+inline std::string many_versions_lock(std::size_t versions) {
+    std::string text = "version = 1\nrequires-python = \">=3.12\"\n";
+    for (std::size_t i = 0; i < versions; ++i) {
+        text += "\n[[package]]\nname = \"ruff\"\nversion = \"0." + std::to_string(i / 1000) + "." +
+                std::to_string(i % 1000) + "\"\n";
+    }
+    return text;
+}
+
 }  // namespace tarnvik::bench

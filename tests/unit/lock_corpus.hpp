@@ -9,7 +9,7 @@
 // Lock-like TOML documents for differential tests: a few lock files written in every shape the
 // TOML rules allow, and many seeded mutations of them, most of which break some rule (a key
 // defined twice in a wheel, a table defined twice, a lexical error, ...) and some of which do
-// not.
+// not; and the headers of a table or an array of tables in every place of a package entry.
 namespace tarnvik::test {
 
 inline const std::vector<std::string>& lock_bases() {
@@ -85,6 +85,42 @@ inline const std::vector<std::string>& lock_bases() {
     return bases;
 }
 
+// The places of a package entry a header can name: each key a lock writes in an entry, and the
+// keys of its `source` table and of its other tables.
+inline constexpr std::string_view ENTRY_PLACES[] = {"name",
+                                                    "version",
+                                                    "source",
+                                                    "dependencies",
+                                                    "sdist",
+                                                    "wheels",
+                                                    "metadata",
+                                                    "optional-dependencies",
+                                                    "source.editable",
+                                                    "source.virtual",
+                                                    "source.directory",
+                                                    "source.registry",
+                                                    "metadata.requires-dist",
+                                                    "wheels.source"};
+
+// Every place of an entry of either format as a table and as an array of tables, empty or
+// holding a key that makes a `source` table local.
+inline const std::vector<std::string>& entry_headers() {
+    static const std::vector<std::string> headers = [] {
+        std::vector<std::string> out;
+        for (const std::string_view list : {"package", "packages"}) {
+            for (const std::string_view place : ENTRY_PLACES) {
+                const std::string name = std::string(list) + "." + std::string(place);
+                for (const std::string_view body : {"", "editable = \".\"\n"}) {
+                    out.push_back("[" + name + "]\n" + std::string(body));
+                    out.push_back("[[" + name + "]]\n" + std::string(body));
+                }
+            }
+        }
+        return out;
+    }();
+    return headers;
+}
+
 namespace detail {
 
 // Snippets put at the start of a line: most define again something already there.
@@ -124,7 +160,10 @@ inline std::size_t line_start(std::mt19937& random, const std::string& text) {
 inline void mutate(std::mt19937& random, std::string& text) {
     switch (random() % 5) {
         case 0: {
-            const std::string_view line = LINES[below(random, std::size(LINES))];
+            const std::vector<std::string>& headers = entry_headers();
+            const std::string_view line = random() % 2 == 0
+                                              ? LINES[below(random, std::size(LINES))]
+                                              : headers[below(random, headers.size())];
             text.insert(line_start(random, text), line);
             break;
         }

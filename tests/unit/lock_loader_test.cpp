@@ -79,6 +79,11 @@ TEST(LoadLock, TakesNamesVersionsAndLocalPackages) {
          "[[package]]\nname = \"c\"\nversion = \"1\"\nsource = { registry = \"r\" }\n",
          {"b", "a", "b"},
          {{"a", {"1"}}, {"b", {"1", "2"}}, {"c", {"1"}}}},
+        {"a source written as an array of tables is no table, and makes nothing local",
+         uv,
+         "[[package]]\nname = \"a\"\nversion = \"1\"\n[[package.source]]\neditable = \".\"\n",
+         {},
+         {{"a", {"1"}}}},
         {"pylock.toml never records local packages",
          pylock,
          "[[packages]]\nname = \"x\"\nversion = \"1\"\n"
@@ -111,6 +116,52 @@ TEST(LoadLock, TakesNamesVersionsAndLocalPackages) {
         EXPECT_EQ(lock->path, "../uv.lock") << c.name;
         EXPECT_EQ(lock->local_packages, c.local_packages) << c.name;
         EXPECT_EQ(lock->package_versions, c.versions) << c.name;
+    }
+}
+
+std::vector<std::string> numbered(std::string_view prefix, int count) {
+    std::vector<std::string> out;
+    for (int i = 0; i < count; ++i)
+        out.push_back(std::string(prefix) + std::to_string(i));
+    return out;
+}
+
+// Many versions of a name: each kept once, in first-seen order, by both readers, whether the
+// names' entries come together or scattered among each other, with repeats near and far.
+TEST(LoadLock, ManyVersionsOfOneName) {
+    using Entry = std::pair<std::string, std::string>;
+    const std::vector<std::string> hundred = numbered("0.", 100);
+    const std::vector<std::string> forty = numbered("1.", 40);
+    std::vector<Entry> together, scattered, far;
+    for (const std::string& version : hundred)
+        together.insert(together.end(), 2, {"ruff", version});
+    for (const std::string& version : forty)
+        together.insert(together.end(), 2, {"ty", version});
+    for (std::size_t i = 0; i < 2 * hundred.size(); ++i) {
+        scattered.emplace_back("ruff", hundred[i / 2]);
+        scattered.emplace_back("ty", forty[i % forty.size()]);
+    }
+    for (const auto& versions : {hundred, {hundred.rbegin(), hundred.rend()}, forty}) {
+        for (const std::string& version : versions)
+            far.emplace_back("ruff", version);
+    }
+    std::vector<std::string> all = hundred;
+    all.insert(all.end(), forty.begin(), forty.end());
+    const std::pair<std::vector<Entry>, Versions> cases[] = {
+        {together, {{"ruff", hundred}, {"ty", forty}}},
+        {scattered, {{"ruff", hundred}, {"ty", forty}}},
+        {far, {{"ruff", all}}},
+    };
+    for (const auto& [entries, expected] : cases) {
+        std::string text;
+        for (const auto& [name, version] : entries)
+            text += "[[package]]\nname = \"" + name + "\"\nversion = \"" + version + "\"\n";
+        auto strict = load_lock(LockKind::UvLock, "uv.lock", text);
+        ASSERT_TRUE(std::holds_alternative<Loaded>(strict));
+        EXPECT_EQ(std::get<Loaded>(strict).lock.package_versions, expected);
+        const auto plain = read_plain_lock(LockKind::UvLock, "uv.lock", text);
+        ASSERT_TRUE(plain.has_value());
+        EXPECT_EQ(plain->package_versions, expected);
     }
 }
 

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "lock_corpus.hpp"
+
 // Variants of a real-looking lock file for differential tests of lock readers: the same file
 // with CRLF line ends, a byte order mark, comments or tabs, which a reader must still take, and
 // the file truncated, with bytes that are not UTF-8, a key or a table defined twice, escapes,
@@ -177,7 +179,10 @@ inline std::vector<Mutant> lock_mutants(const std::string& base, std::size_t cou
                 break;
             }
             case 7: {
-                const std::string_view line = LINES[random() % std::size(LINES)];
+                const std::vector<std::string>& headers = entry_headers();
+                const std::string_view line = random() % 2 == 0
+                                                  ? LINES[random() % std::size(LINES)]
+                                                  : headers[random() % headers.size()];
                 const std::size_t at = pick(random, line_starts);
                 label = "line put at " + std::to_string(at) + ": " + std::string(line);
                 text.insert(at, line);

@@ -90,6 +90,8 @@ TEST(PlainLock, LeavesOtherWritingsToTheStrictParse) {
         "[[\"package\"]]\nname = \"a\"\n",
         "package = [{ name = \"a\", version = \"1\" }]\n",
         "[[package]]\nname = \"a\"\n[package.x]\nnote = \"tab\\there\"\n",
+        "[[package]]\nname = \"a\"\n[[package.source]]\neditable = \".\"\n",
+        "[[package]]\n[[package.name]]\n[[package.version]]\n",
     };
     for (const std::string_view text : cases) {
         EXPECT_FALSE(read_plain_lock(LockKind::UvLock, "uv.lock", text)) << text;
@@ -133,6 +135,29 @@ TEST(PlainLock, DefinitionsAgreeWithTheStrictParse) {
             expect_agreement(kind, text, std::string(text), tally);
     }
     EXPECT_EQ(tally.read, 2 * 9);  // every valid case in one pass
+}
+
+// A table or an array of tables in every place of a package entry, at every line of a lock:
+// read in one pass or left to the strict parse, never read otherwise.
+TEST(PlainLock, EveryTableInEveryPlaceOfAnEntry) {
+    const std::string base =
+        "version = 1\n[[package]]\nname = \"app\"\nversion = \"1.0\"\nsource = { registry = \"r\" }\n"
+        "sdist = { url = \"u\" }\n[package.metadata]\nrequires-dist = []\n[[package.wheels]]\n"
+        "url = \"w\"\n[[package]]\nname = \"lib\"\nversion = \"2.0\"\n[[packages]]\nname = \"p\"\n"
+        "version = \"3.0\"\n";
+    std::vector<std::size_t> line_starts{0};
+    for (std::size_t at = base.find('\n'); at + 1 < base.size(); at = base.find('\n', at + 1))
+        line_starts.push_back(at + 1);
+    Tally tally;
+    for (const std::string& header : test::entry_headers()) {
+        for (const std::size_t at : line_starts) {
+            const std::string text = std::string(base).insert(at, header);
+            for (const LockKind kind : KINDS)
+                expect_agreement(kind, text, text, tally);
+        }
+    }
+    EXPECT_GT(tally.read, 1000);
+    EXPECT_GT(tally.declined, 1000);
 }
 
 // Every prefix of a text, in a buffer of exactly its size (so that the sanitizers see a read

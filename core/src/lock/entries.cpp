@@ -28,8 +28,8 @@ bool is_normalized_name(std::string_view name) {
     return after_letter;
 }
 
-void add_version(Versions& versions, std::string_view version) {
-    if (std::ranges::find(versions, version) == versions.end()) versions.emplace_back(version);
+std::size_t hash_of(std::string_view version) {
+    return std::hash<std::string_view>{}(version);
 }
 
 // Groups of one name made apart (the lock was not sorted by name) become one, their versions
@@ -37,18 +37,58 @@ void add_version(Versions& versions, std::string_view version) {
 Groups merge_groups(Groups groups) {
     std::ranges::stable_sort(groups, {}, &Groups::value_type::first);
     Groups merged;
+    DistinctVersions distinct;
     for (auto& [name, versions] : groups) {
         if (merged.empty() || merged.back().first != name) {
             merged.emplace_back(std::move(name), std::move(versions));
+            distinct.start();
             continue;
         }
         for (const std::string& version : versions)
-            add_version(merged.back().second, version);
+            distinct.add(merged.back().second, version);
     }
     return merged;
 }
 
 }  // namespace
+
+void DistinctVersions::add_to_long(Versions& versions, std::string_view version) {
+    index_up_to(versions, versions.size());
+    if (contains(versions, version)) return;
+    versions.emplace_back(version);
+    index_up_to(versions, versions.size());
+}
+
+bool DistinctVersions::contains(const Versions& versions, std::string_view version) const {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t slot = hash_of(version) & mask; slots_[slot] != 0; slot = (slot + 1) & mask) {
+        if (versions[slots_[slot] - 1] == version) return true;
+    }
+    return false;
+}
+
+void DistinctVersions::index(const Versions& versions, std::uint32_t position) {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t slot = hash_of(versions[position]) & mask;
+    while (slots_[slot] != 0)
+        slot = (slot + 1) & mask;
+    slots_[slot] = position + 1;
+}
+
+// Puts the list's first `size` positions in the table, made anew when it served another list
+// or would be more than half full (then at least twice as large).
+void DistinctVersions::index_up_to(const Versions& versions, std::size_t size) {
+    if (indexed_ == size) return;
+    if (indexed_ == 0 || 2 * size > slots_.size()) {
+        std::size_t slots = 2 * SEARCHED;
+        while (slots < 2 * size)
+            slots *= 2;
+        slots_.assign(slots, 0);
+        indexed_ = 0;
+    }
+    for (; indexed_ < size; ++indexed_)
+        index(versions, static_cast<std::uint32_t>(indexed_));
+}
 
 Entries::Entries(LockKind kind) : records_local_packages_(kind == LockKind::UvLock) {}
 
@@ -64,8 +104,9 @@ void Entries::add(std::string_view raw_name, std::optional<std::string_view> ver
     if (groups.empty() || groups.back().first != *name) {
         if (!groups.empty() && *name < groups.back().first) sorted_ = false;
         groups.emplace_back(std::move(*name), Versions{});
+        distinct_.start();
     }
-    add_version(groups.back().second, *version);
+    distinct_.add(groups.back().second, *version);
 }
 
 Lock Entries::finish(std::string path) && {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tarnvik/lock.hpp"
 
@@ -15,6 +18,36 @@ namespace tarnvik::lock {
 constexpr std::string_view entry_list_key(LockKind kind) {
     return kind == LockKind::UvLock ? "package" : "packages";
 }
+
+// Appends versions to a package's list unless a byte-equal one is already there. A short list
+// is searched; a long one (a lock may pin thousands of versions of one name) is looked up in a
+// table of its positions, addressed by the versions' hashes, built once the list outgrows the
+// search. The table serves one list at a time, from its first long add to the next `start`.
+class DistinctVersions {
+  public:
+    // The next add is to another list.
+    void start() { indexed_ = 0; }
+    void add(std::vector<std::string>& versions, std::string_view version) {
+        if (versions.size() >= SEARCHED) {
+            add_to_long(versions, version);
+        } else if (std::ranges::find(versions, version) == versions.end()) {
+            versions.emplace_back(version);
+        }
+    }
+
+  private:
+    static constexpr std::size_t SEARCHED = 16;
+
+    void add_to_long(std::vector<std::string>& versions, std::string_view version);
+
+    bool contains(const std::vector<std::string>& versions, std::string_view version) const;
+    void index(const std::vector<std::string>& versions, std::uint32_t position);
+    void index_up_to(const std::vector<std::string>& versions, std::size_t size);
+
+    // A position in the list plus one, or zero where free; at most half of them taken.
+    std::vector<std::uint32_t> slots_;
+    std::size_t indexed_ = 0;  // the positions in the table: the list's first ones
+};
 
 class Entries {
   public:
@@ -31,6 +64,7 @@ class Entries {
     bool records_local_packages_;
     // Names in the order they came: sorted as long as the lock lists its packages by name.
     bool sorted_ = true;
+    DistinctVersions distinct_;  // of the last name's list
     Lock lock_;
 };
 

@@ -162,6 +162,16 @@ template <char QUOTE>
     }
 }
 
+// The keys read of a package entry. The plain layout writes a name and a version as strings
+// and a source as a table; as an array of tables, one of them no longer holds what the reader
+// takes from it (a `source` array is no table, so its keys make nothing local), and the strict
+// parse reads the file.
+constexpr std::array<std::string_view, 3> READ_ENTRY_KEYS = {"name", "version", "source"};
+
+constexpr bool is_read_entry_key(std::string_view key) {
+    return std::ranges::find(READ_ENTRY_KEYS, key) != READ_ENTRY_KEYS.end();
+}
+
 // What a value is read for: mostly nothing but its validity.
 enum class Wanted : std::uint8_t { Nothing, Text, SourceKeys };
 
@@ -351,7 +361,8 @@ inline std::string_view PlainReader::bare_key() {
 }
 
 Tables::Id PlainReader::define(Tables::Id parent, std::string_view key, Kind kind) {
-    // A key of the entry's `source` table, however it is defined, makes the entry local.
+    // A key of the entry's `source` table, however it is defined, makes the entry local (an
+    // array of tables named `source` never gets here: see READ_ENTRY_KEYS).
     if (parent != Tables::ROOT && tables_.key(parent) == "source" &&
         is_entry_list(tables_.parent(parent)) && is_local_source_key(key)) {
         entry_.local = true;
@@ -411,6 +422,7 @@ bool PlainReader::open_header(bool array) {
         table = found;
     }
     const std::string_view last = header_keys_.back();
+    if (array && is_entry_list(table) && is_read_entry_key(last)) return false;
     Tables::Id found = tables_.find(table, last);
     if (found == Tables::NONE) {
         found = define(table, last, array ? Kind::Array : Kind::Explicit);
