@@ -1,10 +1,12 @@
 #include "files.hpp"
 
 #include <fcntl.h>
+#include <fmt/format.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -21,6 +23,27 @@ namespace fs = std::filesystem;
 
 std::string last_error() {
     return std::strerror(errno);
+}
+
+struct FileType {
+    mode_t type;
+    std::string_view name;
+};
+
+constexpr std::array<FileType, 5> NOT_REGULAR = {{
+    {S_IFDIR, "a directory"},
+    {S_IFCHR, "a character device"},
+    {S_IFBLK, "a block device"},
+    {S_IFIFO, "a named pipe"},
+    {S_IFSOCK, "a socket"},
+}};
+
+ReadError not_regular(mode_t mode) {
+    std::string_view name = "something else";
+    for (const FileType& type : NOT_REGULAR) {
+        if ((mode & S_IFMT) == type.type) name = type.name;
+    }
+    return ReadError{false, fmt::format("it is {}, not a regular file", name)};
 }
 
 // Closes the descriptor and removes the temporary file unless the rename took it over.
@@ -74,9 +97,37 @@ std::optional<std::string> write_in_place(const fs::path& target, std::string_vi
     return error;
 }
 
-// The size the status of the open file gives, 0 when it gives none; the status in `info`.
-std::size_t stated_size(int fd, struct stat& info) {
-    return ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+struct OpenedFile {
+    int fd;
+    struct stat info;
+};
+
+// Opens a regular file for reading and gives its status. The path is looked at before it is
+// opened, so that a device or a named pipe is never opened (which can block, or do something of
+// its own), and the descriptor after, since by then the path may name another file: the open
+// itself waits for no writer of a named pipe put there meanwhile. The descriptor keeps
+// O_NONBLOCK, which means nothing to a regular file.
+std::variant<OpenedFile, ReadError> open_regular_file(const fs::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return ReadError{errno == ENOENT, last_error()};
+    if (!S_ISREG(info.st_mode)) return not_regular(info.st_mode);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return ReadError{errno == ENOENT, last_error()};
+    std::optional<ReadError> error;
+    if (::fstat(fd, &info) != 0) {
+        error = ReadError{false, last_error()};
+    } else if (!S_ISREG(info.st_mode)) {
+        error = not_regular(info.st_mode);
+    }
+    if (error) {
+        ::close(fd);
+        return *error;
+    }
+    return OpenedFile{fd, info};
+}
+
+std::size_t size_of(const struct stat& info) {
+    return info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
 }
 
 // Reads the open file to its end, and closes it. The buffer is sized from `expected` up front, so
@@ -175,12 +226,12 @@ bool MappedFile::cut_short() const {
 }
 
 std::variant<MappedFile, ReadError> map_file(const fs::path& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return ReadError{errno == ENOENT, last_error()};
-    struct stat info {};
-    const std::size_t size = stated_size(fd, info);
+    auto opened = open_regular_file(path);
+    if (auto* error = std::get_if<ReadError>(&opened)) return std::move(*error);
+    const auto [fd, info] = std::get<OpenedFile>(opened);
+    const std::size_t size = size_of(info);
     MappedFile file;
-    if (size > 0 && S_ISREG(info.st_mode)) {
+    if (size > 0) {
         // A file of a few megabytes is mapped whole at once, which costs less than taking its
         // pages one fault at a time; a larger one page by page, so that its pages can be given
         // back as they are read.
@@ -202,10 +253,10 @@ std::variant<MappedFile, ReadError> map_file(const fs::path& path) {
 }
 
 std::variant<std::string, ReadError> read_file(const fs::path& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return ReadError{errno == ENOENT, last_error()};
-    struct stat info {};
-    return read_to_end(fd, stated_size(fd, info));
+    auto opened = open_regular_file(path);
+    if (auto* error = std::get_if<ReadError>(&opened)) return std::move(*error);
+    const auto [fd, info] = std::get<OpenedFile>(opened);
+    return read_to_end(fd, size_of(info));
 }
 
 std::optional<std::string> replace_file(const fs::path& path, std::string_view text) {

@@ -10,15 +10,19 @@ namespace tarnvik::cli {
 
 struct ReadError {
     bool not_found = false;
-    std::string description;  // the system's
+    // The system's, or what the path names instead of a regular file ("it is a named pipe, not
+    // a regular file").
+    std::string description;
 };
 
-// The whole file's bytes.
+// The whole file's bytes. Only a regular file is read (symbolic links followed): anything else,
+// a device, a named pipe, a directory or a socket, is a ReadError without a byte read from it, so
+// that nothing can block the read or make it endless.
 std::variant<std::string, ReadError> read_file(const std::filesystem::path& path);
 
 // A file's bytes, mapped into memory read-only for as long as the object lives: nothing is
-// copied, and a page is read from the file when it is first looked at. A file that cannot be
-// mapped (empty, or not a regular file) is read instead.
+// copied, and a page is read from the file when it is first looked at. An empty file, which
+// cannot be mapped, is read instead; like read_file, only a regular file is opened at all.
 class MappedFile {
   public:
     MappedFile(MappedFile&& other) noexcept;
