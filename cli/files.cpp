@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <fmt/format.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,22 +47,37 @@ ReadError not_regular(mode_t mode) {
     return ReadError{false, fmt::format("it is {}, not a regular file", name)};
 }
 
-// Closes the descriptor and removes the temporary file unless the rename took it over.
-class TempFile {
+// Closes the descriptor it holds when it goes, unless closed before (to learn whether that
+// failed).
+class Descriptor {
   public:
-    explicit TempFile(std::string pattern)
-        : path_(std::move(pattern)), fd_(::mkstemp(path_.data())), created_(fd_ >= 0) {}
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    ~TempFile() { remove(); }
-    bool opened() const { return created_; }
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { close(); }
     int fd() const { return fd_; }
-    const std::string& path() const { return path_; }
     int close() {
         int result = fd_ >= 0 ? ::close(fd_) : 0;
         fd_ = -1;
         return result;
     }
+
+  private:
+    int fd_;
+};
+
+// Closes the descriptor and removes the temporary file unless the rename took it over.
+class TempFile {
+  public:
+    explicit TempFile(std::string pattern)
+        : path_(std::move(pattern)), file_(::mkstemp(path_.data())), created_(file_.fd() >= 0) {}
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() { remove(); }
+    bool opened() const { return created_; }
+    int fd() const { return file_.fd(); }
+    const std::string& path() const { return path_; }
+    int close() { return file_.close(); }
     void commit() { committed_ = true; }
     void remove() {
         close();
@@ -71,7 +87,7 @@ class TempFile {
 
   private:
     std::string path_;
-    int fd_;
+    Descriptor file_;
     bool created_;
     bool committed_ = false;
 };
@@ -84,16 +100,36 @@ void sync_directory(const fs::path& directory) {
     ::close(fd);
 }
 
+// Makes sure the file can take `size` bytes before one is written: the file size limit of the
+// process, which a write meets at that offset whatever the file's present size, and the disk's
+// blocks, which posix_fallocate allocates or fails to (a full disk, a quota) with nothing written.
+std::optional<std::string> reserve(int fd, std::size_t size) {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        size > limit.rlim_cur) {
+        return std::string(std::strerror(EFBIG));
+    }
+    if (size == 0) return std::nullopt;
+    int result = 0;
+    do {
+        result = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
+    } while (result == EINTR);
+    if (result != 0) return std::string(std::strerror(result));
+    return std::nullopt;
+}
+
 // Writes the text over the file's own bytes and cuts what is left of the old text: every link
-// to the file sees the new text, and its owner and mode stay. A failure half-way leaves the
-// file partly written, as any plain write would.
-std::optional<std::string> write_in_place(const fs::path& target, std::string_view text) {
-    int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) return last_error();
-    std::optional<std::string> error = write_all(fd, text);
-    if (!error && ::ftruncate(fd, static_cast<off_t>(text.size())) != 0) error = last_error();
-    if (!error && ::fsync(fd) != 0) error = last_error();
-    if (::close(fd) != 0 && !error) error = last_error();
+// to the file sees the new text, and its owner and mode stay. The space is reserved first, so
+// that running out of it leaves the file as it was; only an I/O error half-way can still leave
+// it partly written.
+std::optional<std::string> write_in_place(Descriptor& file, std::string_view text) {
+    std::optional<std::string> error = reserve(file.fd(), text.size());
+    if (!error) error = write_all(file.fd(), text);
+    if (!error && ::ftruncate(file.fd(), static_cast<off_t>(text.size())) != 0) {
+        error = last_error();
+    }
+    if (!error && ::fsync(file.fd()) != 0) error = last_error();
+    if (file.close() != 0 && !error) error = last_error();
     return error;
 }
 
@@ -264,15 +300,15 @@ std::optional<std::string> replace_file(const fs::path& path, std::string_view t
     fs::path target = fs::is_symlink(path, ec) ? fs::canonical(path, ec) : path;
     if (ec) return ec.message();
 
-    // The same test a plain write would meet first: may this file be written at all?
-    int probe = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
-    if (probe < 0) return last_error();
+    // The same test a plain write would meet first: may this file be written at all? It is
+    // opened for reading too, which it was a moment ago: where the filesystem cannot reserve
+    // space, posix_fallocate does it by reading and writing a byte in each block.
+    Descriptor file(::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (file.fd() < 0) return last_error();
     struct stat original {};
-    int stat_result = ::fstat(probe, &original);
-    ::close(probe);
-    if (stat_result != 0) return last_error();
+    if (::fstat(file.fd(), &original) != 0) return last_error();
     // A rename would give only this name the new text and leave the other links with the old.
-    if (original.st_nlink > 1) return write_in_place(target, text);
+    if (original.st_nlink > 1) return write_in_place(file, text);
 
     fs::path directory = target.parent_path();
     std::string name = ".";
@@ -280,7 +316,7 @@ std::optional<std::string> replace_file(const fs::path& path, std::string_view t
     name += ".tarnvik-XXXXXX";
     TempFile temp((directory.empty() ? fs::path(".") : directory) / name);
     // A directory that takes no new file (not ours to write, say) still lets the file be written.
-    if (!temp.opened()) return write_in_place(target, text);
+    if (!temp.opened()) return write_in_place(file, text);
     if (auto error = write_all(temp.fd(), text)) return error;
     if (::fchmod(temp.fd(), original.st_mode & 07777) != 0) return last_error();
     // Keep the owner when we may (running as root); otherwise the file stays ours, as it was.
@@ -291,7 +327,7 @@ std::optional<std::string> replace_file(const fs::path& path, std::string_view t
     // own): the temporary file goes, and the text is written over the file.
     if (::rename(temp.path().c_str(), target.c_str()) != 0) {
         temp.remove();
-        return write_in_place(target, text);
+        return write_in_place(file, text);
     }
     temp.commit();
     sync_directory(directory);

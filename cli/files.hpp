@@ -54,9 +54,10 @@ std::variant<MappedFile, ReadError> map_file(const std::filesystem::path& path);
 // which is flushed to disk, given the original's permission bits and renamed over it. Where
 // that cannot work (the directory takes no new file or refuses the rename, or the file has
 // other hard links, which a rename would leave with the old text), the text is written over
-// the file itself. A file that may not be written fails as a plain write would, and then
-// nothing on disk changes; no temporary file is ever left behind. Returns the system's
-// description of a failure.
+// the file itself, once the space it needs has been reserved: a full disk or the file size limit
+// then fails before the first byte is overwritten. A file that may not be written fails as a
+// plain write would, and then nothing on disk changes; no temporary file is ever left behind.
+// Returns the system's description of a failure.
 std::optional<std::string> replace_file(const std::filesystem::path& path, std::string_view text);
 
 }  // namespace tarnvik::cli

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstddef>
 #include <filesystem>
 #include <fstream>
 
@@ -227,6 +232,15 @@ std::string slurp(const fs::path& path) {
     return std::holds_alternative<std::string>(read) ? std::get<std::string>(read) : "<error>";
 }
 
+// "written", or the system's description of the failure.
+std::string outcome(const std::optional<std::string>& error) {
+    return error ? *error : "written";
+}
+
+std::string replace(const fs::path& file, std::string_view text) {
+    return outcome(replace_file(file, text));
+}
+
 std::vector<std::string> listing(const fs::path& directory) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(directory)) {
@@ -324,26 +338,78 @@ TEST(ReplaceFile, HardLinkedFileStaysOneFile) {
     EXPECT_EQ(listing(dir.root()), (std::vector<std::string>{"other.toml", "pyproject.toml"}));
 }
 
-// A write that fails half-way (here at the file size limit) leaves the file as it was and no
-// temporary file behind.
-TEST(ReplaceFile, FailedWriteKeepsTheOriginal) {
-    TempDir dir;
-    fs::path file = dir.write("pyproject.toml", "keep");
+// Runs `body` in a child process, for what would change this one (its limits, its system call
+// filter); whether it returned true.
+template <typename Body>
+bool in_child_process(Body body) {
     pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{4096, 4096};
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(3);
-        auto error = replace_file(file, std::string(100000, 'x'));
-        EXPECT_EQ(error, std::optional<std::string>("File too large"));
-        ::_exit(::testing::Test::HasFailure() ? 1 : 0);
-    }
+    if (child < 0) return false;
+    if (child == 0) ::_exit(body() ? 0 : 1);
     int status = 0;
     ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
-    EXPECT_EQ(slurp(file), "keep");
-    EXPECT_EQ(listing(dir.root()), std::vector<std::string>{"pyproject.toml"});
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A write that would meet the file size limit fails before the file is touched, whether it goes
+// to a temporary file or over the file itself (a hard-linked file), even where the file is
+// already longer than the limit and only a write past it fails; a text of exactly the limit
+// fits. Nothing is left behind.
+TEST(ReplaceFile, FileSizeLimitLeavesTheFileAsItWas) {
+    constexpr std::size_t LIMIT = 8192;
+    struct Case {
+        std::string_view name;
+        bool hard_linked;
+        std::size_t old_size;
+        std::size_t new_size;
+        std::string_view expected;
+    };
+    const Case cases[] = {
+        {"temporary file", false, 100, 100000, "File too large"},
+        {"in place, shrinking past the limit", true, 10240, 10000, "File too large"},
+        {"in place, exactly the limit", true, 10240, LIMIT, "written"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name));
+        TempDir dir;
+        const std::string old_text(c.old_size, 'o');
+        const std::string new_text(c.new_size, 'n');
+        fs::path file = dir.write("pyproject.toml", old_text);
+        if (c.hard_linked) fs::create_hard_link(file, dir.root() / "other.toml");
+        EXPECT_TRUE(in_child_process([&] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{LIMIT, LIMIT};
+            return ::setrlimit(RLIMIT_FSIZE, &limit) == 0 &&
+                   outcome(replace_file(file, new_text)) == c.expected;
+        }));
+        EXPECT_EQ(slurp(file), c.expected == "written" ? new_text : old_text);
+        EXPECT_EQ(listing(dir.root()).size(), c.hard_linked ? 2u : 1u);
+    }
+}
+
+// Makes the fallocate system call fail as on a filesystem that has none, for this process.
+bool without_fallocate() {
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fallocate, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+// Where the filesystem cannot reserve space itself, the C library does it block by block, and
+// the file is still written over in place, longer or shorter.
+TEST(ReplaceFile, InPlaceWithoutFallocate) {
+    TempDir dir;
+    fs::path file = dir.write("pyproject.toml", std::string(5000, 'o'));
+    fs::create_hard_link(file, dir.root() / "other.toml");
+    for (const std::string& text : {std::string(20000, 'l'), std::string(100, 's')}) {
+        EXPECT_TRUE(in_child_process(
+            [&] { return without_fallocate() && replace(file, text) == "written"; }));
+        EXPECT_TRUE(slurp(dir.root() / "other.toml") == text) << "after " << text.size();
+    }
 }
 
 TEST(ReplaceFile, DirectoryOrMissingFails) {
