@@ -26,6 +26,17 @@ std::string last_error() {
     return std::strerror(errno);
 }
 
+WriteError write_error(std::string description) {
+    return WriteError{false, std::move(description)};
+}
+
+FileIdentity identity_of(const struct stat& info) {
+    return FileIdentity{
+        static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+        static_cast<std::int64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec),
+        static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+}
+
 struct FileType {
     mode_t type;
     std::string_view name;
@@ -122,7 +133,7 @@ std::optional<std::string> reserve(int fd, std::size_t size) {
 // to the file sees the new text, and its owner and mode stay. The space is reserved first, so
 // that running out of it leaves the file as it was; only an I/O error half-way can still leave
 // it partly written.
-std::optional<std::string> write_in_place(Descriptor& file, std::string_view text) {
+std::optional<WriteError> write_in_place(Descriptor& file, std::string_view text) {
     std::optional<std::string> error = reserve(file.fd(), text.size());
     if (!error) error = write_all(file.fd(), text);
     if (!error && ::ftruncate(file.fd(), static_cast<off_t>(text.size())) != 0) {
@@ -130,7 +141,19 @@ std::optional<std::string> write_in_place(Descriptor& file, std::string_view tex
     }
     if (!error && ::fsync(file.fd()) != 0) error = last_error();
     if (file.close() != 0 && !error) error = last_error();
-    return error;
+    if (error) return write_error(std::move(*error));
+    return std::nullopt;
+}
+
+const WriteError CHANGED{true, {}};
+
+// The failure when `path` no longer names the file as it was read: CHANGED, or the system's
+// when it names nothing.
+std::optional<WriteError> changed_since_read(const fs::path& path, const FileIdentity& read_as) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return write_error(last_error());
+    if (identity_of(info) != read_as) return CHANGED;
+    return std::nullopt;
 }
 
 struct OpenedFile {
@@ -288,25 +311,32 @@ std::variant<MappedFile, ReadError> map_file(const fs::path& path) {
     return file;
 }
 
-std::variant<std::string, ReadError> read_file(const fs::path& path) {
+std::variant<FileContent, ReadError> read_file(const fs::path& path) {
     auto opened = open_regular_file(path);
     if (auto* error = std::get_if<ReadError>(&opened)) return std::move(*error);
     const auto [fd, info] = std::get<OpenedFile>(opened);
-    return read_to_end(fd, size_of(info));
+    // The status was taken before the first byte was read: a change made while reading shows.
+    auto read = read_to_end(fd, size_of(info));
+    if (auto* error = std::get_if<ReadError>(&read)) return std::move(*error);
+    return FileContent{std::move(std::get<std::string>(read)), identity_of(info)};
 }
 
-std::optional<std::string> replace_file(const fs::path& path, std::string_view text) {
+std::optional<WriteError> replace_file(const fs::path& path, std::string_view text,
+                                       const FileIdentity& read_as) {
+    if (auto error = changed_since_read(path, read_as)) return error;
     std::error_code ec;
     fs::path target = fs::is_symlink(path, ec) ? fs::canonical(path, ec) : path;
-    if (ec) return ec.message();
+    if (ec) return write_error(ec.message());
 
     // The same test a plain write would meet first: may this file be written at all? It is
     // opened for reading too, which it was a moment ago: where the filesystem cannot reserve
     // space, posix_fallocate does it by reading and writing a byte in each block.
     Descriptor file(::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (file.fd() < 0) return last_error();
+    if (file.fd() < 0) return write_error(last_error());
     struct stat original {};
-    if (::fstat(file.fd(), &original) != 0) return last_error();
+    if (::fstat(file.fd(), &original) != 0) return write_error(last_error());
+    // Another file may have been put in place since the path was looked at.
+    if (identity_of(original) != read_as) return CHANGED;
     // A rename would give only this name the new text and leave the other links with the old.
     if (original.st_nlink > 1) return write_in_place(file, text);
 
@@ -317,12 +347,14 @@ std::optional<std::string> replace_file(const fs::path& path, std::string_view t
     TempFile temp((directory.empty() ? fs::path(".") : directory) / name);
     // A directory that takes no new file (not ours to write, say) still lets the file be written.
     if (!temp.opened()) return write_in_place(file, text);
-    if (auto error = write_all(temp.fd(), text)) return error;
-    if (::fchmod(temp.fd(), original.st_mode & 07777) != 0) return last_error();
+    if (auto error = write_all(temp.fd(), text)) return write_error(std::move(*error));
+    if (::fchmod(temp.fd(), original.st_mode & 07777) != 0) return write_error(last_error());
     // Keep the owner when we may (running as root); otherwise the file stays ours, as it was.
     (void)::fchown(temp.fd(), original.st_uid, original.st_gid);
-    if (::fsync(temp.fd()) != 0) return last_error();
-    if (temp.close() != 0) return last_error();
+    if (::fsync(temp.fd()) != 0) return write_error(last_error());
+    if (temp.close() != 0) return write_error(last_error());
+    // The flush can take a while: a file put in place or changed meanwhile is not replaced.
+    if (auto error = changed_since_read(target, read_as)) return error;
     // A rename can be refused where a write is not (a sticky directory, a file mounted on its
     // own): the temporary file goes, and the text is written over the file.
     if (::rename(temp.path().c_str(), target.c_str()) != 0) {
