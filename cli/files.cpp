@@ -1,10 +1,13 @@
 #include "files.hpp"
 
 #include <fcntl.h>
+#include <fmt/format.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -23,22 +26,69 @@ std::string last_error() {
     return std::strerror(errno);
 }
 
-// Closes the descriptor and removes the temporary file unless the rename took it over.
-class TempFile {
+WriteError write_error(std::string description) {
+    return WriteError{false, std::move(description)};
+}
+
+FileIdentity identity_of(const struct stat& info) {
+    return FileIdentity{
+        static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+        static_cast<std::int64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec),
+        static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+}
+
+struct FileType {
+    mode_t type;
+    std::string_view name;
+};
+
+constexpr std::array<FileType, 5> NOT_REGULAR = {{
+    {S_IFDIR, "a directory"},
+    {S_IFCHR, "a character device"},
+    {S_IFBLK, "a block device"},
+    {S_IFIFO, "a named pipe"},
+    {S_IFSOCK, "a socket"},
+}};
+
+ReadError not_regular(mode_t mode) {
+    std::string_view name = "something else";
+    for (const FileType& type : NOT_REGULAR) {
+        if ((mode & S_IFMT) == type.type) name = type.name;
+    }
+    return ReadError{false, fmt::format("it is {}, not a regular file", name)};
+}
+
+// Closes the descriptor it holds when it goes, unless closed before (to learn whether that
+// failed).
+class Descriptor {
   public:
-    explicit TempFile(std::string pattern)
-        : path_(std::move(pattern)), fd_(::mkstemp(path_.data())), created_(fd_ >= 0) {}
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    ~TempFile() { remove(); }
-    bool opened() const { return created_; }
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { close(); }
     int fd() const { return fd_; }
-    const std::string& path() const { return path_; }
     int close() {
         int result = fd_ >= 0 ? ::close(fd_) : 0;
         fd_ = -1;
         return result;
     }
+
+  private:
+    int fd_;
+};
+
+// Closes the descriptor and removes the temporary file unless the rename took it over.
+class TempFile {
+  public:
+    explicit TempFile(std::string pattern)
+        : path_(std::move(pattern)), file_(::mkstemp(path_.data())), created_(file_.fd() >= 0) {}
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile() { remove(); }
+    bool opened() const { return created_; }
+    int fd() const { return file_.fd(); }
+    const std::string& path() const { return path_; }
+    int close() { return file_.close(); }
     void commit() { committed_ = true; }
     void remove() {
         close();
@@ -48,7 +98,7 @@ class TempFile {
 
   private:
     std::string path_;
-    int fd_;
+    Descriptor file_;
     bool created_;
     bool committed_ = false;
 };
@@ -61,22 +111,82 @@ void sync_directory(const fs::path& directory) {
     ::close(fd);
 }
 
-// Writes the text over the file's own bytes and cuts what is left of the old text: every link
-// to the file sees the new text, and its owner and mode stay. A failure half-way leaves the
-// file partly written, as any plain write would.
-std::optional<std::string> write_in_place(const fs::path& target, std::string_view text) {
-    int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) return last_error();
-    std::optional<std::string> error = write_all(fd, text);
-    if (!error && ::ftruncate(fd, static_cast<off_t>(text.size())) != 0) error = last_error();
-    if (!error && ::fsync(fd) != 0) error = last_error();
-    if (::close(fd) != 0 && !error) error = last_error();
-    return error;
+// Makes sure the file can take `size` bytes before one is written: the file size limit of the
+// process, which a write meets at that offset whatever the file's present size, and the disk's
+// blocks, which posix_fallocate allocates or fails to (a full disk, a quota) with nothing written.
+std::optional<std::string> reserve(int fd, std::size_t size) {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        size > limit.rlim_cur) {
+        return std::string(std::strerror(EFBIG));
+    }
+    if (size == 0) return std::nullopt;
+    int result = 0;
+    do {
+        result = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
+    } while (result == EINTR);
+    if (result != 0) return std::string(std::strerror(result));
+    return std::nullopt;
 }
 
-// The size the status of the open file gives, 0 when it gives none; the status in `info`.
-std::size_t stated_size(int fd, struct stat& info) {
-    return ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+// Writes the text over the file's own bytes and cuts what is left of the old text: every link
+// to the file sees the new text, and its owner and mode stay. The space is reserved first, so
+// that running out of it leaves the file as it was; only an I/O error half-way can still leave
+// it partly written.
+std::optional<WriteError> write_in_place(Descriptor& file, std::string_view text) {
+    std::optional<std::string> error = reserve(file.fd(), text.size());
+    if (!error) error = write_all(file.fd(), text);
+    if (!error && ::ftruncate(file.fd(), static_cast<off_t>(text.size())) != 0) {
+        error = last_error();
+    }
+    if (!error && ::fsync(file.fd()) != 0) error = last_error();
+    if (file.close() != 0 && !error) error = last_error();
+    if (error) return write_error(std::move(*error));
+    return std::nullopt;
+}
+
+const WriteError CHANGED{true, {}};
+
+// The failure when `path` no longer names the file as it was read: CHANGED, or the system's
+// when it names nothing.
+std::optional<WriteError> changed_since_read(const fs::path& path, const FileIdentity& read_as) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return write_error(last_error());
+    if (identity_of(info) != read_as) return CHANGED;
+    return std::nullopt;
+}
+
+struct OpenedFile {
+    int fd;
+    struct stat info;
+};
+
+// Opens a regular file for reading and gives its status. The path is looked at before it is
+// opened, so that a device or a named pipe is never opened (which can block, or do something of
+// its own), and the descriptor after, since by then the path may name another file: the open
+// itself waits for no writer of a named pipe put there meanwhile. The descriptor keeps
+// O_NONBLOCK, which means nothing to a regular file.
+std::variant<OpenedFile, ReadError> open_regular_file(const fs::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return ReadError{errno == ENOENT, last_error()};
+    if (!S_ISREG(info.st_mode)) return not_regular(info.st_mode);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return ReadError{errno == ENOENT, last_error()};
+    std::optional<ReadError> error;
+    if (::fstat(fd, &info) != 0) {
+        error = ReadError{false, last_error()};
+    } else if (!S_ISREG(info.st_mode)) {
+        error = not_regular(info.st_mode);
+    }
+    if (error) {
+        ::close(fd);
+        return *error;
+    }
+    return OpenedFile{fd, info};
+}
+
+std::size_t size_of(const struct stat& info) {
+    return info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
 }
 
 // Reads the open file to its end, and closes it. The buffer is sized from `expected` up front, so
@@ -175,12 +285,12 @@ bool MappedFile::cut_short() const {
 }
 
 std::variant<MappedFile, ReadError> map_file(const fs::path& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return ReadError{errno == ENOENT, last_error()};
-    struct stat info {};
-    const std::size_t size = stated_size(fd, info);
+    auto opened = open_regular_file(path);
+    if (auto* error = std::get_if<ReadError>(&opened)) return std::move(*error);
+    const auto [fd, info] = std::get<OpenedFile>(opened);
+    const std::size_t size = size_of(info);
     MappedFile file;
-    if (size > 0 && S_ISREG(info.st_mode)) {
+    if (size > 0) {
         // A file of a few megabytes is mapped whole at once, which costs less than taking its
         // pages one fault at a time; a larger one page by page, so that its pages can be given
         // back as they are read.
@@ -201,27 +311,34 @@ std::variant<MappedFile, ReadError> map_file(const fs::path& path) {
     return file;
 }
 
-std::variant<std::string, ReadError> read_file(const fs::path& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return ReadError{errno == ENOENT, last_error()};
-    struct stat info {};
-    return read_to_end(fd, stated_size(fd, info));
+std::variant<FileContent, ReadError> read_file(const fs::path& path) {
+    auto opened = open_regular_file(path);
+    if (auto* error = std::get_if<ReadError>(&opened)) return std::move(*error);
+    const auto [fd, info] = std::get<OpenedFile>(opened);
+    // The status was taken before the first byte was read: a change made while reading shows.
+    auto read = read_to_end(fd, size_of(info));
+    if (auto* error = std::get_if<ReadError>(&read)) return std::move(*error);
+    return FileContent{std::move(std::get<std::string>(read)), identity_of(info)};
 }
 
-std::optional<std::string> replace_file(const fs::path& path, std::string_view text) {
+std::optional<WriteError> replace_file(const fs::path& path, std::string_view text,
+                                       const FileIdentity& read_as) {
+    if (auto error = changed_since_read(path, read_as)) return error;
     std::error_code ec;
     fs::path target = fs::is_symlink(path, ec) ? fs::canonical(path, ec) : path;
-    if (ec) return ec.message();
+    if (ec) return write_error(ec.message());
 
-    // The same test a plain write would meet first: may this file be written at all?
-    int probe = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
-    if (probe < 0) return last_error();
+    // The same test a plain write would meet first: may this file be written at all? It is
+    // opened for reading too, which it was a moment ago: where the filesystem cannot reserve
+    // space, posix_fallocate does it by reading and writing a byte in each block.
+    Descriptor file(::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (file.fd() < 0) return write_error(last_error());
     struct stat original {};
-    int stat_result = ::fstat(probe, &original);
-    ::close(probe);
-    if (stat_result != 0) return last_error();
+    if (::fstat(file.fd(), &original) != 0) return write_error(last_error());
+    // Another file may have been put in place since the path was looked at.
+    if (identity_of(original) != read_as) return CHANGED;
     // A rename would give only this name the new text and leave the other links with the old.
-    if (original.st_nlink > 1) return write_in_place(target, text);
+    if (original.st_nlink > 1) return write_in_place(file, text);
 
     fs::path directory = target.parent_path();
     std::string name = ".";
@@ -229,18 +346,20 @@ std::optional<std::string> replace_file(const fs::path& path, std::string_view t
     name += ".tarnvik-XXXXXX";
     TempFile temp((directory.empty() ? fs::path(".") : directory) / name);
     // A directory that takes no new file (not ours to write, say) still lets the file be written.
-    if (!temp.opened()) return write_in_place(target, text);
-    if (auto error = write_all(temp.fd(), text)) return error;
-    if (::fchmod(temp.fd(), original.st_mode & 07777) != 0) return last_error();
+    if (!temp.opened()) return write_in_place(file, text);
+    if (auto error = write_all(temp.fd(), text)) return write_error(std::move(*error));
+    if (::fchmod(temp.fd(), original.st_mode & 07777) != 0) return write_error(last_error());
     // Keep the owner when we may (running as root); otherwise the file stays ours, as it was.
     (void)::fchown(temp.fd(), original.st_uid, original.st_gid);
-    if (::fsync(temp.fd()) != 0) return last_error();
-    if (temp.close() != 0) return last_error();
+    if (::fsync(temp.fd()) != 0) return write_error(last_error());
+    if (temp.close() != 0) return write_error(last_error());
+    // The flush can take a while: a file put in place or changed meanwhile is not replaced.
+    if (auto error = changed_since_read(target, read_as)) return error;
     // A rename can be refused where a write is not (a sticky directory, a file mounted on its
     // own): the temporary file goes, and the text is written over the file.
     if (::rename(temp.path().c_str(), target.c_str()) != 0) {
         temp.remove();
-        return write_in_place(target, text);
+        return write_in_place(file, text);
     }
     temp.commit();
     sync_directory(directory);

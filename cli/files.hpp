@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -10,15 +11,36 @@ namespace tarnvik::cli {
 
 struct ReadError {
     bool not_found = false;
-    std::string description;  // the system's
+    // The system's, or what the path names instead of a regular file ("it is a named pipe, not
+    // a regular file").
+    std::string description;
 };
 
-// The whole file's bytes.
-std::variant<std::string, ReadError> read_file(const std::filesystem::path& path);
+// Which file a path named and what state it was in: the device and inode, the size and the time
+// of its last change. Another program that rewrites the file, or puts another file in its place,
+// changes one of them.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = -1;
+    std::int64_t modified_seconds = 0;
+    std::int64_t modified_nanoseconds = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+struct FileContent {
+    std::string bytes;
+    FileIdentity identity;  // as it was before the first byte was read
+};
+
+// The whole file's bytes. Only a regular file is read (symbolic links followed): anything else,
+// a device, a named pipe, a directory or a socket, is a ReadError without a byte read from it, so
+// that nothing can block the read or make it endless.
+std::variant<FileContent, ReadError> read_file(const std::filesystem::path& path);
 
 // A file's bytes, mapped into memory read-only for as long as the object lives: nothing is
-// copied, and a page is read from the file when it is first looked at. A file that cannot be
-// mapped (empty, or not a regular file) is read instead.
+// copied, and a page is read from the file when it is first looked at. An empty file, which
+// cannot be mapped, is read instead; like read_file, only a regular file is opened at all.
 class MappedFile {
   public:
     MappedFile(MappedFile&& other) noexcept;
@@ -45,14 +67,23 @@ class MappedFile {
 // The file mapped into memory; one mapping at a time.
 std::variant<MappedFile, ReadError> map_file(const std::filesystem::path& path);
 
-// Replaces the content of the file at `path` (the file a symbolic link names, when it is one).
+struct WriteError {
+    // The path no longer names the file as it was read: another program changed or replaced it
+    // meanwhile, and nothing was written.
+    bool changed = false;
+    std::string description;  // the system's, when not `changed`
+};
+
+// Replaces the content of the file at `path` (the file a symbolic link names, when it is one),
+// which must still be the file as it was read (`read_as`); when it is not, nothing is written.
 // Where it can, without ever leaving it half written: the text goes to a new file beside it,
 // which is flushed to disk, given the original's permission bits and renamed over it. Where
 // that cannot work (the directory takes no new file or refuses the rename, or the file has
 // other hard links, which a rename would leave with the old text), the text is written over
-// the file itself. A file that may not be written fails as a plain write would, and then
-// nothing on disk changes; no temporary file is ever left behind. Returns the system's
-// description of a failure.
-std::optional<std::string> replace_file(const std::filesystem::path& path, std::string_view text);
+// the file itself, once the space it needs has been reserved: a full disk or the file size limit
+// then fails before the first byte is overwritten. A file that may not be written fails as a
+// plain write would, and then nothing on disk changes; no temporary file is ever left behind.
+std::optional<WriteError> replace_file(const std::filesystem::path& path, std::string_view text,
+                                       const FileIdentity& read_as);
 
 }  // namespace tarnvik::cli

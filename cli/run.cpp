@@ -1,5 +1,6 @@
 #include "run.hpp"
 
+#include <fmt/format.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -33,12 +34,25 @@ void warn(const std::string& message) {
     write_stderr("warning: " + message + "\n");
 }
 
-Outcome<std::string> read_project(const ProjectFile& project) {
+Outcome<FileContent> read_project(const ProjectFile& project) {
     auto read = read_file(project.io_path);
-    if (auto* bytes = std::get_if<std::string>(&read)) return std::move(*bytes);
+    if (auto* content = std::get_if<FileContent>(&read)) return std::move(*content);
     const ReadError& error = std::get<ReadError>(read);
-    if (error.not_found) return Fatal{"`" + project.display + "` does not exist"};
-    return Fatal{"failed to read `" + project.display + "`: " + error.description};
+    if (error.not_found) return Fatal{fmt::format("`{}` does not exist", project.display)};
+    return Fatal{fmt::format("failed to read `{}`: {}", project.display, error.description)};
+}
+
+// Writes the fixed text over the project file, unless it has changed since it was read.
+std::optional<Fatal> write_project(const ProjectFile& project, std::string_view text,
+                                   const FileIdentity& read_as) {
+    std::optional<WriteError> error = replace_file(project.io_path, text, read_as);
+    if (!error) return std::nullopt;
+    if (error->changed) {
+        return Fatal{fmt::format(
+            "`{}` was changed on disk while it was checked, so the fixes were not written",
+            project.display)};
+    }
+    return Fatal{fmt::format("failed to write `{}`: {}", project.display, error->description)};
 }
 
 // Why a lock file could not be used: its read failure or its parse error.
@@ -83,15 +97,13 @@ struct Checked {
     std::size_t fixed = 0;
 };
 
-Outcome<Checked> check_or_fix(const ProjectFile& project, std::string bytes, const lock::Lock* lock,
-                              bool fix, bool unsafe_fixes) {
-    if (!fix) return Checked{check_with_lock(std::move(bytes), lock), 0};
-    fix::FixResult result = fix::fix(std::move(bytes), lock,
+Outcome<Checked> check_or_fix(const ProjectFile& project, FileContent content,
+                              const lock::Lock* lock, bool fix, bool unsafe_fixes) {
+    if (!fix) return Checked{check_with_lock(std::move(content.bytes), lock), 0};
+    fix::FixResult result = fix::fix(std::move(content.bytes), lock,
                                      unsafe_fixes ? Applicability::Unsafe : Applicability::Safe);
     if (result.fixed > 0) {
-        if (auto error = replace_file(project.io_path, result.output)) {
-            return Fatal{"failed to write `" + project.display + "`: " + *error};
-        }
+        if (auto fatal = write_project(project, result.output, content.identity)) return *fatal;
     }
     if (result.skipped > 0) {
         warn("skipped " + count_phrase(result.skipped, "fix", "es") + " that would have made `" +
@@ -133,12 +145,12 @@ Outcome<std::uint8_t> run(const std::optional<std::string>& path, bool fix, bool
 
     auto read = read_project(project);
     if (auto* fatal = std::get_if<Fatal>(&read)) return *fatal;
-    std::string& bytes = std::get<std::string>(read);
-    prepare_heap(bytes.size());
+    FileContent& content = std::get<FileContent>(read);
+    prepare_heap(content.bytes.size());
 
-    std::optional<lock::Lock> lock = load_project_lock(project, bytes);
+    std::optional<lock::Lock> lock = load_project_lock(project, content.bytes);
     auto checked =
-        check_or_fix(project, std::move(bytes), lock ? &*lock : nullptr, fix, unsafe_fixes);
+        check_or_fix(project, std::move(content), lock ? &*lock : nullptr, fix, unsafe_fixes);
     if (auto* fatal = std::get_if<Fatal>(&checked)) return *fatal;
     return report(std::get<Checked>(checked), project, unsafe_fixes);
 }

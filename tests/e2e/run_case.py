@@ -8,17 +8,22 @@ The folder format is described in README.md beside this script.
 import os
 import pathlib
 import pty
+import resource
+import select
 import shutil
 import subprocess
 import sys
 import tempfile
 import termios
+import time
 
-CONTROL_FILES = {"args", "cwd", "env", "readonly", "hardlinks", "stdout", "expected.out",
-                 "expected.err", "expected.status", "expected.toml"}
+CONTROL_FILES = {"args", "cwd", "env", "readonly", "hardlinks", "fifos", "file_size_limit",
+                 "stdout", "expected.out", "expected.err", "expected.status", "expected.toml"}
 # Variables that would change colour or behaviour between machines.
 SCRUBBED_ENV = ("NO_COLOR", "CLICOLOR", "CLICOLOR_FORCE", "TERM", "CI")
 NOBODY = 65534
+# A program that blocks (on a named pipe, say) fails its case instead of holding up the tests.
+TIMEOUT_SECONDS = 120
 
 
 def read_lines(path):
@@ -64,6 +69,12 @@ def make_hard_links(case, root):
     return links
 
 
+def make_fifos(case, root):
+    """Each line of `fifos` is a named pipe made in the tree before the run (git keeps none)."""
+    for name in read_lines(case / "fifos"):
+        os.mkfifo(root / name)
+
+
 def make_read_only(case, root):
     """Files and directories listed in `readonly` lose their write bits; as root, the run drops
     to an unprivileged user, since root may write any file."""
@@ -82,16 +93,36 @@ def make_read_only(case, root):
     return drop
 
 
-def run_on_terminal(args, cwd, env, err, drop):
+def preparation(case, drop):
+    """What the child does before it runs the program: takes the file size limit of
+    `file_size_limit` (bytes), then drops to the unprivileged user when `drop` is given."""
+    limit = read_lines(case / "file_size_limit")
+    if not limit:
+        return drop
+
+    def prepare():
+        size = int(limit[0])
+        resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
+        if drop:
+            drop()
+    return prepare
+
+
+def run_on_terminal(args, cwd, env, err, prepare):
     """Standard output is a pseudo-terminal; what the program wrote to it, line ends as written."""
     controller, terminal = pty.openpty()
     attributes = termios.tcgetattr(terminal)
     attributes[1] &= ~termios.OPOST  # no "\n" to "\r\n" translation
     termios.tcsetattr(terminal, termios.TCSANOW, attributes)
-    proc = subprocess.Popen(args, cwd=cwd, env=env, stdout=terminal, stderr=err, preexec_fn=drop)
+    proc = subprocess.Popen(args, cwd=cwd, env=env, stdout=terminal, stderr=err, preexec_fn=prepare)
     os.close(terminal)
     chunks = []
+    deadline = time.monotonic() + TIMEOUT_SECONDS
     while True:
+        if not select.select([controller], [], [], max(0, deadline - time.monotonic()))[0]:
+            proc.kill()
+            proc.wait()
+            raise subprocess.TimeoutExpired(args, TIMEOUT_SECONDS)
         try:
             chunk = os.read(controller, 65536)
         except OSError:  # the terminal closes when the program ends
@@ -107,6 +138,7 @@ def run(binary, case, root):
     cwd = root / (read_lines(case / "cwd") or ["."])[0]
     stdout_mode = (read_lines(case / "stdout") or ["pipe"])[0]
     drop = make_read_only(case, root)
+    prepare = preparation(case, drop)
     if drop:
         # The unprivileged user may not reach the build tree; it gets its own copy.
         binary = shutil.copy2(binary, root.parent / "tarnvik")
@@ -117,16 +149,16 @@ def run(binary, case, root):
             read_end, write_end = os.pipe()
             os.close(read_end)
             proc = subprocess.run(args, cwd=cwd, env=environment(case), stdout=write_end,
-                                  stderr=err, preexec_fn=drop)
+                                  stderr=err, preexec_fn=prepare, timeout=TIMEOUT_SECONDS)
             os.close(write_end)
             out = b""
         elif stdout_mode == "terminal":
-            out, status = run_on_terminal(args, cwd, environment(case), err, drop)
+            out, status = run_on_terminal(args, cwd, environment(case), err, prepare)
             err.seek(0)
             return out, err.read(), status
         else:
             proc = subprocess.run(args, cwd=cwd, env=environment(case), stdout=subprocess.PIPE,
-                                  stderr=err, preexec_fn=drop)
+                                  stderr=err, preexec_fn=prepare, timeout=TIMEOUT_SECONDS)
             out = proc.stdout
         err.seek(0)
         return out, err.read(), proc.returncode
@@ -141,6 +173,7 @@ def main():
         root = pathlib.Path(scratch) / "tree"
         root.mkdir()
         copy_tree(case, root)
+        make_fifos(case, root)
         links = make_hard_links(case, root)
         before = snapshot(root)
         try:

@@ -48,6 +48,11 @@ TEST(MappedFile, HoldsTheBytesOfTheFile) {
     auto directory = map_file("/tmp");
     ASSERT_TRUE(std::holds_alternative<ReadError>(directory));
     EXPECT_FALSE(std::get<ReadError>(directory).not_found);
+    // Only a regular file is opened: a device would never end.
+    auto device = map_file("/dev/zero");
+    ASSERT_TRUE(std::holds_alternative<ReadError>(device));
+    EXPECT_EQ(std::get<ReadError>(device).description,
+              "it is a character device, not a regular file");
 }
 
 // A file shortened by another program while it is mapped reads as zeros past its new end,

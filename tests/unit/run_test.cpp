@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
+#include <cstddef>
 #include <filesystem>
 #include <fstream>
 
@@ -224,7 +230,25 @@ class TempDir {
 
 std::string slurp(const fs::path& path) {
     auto read = read_file(path);
-    return std::holds_alternative<std::string>(read) ? std::get<std::string>(read) : "<error>";
+    return std::holds_alternative<FileContent>(read) ? std::get<FileContent>(read).bytes
+                                                     : "<error>";
+}
+
+FileIdentity identity_of(const fs::path& path) {
+    auto read = read_file(path);
+    return std::holds_alternative<FileContent>(read) ? std::get<FileContent>(read).identity
+                                                     : FileIdentity{};
+}
+
+// "written", "changed", or the system's description of the failure.
+std::string outcome(const std::optional<WriteError>& error) {
+    if (!error) return "written";
+    return error->changed ? "changed" : error->description;
+}
+
+// The file replaced as the run does it: read first, written after.
+std::string replace(const fs::path& file, std::string_view text) {
+    return outcome(replace_file(file, text, identity_of(file)));
 }
 
 std::vector<std::string> listing(const fs::path& directory) {
@@ -242,7 +266,7 @@ TEST(ReplaceFile, ReplacesWholeFileKeepingMode) {
     TempDir dir;
     fs::path file = dir.write("pyproject.toml", "old text that is longer than the new");
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_EQ(replace_file(file, "new"), std::nullopt);
+    EXPECT_EQ(replace(file, "new"), "written");
     EXPECT_EQ(slurp(file), "new");
     EXPECT_EQ(fs::status(file).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -251,7 +275,7 @@ TEST(ReplaceFile, ReplacesWholeFileKeepingMode) {
     fs::path real = dir.write("real/pyproject.toml", "a");
     fs::create_directories(dir.root() / "link");
     fs::create_symlink(real, dir.root() / "link" / "pyproject.toml");
-    EXPECT_EQ(replace_file(dir.root() / "link" / "pyproject.toml", "b"), std::nullopt);
+    EXPECT_EQ(replace(dir.root() / "link" / "pyproject.toml", "b"), "written");
     EXPECT_EQ(slurp(real), "b");
     EXPECT_TRUE(fs::is_symlink(dir.root() / "link" / "pyproject.toml"));
     EXPECT_EQ(listing(dir.root() / "real"), std::vector<std::string>{"pyproject.toml"});
@@ -288,8 +312,7 @@ TEST(ReplaceFile, UnwritableFileChangesNothing) {
     fs::path file = dir.write("pyproject.toml", "keep");
     fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     as_unprivileged_user(dir.root(), [&] {
-        auto error = replace_file(file, "lost");
-        EXPECT_EQ(error, std::optional<std::string>("Permission denied"));
+        EXPECT_EQ(replace(file, "lost"), "Permission denied");
         EXPECT_EQ(slurp(file), "keep");
         EXPECT_EQ(listing(dir.root()), std::vector<std::string>{"pyproject.toml"});
     });
@@ -303,8 +326,8 @@ TEST(ReplaceFile, ReadOnlyDirectoryWritesInPlace) {
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
     fs::permissions(dir.root() / "sub", fs::perms::owner_read | fs::perms::owner_exec);
     as_unprivileged_user(dir.root(), [&] {
-        for (std::string_view text : {"a much longer text than before", "short"}) {
-            EXPECT_EQ(replace_file(file, text), std::nullopt);
+        for (std::string_view text : {"a much longer text than before", "short", ""}) {
+            EXPECT_EQ(replace(file, text), "written");
             EXPECT_EQ(slurp(file), text);
         }
         EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
@@ -318,39 +341,133 @@ TEST(ReplaceFile, HardLinkedFileStaysOneFile) {
     TempDir dir;
     fs::path file = dir.write("pyproject.toml", "old text");
     fs::create_hard_link(file, dir.root() / "other.toml");
-    EXPECT_EQ(replace_file(file, "new"), std::nullopt);
+    EXPECT_EQ(replace(file, "new"), "written");
     EXPECT_EQ(slurp(dir.root() / "other.toml"), "new");
     EXPECT_TRUE(fs::equivalent(file, dir.root() / "other.toml"));
     EXPECT_EQ(listing(dir.root()), (std::vector<std::string>{"other.toml", "pyproject.toml"}));
 }
 
-// A write that fails half-way (here at the file size limit) leaves the file as it was and no
-// temporary file behind.
-TEST(ReplaceFile, FailedWriteKeepsTheOriginal) {
-    TempDir dir;
-    fs::path file = dir.write("pyproject.toml", "keep");
+// Runs `body` in a child process, for what would change this one (its limits, its system call
+// filter); whether it returned true.
+template <typename Body>
+bool in_child_process(Body body) {
     pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{4096, 4096};
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(3);
-        auto error = replace_file(file, std::string(100000, 'x'));
-        EXPECT_EQ(error, std::optional<std::string>("File too large"));
-        ::_exit(::testing::Test::HasFailure() ? 1 : 0);
-    }
+    if (child < 0) return false;
+    if (child == 0) ::_exit(body() ? 0 : 1);
     int status = 0;
     ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
-    EXPECT_EQ(slurp(file), "keep");
-    EXPECT_EQ(listing(dir.root()), std::vector<std::string>{"pyproject.toml"});
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A write that would meet the file size limit fails before the file is touched, whether it goes
+// to a temporary file or over the file itself (a hard-linked file), even where the file is
+// already longer than the limit and only a write past it fails; a text of exactly the limit
+// fits. Nothing is left behind.
+TEST(ReplaceFile, FileSizeLimitLeavesTheFileAsItWas) {
+    constexpr std::size_t LIMIT = 8192;
+    struct Case {
+        std::string_view name;
+        bool hard_linked;
+        std::size_t old_size;
+        std::size_t new_size;
+        std::string_view expected;
+    };
+    const Case cases[] = {
+        {"temporary file", false, 100, 100000, "File too large"},
+        {"in place, shrinking past the limit", true, 10240, 10000, "File too large"},
+        {"in place, exactly the limit", true, 10240, LIMIT, "written"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name));
+        TempDir dir;
+        const std::string old_text(c.old_size, 'o');
+        const std::string new_text(c.new_size, 'n');
+        fs::path file = dir.write("pyproject.toml", old_text);
+        if (c.hard_linked) fs::create_hard_link(file, dir.root() / "other.toml");
+        const FileIdentity read_as = identity_of(file);
+        EXPECT_TRUE(in_child_process([&] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{LIMIT, LIMIT};
+            return ::setrlimit(RLIMIT_FSIZE, &limit) == 0 &&
+                   outcome(replace_file(file, new_text, read_as)) == c.expected;
+        }));
+        EXPECT_EQ(slurp(file), c.expected == "written" ? new_text : old_text);
+        EXPECT_EQ(listing(dir.root()).size(), c.hard_linked ? 2u : 1u);
+    }
+}
+
+// Makes the fallocate system call fail as on a filesystem that has none, for this process.
+bool without_fallocate() {
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fallocate, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+// Where the filesystem cannot reserve space itself, the C library does it block by block, and
+// the file is still written over in place, longer or shorter.
+TEST(ReplaceFile, InPlaceWithoutFallocate) {
+    TempDir dir;
+    fs::path file = dir.write("pyproject.toml", std::string(5000, 'o'));
+    fs::create_hard_link(file, dir.root() / "other.toml");
+    for (const std::string& text : {std::string(20000, 'l'), std::string(100, 's')}) {
+        EXPECT_TRUE(in_child_process(
+            [&] { return without_fallocate() && replace(file, text) == "written"; }));
+        EXPECT_TRUE(slurp(dir.root() / "other.toml") == text) << "after " << text.size();
+    }
+}
+
+// When the path no longer names the file as it was read, because another program rewrote it or
+// put another file in its place, nothing is written, whichever way the write would have gone.
+TEST(ReplaceFile, FileChangedSinceReadIsNotWritten) {
+    using Change = void (*)(const fs::path& root, const fs::path& file);
+    struct Case {
+        std::string_view name;
+        bool hard_linked;
+        Change change;
+    };
+    const Case cases[] = {
+        {"appended to", false,
+         [](const fs::path&, const fs::path& file) {
+             std::ofstream(file, std::ios::binary | std::ios::app) << "more";
+         }},
+        {"same size, later time", true,
+         [](const fs::path&, const fs::path& file) {
+             std::ofstream(file, std::ios::binary) << "OLD";
+             fs::last_write_time(file, fs::last_write_time(file) + std::chrono::seconds(1));
+         }},
+        {"another file renamed over it", false,
+         [](const fs::path& root, const fs::path& file) {
+             std::ofstream(root / "new", std::ios::binary) << "old";
+             fs::rename(root / "new", file);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name));
+        TempDir dir;
+        fs::path file = dir.write("pyproject.toml", "old");
+        if (c.hard_linked) fs::create_hard_link(file, dir.root() / "other.toml");
+        const FileIdentity read_as = identity_of(file);
+        c.change(dir.root(), file);
+        const std::string changed = slurp(file);
+        EXPECT_EQ(outcome(replace_file(file, "fixed", read_as)), "changed");
+        EXPECT_EQ(slurp(file), changed);
+        EXPECT_EQ(listing(dir.root()).size(), c.hard_linked ? 2u : 1u);
+    }
 }
 
 TEST(ReplaceFile, DirectoryOrMissingFails) {
     TempDir dir;
     fs::create_directories(dir.root() / "pyproject.toml");
-    EXPECT_TRUE(replace_file(dir.root() / "pyproject.toml", "x").has_value());
-    EXPECT_TRUE(replace_file(dir.root() / "missing" / "pyproject.toml", "x").has_value());
+    const FileIdentity none;
+    EXPECT_NE(outcome(replace_file(dir.root() / "pyproject.toml", "x", none)), "written");
+    EXPECT_EQ(outcome(replace_file(dir.root() / "missing" / "pyproject.toml", "x", none)),
+              "No such file or directory");
     EXPECT_EQ(listing(dir.root()), std::vector<std::string>{"pyproject.toml"});
 }
 
