@@ -95,8 +95,7 @@ bool draw_short_start(StyledBuffer& buffer, const AnnotatedLine& line, std::stri
         if (ann.kind != Kind::Start) return false;
         // Every character before the start must be white space: a tab is, a byte order mark
         // is not, and neither is anything after a tab.
-        std::string_view before =
-            text.substr(0, columns.bytes[std::min(ann.start.chr, columns.chars())]);
+        std::string_view before = text.substr(0, columns.at(ann.start.chr).byte);
         for (std::size_t i = 0; i < before.size();) {
             if (!text::is_white_space(text::next_scalar(before, i))) return false;
         }
@@ -277,14 +276,9 @@ Depths render_source_line(StyledBuffer& buffer, const AnnotatedLine& line, const
     Depths depths = draw_annotated_line(buffer, elide_annotations(line, *elision), text, columns,
                                         frame, elision);
     // The "..." in the source line as well, where the window shows it.
-    auto index_at = [&](std::size_t column) {
-        return static_cast<std::size_t>(
-            std::lower_bound(columns.columns.begin(), columns.columns.end(), column) -
-            columns.columns.begin());
-    };
     TrimmedLine shown = frame.margin.trim(text, columns);
-    std::size_t first = index_at(shown.left);
-    std::size_t mark = index_at(elision->begin);
+    std::size_t first = columns.first_from(shown.left);
+    std::size_t mark = columns.first_from(elision->begin);
     if (mark >= first && mark + 3 <= first + shown.chars) {
         buffer.puts(row, frame.code_offset + mark - first, "...", Style::LineNumber);
     }

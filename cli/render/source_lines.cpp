@@ -38,25 +38,64 @@ std::vector<SourceLine> split_lines(std::string_view source) {
 
 LineColumns LineColumns::of(std::string_view text) {
     LineColumns out;
-    std::size_t column = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        out.bytes.push_back(i);
-        out.columns.push_back(column);
-        column += display_width(text::next_scalar(text, i));
+    out.text_ = text;
+    out.kept_.reserve(text.size() / STRIDE + 1);
+    Place place;
+    std::size_t chr = 0;
+    for (; place.byte < text.size(); ++chr) {
+        if (chr % STRIDE == 0) out.kept_.push_back(place);
+        place.column += display_width(text::next_scalar(text, place.byte));
     }
-    out.bytes.push_back(text.size());
-    out.columns.push_back(column);
+    if (chr % STRIDE == 0) out.kept_.push_back(place);
+    out.chars_ = chr;
+    out.end_ = place;
     return out;
 }
 
+template <typename GoOn>
+std::pair<std::size_t, LineColumns::Place> LineColumns::walk(std::size_t kept, GoOn go_on) const {
+    std::size_t chr = kept * STRIDE;
+    Place place = kept_[kept];
+    while (chr < chars_) {
+        Place next = place;
+        next.column += display_width(text::next_scalar(text_, next.byte));
+        if (!go_on(place, next)) break;
+        place = next;
+        ++chr;
+    }
+    return {chr, place};
+}
+
+template <typename Before>
+std::size_t LineColumns::last_kept(Before before_target) const {
+    auto after = std::partition_point(kept_.begin() + 1, kept_.end(), before_target);
+    return static_cast<std::size_t>(after - kept_.begin()) - 1;
+}
+
+LineColumns::Place LineColumns::at(std::size_t chr) const {
+    if (chr >= chars_) return end_;
+    std::size_t steps = chr % STRIDE;
+    return walk(chr / STRIDE, [&steps](const Place&, const Place&) { return steps-- > 0; }).second;
+}
+
+std::size_t LineColumns::first_from(std::size_t column) const {
+    std::size_t kept = last_kept([&](const Place& p) { return p.column < column; });
+    return walk(kept, [&](const Place& here, const Place&) { return here.column < column; }).first;
+}
+
+std::size_t LineColumns::ending_by(std::size_t column) const {
+    std::size_t kept = last_kept([&](const Place& p) { return p.column <= column; });
+    return walk(kept, [&](const Place&, const Place& next) { return next.column <= column; }).first;
+}
+
 std::pair<std::size_t, std::size_t> LineColumns::before(std::size_t offset) const {
-    offset = std::min(offset, bytes.back());
+    offset = std::min(offset, end_.byte);
     // The characters that start before the offset; the last of them may be cut by it.
-    auto after = std::lower_bound(bytes.begin(), bytes.end(), offset);
-    auto k = static_cast<std::size_t>(after - bytes.begin());
-    if (bytes[k] == offset) return {k, columns[k]};
-    std::size_t cut = offset - bytes[k - 1];
-    return {k - 1 + cut, columns[k - 1] + cut};
+    std::size_t kept = last_kept([&](const Place& p) { return p.byte <= offset; });
+    auto [chr, place] =
+        walk(kept, [&](const Place&, const Place& next) { return next.byte <= offset; });
+    std::size_t cut = offset - place.byte;
+    return {chr + cut, place.column + cut};
 }
 
 SourceIndex::SourceIndex(std::string_view source) : lines_(split_lines(source)) {}

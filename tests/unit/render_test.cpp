@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <nlohmann/json.hpp>
+
+#include "tarnvik/text.hpp"
 
 namespace tarnvik::cli {
 namespace {
@@ -242,6 +245,41 @@ TEST(LineColumns, CountsBeforeAnOffset) {
     };
     for (auto [offset, chars, width] : cases) {
         EXPECT_EQ(columns.before(offset), std::make_pair(chars, width)) << "offset " << offset;
+    }
+}
+
+// A long line, measured by the kept places and read on from them, gives the places that
+// adding up every character's bytes and columns gives, for every character, column and byte.
+TEST(LineColumns, LongLineAgreesWithCountingEveryCharacter) {
+    const std::string_view pieces[] = {
+        "a", "\t", "\xe4\xb8\x96", "\xe2\x80\x8b", "\xf0\x9f\xa6\x80", "\x1b"};
+    std::string text;
+    for (std::size_t i = 0; i < 300; ++i)
+        text += pieces[(i * 7 + i / 5) % std::size(pieces)];
+    std::vector<std::size_t> bytes, columns;
+    for (std::size_t i = 0, column = 0; i <= text.size();) {
+        bytes.push_back(i);
+        columns.push_back(column);
+        if (i == text.size()) break;
+        column += display_width(text::next_scalar(text, i));
+    }
+    LineColumns measured = LineColumns::of(text);
+    ASSERT_EQ(measured.chars(), bytes.size() - 1);
+    ASSERT_EQ(measured.width(), columns.back());
+    for (std::size_t k = 0; k < bytes.size(); ++k) {
+        EXPECT_EQ(measured.at(k).byte, bytes[k]) << k;
+        EXPECT_EQ(measured.at(k).column, columns[k]) << k;
+        EXPECT_EQ(measured.before(bytes[k]), std::make_pair(k, columns[k])) << k;
+        if (k + 1 < bytes.size() && bytes[k + 1] - bytes[k] > 1) {
+            EXPECT_EQ(measured.before(bytes[k] + 1), std::make_pair(k + 1, columns[k] + 1)) << k;
+        }
+    }
+    for (std::size_t column = 0; column <= columns.back() + 1; ++column) {
+        auto from = std::lower_bound(columns.begin(), columns.end() - 1, column);
+        EXPECT_EQ(measured.first_from(column), static_cast<std::size_t>(from - columns.begin()));
+        auto ending = std::upper_bound(columns.begin() + 1, columns.end(), column);
+        EXPECT_EQ(measured.ending_by(column),
+                  static_cast<std::size_t>(ending - (columns.begin() + 1)));
     }
 }
 
