@@ -17,6 +17,26 @@ bool is_c1_control(char32_t c) {
     return c >= 0x80 && c <= 0x9F;
 }
 
+// Calls `put` with each character `c` is drawn as: tabs as four spaces, controls as their
+// pictures, C1 controls and text direction controls as a replacement character.
+template <typename Put>
+void draw_char(char32_t c, Put put) {
+    if (c == '\t') {
+        for (int i = 0; i < 4; ++i)
+            put(U' ');
+    } else if (c < 0x20) {
+        put(0x2400 + c);  // the control pictures block
+    } else if (c == 0x7F) {
+        put(0x2421);
+    } else if (c == 0x200D) {
+        // A zero width joiner draws differently from terminal to terminal.
+    } else if (is_direction_control(c) || is_c1_control(c)) {
+        put(text::REPLACEMENT);
+    } else {
+        put(c);
+    }
+}
+
 }  // namespace
 
 std::vector<SourceLine> split_lines(std::string_view source) {
@@ -131,7 +151,9 @@ std::pair<Loc, Loc> SourceIndex::locate(std::size_t start, std::size_t end) cons
 
     const SourceLine& last = line_of(end);
     Loc hi = loc(last, end);
-    if (end > last.start + last.text.size()) {
+    // An end in a line's end belongs to the line and is cut back to its text; only a span
+    // that began on an earlier line keeps one more column for it, to show that it runs on.
+    if (end > last.start + last.text.size() && last.number != first.number) {
         ++hi.chr;
         ++hi.display;
     }
@@ -154,23 +176,20 @@ std::size_t display_width(std::string_view text) {
 std::string normalize_whitespace(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        char32_t c = text::next_scalar(text, i);
-        if (c == '\t') {
-            out += "    ";
-        } else if (c < 0x20) {
-            text::append_utf8(out, 0x2400 + c);  // the control pictures block
-        } else if (c == 0x7F) {
-            text::append_utf8(out, 0x2421);
-        } else if (c == 0x200D) {
-            // A zero width joiner draws differently from terminal to terminal.
-        } else if (is_direction_control(c) || is_c1_control(c)) {
-            text::append_utf8(out, text::REPLACEMENT);
-        } else {
-            text::append_utf8(out, c);
-        }
-    }
+    for (std::size_t i = 0; i < text.size();)
+        draw_char(text::next_scalar(text, i), [&out](char32_t c) { text::append_utf8(out, c); });
     return out;
+}
+
+bool drawn_prefix_is_blank(std::string_view text, std::size_t count) {
+    std::size_t drawn = 0;
+    bool blank = true;
+    for (std::size_t i = 0; i < text.size() && drawn < count;) {
+        draw_char(text::next_scalar(text, i), [&](char32_t c) {
+            if (drawn++ < count && !text::is_white_space(c)) blank = false;
+        });
+    }
+    return blank;
 }
 
 }  // namespace tarnvik::cli

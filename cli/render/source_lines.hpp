@@ -80,8 +80,9 @@ class SourceIndex {
     const std::vector<SourceLine>& lines() const { return lines_; }
     const SourceLine& line(std::size_t number) const { return lines_[number - 1]; }
     const LineColumns& columns(std::size_t number) const;
-    // Where a span starts and ends. An offset past every line falls on the last line; an
-    // offset beyond a line's text counts the line end as one more character.
+    // Where a span starts and ends. An offset past every line falls on the last line. A start
+    // beyond its line's text counts the line end as one more character; so does the end of a
+    // span over several lines, while a span on one line ends with the text.
     std::pair<Loc, Loc> locate(std::size_t start, std::size_t end) const;
 
   private:
@@ -100,5 +101,9 @@ std::size_t display_width(std::string_view text);
 // The text as it is drawn: tabs become four spaces, control characters their pictures, C1
 // controls and text direction controls a replacement character.
 std::string normalize_whitespace(std::string_view text);
+
+// Whether the first `count` characters of the text as drawn are all white space (all of them,
+// when it draws fewer).
+bool drawn_prefix_is_blank(std::string_view text, std::size_t count);
 
 }  // namespace tarnvik::cli
