@@ -73,23 +73,23 @@ TrimmedLine Margin::trim(std::string_view line, const LineColumns& columns) cons
     return out;
 }
 
+std::optional<std::size_t> leading_white_space(std::string_view text) {
+    std::size_t leading = 0;
+    for (std::size_t i = 0; i < text.size(); ++leading) {
+        if (!text::is_pattern_white_space(text::next_scalar(text, i))) return leading;
+    }
+    return std::nullopt;
+}
+
 Margin make_margin(const std::vector<AnnotatedLine>& lines, const SourceIndex& index,
                    std::size_t column_width) {
     std::size_t whitespace = std::numeric_limits<std::size_t>::max();
     std::size_t span_left = std::numeric_limits<std::size_t>::max();
     std::size_t span_right = 0, label_right = 0, max_line_len = 0;
     for (const AnnotatedLine& line : lines) {
-        std::string_view text = line.line->text;
-        std::size_t leading = 0;
-        bool blank = true;
-        for (std::size_t i = 0; i < text.size();) {
-            if (!text::is_pattern_white_space(text::next_scalar(text, i))) {
-                blank = false;
-                break;
-            }
-            ++leading;
+        if (auto leading = leading_white_space(line.line->text)) {
+            whitespace = std::min(whitespace, *leading);
         }
-        if (!blank) whitespace = std::min(whitespace, leading);
         max_line_len = std::max(max_line_len, index.columns(line.line->number).width());
         for (const LineAnnotation& ann : line.annotations) {
             span_left = std::min({span_left, ann.start.display, ann.end.display});
