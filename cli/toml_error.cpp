@@ -2,11 +2,16 @@
 
 #include <algorithm>
 
+#include "render/quoted_line.hpp"
+#include "render/saturating.hpp"
 #include "tarnvik/text.hpp"
 
 namespace tarnvik::cli {
 
 namespace {
+
+// The width of the terminal a diagnostic's snippet is laid out for.
+constexpr std::size_t TERMINAL_WIDTH = 140;
 
 // Where the line holding `offset` starts.
 std::size_t line_start(std::string_view text, std::size_t offset) {
@@ -33,15 +38,18 @@ std::string toml_error_display(std::string_view text, const parse::ParseError& e
     if (content.ends_with('\r')) content.remove_suffix(1);
     const std::string number = std::to_string(line);
     const std::string gutter(number.size() + 1, ' ');
+    // The line cut as a snippet's window cuts it, whatever a broken file holds on one line.
+    const std::size_t column_width = sat_sub(TERMINAL_WIDTH, number.size() + 3);
+    const QuotedLine quoted =
+        quote_line(content, start - first, std::max(error.span.end, start) - first, column_width);
     std::string out =
         "TOML parse error at line " + number + ", column " + std::to_string(column + 1) + "\n";
     out += gutter + "|\n";
-    out += number + " | " + std::string(content) + "\n";
-    out += gutter + "|" + std::string(column + 1, ' ') + "^";
-    const std::size_t end = std::min(error.span.end, start + content.size());
-    for (std::size_t i = start + 1; i < end; ++i)
-        out += '^';
-    out += "\n" + error.message + "\n";
+    out += number + " | " + quoted.text + "\n";
+    out += gutter + "|" + std::string(quoted.mark_column + 1, ' ') +
+           std::string(quoted.mark_width, '^');
+    // The message may quote a key or a header of that line.
+    out += "\n" + shortened(error.message, column_width) + "\n";
     return out;
 }
 

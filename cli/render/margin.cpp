@@ -58,25 +58,27 @@ std::size_t Margin::right(std::size_t line_len) const {
 TrimmedLine Margin::trim(std::string_view line, const LineColumns& columns) const {
     std::size_t want_left = left(columns.width());
     std::size_t right_edge = right(columns.width());
-    const auto& cols = columns.columns;
     // Whole characters only: skip those that start left of the left edge (so a zero-width
     // character at the edge, such as a byte order mark at the start of a line, stays), keep
     // those that end at or before the right edge.
-    auto ending_by = [&](std::size_t column) {
-        return static_cast<std::size_t>(std::upper_bound(cols.begin() + 1, cols.end(), column) -
-                                        (cols.begin() + 1));
-    };
-    std::size_t first = static_cast<std::size_t>(
-        std::lower_bound(cols.begin(), cols.end() - 1, want_left) - cols.begin());
-    std::size_t last = std::max(first, ending_by(right_edge));
+    std::size_t first = columns.first_from(want_left);
+    std::size_t last = std::max(first, columns.ending_by(right_edge));
+    LineColumns::Place from = columns.at(first);
     TrimmedLine out;
-    out.left = cols[first];
-    out.code = normalize_whitespace(
-        line.substr(columns.bytes[first], columns.bytes[last] - columns.bytes[first]));
+    out.left = from.column;
+    out.code = normalize_whitespace(line.substr(from.byte, columns.at(last).byte - from.byte));
     out.chars = text::scalar_count(out.code);
     out.cut_left = computed_left_ > 0;
     out.cut_right = last < columns.chars();
     return out;
+}
+
+std::optional<std::size_t> leading_white_space(std::string_view text) {
+    std::size_t leading = 0;
+    for (std::size_t i = 0; i < text.size(); ++leading) {
+        if (!text::is_pattern_white_space(text::next_scalar(text, i))) return leading;
+    }
+    return std::nullopt;
 }
 
 Margin make_margin(const std::vector<AnnotatedLine>& lines, const SourceIndex& index,
@@ -85,17 +87,9 @@ Margin make_margin(const std::vector<AnnotatedLine>& lines, const SourceIndex& i
     std::size_t span_left = std::numeric_limits<std::size_t>::max();
     std::size_t span_right = 0, label_right = 0, max_line_len = 0;
     for (const AnnotatedLine& line : lines) {
-        std::string_view text = line.line->text;
-        std::size_t leading = 0;
-        bool blank = true;
-        for (std::size_t i = 0; i < text.size();) {
-            if (!text::is_pattern_white_space(text::next_scalar(text, i))) {
-                blank = false;
-                break;
-            }
-            ++leading;
+        if (auto leading = leading_white_space(line.line->text)) {
+            whitespace = std::min(whitespace, *leading);
         }
-        if (!blank) whitespace = std::min(whitespace, leading);
         max_line_len = std::max(max_line_len, index.columns(line.line->number).width());
         for (const LineAnnotation& ann : line.annotations) {
             span_left = std::min({span_left, ann.start.display, ann.end.display});

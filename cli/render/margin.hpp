@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,9 @@ class Margin {
     std::size_t computed_left_ = 0;
     std::size_t computed_right_ = 0;
 };
+
+// How many white space characters a line starts with; none for a blank line.
+std::optional<std::size_t> leading_white_space(std::string_view text);
 
 Margin make_margin(const std::vector<AnnotatedLine>& lines, const SourceIndex& index,
                    std::size_t column_width);

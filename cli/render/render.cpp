@@ -12,7 +12,6 @@
 #include "render/snippet_layout.hpp"
 #include "render/source_lines.hpp"
 #include "render/styled_buffer.hpp"
-#include "tarnvik/text.hpp"
 
 namespace tarnvik::cli {
 
@@ -84,22 +83,16 @@ std::size_t draw_line(StyledBuffer& buffer, std::string_view text, const LineCol
 
 using Depths = std::vector<std::pair<std::size_t, Style>>;
 
-// A line whose only marks start multi-line spans with nothing but white space before them
-// draws each start as "/".
+// A line whose only marks start multi-line spans draws each start as "/" when the characters
+// drawn before it, as many as the columns it starts at, are all white space: a zero-width
+// character just before a start leaves it "/", a wide space does not.
 bool draw_short_start(StyledBuffer& buffer, const AnnotatedLine& line, std::string_view text,
-                      const LineColumns& columns, std::size_t row, const Frame& frame,
-                      Depths& depths) {
+                      std::size_t row, const Frame& frame, Depths& depths) {
     std::vector<std::tuple<std::size_t, std::size_t, Style>> marks;
     for (const LineAnnotation& ann : line.annotations) {
         if (ann.kind == Kind::Line) continue;
         if (ann.kind != Kind::Start) return false;
-        // Every character before the start must be white space: a tab is, a byte order mark
-        // is not, and neither is anything after a tab.
-        std::string_view before =
-            text.substr(0, columns.bytes[std::min(ann.start.chr, columns.chars())]);
-        for (std::size_t i = 0; i < before.size();) {
-            if (!text::is_white_space(text::next_scalar(before, i))) return false;
-        }
+        if (!drawn_prefix_is_blank(text, ann.start.display)) return false;
         Style style = underline(frame, ann.primary).style;
         depths.emplace_back(ann.depth, style);
         marks.emplace_back(row, frame.width_offset + ann.depth - 1, style);
@@ -157,7 +150,7 @@ Depths draw_annotated_line(StyledBuffer& buffer, const AnnotatedLine& line, std:
     std::size_t left = draw_line(buffer, text, columns, line.line->number, row, frame);
 
     Depths depths;
-    if (draw_short_start(buffer, line, text, columns, row, frame, depths)) return depths;
+    if (draw_short_start(buffer, line, text, row, frame, depths)) return depths;
 
     // Rightmost first, so the lines down to the labels never cross a label.
     std::vector<const LineAnnotation*> anns;
@@ -277,14 +270,9 @@ Depths render_source_line(StyledBuffer& buffer, const AnnotatedLine& line, const
     Depths depths = draw_annotated_line(buffer, elide_annotations(line, *elision), text, columns,
                                         frame, elision);
     // The "..." in the source line as well, where the window shows it.
-    auto index_at = [&](std::size_t column) {
-        return static_cast<std::size_t>(
-            std::lower_bound(columns.columns.begin(), columns.columns.end(), column) -
-            columns.columns.begin());
-    };
     TrimmedLine shown = frame.margin.trim(text, columns);
-    std::size_t first = index_at(shown.left);
-    std::size_t mark = index_at(elision->begin);
+    std::size_t first = columns.first_from(shown.left);
+    std::size_t mark = columns.first_from(elision->begin);
     if (mark >= first && mark + 3 <= first + shown.chars) {
         buffer.puts(row, frame.code_offset + mark - first, "...", Style::LineNumber);
     }

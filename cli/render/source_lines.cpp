@@ -17,6 +17,26 @@ bool is_c1_control(char32_t c) {
     return c >= 0x80 && c <= 0x9F;
 }
 
+// Calls `put` with each character `c` is drawn as: tabs as four spaces, controls as their
+// pictures, C1 controls and text direction controls as a replacement character.
+template <typename Put>
+void draw_char(char32_t c, Put put) {
+    if (c == '\t') {
+        for (int i = 0; i < 4; ++i)
+            put(U' ');
+    } else if (c < 0x20) {
+        put(0x2400 + c);  // the control pictures block
+    } else if (c == 0x7F) {
+        put(0x2421);
+    } else if (c == 0x200D) {
+        // A zero width joiner draws differently from terminal to terminal.
+    } else if (is_direction_control(c) || is_c1_control(c)) {
+        put(text::REPLACEMENT);
+    } else {
+        put(c);
+    }
+}
+
 }  // namespace
 
 std::vector<SourceLine> split_lines(std::string_view source) {
@@ -38,25 +58,64 @@ std::vector<SourceLine> split_lines(std::string_view source) {
 
 LineColumns LineColumns::of(std::string_view text) {
     LineColumns out;
-    std::size_t column = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        out.bytes.push_back(i);
-        out.columns.push_back(column);
-        column += display_width(text::next_scalar(text, i));
+    out.text_ = text;
+    out.kept_.reserve(text.size() / STRIDE + 1);
+    Place place;
+    std::size_t chr = 0;
+    for (; place.byte < text.size(); ++chr) {
+        if (chr % STRIDE == 0) out.kept_.push_back(place);
+        place.column += display_width(text::next_scalar(text, place.byte));
     }
-    out.bytes.push_back(text.size());
-    out.columns.push_back(column);
+    if (chr % STRIDE == 0) out.kept_.push_back(place);
+    out.chars_ = chr;
+    out.end_ = place;
     return out;
 }
 
+template <typename GoOn>
+std::pair<std::size_t, LineColumns::Place> LineColumns::walk(std::size_t kept, GoOn go_on) const {
+    std::size_t chr = kept * STRIDE;
+    Place place = kept_[kept];
+    while (chr < chars_) {
+        Place next = place;
+        next.column += display_width(text::next_scalar(text_, next.byte));
+        if (!go_on(place, next)) break;
+        place = next;
+        ++chr;
+    }
+    return {chr, place};
+}
+
+template <typename Before>
+std::size_t LineColumns::last_kept(Before before_target) const {
+    auto after = std::partition_point(kept_.begin() + 1, kept_.end(), before_target);
+    return static_cast<std::size_t>(after - kept_.begin()) - 1;
+}
+
+LineColumns::Place LineColumns::at(std::size_t chr) const {
+    if (chr >= chars_) return end_;
+    std::size_t steps = chr % STRIDE;
+    return walk(chr / STRIDE, [&steps](const Place&, const Place&) { return steps-- > 0; }).second;
+}
+
+std::size_t LineColumns::first_from(std::size_t column) const {
+    std::size_t kept = last_kept([&](const Place& p) { return p.column < column; });
+    return walk(kept, [&](const Place& here, const Place&) { return here.column < column; }).first;
+}
+
+std::size_t LineColumns::ending_by(std::size_t column) const {
+    std::size_t kept = last_kept([&](const Place& p) { return p.column <= column; });
+    return walk(kept, [&](const Place&, const Place& next) { return next.column <= column; }).first;
+}
+
 std::pair<std::size_t, std::size_t> LineColumns::before(std::size_t offset) const {
-    offset = std::min(offset, bytes.back());
+    offset = std::min(offset, end_.byte);
     // The characters that start before the offset; the last of them may be cut by it.
-    auto after = std::lower_bound(bytes.begin(), bytes.end(), offset);
-    auto k = static_cast<std::size_t>(after - bytes.begin());
-    if (bytes[k] == offset) return {k, columns[k]};
-    std::size_t cut = offset - bytes[k - 1];
-    return {k - 1 + cut, columns[k - 1] + cut};
+    std::size_t kept = last_kept([&](const Place& p) { return p.byte <= offset; });
+    auto [chr, place] =
+        walk(kept, [&](const Place&, const Place& next) { return next.byte <= offset; });
+    std::size_t cut = offset - place.byte;
+    return {chr + cut, place.column + cut};
 }
 
 SourceIndex::SourceIndex(std::string_view source) : lines_(split_lines(source)) {}
@@ -92,7 +151,9 @@ std::pair<Loc, Loc> SourceIndex::locate(std::size_t start, std::size_t end) cons
 
     const SourceLine& last = line_of(end);
     Loc hi = loc(last, end);
-    if (end > last.start + last.text.size()) {
+    // An end in a line's end belongs to the line and is cut back to its text; only a span
+    // that began on an earlier line keeps one more column for it, to show that it runs on.
+    if (end > last.start + last.text.size() && last.number != first.number) {
         ++hi.chr;
         ++hi.display;
     }
@@ -115,23 +176,20 @@ std::size_t display_width(std::string_view text) {
 std::string normalize_whitespace(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        char32_t c = text::next_scalar(text, i);
-        if (c == '\t') {
-            out += "    ";
-        } else if (c < 0x20) {
-            text::append_utf8(out, 0x2400 + c);  // the control pictures block
-        } else if (c == 0x7F) {
-            text::append_utf8(out, 0x2421);
-        } else if (c == 0x200D) {
-            // A zero width joiner draws differently from terminal to terminal.
-        } else if (is_direction_control(c) || is_c1_control(c)) {
-            text::append_utf8(out, text::REPLACEMENT);
-        } else {
-            text::append_utf8(out, c);
-        }
-    }
+    for (std::size_t i = 0; i < text.size();)
+        draw_char(text::next_scalar(text, i), [&out](char32_t c) { text::append_utf8(out, c); });
     return out;
+}
+
+bool drawn_prefix_is_blank(std::string_view text, std::size_t count) {
+    std::size_t drawn = 0;
+    bool blank = true;
+    for (std::size_t i = 0; i < text.size() && drawn < count;) {
+        draw_char(text::next_scalar(text, i), [&](char32_t c) {
+            if (drawn++ < count && !text::is_white_space(c)) blank = false;
+        });
+    }
+    return blank;
 }
 
 }  // namespace tarnvik::cli

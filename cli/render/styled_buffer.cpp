@@ -1,5 +1,6 @@
 #include "render/styled_buffer.hpp"
 
+#include <algorithm>
 #include <array>
 
 #include "tarnvik/text.hpp"
@@ -23,19 +24,25 @@ constexpr std::string_view RESET = "\x1b[0m";
 
 }  // namespace
 
-std::vector<StyledBuffer::Cell>& StyledBuffer::row(std::size_t index) {
+std::vector<StyledBuffer::Cell>& StyledBuffer::row(std::size_t index, std::size_t min_width) {
     if (rows_.size() <= index) rows_.resize(index + 1);
-    return rows_[index];
+    std::vector<Cell>& cells = rows_[index];
+    if (cells.size() < min_width) cells.resize(min_width);
+    return cells;
 }
 
 void StyledBuffer::putc(std::size_t row_index, std::size_t col, std::string_view ch, Style style) {
-    auto& cells = row(row_index);
-    if (cells.size() <= col) cells.resize(col + 1);
-    cells[col] = Cell{std::string(ch), style};
+    Cell& cell = row(row_index, col + 1)[col];
+    cell.size = static_cast<std::uint8_t>(std::min(ch.size(), cell.bytes.size()));
+    std::copy_n(ch.begin(), cell.size, cell.bytes.begin());
+    cell.style = style;
 }
 
 void StyledBuffer::puts(std::size_t row_index, std::size_t col, std::string_view text,
                         Style style) {
+    if (text.empty()) return;
+    // The row grows once to its new width rather than a cell at a time.
+    row(row_index, col + text::scalar_count(text));
     for (std::size_t i = 0; i < text.size(); ++col) {
         const std::size_t n = text::utf8_sequence_at(text, i).length;
         putc(row_index, col, text.substr(i, n), style);
@@ -44,11 +51,17 @@ void StyledBuffer::puts(std::size_t row_index, std::size_t col, std::string_view
 }
 
 void StyledBuffer::append(std::size_t row_index, std::string_view text, Style style) {
-    puts(row_index, row(row_index).size(), text, style);
+    puts(row_index, row(row_index, 0).size(), text, style);
 }
 
 std::string StyledBuffer::render(bool color) const {
     std::string out;
+    std::size_t plain_size = rows_.size();
+    for (const std::vector<Cell>& cells : rows_) {
+        for (const Cell& cell : cells)
+            plain_size += cell.size;
+    }
+    out.reserve(plain_size);
     for (std::size_t r = 0; r < rows_.size(); ++r) {
         if (r > 0) out += '\n';
         Style current = Style::Plain;
@@ -58,7 +71,7 @@ std::string StyledBuffer::render(bool color) const {
                 out += STYLE_CODES[static_cast<std::size_t>(cell.style)];
                 current = cell.style;
             }
-            out += cell.ch;
+            out += cell.text();
         }
         if (color && current != Style::Plain) out += RESET;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -24,6 +25,7 @@ enum class Style : std::uint8_t {
 // order; cells never written read as plain spaces.
 class StyledBuffer {
   public:
+    // `ch` is one character: one UTF-8 sequence, or one ill-formed part of one.
     void putc(std::size_t row, std::size_t col, std::string_view ch, Style style);
     // Puts each character of `text` (UTF-8) in its own cell from `col` on.
     void puts(std::size_t row, std::size_t col, std::string_view text, Style style);
@@ -33,11 +35,15 @@ class StyledBuffer {
     std::string render(bool color) const;
 
   private:
+    // A character's bytes kept in the cell itself: a long line costs a few bytes a character.
     struct Cell {
-        std::string ch = " ";
+        std::array<char, 4> bytes = {' '};
+        std::uint8_t size = 1;
         Style style = Style::Plain;
+
+        std::string_view text() const { return {bytes.data(), size}; }
     };
-    std::vector<Cell>& row(std::size_t index);
+    std::vector<Cell>& row(std::size_t index, std::size_t min_width);
     std::vector<std::vector<Cell>> rows_;
 };
 

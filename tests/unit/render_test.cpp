@@ -3,17 +3,27 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <nlohmann/json.hpp>
+
+#include "tarnvik/text.hpp"
 
 namespace tarnvik::cli {
 namespace {
 
 using nlohmann::json;
 
+// The reference vectors: the layouts of the library's own tests, then the edge cases of line
+// ends and of the short start of a multi-line span worked out from its layout rules.
 json load_cases() {
-    std::ifstream in(TARNVIK_SOURCE_DIR "/tests/data/rendering/cases.json");
-    return json::parse(in)["cases"];
+    json cases = json::array();
+    for (const char* file : {"cases.json", "edge-cases.json"}) {
+        std::ifstream in(std::string(TARNVIK_SOURCE_DIR "/tests/data/rendering/") + file);
+        json file_cases = json::parse(in)["cases"];
+        cases.insert(cases.end(), file_cases.begin(), file_cases.end());
+    }
+    return cases;
 }
 
 Level level_of(const std::string& name) {
@@ -30,7 +40,7 @@ std::string optional_text(const json& value) {
 // Every reference vector of the rustc layout, rendered without colour.
 TEST(Render, MatchesReferenceLayouts) {
     json cases = load_cases();
-    ASSERT_EQ(cases.size(), 50u);
+    ASSERT_EQ(cases.size(), 66u);
     for (const json& c : cases) {
         SCOPED_TRACE(c["name"].get<std::string>());
         std::string source = c["source"];
@@ -245,14 +255,52 @@ TEST(LineColumns, CountsBeforeAnOffset) {
     }
 }
 
-// Offsets past a line's text count the line end; past the whole text they fall on the last line.
+// A long line, measured by the kept places and read on from them, gives the places that
+// adding up every character's bytes and columns gives, for every character, column and byte.
+TEST(LineColumns, LongLineAgreesWithCountingEveryCharacter) {
+    const std::string_view pieces[] = {
+        "a", "\t", "\xe4\xb8\x96", "\xe2\x80\x8b", "\xf0\x9f\xa6\x80", "\x1b"};
+    std::string text;
+    for (std::size_t i = 0; i < 300; ++i)
+        text += pieces[(i * 7 + i / 5) % std::size(pieces)];
+    std::vector<std::size_t> bytes, columns;
+    for (std::size_t i = 0, column = 0; i <= text.size();) {
+        bytes.push_back(i);
+        columns.push_back(column);
+        if (i == text.size()) break;
+        column += display_width(text::next_scalar(text, i));
+    }
+    LineColumns measured = LineColumns::of(text);
+    ASSERT_EQ(measured.chars(), bytes.size() - 1);
+    ASSERT_EQ(measured.width(), columns.back());
+    for (std::size_t k = 0; k < bytes.size(); ++k) {
+        EXPECT_EQ(measured.at(k).byte, bytes[k]) << k;
+        EXPECT_EQ(measured.at(k).column, columns[k]) << k;
+        EXPECT_EQ(measured.before(bytes[k]), std::make_pair(k, columns[k])) << k;
+        if (k + 1 < bytes.size() && bytes[k + 1] - bytes[k] > 1) {
+            EXPECT_EQ(measured.before(bytes[k] + 1), std::make_pair(k + 1, columns[k] + 1)) << k;
+        }
+    }
+    for (std::size_t column = 0; column <= columns.back() + 1; ++column) {
+        auto from = std::lower_bound(columns.begin(), columns.end() - 1, column);
+        EXPECT_EQ(measured.first_from(column), static_cast<std::size_t>(from - columns.begin()));
+        auto ending = std::upper_bound(columns.begin() + 1, columns.end(), column);
+        EXPECT_EQ(measured.ending_by(column),
+                  static_cast<std::size_t>(ending - (columns.begin() + 1)));
+    }
+}
+
+// Offsets past a line's text count the line end, except where a span on one line ends; past
+// the whole text they fall on the last line.
 TEST(SourceIndex, LocatesOffsets) {
     SourceIndex index("ab\ncd\n");
     using L = std::pair<Loc, Loc>;
     EXPECT_EQ(index.locate(0, 2), (L{{1, 0, 0}, {1, 2, 2}}));
     EXPECT_EQ(index.locate(1, 4), (L{{1, 1, 1}, {2, 1, 1}}));
     EXPECT_EQ(index.locate(6, 6), (L{{2, 3, 2}, {2, 3, 2}}));
-    EXPECT_EQ(index.locate(3, 6), (L{{2, 0, 0}, {2, 3, 3}}));
+    EXPECT_EQ(index.locate(3, 6), (L{{2, 0, 0}, {2, 2, 2}}));
+    EXPECT_EQ(index.locate(1, 6), (L{{1, 1, 1}, {2, 3, 3}}));
+    EXPECT_EQ(SourceIndex("a\r\nb").locate(0, 2), (L{{1, 0, 0}, {1, 1, 1}}));
     EXPECT_EQ(SourceIndex("").locate(0, 0), (L{{1, 0, 0}, {1, 0, 0}}));
 }
 
@@ -441,8 +489,10 @@ TEST(RenderLongLines, ElisionMarksHaveTheLineNumberStyle) {
     EXPECT_NE(rows[4].find("^\x1b[0m" + mark + "\x1b[1m\x1b[91m^"), std::string::npos) << rows[4];
 }
 
-// A multi-line span starts with "/" exactly when only white space stands before it on its
-// line: tabs are white space, a byte order mark or a joiner is not, nor is text after a tab.
+// A multi-line span starts with "/" exactly when the characters drawn before it, as many as
+// the columns it starts at, are white space: tabs are four spaces; a zero-width character
+// counts no column, so it passes alone and not before a space; a wide space counts two columns
+// and so takes the span's own first character in.
 TEST(RenderMultiline, ShortStartOnlyAfterWhiteSpace) {
     const std::pair<std::string_view, bool> cases[] = {
         {"[a\n", true},
@@ -450,9 +500,15 @@ TEST(RenderMultiline, ShortStartOnlyAfterWhiteSpace) {
         {"\t\t[a\n", true},
         {"\tx\t[a\n", false},
         {"x [a\n", false},
-        {"\xef\xbb\xbf[a\n", false},
-        {"\xe2\x80\x8d[a\n", false},
+        {"\xef\xbb\xbf[a\n", true},
+        {"\xe2\x80\x8d[a\n", true},
+        {"\xe2\x80\x8b\xe2\x80\x8b[a\n", true},
+        {"\xef\xbb\xbf [a\n", false},
+        {" \xef\xbb\xbf[a\n", true},
         {"\xc2\xa0[a\n", true},
+        {"\xe3\x80\x80[a\n", false},
+        {"\xe3\x80\x80 [a\n", false},
+        {"\x0b[a\n", false},
     };
     for (auto [first, short_start] : cases) {
         std::string source = std::string(first) + "b]\n";
