@@ -1,6 +1,7 @@
 #include "tarnvik/edit.hpp"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "ascii.hpp"
@@ -15,10 +16,93 @@ std::size_t skip_blanks(std::string_view text, std::size_t i) {
     return i;
 }
 
+std::size_t skip_blanks_back(std::string_view text, std::size_t i) {
+    while (i > 0 && ascii::is_blank(text[i - 1]))
+        --i;
+    return i;
+}
+
+bool at_line_end(std::string_view text, std::size_t i) {
+    return i == text.size() || text[i] == '\r' || text[i] == '\n';
+}
+
 // One past the first line feed at or after `from`, or the end of the text.
 std::size_t past_line_end(std::string_view text, std::size_t from) {
     const std::size_t lf = text.find('\n', from);
     return lf == std::string_view::npos ? text.size() : lf + 1;
+}
+
+// The end of the comment that starts at `from`: its line break, a carriage return before the
+// line feed included, stays.
+std::size_t comment_end(std::string_view text, std::size_t from) {
+    const std::size_t lf = text.find('\n', from);
+    if (lf == std::string_view::npos) return text.size();
+    return lf > from && text[lf - 1] == '\r' ? lf - 1 : lf;
+}
+
+// What follows an element on its own line and goes with it: the comma right after it, and the
+// comment that ends the line.
+struct Tail {
+    std::optional<std::size_t> comma;
+    std::size_t end;  // past the comma and the comment; the element's end without either
+    bool ends_line;   // only blanks follow `end` on the line
+};
+
+Tail tail_of(std::string_view text, std::size_t element_end) {
+    Tail tail{std::nullopt, element_end, false};
+    std::size_t i = skip_blanks(text, element_end);
+    if (i < text.size() && text[i] == ',') {
+        tail.comma = i;
+        tail.end = i + 1;
+        i = skip_blanks(text, tail.end);
+    }
+    if (i < text.size() && text[i] == '#') tail.end = comment_end(text, i);
+    tail.ends_line = at_line_end(text, skip_blanks(text, tail.end));
+    return tail;
+}
+
+// The comma that follows `from` across white space, line breaks and comments, if the next
+// thing there is one: TOML lets a separator stand on a later line than its element.
+std::optional<std::size_t> comma_in_gap(std::string_view text, std::size_t from) {
+    for (std::size_t i = from; i < text.size();) {
+        const char c = text[i];
+        if (c == ',') return i;
+        if (c == '#') {
+            i = comment_end(text, i);
+        } else if (ascii::is_blank(c) || c == '\r' || c == '\n') {
+            ++i;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+// The comma between an element and the one before it, and where deleting it starts: at the
+// end of the previous element when only blanks stand between them.
+struct Separator {
+    std::size_t comma;
+    std::size_t start;
+};
+
+std::optional<Separator> separator_before(std::string_view text, std::size_t previous_end,
+                                          std::size_t element_start) {
+    const std::optional<std::size_t> comma = comma_in_gap(text, previous_end);
+    if (!comma || *comma >= element_start) return std::nullopt;
+    return Separator{*comma, skip_blanks(text, previous_end) == *comma ? previous_end : *comma};
+}
+
+// Deletes `range` with the blanks that would be left dangling: the whole line when nothing else
+// stands on it, the blanks before a line end, or the blanks up to what follows on the line
+// (those before a comment stay, so that it keeps its place).
+Edit deletion(std::string_view text, Span range) {
+    const std::size_t from = skip_blanks_back(text, range.start);
+    const std::size_t to = skip_blanks(text, range.end);
+    const bool starts_line = from == 0 || text[from - 1] == '\n';
+    if (starts_line && at_line_end(text, to)) return Edit{"", Span{from, past_line_end(text, to)}};
+    if (at_line_end(text, to)) return Edit{"", Span{from, to}};
+    if (text[to] == '#') return Edit{"", range};
+    return Edit{"", Span{range.start, to}};
 }
 
 }  // namespace
@@ -64,36 +148,29 @@ Edit rename(std::string_view text, std::size_t start, std::size_t end, std::stri
     return Edit{std::move(content), Span{start, end}};
 }
 
-Edit remove_entry(std::string_view text, std::span<const Span> entries, std::size_t position) {
-    const std::size_t n = text.size();
-    if (position >= entries.size()) return Edit{"", Span{n, n}};
-    const std::size_t s = std::min(entries[position].start, n);
-    const std::size_t e = std::clamp(entries[position].end, s, n);
+std::vector<Edit> remove_entry(std::string_view text, std::span<const Span> entries,
+                               std::size_t position) {
+    if (position >= entries.size()) return {};
+    const std::size_t s = std::min(entries[position].start, text.size());
+    const std::size_t e = std::clamp(entries[position].end, s, text.size());
+    const Tail tail = tail_of(text, e);
+    if (tail.comma) return {deletion(text, {s, tail.end})};
 
-    // What follows the element: its comma, and where the deletion may stop.
-    std::size_t after = skip_blanks(text, e);
-    const bool comma = after < n && text[after] == ',';
-    if (comma) {
-        after = skip_blanks(text, after + 1);
-        if (after < n && text[after] == '#') after = std::min(text.find('\n', after), n);
+    const std::optional<Separator> before =
+        position > 0 ? separator_before(text, std::min(entries[position - 1].end, s), s)
+                     : std::nullopt;
+    // `"a", "b"` at the end of an array, or a separator written at the start of the line.
+    if (before && skip_blanks(text, before->comma + 1) == s)
+        return {deletion(text, {before->start, tail.end})};
+    // A comma on a later line is still the element's own; the lines between keep theirs.
+    if (const std::optional<std::size_t> after =
+            tail.ends_line ? comma_in_gap(text, tail.end) : std::nullopt) {
+        return {deletion(text, {s, tail.end}), deletion(text, {*after, *after + 1})};
     }
-
-    // Back over the blanks only: searching the whole line for its start would make removing
-    // many elements of one long line quadratic.
-    std::size_t line_start = s;
-    while (line_start > 0 &&
-           std::string_view(" \t\r").find(text[line_start - 1]) != std::string_view::npos)
-        --line_start;
-    const bool blank_before = line_start == 0 || text[line_start - 1] == '\n';
-    const bool line_ends = after == n || text[after] == '\r' || text[after] == '\n';
-
-    if (blank_before && line_ends && comma)
-        return Edit{"", Span{line_start, past_line_end(text, after)}};
-    if (position > 0 && !comma) {
-        const std::size_t previous_end = std::min(entries[position - 1].end, s);
-        return Edit{"", Span{previous_end, e}};
-    }
-    return Edit{"", Span{s, comma ? after : e}};
+    // The last element: the separator in front of it goes, what stands between them stays.
+    if (before)
+        return {deletion(text, {before->start, before->comma + 1}), deletion(text, {s, tail.end})};
+    return {deletion(text, {s, tail.end})};
 }
 
 }  // namespace tarnvik::edit

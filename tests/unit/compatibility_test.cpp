@@ -68,6 +68,11 @@ TEST(Compatibility, LicenseExpressionsAndImportNames) {
           "fail"}},
         {build_system("\"setuptools>=64,<70\"") + mit, {no_setuptools}},
         {build_system("\"setuptools>=77.0.1\"") + mit, {}},
+        // Every requirement with specifiers narrows the allowed releases, not only the first two.
+        {build_system(
+             "\"setuptools>=64\", \"setuptools\", \"setuptools<80\", \"setuptools>=77.0.1\"") +
+             mit,
+         {}},
         // Versions between the last without and the first with support are not judged: every
         // other allowed version lacks it.
         {build_system("\"setuptools>=76,<77\"") + mit, {no_setuptools}},

@@ -2,8 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "tarnvik/document.hpp"
+#include "tarnvik/parse.hpp"
 
 namespace tarnvik {
 namespace {
@@ -54,6 +62,13 @@ std::vector<Span> spans_of(const std::string& text, const std::vector<std::strin
     return spans;
 }
 
+std::string removed(const std::string& text, std::span<const Span> spans, std::size_t position) {
+    const std::vector<Edit> edits = edit::remove_entry(text, spans, position);
+    for (const Edit& edit : edits)
+        EXPECT_EQ(edit.content, "") << text;
+    return edit::splice(text, edits);
+}
+
 TEST(EditRemoveEntry, DeletesElementWithSeparatorCommentAndLine) {
     const std::vector<RemoveCase> cases = {
         {R"(x = ["a", "b", "c"])", {R"("a")", R"("b")", R"("c")"}, 0, R"(x = ["b", "c"])"},
@@ -69,19 +84,23 @@ TEST(EditRemoveEntry, DeletesElementWithSeparatorCommentAndLine) {
          "x = [\n  \"a\",\n  \"c\",\n]\n"},
         {"x = [\n  \"a\",\n  \"b\",\n]\n", {R"("a")", R"("b")"}, 0, "x = [\n  \"b\",\n]\n"},
         {"x = [\n\t\"a\",\n\t\"b\",\n]\n", {R"("a")", R"("b")"}, 1, "x = [\n\t\"a\",\n]\n"},
-        {"x = [0, \"a\",\n]\n", {"0", R"("a")"}, 1, "x = [0, \n]\n"},
-        {"x = [\n  \"a\",\n  \"b\",\n]\n", {R"("a")", R"("b")"}, 1, "x = [\n  \"a\",\n]\n"},
+        {"x = [0, \"a\",\n]\n", {"0", R"("a")"}, 1, "x = [0,\n]\n"},
         {"x = [\r\n  \"a\",\r\n  \"b\",\r\n]\r\n",
          {R"("a")", R"("b")"},
          0,
          "x = [\r\n  \"b\",\r\n]\r\n"},
-        // No trailing comma after the last element: the comma before it goes instead.
+        // No trailing comma after the last element: the comma before it goes instead, and the
+        // comment after that comma stays with the element it follows.
         {"x = [\n  \"a\",\n  \"b\"\n]\n", {R"("a")", R"("b")"}, 1, "x = [\n  \"a\"\n]\n"},
-        // A comment after an element without comma stays; the separator in front goes.
-        {"x = [\n  \"a\",\n  \"b\" # keep\n]\n",
+        {"x = [\n  \"a\",  # formatter\n  \"b\"\n]\n",
          {R"("a")", R"("b")"},
          1,
-         "x = [\n  \"a\" # keep\n]\n"},
+         "x = [\n  \"a\"  # formatter\n]\n"},
+        // A comment line before the element and its own comment: only its own goes.
+        {"x = [\n  \"a\",\n  # why b\n  \"b\"  # b's\n]\n",
+         {R"("a")", R"("b")"},
+         1,
+         "x = [\n  \"a\"\n  # why b\n]\n"},
         // The text ends right after the comma.
         {"x = [\"a\",", {R"("a")"}, 0, "x = ["},
         {"x = [\"a\", # c", {R"("a")"}, 0, "x = ["},
@@ -89,17 +108,115 @@ TEST(EditRemoveEntry, DeletesElementWithSeparatorCommentAndLine) {
     };
     for (const auto& c : cases) {
         const std::vector<Span> spans = spans_of(c.text, c.elements);
-        const Edit edit = edit::remove_entry(c.text, spans, c.position);
-        EXPECT_EQ(edit.content, "") << c.text;
-        EXPECT_EQ(edit::splice(c.text, std::vector{edit}), c.expected)
+        EXPECT_EQ(removed(c.text, spans, c.position), c.expected)
             << c.text << " position " << c.position;
     }
 }
 
 TEST(EditRemoveEntry, PositionOutsideTheListChangesNothing) {
-    const std::string text = R"(x = ["a"])";
     const std::vector<Span> spans = {{5, 8}};
-    EXPECT_EQ(edit::splice(text, std::vector{edit::remove_entry(text, spans, 1)}), text);
+    EXPECT_TRUE(edit::remove_entry(R"(x = ["a"])", spans, 1).empty());
+}
+
+// Generated arrays: every layout with or without a trailing comma, comment lines before the
+// elements' lines, comments ending those lines, comments by the brackets, LF or CRLF.
+enum class Layout { OneLine, OnePerLine, TwoPerLine, LeadingCommas };
+
+struct GeneratedArray {
+    std::string text;
+    std::vector<std::string> elements;
+    std::vector<std::string> comments;            // in source order
+    std::vector<std::optional<std::string>> own;  // the comment ending each element's line
+};
+
+GeneratedArray generate(Layout layout, std::size_t count, unsigned options) {
+    const bool trailing = options & 1, crlf = options & 2, lines = options & 4, ends = options & 8,
+               brackets = options & 16;
+    const std::string newline = crlf ? "\r\n" : "\n";
+    const std::size_t per_line = layout == Layout::OneLine      ? count
+                                 : layout == Layout::TwoPerLine ? 2
+                                                                : 1;
+    const bool leading = layout == Layout::LeadingCommas;
+    GeneratedArray out{"x = [", {}, {}, {}};
+    auto comment = [&](const std::string& text) {
+        out.text += "  " + text;
+        out.comments.push_back(text);
+    };
+    if (brackets) comment("# open");
+    if (layout != Layout::OneLine) out.text += newline;
+    for (std::size_t i = 0; i < count; ++i) {
+        const bool first_on_line = i % per_line == 0, last = i + 1 == count;
+        const bool last_on_line = last || (i + 1) % per_line == 0;
+        if (first_on_line && lines) comment("# before " + std::to_string(i));
+        if (first_on_line && lines) out.text += newline;
+        out.text += !first_on_line              ? ", "
+                    : layout == Layout::OneLine ? ""
+                    : leading && i > 0          ? "  , "
+                                                : "  ";
+        const std::string kinds[] = {"\"e#\"", "10#", "[\"n#\", #]", "{ k = \"t#\" }"};
+        std::string element = kinds[i % 4];
+        std::ranges::replace(element, '#', static_cast<char>('0' + i));
+        out.elements.push_back(element);
+        out.text += element;
+        out.own.emplace_back();
+        if ((last_on_line && !last && !leading) || (last && trailing && !leading)) out.text += ",";
+        if (!last_on_line || layout == Layout::OneLine) continue;
+        if (ends) comment("# after " + std::to_string(i));
+        if (ends) out.own.back() = out.comments.back();
+        out.text += newline;
+    }
+    if (leading && trailing) out.text += "  ," + newline;
+    if (brackets) comment("# close");
+    if (brackets) out.text += newline;
+    out.text += "]" + newline;
+    return out;
+}
+
+std::vector<std::string> comments_in(std::string_view text) {
+    std::vector<std::string> comments;
+    for (std::size_t at = text.find('#'); at != std::string_view::npos; at = text.find('#', at + 1))
+        comments.emplace_back(text.substr(at, text.find_first_of("\r\n", at) - at));
+    return comments;
+}
+
+std::vector<std::string> parsed_elements(const std::string& text) {
+    auto [document, errors] = parse::parse(text);
+    EXPECT_TRUE(errors.empty()) << errors.front().message;
+    const document::Value* array = document::value_of(&document, "x");
+    std::vector<std::string> elements;
+    for (const document::Value& element :
+         array && array->as_array() ? *array->as_array() : document::Array{})
+        elements.emplace_back(
+            text.substr(element.span.start, element.span.end - element.span.start));
+    return elements;
+}
+
+TEST(EditRemoveEntry, EveryLayoutKeepsWhatOtherElementsOwn) {
+    for (Layout layout :
+         {Layout::OneLine, Layout::OnePerLine, Layout::TwoPerLine, Layout::LeadingCommas}) {
+        // One line has no room for comments.
+        for (unsigned options = 0; options < (layout == Layout::OneLine ? 4U : 32U); ++options) {
+            for (std::size_t count = 1; count <= 5; ++count) {
+                const GeneratedArray array = generate(layout, count, options);
+                const std::vector<Span> spans = spans_of(array.text, array.elements);
+                for (std::size_t position = 0; position < count; ++position) {
+                    SCOPED_TRACE(array.text + "removing " + std::to_string(position));
+                    const std::string result = removed(array.text, spans, position);
+                    std::vector<std::string> elements = array.elements;
+                    elements.erase(elements.begin() + static_cast<std::ptrdiff_t>(position));
+                    EXPECT_EQ(parsed_elements(result), elements);
+                    std::vector<std::string> comments = array.comments;
+                    if (array.own[position]) std::erase(comments, *array.own[position]);
+                    EXPECT_EQ(comments_in(result), comments);
+                    // No blank line or trailing blank is left, and every line break stays whole.
+                    for (std::string_view stray : {" \r", " \n", "\n\r", "\n\n"})
+                        EXPECT_EQ(result.find(stray), std::string::npos) << stray;
+                    EXPECT_EQ(std::ranges::count(result, '\r'),
+                              (options & 2) ? std::ranges::count(result, '\n') : 0);
+                }
+            }
+        }
+    }
 }
 
 struct SpliceCase {

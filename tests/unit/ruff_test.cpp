@@ -80,9 +80,14 @@ TEST(RuffPass, SelectorsOfRemovedAndRemappedRules) {
           "`SIM101` | help: use `SIM101` | fix safe: `\"PLR1701\"` -> `\"SIM101\"`"}},
         {"[tool.ruff.lint]\nignore = [\"E501\", \"PLR1706\", # gone\n]\nselect = [\"PLR1706\"]\n",
          {"warning ineffective-setting `\"PLR1706\"`: Ruff removed the rule `PLR1706` in 0.2.0, so "
-          "this has no effect | help: remove it | fix safe: `\"PLR1706\", # gone` -> ``",
+          "this has no effect | help: remove it | fix safe: ` \"PLR1706\", # gone` -> ``",
           "error unsupported-feature `\"PLR1706\"`: no Ruff version the project allows supports "
           "the rule selector `PLR1706` | help: Ruff removed it in 0.2.0"}},
+        // The removal keeps the comment of the element before, and its comma goes instead.
+        {"[tool.ruff.lint]\nignore = [\n    \"E501\",  # formatter\n    \"ANN101\"\n]\n" +
+             requiring("ruff>=0.8"),
+         {"warning ineffective-setting `\"ANN101\"`: Ruff removed the rule `ANN101` in 0.8.0, so "
+          "this has no effect | help: remove it | fix safe: `,` -> `` `    \"ANN101\"\n` -> ``"}},
         // Releases that still have the rule would apply it again without the entry.
         {"[tool.ruff.lint]\nignore = [\"PLR1706\"]\n" + requiring("ruff>=0.1.14"),
          {"warning ineffective-setting `\"PLR1706\"`: Ruff removed the rule `PLR1706` in 0.2.0, so "

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "tarnvik/pep440.hpp"
 
 namespace tarnvik::pep440 {
@@ -112,6 +118,28 @@ TEST(VersionSetOperations, KeepTheirNormalForm) {
     EXPECT_EQ(low.union_with(low.complement()), VersionSet::full());
     EXPECT_TRUE(set_of(">2, <1").is_empty());
     EXPECT_EQ(set_of("==1.0").intervals().size(), 1u);
+}
+
+TEST(VersionSetOperations, IntersectionOfManyIsTheFoldedIntersection) {
+    const char* operators[] = {">=", ">", "<=", "<", "==", "!=", "~=", "==*", "!=*"};
+    const char* versions[] = {"1.0", "1.1", "1.1.1", "1.1a1", "1.1.post1", "2.0", "2.0.dev0"};
+    std::minstd_rand random(17);
+    auto pick = [&](std::size_t size) { return static_cast<std::size_t>(random() % size); };
+    for (int round = 0; round < 400; ++round) {
+        std::vector<VersionSet> sets;
+        for (std::size_t n = pick(6); sets.size() < n;) {
+            std::string op = operators[pick(std::size(operators))];
+            const bool wildcard = op.ends_with('*');
+            if (wildcard) op.pop_back();
+            std::string version = versions[pick(wildcard ? 3 : std::size(versions))];
+            sets.push_back(set_of(op + version + (wildcard ? ".*" : "") + ", !=1.1.1"));
+        }
+        VersionSet folded = VersionSet::full();
+        for (const VersionSet& set : sets)
+            folded = folded.intersection(set);
+        EXPECT_EQ(VersionSet::intersection_of(sets), folded) << round;
+    }
+    EXPECT_EQ(VersionSet::intersection_of({}), VersionSet::full());
 }
 
 TEST(ReleaseSet, IgnoresEverythingButTheRelease) {

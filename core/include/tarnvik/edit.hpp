@@ -40,8 +40,12 @@ std::string splice(std::string_view text, std::vector<const Edit*> edits);
 Edit rename(std::string_view text, std::size_t start, std::size_t end, std::string_view old_name,
             std::string_view new_name);
 
-// Deletes element `position` of an array whose elements have the spans `entries` (source
-// order), with its separator, its trailing comment and its line as the layout needs.
-Edit remove_entry(std::string_view text, std::span<const Span> entries, std::size_t position);
+// The edits that delete element `position` of an array whose elements have the spans `entries`
+// (source order): the element, the comment that ends its line, one separator (its own comma, or
+// for a last element without one the comma in front of it) and its line when nothing else is
+// left on it. Every other element and comment stays as it is. No edits for a position outside
+// the list.
+std::vector<Edit> remove_entry(std::string_view text, std::span<const Span> entries,
+                               std::size_t position);
 
 }  // namespace tarnvik::edit

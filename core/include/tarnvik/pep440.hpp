@@ -188,6 +188,9 @@ class VersionSet {
 
     VersionSet complement() const;
     VersionSet intersection(const VersionSet& other) const;
+    // The versions every one of `sets` holds (all versions for none), in one sweep over their
+    // bounds: folding `intersection` over many sets of many intervals would be quadratic.
+    static VersionSet intersection_of(std::span<const VersionSet> sets);
     VersionSet union_with(const VersionSet& other) const;
     VersionSet difference(const VersionSet& other) const;  // this and not other
     bool is_disjoint(const VersionSet& other) const;

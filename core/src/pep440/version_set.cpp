@@ -1,6 +1,13 @@
 #include <algorithm>
+#include <compare>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <optional>
+#include <span>
+#include <vector>
 
 #include "tarnvik/pep440.hpp"
 
@@ -54,6 +61,45 @@ bool end_admits(const Bound& end, const Version& v) {
 
 bool same_bound(const Bound& a, const Bound& b) {
     return a.kind == b.kind && (a.kind == BoundKind::Unbounded || a.version == b.version);
+}
+
+// A place between versions where an interval of one of the sets begins or ends: just before
+// or just after a version, or before or after all of them.
+struct Cut {
+    enum Place : std::uint8_t { BeforeAll, AtVersion, AfterAll };
+    Place place;
+    bool after;  // just after `version` rather than just before it
+    const Version* version;
+    int change;  // +1 where an interval begins, -1 where one ends
+
+    static Cut of_start(const Bound& start) {
+        if (start.kind == BoundKind::Unbounded) return {BeforeAll, false, nullptr, +1};
+        return {AtVersion, start.kind == BoundKind::Excluded, &start.version, +1};
+    }
+    static Cut of_end(const Bound& end) {
+        if (end.kind == BoundKind::Unbounded) return {AfterAll, false, nullptr, -1};
+        return {AtVersion, end.kind == BoundKind::Included, &end.version, -1};
+    }
+
+    // The bound an interval starting or ending here has.
+    Bound as_start() const {
+        if (place != AtVersion) return Bound::unbounded();
+        return after ? Bound::excluded(*version) : Bound::included(*version);
+    }
+    Bound as_end() const {
+        if (place != AtVersion) return Bound::unbounded();
+        return after ? Bound::included(*version) : Bound::excluded(*version);
+    }
+};
+
+std::weak_ordering operator<=>(const Cut& a, const Cut& b) {
+    if (a.place != b.place || a.place != Cut::AtVersion) return a.place <=> b.place;
+    if (auto c = *a.version <=> *b.version; c != 0) return c;
+    return a.after <=> b.after;
+}
+
+bool operator==(const Cut& a, const Cut& b) {
+    return (a <=> b) == 0;
 }
 
 // Constants of the program are valid; anything else is a programming error.
@@ -157,6 +203,38 @@ VersionSet VersionSet::intersection(const VersionSet& other) const {
         const Bound& end = a_ends_first ? a[i].end : b[j].end;
         if (is_nonempty(start, end)) out.push({start, end});
         a_ends_first ? ++i : ++j;
+    }
+    return out;
+}
+
+VersionSet VersionSet::intersection_of(std::span<const VersionSet> sets) {
+    if (sets.empty()) return full();
+    if (sets.size() == 1) return sets.front();
+    std::vector<Cut> cuts;
+    for (const VersionSet& set : sets) {
+        for (const Interval& interval : set.intervals()) {
+            cuts.push_back(Cut::of_start(interval.start));
+            cuts.push_back(Cut::of_end(interval.end));
+        }
+    }
+    std::ranges::sort(cuts, std::less<>{});
+    // A set's intervals are disjoint, so a version lies in all sets exactly where as many
+    // intervals have begun and not ended as there are sets.
+    const auto all = static_cast<std::ptrdiff_t>(sets.size());
+    VersionSet out;
+    std::ptrdiff_t open = 0;
+    std::optional<Bound> start;
+    for (auto cut = cuts.begin(); cut != cuts.end();) {
+        const auto next = std::find_if(cut, cuts.end(), [&](const Cut& c) { return c != *cut; });
+        for (auto it = cut; it != next; ++it)
+            open += it->change;
+        if (open == all && !start) {
+            start = cut->as_start();
+        } else if (open != all && start) {
+            out.push({std::move(*start), cut->as_end()});
+            start.reset();
+        }
+        cut = next;
     }
     return out;
 }

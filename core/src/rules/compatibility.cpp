@@ -93,7 +93,7 @@ std::optional<BackendContext> backend_context(const document::Table& root) {
     const document::Array* requirements = requires_ ? requires_->value.as_array() : nullptr;
     if (!requirements) return std::nullopt;
     std::optional<Span> source_span;
-    std::optional<VersionSet> allowed;
+    std::vector<VersionSet> restrictions;
     for (const document::Value& element : *requirements) {
         const std::string* text = element.as_string();
         if (!text) continue;
@@ -101,11 +101,11 @@ std::optional<BackendContext> backend_context(const document::Table& root) {
             standards::required_versions(*text, backend->package);
         if (!required) continue;
         if (!source_span) source_span = element.span;
-        if (!required->versions) continue;
-        allowed =
-            allowed ? allowed->intersection(*required->versions) : std::move(*required->versions);
+        if (required->versions) restrictions.push_back(std::move(*required->versions));
     }
     if (!source_span) return std::nullopt;
+    std::optional<VersionSet> allowed;
+    if (!restrictions.empty()) allowed = VersionSet::intersection_of(restrictions);
     return BackendContext{*backend, std::move(allowed), source_span};
 }
 

@@ -130,8 +130,8 @@ void RuffChecks::check_selector(Checker& checker, const tool::Candidates& candid
         // Removed only where no allowed release has the rule, which older ones would still apply.
         if (missing.count == candidates.releases.size()) {
             diagnostic = std::move(diagnostic)
-                             .with_fix(Fix{{edit::remove_entry(checker.source, selector.entry_spans,
-                                                               selector.position)},
+                             .with_fix(Fix{edit::remove_entry(checker.source, selector.entry_spans,
+                                                              selector.position),
                                            Applicability::Safe});
         }
         checker.push(std::move(diagnostic));
