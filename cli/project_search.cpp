@@ -1,5 +1,7 @@
 #include "project_search.hpp"
 
+#include <fmt/format.h>
+
 #include <array>
 #include <vector>
 
@@ -67,7 +69,7 @@ std::variant<ProjectFile, std::string> locate_project_file(const std::optional<s
     }
     std::error_code ec;
     fs::path directory = fs::current_path(ec);
-    if (ec) return "failed to read the current directory: " + ec.message();
+    if (ec) return fmt::format("failed to read the current directory: {}", ec.message());
     for (std::size_t level = 0;; ++level) {
         fs::path candidate = directory / PROJECT_FILE;
         if (is_file(candidate)) {
@@ -76,8 +78,8 @@ std::variant<ProjectFile, std::string> locate_project_file(const std::optional<s
         if (!directory.has_relative_path()) break;  // the root has been tried
         directory = directory.parent_path();
     }
-    return "no `" + std::string(PROJECT_FILE) +
-           "` found in the current directory or any parent directory";
+    return fmt::format("no `{}` found in the current directory or any parent directory",
+                       PROJECT_FILE);
 }
 
 std::optional<LockFile> find_lock_file(const ProjectFile& project) {

@@ -81,8 +81,8 @@ std::optional<lock::Lock> load_project_lock(const ProjectFile& project, std::str
     auto loaded = load_lock_file(*found);
     if (auto* problem = std::get_if<LockProblem>(&loaded)) {
         // A parse error's display keeps its own closing line end before the warning's.
-        warn("failed to read `" + found->display +
-             "`, so tool versions are not taken from it: " + problem->description);
+        warn(fmt::format("failed to read `{}`, so tool versions are not taken from it: {}",
+                         found->display, problem->description));
         return std::nullopt;
     }
     lock::Lock& lock = std::get<lock::Lock>(loaded);
@@ -106,8 +106,8 @@ Outcome<Checked> check_or_fix(const ProjectFile& project, FileContent content,
         if (auto fatal = write_project(project, result.output, content.identity)) return *fatal;
     }
     if (result.skipped > 0) {
-        warn("skipped " + count_phrase(result.skipped, "fix", "es") + " that would have made `" +
-             project.display + "` invalid TOML; please report this");
+        warn(fmt::format("skipped {} that would have made `{}` invalid TOML; please report this",
+                         count_phrase(result.skipped, "fix", "es"), project.display));
     }
     return Checked{std::move(result.report), result.fixed};
 }
@@ -129,7 +129,8 @@ Outcome<std::uint8_t> report(const Checked& checked, const ProjectFile& project,
         if (auto fatal = print(renderer.render(diagnostic) + "\n\n")) return *fatal;
     }
     std::string tail;
-    if (checked.fixed > 0) tail += "Fixed " + count_phrase(checked.fixed, "problem", "s") + ".\n";
+    if (checked.fixed > 0)
+        tail += fmt::format("Fixed {}.\n", count_phrase(checked.fixed, "problem", "s"));
     tail += summary_line(diagnostics) + "\n";
     if (auto hint = fix_hint_line(diagnostics, unsafe_fixes)) tail += *hint + "\n";
     if (auto fatal = print(tail)) return *fatal;

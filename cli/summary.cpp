@@ -1,5 +1,7 @@
 #include "summary.hpp"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 
 namespace tarnvik::cli {
@@ -20,13 +22,12 @@ std::size_t fixable(const std::vector<Diagnostic>& diagnostics, Applicability ap
 }  // namespace
 
 std::string count_phrase(std::size_t count, std::string_view noun, std::string_view plural) {
-    return std::to_string(count) + " " + std::string(noun) +
-           (count == 1 ? "" : std::string(plural));
+    return fmt::format("{} {}{}", count, noun, count == 1 ? "" : plural);
 }
 
 std::string fixable_hint(std::size_t count, std::string_view flags) {
-    return count_phrase(count, "problem", "s") + (count == 1 ? " is" : " are") + " fixable with `" +
-           std::string(flags) + "`";
+    return fmt::format("{} {} fixable with `{}`", count_phrase(count, "problem", "s"),
+                       count == 1 ? "is" : "are", flags);
 }
 
 std::string summary_line(const std::vector<Diagnostic>& diagnostics) {
@@ -34,11 +35,11 @@ std::string summary_line(const std::vector<Diagnostic>& diagnostics) {
         count_if(diagnostics, [](const Diagnostic& d) { return d.severity == Severity::Error; });
     std::size_t warnings = diagnostics.size() - errors;
     if (errors > 0 && warnings > 0) {
-        return "Found " + count_phrase(errors, "error", "s") + " and " +
-               count_phrase(warnings, "warning", "s") + ".";
+        return fmt::format("Found {} and {}.", count_phrase(errors, "error", "s"),
+                           count_phrase(warnings, "warning", "s"));
     }
-    if (errors > 0) return "Found " + count_phrase(errors, "error", "s") + ".";
-    if (warnings > 0) return "Found " + count_phrase(warnings, "warning", "s") + ".";
+    if (errors > 0) return fmt::format("Found {}.", count_phrase(errors, "error", "s"));
+    if (warnings > 0) return fmt::format("Found {}.", count_phrase(warnings, "warning", "s"));
     return "All checks passed!";
 }
 
@@ -49,8 +50,7 @@ std::optional<std::string> fix_hint_line(const std::vector<Diagnostic>& diagnost
     if (safe == 0 && unsafe == 0) return std::nullopt;
     if (safe == 0 || unsafe_fixes) return fixable_hint(safe + unsafe, "--fix --unsafe-fixes") + ".";
     if (unsafe == 0) return fixable_hint(safe, "--fix") + ".";
-    return fixable_hint(safe, "--fix") + " (" + std::to_string(unsafe) +
-           " more with `--unsafe-fixes`).";
+    return fmt::format("{} ({} more with `--unsafe-fixes`).", fixable_hint(safe, "--fix"), unsafe);
 }
 
 }  // namespace tarnvik::cli
