@@ -1,15 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
 
-#include "tarnvik/document.hpp"
+#include "checker.hpp"
 #include "tarnvik/parse.hpp"
 
-// Every place a key is written, as the builder keeps them.
+// Every place a key is written, as the builder keeps them, and the rename that edits them all.
 namespace tarnvik {
 namespace {
 
@@ -101,6 +102,90 @@ TEST(KeyPlaces, ASelectiveReadKeepsOnlyTheFirst) {
     const document::Entry* entry = document::get(std::get<document::Table>(read), "a");
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(places(text, *entry), std::vector<std::string>{"1:3 a"});
+}
+
+// The edits of a rename of the key at `path` as "written -> new", one per place.
+std::vector<std::string> renamed(std::string_view text, std::string_view path,
+                                 std::string_view name) {
+    auto [root, errors] = parse::parse(text);
+    EXPECT_TRUE(errors.empty());
+    const document::Entry* entry = entry_at(root, path);
+    if (entry == nullptr) return {"no entry"};
+    const std::string_view table_path = path.substr(0, path.rfind('.'));
+    const document::Entry* table_entry = entry_at(root, table_path);
+    KeyNames names(table_entry != nullptr ? *table_entry->value.as_table() : root);
+    const std::optional<Fix> fix = rename_key(text, *entry, name, Applicability::Unsafe, names);
+    if (!fix) return {"no fix"};
+    std::vector<std::string> edits;
+    for (const Edit& edit : fix->edits) {
+        edits.push_back(std::string(text.substr(edit.range.start, edit.range.size())) + " -> " +
+                        edit.content);
+    }
+    return edits;
+}
+
+TEST(RenameKey, EditsEveryPlaceKeepingQuotesThatHoldTheNewName) {
+    struct Case {
+        std::string_view name;
+        std::string_view text;
+        std::string_view path;
+        std::string_view new_name;
+        std::vector<std::string> expected;
+    };
+    const std::vector<Case> cases = {
+        {"bare",
+         "[t]\nisrot.a = 1\n'isrot'.b = 2\n\"isrot\".c = 3\n",
+         "t.isrot",
+         "isort",
+         {"isrot -> isort", "'isrot' -> 'isort'", "\"isrot\" -> \"isort\""}},
+        {"headers",
+         "[t.isrot]\n[t.isrot.x]\n",
+         "t.isrot",
+         "isort",
+         {"isrot -> isort", "isrot -> isort"}},
+        {"a new name that is no bare key gets quotes",
+         "[t]\ntset = 1\n",
+         "t.tset",
+         "te.st",
+         {"tset -> \"te.st\""}},
+        {"a literal key keeps its quotes",
+         "[t]\n'tset' = 1\n",
+         "t.tset",
+         "te.st",
+         {"'tset' -> 'te.st'"}},
+        {"a literal key that cannot hold the new name",
+         "[t]\n'tset' = 1\n",
+         "t.tset",
+         "it's",
+         {"'tset' -> \"it's\""}},
+        {"what a basic string must escape",
+         "[t]\n\"tset\" = 1\n",
+         "t.tset",
+         "a\"b\\c",
+         {"\"tset\" -> \"a\\\"b\\\\c\""}},
+        // The escape holds the old name `u`: only a whole replacement keeps the key right.
+        {"a key written with escapes is replaced whole",
+         "[t]\n\"\\u0075\" = 1\n",
+         "t.u",
+         "n",
+         {"\"\\u0075\" -> n"}},
+        {"a name the table has", "[t]\nisrot = 1\nisort = 2\n", "t.isrot", "isort", {"no fix"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(renamed(c.text, c.path, c.new_name), c.expected) << c.name;
+    }
+}
+
+TEST(RenameKey, OneRenamePerName) {
+    const std::string_view text = "[t]\nline_length = 1\nline-lenght = 2\n";
+    auto [root, errors] = parse::parse(text);
+    const document::Table& table = *document::get(root, "t")->value.as_table();
+    KeyNames names(table);
+    EXPECT_FALSE(names.taken("line-length"));
+    EXPECT_TRUE(rename_key(text, table.entries[0], "line-length", Applicability::Unsafe, names));
+    EXPECT_TRUE(names.taken("line-length"));
+    EXPECT_FALSE(rename_key(text, table.entries[1], "line-length", Applicability::Unsafe, names));
+    EXPECT_TRUE(names.taken("line_length"));  // the old names stay taken
 }
 
 }  // namespace
