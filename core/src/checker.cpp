@@ -127,21 +127,13 @@ std::string_view value_kind(const document::Value& value) {
     return value_kind(value.kind());
 }
 
-std::unordered_set<std::string_view>& KeyNames::names() {
+bool KeyNames::claim(std::string_view name) {
     if (!names_) {
         names_.emplace(table_.entries.size());
         for (const document::Entry& entry : table_.entries)
             names_->insert(entry.key);
     }
-    return *names_;
-}
-
-bool KeyNames::taken(std::string_view name) {
-    return names().contains(name);
-}
-
-bool KeyNames::claim(std::string_view name) {
-    return names().insert(name).second;
+    return names_->insert(name).second;
 }
 
 std::optional<Fix> rename_key(std::string_view source, const document::Entry& entry,

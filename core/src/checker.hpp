@@ -54,15 +54,11 @@ class KeyNames {
   public:
     explicit KeyNames(const document::Table& table) : table_(table) {}
 
-    // Whether the table has a key `name`, or a rename has claimed it.
-    bool taken(std::string_view name);
-
-    // False when `name` is taken; else true, and the name is taken from now on.
+    // False when the table has a key `name` or a rename has claimed it; else true, and the
+    // name is claimed from now on.
     bool claim(std::string_view name);
 
   private:
-    std::unordered_set<std::string_view>& names();
-
     const document::Table& table_;
     std::optional<std::unordered_set<std::string_view>> names_;
 };

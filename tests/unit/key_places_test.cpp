@@ -176,17 +176,5 @@ TEST(RenameKey, EditsEveryPlaceKeepingQuotesThatHoldTheNewName) {
     }
 }
 
-TEST(RenameKey, OneRenamePerName) {
-    const std::string_view text = "[t]\nline_length = 1\nline-lenght = 2\n";
-    auto [root, errors] = parse::parse(text);
-    const document::Table& table = *document::get(root, "t")->value.as_table();
-    KeyNames names(table);
-    EXPECT_FALSE(names.taken("line-length"));
-    EXPECT_TRUE(rename_key(text, table.entries[0], "line-length", Applicability::Unsafe, names));
-    EXPECT_TRUE(names.taken("line-length"));
-    EXPECT_FALSE(rename_key(text, table.entries[1], "line-length", Applicability::Unsafe, names));
-    EXPECT_TRUE(names.taken("line_length"));  // the old names stay taken
-}
-
 }  // namespace
 }  // namespace tarnvik
