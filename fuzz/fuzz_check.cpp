@@ -1,5 +1,7 @@
 // Arbitrary bytes in must give diagnostics out: no crash, no hang, no sanitizer report. And
-// `--fix` must never produce a text that no longer parses.
+// `--fix` must never produce a text that no longer parses, nor meet a fix that would have: the
+// passes build only fixes that keep the file valid, and the fix loop's trial parse is the last
+// guard, whose rejection the program reports as its own fault.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -38,5 +40,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         tarnvik::fix::fix(std::move(bytes), nullptr, tarnvik::Applicability::Unsafe);
     if (fixed.fixed > 0 && (!parses(fixed.report) || fixed.report.source != fixed.output))
         __builtin_trap();
+    if (fixed.skipped != 0) __builtin_trap();
     return 0;
 }

@@ -64,15 +64,47 @@ std::string join_quoted(std::span<const Name> names) {
     return result;
 }
 
-// The known keys that the table holds, looked up once per table: looking up each suggestion
-// anew would cost a scan of the table per unknown key.
-std::vector<std::string_view> present_keys(const document::Table& table,
-                                           std::span<const std::string_view> known_keys) {
-    std::vector<std::string_view> present;
-    for (std::string_view key : known_keys) {
-        if (document::get(table, key)) present.push_back(key);
+bool is_bare_key(std::string_view text) {
+    return !text.empty() && std::ranges::all_of(text, [](char c) {
+        return ascii::is_alphanumeric(c) || c == '-' || c == '_';
+    });
+}
+
+bool is_control(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7f;
+}
+
+// The name between double quotes, with what a basic string cannot hold escaped.
+std::string basic_quoted(std::string_view name) {
+    std::string quoted = "\"";
+    for (char c : name) {
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (is_control(c)) {
+            quoted += fmt::format("\\u{:04X}", static_cast<unsigned char>(c));
+        } else {
+            quoted += c;
+        }
     }
-    return present;
+    quoted += '"';
+    return quoted;
+}
+
+// What replaces a key `old_name` written as `written`: the new name in the same quotes when the
+// old one stands in them as it is, else the new name as a key of its own, bare when it can be.
+// A key written with escapes is replaced whole: its text may hold the old name in an escape.
+std::string renamed_key(std::string_view written, std::string_view old_name,
+                        std::string_view new_name) {
+    const bool plainly_quoted = written.size() == old_name.size() + 2 &&
+                                written.substr(1, old_name.size()) == old_name &&
+                                (written.front() == '"' || written.front() == '\'');
+    const bool literal_holds =
+        new_name.find('\'') == std::string_view::npos && std::ranges::none_of(new_name, is_control);
+    if (plainly_quoted && written.front() == '"') return basic_quoted(new_name);
+    if (plainly_quoted && literal_holds) return fmt::format("'{}'", new_name);
+    return is_bare_key(new_name) ? std::string(new_name) : basic_quoted(new_name);
 }
 
 bool starts_identifier(char32_t c) {
@@ -95,15 +127,36 @@ std::string_view value_kind(const document::Value& value) {
     return value_kind(value.kind());
 }
 
-Fix rename_key(std::string_view source, const document::Entry& entry, std::string_view name,
-               Applicability applicability) {
-    return Fix{{edit::rename(source, entry.key_span.start, entry.key_span.end, entry.key, name)},
-               applicability};
+bool KeyNames::claim(std::string_view name) {
+    if (!names_) {
+        names_.emplace(table_.entries.size());
+        for (const document::Entry& entry : table_.entries)
+            names_->insert(entry.key);
+    }
+    return names_->insert(name).second;
+}
+
+std::optional<Fix> rename_key(std::string_view source, const document::Entry& entry,
+                              std::string_view name, Applicability applicability, KeyNames& names) {
+    if (!names.claim(name)) return std::nullopt;
+    Fix fix{{}, applicability};
+    document::for_each_key_span(entry, [&](Span span) {
+        fix.edits.push_back(
+            Edit{renamed_key(source.substr(span.start, span.size()), entry.key, name), span});
+    });
+    return fix;
+}
+
+Diagnostic with_rename(Diagnostic diagnostic, std::string_view source, const document::Entry& entry,
+                       std::string_view name, Applicability applicability, KeyNames& names) {
+    std::optional<Fix> fix = rename_key(source, entry, name, applicability, names);
+    if (!fix) return diagnostic;
+    return std::move(diagnostic).with_fix(std::move(*fix));
 }
 
 void Checker::unknown_keys(const document::Table& table, std::string_view table_name,
                            std::span<const std::string_view> known_keys) {
-    const std::vector<std::string_view> present = present_keys(table, known_keys);
+    KeyNames names(table);
     for (const document::Entry& entry : table.entries) {
         if (std::find(known_keys.begin(), known_keys.end(), entry.key) != known_keys.end()) {
             continue;
@@ -115,11 +168,9 @@ void Checker::unknown_keys(const document::Table& table, std::string_view table_
             Diagnostic::error(fmt::format("unknown key `{}` in {}", entry.key, table_name),
                               entry.key_span, Code::UnknownKey)
                 .with_help(std::move(help));
-        // Renaming onto a key the table already has would define it twice.
-        if (suggestion && std::find(present.begin(), present.end(), *suggestion) == present.end()) {
-            diagnostic =
-                std::move(diagnostic)
-                    .with_fix(rename_key(source, entry, *suggestion, Applicability::Unsafe));
+        if (suggestion) {
+            diagnostic = with_rename(std::move(diagnostic), source, entry, *suggestion,
+                                     Applicability::Unsafe, names);
         }
         push(std::move(diagnostic));
     }

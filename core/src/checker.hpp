@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "tarnvik/diagnostic.hpp"
@@ -45,9 +46,32 @@ void for_each_requirement_string(const document::Table& root, Visit&& visit) {
     }
 }
 
-// A fix that renames the entry's key to `name`, keeping its quotes.
-Fix rename_key(std::string_view source, const document::Entry& entry, std::string_view name,
-               Applicability applicability);
+// The names the keys of one table take, and the names that renames of its keys have claimed:
+// a rename onto a taken name would define a key twice. The set is built at the first question,
+// so that a table with thousands of misspelt keys is read once, not once per key. Claimed names
+// are borrowed and must outlive it.
+class KeyNames {
+  public:
+    explicit KeyNames(const document::Table& table) : table_(table) {}
+
+    // False when the table has a key `name` or a rename has claimed it; else true, and the
+    // name is claimed from now on.
+    bool claim(std::string_view name);
+
+  private:
+    const document::Table& table_;
+    std::optional<std::unordered_set<std::string_view>> names_;
+};
+
+// A fix that renames the entry's key to `name` in every place it is written, keeping quotes
+// that can hold the new name. Nothing when `name` is taken in the entry's table (`names`), so
+// that only the first key that wants a name gets the rename.
+std::optional<Fix> rename_key(std::string_view source, const document::Entry& entry,
+                              std::string_view name, Applicability applicability, KeyNames& names);
+
+// The diagnostic with that fix, when there is one.
+Diagnostic with_rename(Diagnostic diagnostic, std::string_view source, const document::Entry& entry,
+                       std::string_view name, Applicability applicability, KeyNames& names);
 
 // What a valid package, extra or dependency group name looks like.
 inline constexpr std::string_view NAME_RULES_HELP =

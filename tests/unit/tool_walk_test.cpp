@@ -193,8 +193,8 @@ class RecordingExtension : public Extension {
     bool skips(std::string_view key) override {
         return std::ranges::find(skipped_keys, key) != skipped_keys.end();
     }
-    bool deprecated(std::string_view prefix, std::string_view key, Span) override {
-        calls.push_back("deprecated " + std::string(prefix) + "|" + std::string(key));
+    bool deprecated(std::string_view prefix, const document::Entry& entry) override {
+        calls.push_back("deprecated " + std::string(prefix) + "|" + entry.key);
         return take_deprecations;
     }
     void accepted(Checker& checker, const Candidates&, const ToolOption& option,

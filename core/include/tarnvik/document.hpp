@@ -54,9 +54,22 @@ struct Value {
 
 struct Entry {
     std::string key;  // the key's text after unquoting
-    Span key_span;
+    Span key_span;    // where the key is first written
     Value value;
+    // The other places the key is written, in source order: a dotted key that adds to its table
+    // again, a header that names its table again or a table below it (`isort` in
+    // `[tool.ruff.isort.sections]`), the header of a further table of its array. A fix that
+    // renames or moves the key edits every place.
+    std::vector<Span> more_key_spans = {};
 };
+
+// Calls `visit(Span)` for every place the entry's key is written, the first one first.
+template <class Visit>
+void for_each_key_span(const Entry& entry, Visit&& visit) {
+    visit(entry.key_span);
+    for (const Span& span : entry.more_key_spans)
+        visit(span);
+}
 
 // A part of a document that a reader looks at: the value under `key` and, inside it (inside
 // each element, when it is an array), the parts listed in `within`.

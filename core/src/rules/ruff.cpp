@@ -22,26 +22,29 @@ std::optional<bool> boolean_at(const document::Table& table, std::string_view ke
     return value ? std::optional<bool>(*value) : std::nullopt;
 }
 
-// The linter settings written at the top level, reported together; moved under `lint` when the
-// table has no `lint` key that the moved keys would clash with.
-void report_linter_settings(Checker& checker, const document::Table& ruff_table,
-                            const std::vector<Span>& keys) {
-    if (keys.empty()) return;
+// The linter settings written at the top level, reported together; moved under `lint` when no
+// key of the table takes that name (`names`: the walk may have offered a rename onto it).
+void report_linter_settings(Checker& checker, KeyNames& names,
+                            const std::vector<const document::Entry*>& settings) {
+    if (settings.empty()) return;
     Diagnostic diagnostic =
         Diagnostic::warning("linter settings at the top level of `[tool.ruff]` are deprecated",
-                            keys.front(), Code::DeprecatedSetting)
+                            settings.front()->key_span, Code::DeprecatedSetting)
             .with_help(
                 "move them to `[tool.ruff.lint]`, such as `[tool.ruff.lint] select = [...]`");
-    for (std::size_t i = 1; i < keys.size(); ++i) {
-        diagnostic =
-            std::move(diagnostic).with_label(keys[i].start, keys[i].end, "also a linter setting");
+    for (std::size_t i = 1; i < settings.size(); ++i) {
+        const Span key = settings[i]->key_span;
+        diagnostic = std::move(diagnostic).with_label(key.start, key.end, "also a linter setting");
     }
-    if (!document::get(ruff_table, "lint")) {
+    if (names.claim("lint")) {
         Fix fix{{}, Applicability::Safe};
-        for (const Span& key : keys) {
-            // A quoted key keeps its quotes; a table header's key moves the whole table.
-            fix.edits.push_back(
-                Edit{fmt::format("lint.{}", checker.source.substr(key.start, key.size())), key});
+        for (const document::Entry* setting : settings) {
+            // Every place the key is written moves, or the setting would be split in two. A
+            // quoted key keeps its quotes; a table header's key moves the whole table.
+            document::for_each_key_span(*setting, [&](Span key) {
+                fix.edits.push_back(Edit{
+                    fmt::format("lint.{}", checker.source.substr(key.start, key.size())), key});
+            });
         }
         diagnostic = std::move(diagnostic).with_fix(std::move(fix));
     }
@@ -114,9 +117,9 @@ Release release_named(std::string_view text) {
     return *release;
 }
 
-bool RuffChecks::deprecated(std::string_view prefix, std::string_view key, Span key_span) {
-    if (!prefix.empty() || !RUFF.option(fmt::format("lint.{}", key))) return false;
-    linter_settings_.push_back(key_span);
+bool RuffChecks::deprecated(std::string_view prefix, const document::Entry& entry) {
+    if (!prefix.empty() || !RUFF.option(fmt::format("lint.{}", entry.key))) return false;
+    linter_settings_.push_back(&entry);
     return true;
 }
 
@@ -145,8 +148,9 @@ void check_ruff(Checker& checker, const document::Table& root) {
     }
     const std::size_t first = checker.diagnostics.size();
     RuffChecks checks(preview_of(*ruff_table), candidates.newest());
-    tool::check_table(candidates, checker, checks, *ruff_table, ruff->value.span, "");
-    report_linter_settings(checker, *ruff_table, checks.linter_settings());
+    KeyNames names(*ruff_table);
+    tool::check_table(candidates, checker, checks, *ruff_table, ruff->value.span, "", &names);
+    report_linter_settings(checker, names, checks.linter_settings());
     check_target_version(checker, root, *ruff_table, candidates);
     tool::checked_against_note(candidates, checker.diagnostics, first);
 }

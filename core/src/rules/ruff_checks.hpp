@@ -69,14 +69,14 @@ class RuffChecks final : public tool::Extension {
     // `newest`: the newest release the project allows, whose codes suggestions come from.
     RuffChecks(Preview preview, Release newest) : preview_(preview), suggestions_(newest) {}
 
-    bool deprecated(std::string_view prefix, std::string_view key, Span key_span) override;
+    bool deprecated(std::string_view prefix, const document::Entry& entry) override;
     void accepted(Checker& checker, const tool::Candidates& candidates,
                   const tool::ToolOption& option, const document::Value& value) override;
     void option(Checker& checker, const tool::Candidates& candidates,
                 const tool::ToolOption& option, const document::Value& value) override;
 
-    // The key spans of the top-level settings that belong under `lint`, in walk order.
-    const std::vector<Span>& linter_settings() const { return linter_settings_; }
+    // The top-level settings that belong under `lint`, in walk order.
+    const std::vector<const document::Entry*>& linter_settings() const { return linter_settings_; }
 
   private:
     void check_selector(Checker& checker, const tool::Candidates& candidates,
@@ -84,7 +84,7 @@ class RuffChecks final : public tool::Extension {
     void check_unknown_selector(Checker& checker, const Selector& selector, bool older);
 
     Preview preview_;
-    std::vector<Span> linter_settings_;
+    std::vector<const document::Entry*> linter_settings_;
     SelectorSuggestions suggestions_;
 };
 

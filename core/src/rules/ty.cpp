@@ -29,20 +29,21 @@ class TyChecks final : public tool::Extension {
         const document::Table* rules = value.as_table();
         if (!rules || rules->entries.empty()) return;
         if (candidates.releases.empty()) std::abort();  // checked only with candidates
+        KeyNames names(*rules);
         for (const document::Entry& entry : rules->entries)
-            check_rule(checker, candidates, *rules, entry);
+            check_rule(checker, candidates, names, entry);
     }
 
   private:
-    void check_rule(Checker& checker, const tool::Candidates& candidates,
-                    const document::Table& rules, const document::Entry& entry) {
+    void check_rule(Checker& checker, const tool::Candidates& candidates, KeyNames& names,
+                    const document::Entry& entry) {
         const std::optional<::tarnvik::ty::Rule> rule = ::tarnvik::ty::rule(entry.key);
         const ::tarnvik::tool::Lacking missing = ::tarnvik::tool::lacking(
             rule ? rule->releases : std::span<const ::tarnvik::tool::ReleaseRange>{},
             candidates.releases);
         if (!missing.first) return;
         if (!rule) {
-            report_unknown(checker, candidates, rules, entry);
+            report_unknown(checker, candidates, names, entry);
             return;
         }
         tool::report_availability(candidates, checker, fmt::format("the rule `{}`", entry.key),
@@ -51,8 +52,8 @@ class TyChecks final : public tool::Extension {
                                   entry.key_span, missing.count == candidates.releases.size(), 1);
     }
 
-    void report_unknown(Checker& checker, const tool::Candidates& candidates,
-                        const document::Table& rules, const document::Entry& entry) {
+    void report_unknown(Checker& checker, const tool::Candidates& candidates, KeyNames& names,
+                        const document::Entry& entry) {
         const std::optional<std::string_view> suggestion =
             suggestions_.find(entry.key, [&](std::string_view name) {
                 return closest_name(name, known_names(candidates.newest()));
@@ -63,10 +64,9 @@ class TyChecks final : public tool::Extension {
                 .with_help(suggestion ? did_you_mean(*suggestion)
                                       : fmt::format("ty ignores rules it does not know; see {}",
                                                     ::tarnvik::ty::RULE_DOCS));
-        if (suggestion && !document::get(rules, *suggestion)) {
-            diagnostic = std::move(diagnostic)
-                             .with_fix(rename_key(checker.source, entry, *suggestion,
-                                                  Applicability::Unsafe));
+        if (suggestion) {
+            diagnostic = with_rename(std::move(diagnostic), checker.source, entry, *suggestion,
+                                     Applicability::Unsafe, names);
         }
         checker.push(std::move(diagnostic));
     }

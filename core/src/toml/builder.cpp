@@ -216,6 +216,7 @@ Value* DocumentBuilder::insert_dotted(Target target, std::size_t base) {
         }
         auto [made_by, fresh] = dotted_.try_emplace(existing.span.start, section_number_);
         if (!fresh && made_by->second != section_number_) return refuse(part.span, DUPLICATE_KEY);
+        written_again(*entry, part.span);
         target = target_of(existing);
     }
     KeyPart& last = keys_.back();
@@ -273,6 +274,7 @@ bool DocumentBuilder::header_parent(Target& target) {
                 error(part.span, EXTENDS_INLINE_TABLE);
                 return false;
             }
+            written_again(*entry, part.span);
         }
         target = target_of(*current);
     }
@@ -298,12 +300,14 @@ void DocumentBuilder::header_close(Span span, bool array) {
         const std::size_t room = tables.back().as_table()->entries.size();
         Value& table = tables.emplace_back(Value{Table{}, header});
         table.as_table()->entries.reserve(room);
+        written_again(*entry, last.span);
         section_ = target_of(table);
     } else if (!array && existing.as_table() != nullptr && opener(existing) != '[' &&
                opener(existing) != '{' && !dotted_.contains(existing.span.start)) {
         // A table made on the way to a deeper header is defined here, once.
         move_index(existing.span.start, header.start);
         existing.span = header;
+        written_again(*entry, last.span);
         section_ = target_of(existing);
     } else {
         error(last.span, DUPLICATE_KEY);
@@ -342,6 +346,12 @@ Value& DocumentBuilder::insert(Target target, KeyPart&& key) {
     }
     entry.key_span = key.span;
     return entry.value;
+}
+
+// Only a read of the whole document keeps the further places of a key, which only fixes need: a
+// selective read is a lock file's, whose thousands of `[[package]]` headers would each add one.
+void DocumentBuilder::written_again(Entry& entry, Span span) {
+    if (!selective_) entry.more_key_spans.push_back(span);
 }
 
 void DocumentBuilder::move_index(std::size_t from, std::size_t to) {

@@ -103,6 +103,7 @@ class DocumentBuilder {
     document::Entry* find(Target target, std::string_view key);
     document::Value& insert(Target target, KeyPart&& key, document::Value&& value);
     document::Value& insert(Target target, KeyPart&& key);
+    void written_again(document::Entry& entry, Span span);
     void move_index(std::size_t from, std::size_t to);
     bool is_array_of_tables(const document::Value& value) const;
     const document::Want* wanted_under(const document::Want* want, std::string_view key) const;

@@ -195,7 +195,7 @@ std::string table_display_name(const Tool& tool, std::string_view prefix) {
 class TableWalk {
   public:
     TableWalk(const Candidates& candidates, Checker& checker, Extension& extension,
-              const document::Table& table, Span span, std::string_view prefix)
+              const document::Table& table, Span span, std::string_view prefix, KeyNames* names)
         : candidates_(candidates),
           tool_(candidates.tool),
           checker_(checker),
@@ -204,7 +204,8 @@ class TableWalk {
           span_(span),
           prefix_(prefix),
           name_(without_final_dot(prefix)),
-          newest_(candidates.newest()) {}
+          newest_(candidates.newest()),
+          names_(names != nullptr ? *names : own_names_.emplace(table)) {}
 
     void run() {
         report_missing_keys();
@@ -261,10 +262,9 @@ class TableWalk {
                                : fmt::format("no {} release from {} to {} has this option; see {}",
                                              tool_.name, tool_.releases().front(),
                                              tool_.releases().back(), tool_.docs));
-        if (suggestion && !has_key(table_, *suggestion)) {
-            diagnostic = std::move(diagnostic)
-                             .with_fix(rename_key(checker_.source, entry, *suggestion,
-                                                  Applicability::Unsafe));
+        if (suggestion) {
+            diagnostic = with_rename(std::move(diagnostic), checker_.source, entry, *suggestion,
+                                     Applicability::Unsafe, names_);
         }
         checker_.push(
             add_consequence(std::move(diagnostic), tool_, tool_.unknown_key_consequence(name_)));
@@ -286,18 +286,17 @@ class TableWalk {
 
     void report_deprecation(const ToolOption& option, const document::Entry& entry) {
         const auto* range = ::tarnvik::tool::range_holding(option.deprecated, newest_);
-        if (!range || extension_.deprecated(prefix_, entry.key, entry.key_span)) return;
+        if (!range || extension_.deprecated(prefix_, entry)) return;
         Diagnostic diagnostic =
             Diagnostic::warning(fmt::format("`{}.{}` is deprecated since {} {}", tool_.table,
                                             option.key, tool_.name, tool_.release(range->first)),
                                 entry.key_span, Code::DeprecatedSetting);
         if (option.note) diagnostic = std::move(diagnostic).with_help(std::string(*option.note));
         const std::optional<std::string_view> new_name = tool_.new_name(option.key);
-        if (new_name && !has_key(table_, *new_name) && known_in_every_release(option, *new_name)) {
+        if (new_name && known_in_every_release(option, *new_name)) {
             // An option's key is never dotted as written, so it is its last segment.
-            diagnostic =
-                std::move(diagnostic)
-                    .with_fix(rename_key(checker_.source, entry, *new_name, Applicability::Safe));
+            diagnostic = with_rename(std::move(diagnostic), checker_.source, entry, *new_name,
+                                     Applicability::Safe, names_);
         }
         checker_.push(std::move(diagnostic));
     }
@@ -354,6 +353,8 @@ class TableWalk {
     std::string_view name_;  // the prefix without its final dot
     Release newest_;
     std::optional<std::vector<std::string_view>> suggestable_;  // built at the first unknown key
+    std::optional<KeyNames> own_names_;  // the table's names, unless the caller gave them
+    KeyNames& names_;
 };
 
 }  // namespace
@@ -362,8 +363,7 @@ bool Extension::skips(std::string_view /*key*/) {
     return false;
 }
 
-bool Extension::deprecated(std::string_view /*prefix*/, std::string_view /*key*/,
-                           Span /*key_span*/) {
+bool Extension::deprecated(std::string_view /*prefix*/, const document::Entry& /*entry*/) {
     return false;
 }
 
@@ -374,10 +374,11 @@ void Extension::option(Checker& /*checker*/, const Candidates& /*candidates*/,
                        const ToolOption& /*option*/, const document::Value& /*value*/) {}
 
 void check_table(const Candidates& candidates, Checker& checker, Extension& extension,
-                 const document::Table& table, Span table_span, std::string_view prefix) {
+                 const document::Table& table, Span table_span, std::string_view prefix,
+                 KeyNames* names) {
     // Without releases there is nothing to judge against; the pass reports that instead.
     if (candidates.releases.empty()) return;
-    TableWalk(candidates, checker, extension, table, table_span, prefix).run();
+    TableWalk(candidates, checker, extension, table, table_span, prefix, names).run();
 }
 
 void report_availability(const Candidates& candidates, Checker& checker, std::string_view subject,

@@ -27,9 +27,9 @@ class Extension {
     // holding a dot comes quoted (`"a.b"`, `lint."a.b"`), so that it never reads as a nested key.
     virtual bool skips(std::string_view key);
 
-    // Called for a key (as written, in the table at `prefix`) that the newest allowed release
+    // Called for an entry (of the table at `prefix`) whose key the newest allowed release
     // deprecates. True: the extension has taken the finding over and the walk reports nothing.
-    virtual bool deprecated(std::string_view prefix, std::string_view key, Span key_span);
+    virtual bool deprecated(std::string_view prefix, const document::Entry& entry);
 
     // Called for every value that every allowed release accepts.
     virtual void accepted(Checker& checker, const Candidates& candidates, const ToolOption& option,
@@ -42,9 +42,12 @@ class Extension {
 };
 
 // Walks `table` (held by the value at `table_span`), the table at `prefix` ("" for the tool's
-// table, "lint." for `[tool.ruff.lint]`), against candidates with at least one release.
+// table, "lint." for `[tool.ruff.lint]`), against candidates with at least one release. The
+// renames the walk offers claim their names in `names` (the names of `table`), given by a caller
+// that claims names in the same table afterwards.
 void check_table(const Candidates& candidates, Checker& checker, Extension& extension,
-                 const document::Table& table, Span table_span, std::string_view prefix);
+                 const document::Table& table, Span table_span, std::string_view prefix,
+                 KeyNames* names = nullptr);
 
 // Reports that some or, with `none`, all allowed releases lack what `subject` names: `added` is
 // the first release after the missing one that has it, `removed` the first release of its

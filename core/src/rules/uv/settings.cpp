@@ -225,11 +225,18 @@ class Settings {
     }
 
     void group_settings(const document::Table& settings) {
+        KeyNames names(settings);
         for (const document::Entry& entry : settings.entries) {
             if (contains_normalized(context().groups, entry.key)) continue;
-            checker_.push(
-                undefined({"dependency group", entry.key, entry.key_span}, context().groups,
-                          "uv fails when a group it has settings for does not exist", &settings));
+            std::optional<std::string_view> suggestion;
+            Diagnostic diagnostic =
+                suggested({"dependency group", entry.key, entry.key_span}, context().groups,
+                          "uv fails when a group it has settings for does not exist", suggestion);
+            if (suggestion) {
+                diagnostic = with_rename(std::move(diagnostic), checker_.source, entry, *suggestion,
+                                         Applicability::Unsafe, names);
+            }
+            checker_.push(std::move(diagnostic));
         }
     }
 
@@ -402,23 +409,27 @@ class Settings {
     }
 
     // "undefined {kind} `{name}`", with the closest of `names` suggested while the budget lasts
-    // and an unsafe rename to it, unless `taken` (the table that holds the reference as a key)
-    // already has a key of that name.
-    Diagnostic undefined(const Reference& reference, const NameSet& names, std::string_view help,
-                         const document::Table* taken = nullptr) {
-        Diagnostic diagnostic =
-            Diagnostic::error(fmt::format("undefined {} `{}`", reference.kind, reference.name),
-                              reference.span, Code::InvalidValue);
-        const std::optional<std::string_view> suggestion =
-            budget_.suggest(reference.name, names.names, names.bytes);
-        if (!suggestion) return std::move(diagnostic).with_help(std::string(help));
-        diagnostic = std::move(diagnostic)
-                         .with_help(fmt::format("did you mean `{}`? {}", *suggestion, help));
-        if (taken && document::get(*taken, *suggestion)) return diagnostic;
+    // and an unsafe fix that rewrites the value to it.
+    Diagnostic undefined(const Reference& reference, const NameSet& names, std::string_view help) {
+        std::optional<std::string_view> suggestion;
+        Diagnostic diagnostic = suggested(reference, names, help, suggestion);
+        if (!suggestion) return diagnostic;
         return std::move(diagnostic)
             .with_fix(Fix{{edit::rename(checker_.source, reference.span.start, reference.span.end,
                                         reference.name, *suggestion)},
                           Applicability::Unsafe});
+    }
+
+    // The same finding without a fix; `suggestion` is set to the name its help suggests.
+    Diagnostic suggested(const Reference& reference, const NameSet& names, std::string_view help,
+                         std::optional<std::string_view>& suggestion) {
+        Diagnostic diagnostic =
+            Diagnostic::error(fmt::format("undefined {} `{}`", reference.kind, reference.name),
+                              reference.span, Code::InvalidValue);
+        suggestion = budget_.suggest(reference.name, names.names, names.bytes);
+        if (!suggestion) return std::move(diagnostic).with_help(std::string(help));
+        return std::move(diagnostic)
+            .with_help(fmt::format("did you mean `{}`? {}", *suggestion, help));
     }
 
     // Built when a section first needs it: most projects have none of these sections.

@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tarnvik/check.hpp"
+#include "tarnvik/fix.hpp"
+#include "tarnvik/parse.hpp"
+#include "toml_dump.hpp"
+
+// `--fix` on a key that is written in several places: dotted keys, its own header, headers of
+// tables below it, the headers of the tables of its array. The fix must edit all of them, so that
+// the document means what it meant with the key renamed or moved, and never leave text that no
+// longer parses.
+namespace tarnvik {
+namespace {
+
+// One key of a table to rename or move, and the table it lives in.
+struct Scenario {
+    std::string_view name;
+    std::string_view prelude;  // tables the check needs besides
+    std::string_view parent;   // the header of the key's table
+    std::string_view parent_lines;
+    std::string_view key;
+    std::string_view new_path;             // where the key ends up, relative to its table
+    std::vector<std::string_view> leaves;  // `key = value` lines of the key's table
+    bool array;                            // the key's value is an array of tables
+    Applicability applicability;
+    std::string_view finding;  // a part of the message that the fix must make go away
+};
+
+std::vector<Scenario> scenarios() {
+    const Applicability safe = Applicability::Safe;
+    const Applicability unsafe = Applicability::Unsafe;
+    const std::string_view project = "[project]\nname = \"a\"\nversion = \"1\"\n";
+    return {
+        {"Ruff's move under `lint`",
+         "",
+         "tool.ruff",
+         "line-length = 80\n",
+         "isort",
+         "lint.isort",
+         {"force-single-line = true", "known-first-party = [\"a\"]", "sections = { zq = [\"b\"] }"},
+         false,
+         safe,
+         "linter settings at the top level"},
+        {"the rename of an unknown key",
+         "",
+         "tool.ruff.lint",
+         "",
+         "isrot",
+         "isort",
+         {"force-single-line = true", "known-first-party = [\"a\"]", "sections = { zq = [\"b\"] }"},
+         false,
+         unsafe,
+         "unknown key `isrot`"},
+        {"the rename of a table of an array",
+         project,
+         "tool.uv",
+         "",
+         "indx",
+         "index",
+         {"url = \"https://example.org/simple\""},
+         true,
+         unsafe,
+         "unknown key `indx`"},
+        {"the rename of a group's settings",
+         "[project]\nname = \"a\"\nversion = \"1\"\n[dependency-groups]\ndev = []\n",
+         "tool.uv.dependency-groups",
+         "",
+         "devv",
+         "dev",
+         {"requires-python = \">=3.9\""},
+         false,
+         unsafe,
+         "undefined dependency group `devv`"},
+        {"the rename of an unknown `[project]` key",
+         "",
+         "project",
+         "name = \"a\"\nversion = \"1\"\n",
+         "url",
+         "urls",
+         {"Homepage = \"https://example.org\"", "Source = \"https://example.org/src\""},
+         false,
+         unsafe,
+         "unknown key `url`"},
+    };
+}
+
+// A configuration that writes the scenario's key in two to four places, in an order the seed
+// chooses: dotted keys in its table's section, its own header, headers of tables below it (or,
+// for an array, the headers of its tables with a table below some of them).
+std::string generate(const Scenario& s, unsigned seed) {
+    std::mt19937 random(seed);
+    const auto pick = [&](std::size_t below) { return std::size_t(random() % below); };
+    const std::string table = std::string(s.parent) + "." + std::string(s.key);
+    std::string parent_section = "[" + std::string(s.parent) + "]\n" + std::string(s.parent_lines);
+    std::vector<std::string> sections;
+    const std::size_t places = 2 + pick(3);
+    if (s.array) {
+        for (std::size_t i = 0; i < places; ++i) {
+            std::string section = "[[" + table + "]]\n" + std::string(s.leaves[0]) + "\n";
+            if (i + 1 < places && pick(2) == 0) {
+                section += "[" + table + ".zq]\nx = 1\n";
+                ++i;
+            }
+            sections.push_back(std::move(section));
+        }
+    } else {
+        const bool dotted = pick(2) == 0;
+        std::size_t written = 0;
+        if (dotted) {
+            const std::size_t lines = 1 + pick(std::min(s.leaves.size(), places - 1));
+            for (; written < lines; ++written)
+                parent_section += std::string(s.key) + "." + std::string(s.leaves[written]) + "\n";
+        } else {
+            std::string own = "[" + table + "]\n";
+            const std::size_t lines = pick(s.leaves.size() + 1);
+            for (std::size_t i = 0; i < lines; ++i)
+                own += std::string(s.leaves[i]) + "\n";
+            sections.push_back(std::move(own));
+            ++written;
+        }
+        for (std::size_t i = 0; written < places; ++i, ++written)
+            sections.push_back("[" + table + ".zq" + std::to_string(i) + "]\nx = 1\n");
+    }
+    sections.push_back(std::move(parent_section));
+    // Tables of an array keep their order; what comes below one of them follows it.
+    if (!s.array) std::shuffle(sections.begin(), sections.end(), random);
+    std::string text(s.prelude);
+    for (const std::string& section : sections)
+        text += section;
+    return text;
+}
+
+void sort_tables(document::Value& value) {
+    if (document::Array* array = value.as_array()) {
+        for (document::Value& element : *array)
+            sort_tables(element);
+    } else if (document::Table* table = value.as_table()) {
+        std::ranges::sort(table->entries, {}, &document::Entry::key);
+        for (document::Entry& entry : table->entries)
+            sort_tables(entry.value);
+    }
+}
+
+// The document as text, each table's keys sorted: where a key is written does not matter.
+std::string canonical(document::Table table) {
+    document::Value root{std::move(table), {}};
+    sort_tables(root);
+    return test::dump(*root.as_table());
+}
+
+document::Table& table_at(document::Table& root, std::string_view path) {
+    document::Table* table = &root;
+    while (!path.empty()) {
+        const std::size_t dot = path.find('.');
+        const std::string_view key = path.substr(0, dot);
+        auto entry = std::ranges::find(table->entries, key, &document::Entry::key);
+        if (entry == table->entries.end()) {
+            table->entries.push_back({std::string(key), {}, {document::Table{}, {}}});
+            entry = table->entries.end() - 1;
+        }
+        table = entry->value.as_table();
+        path = dot == std::string_view::npos ? "" : path.substr(dot + 1);
+    }
+    return *table;
+}
+
+// The document the fix must give: the original with the key at its new place.
+std::string expected_after(const Scenario& s, const std::string& text) {
+    document::Table root = parse::parse(text).first;
+    document::Table& parent = table_at(root, s.parent);
+    const auto found = std::ranges::find(parent.entries, s.key, &document::Entry::key);
+    document::Entry moved = std::move(*found);
+    parent.entries.erase(found);
+    const std::size_t dot = s.new_path.rfind('.');
+    moved.key = s.new_path.substr(dot == std::string_view::npos ? 0 : dot + 1);
+    table_at(parent, dot == std::string_view::npos ? "" : s.new_path.substr(0, dot))
+        .entries.push_back(std::move(moved));
+    return canonical(std::move(root));
+}
+
+bool reports(const CheckResult& result, std::string_view finding) {
+    return std::ranges::any_of(result.diagnostics, [&](const Diagnostic& d) {
+        return d.message.find(finding) != std::string::npos;
+    });
+}
+
+TEST(KeyFix, EditsEveryPlaceTheKeyIsWritten) {
+    for (const Scenario& s : scenarios()) {
+        std::vector<Applicability> minimums = {Applicability::Unsafe};
+        if (s.applicability == Applicability::Safe) minimums.push_back(Applicability::Safe);
+        for (unsigned seed = 0; seed < 60; ++seed) {
+            const std::string text = generate(s, seed);
+            const std::string context =
+                std::string(s.name) + ", seed " + std::to_string(seed) + ":\n" + text;
+            const CheckResult before = check_with_lock(text, nullptr);
+            ASSERT_TRUE(std::ranges::any_of(before.diagnostics, [&](const Diagnostic& d) {
+                return d.message.find(s.finding) != std::string::npos && d.fix;
+            })) << context;
+            for (const Applicability minimum : minimums) {
+                const fix::FixResult fixed = fix::fix(text, nullptr, minimum);
+                EXPECT_EQ(fixed.skipped, 0u) << context;
+                EXPECT_FALSE(reports(fixed.report, s.finding)) << context << fixed.output;
+                EXPECT_EQ(canonical(parse::parse(fixed.output).first), expected_after(s, text))
+                    << context << fixed.output;
+                const fix::FixResult again = fix::fix(fixed.output, nullptr, minimum);
+                EXPECT_EQ(again.output, fixed.output) << context;
+            }
+        }
+    }
+}
+
+// Keys that want the same name: the first in source order gets the rename, the others keep
+// their finding and help without a fix, and no fix ever breaks the file.
+TEST(KeyFix, OneRenamePerName) {
+    struct Case {
+        std::string_view name;
+        std::string text;
+        std::vector<std::string_view> fixed_keys;  // the keys whose findings have a fix
+    };
+    const std::string project = "[project]\nname = \"a\"\nversion = \"1\"\n";
+    const std::vector<Case> cases = {
+        {"Ruff", "[tool.ruff]\nline_length = 80\nline-lenght = 90\n", {"line_length"}},
+        {"ty rules",
+         "[tool.ty.rules]\nunresolved-imports = \"ignore\"\nunresolved_import = \"warn\"\n",
+         {"unresolved-imports"}},
+        {"uv", project + "[tool.uv]\nindex_url = \"a\"\nindex-ur = \"b\"\n", {"index_url"}},
+        {"uv group settings",
+         project +
+             "[dependency-groups]\ndev = []\n[tool.uv.dependency-groups]\ndevv = {}\ndve = {}\n",
+         {"devv"}},
+        {"a standards table", project + "Url.a = \"https://a.example\"\nurl.b = \"c\"\n", {"Url"}},
+        {"a name the table has", "[tool.ruff]\nline_length = 80\nline-length = 90\n", {}},
+        // The rename onto `lint` comes first in the walk; the move then has no name to go to.
+        {"the move under `lint` and a rename onto `lint`",
+         "[tool.ruff]\nlnit = {}\nselect = [\"E\"]\n",
+         {"lnit"}},
+    };
+    for (const Case& c : cases) {
+        const CheckResult result = check_with_lock(c.text, nullptr);
+        std::vector<std::string_view> fixed;
+        const std::string_view source = result.source;
+        for (const Diagnostic& d : result.diagnostics) {
+            if (d.fix) fixed.push_back(source.substr(d.span.start, d.span.size()));
+        }
+        EXPECT_EQ(fixed, c.fixed_keys) << c.name;
+        EXPECT_EQ(fix::fix(c.text, nullptr, Applicability::Unsafe).skipped, 0u) << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace tarnvik
