@@ -165,9 +165,7 @@ void Checker::unknown_keys(const document::Table& table, std::string_view table_
         std::string help = suggestion ? did_you_mean(*suggestion)
                                       : fmt::format("expected one of {}", quoted_list(known_keys));
         Diagnostic diagnostic =
-            Diagnostic::error(fmt::format("unknown key `{}` in {}", entry.key, table_name),
-                              entry.key_span, Code::UnknownKey)
-                .with_help(std::move(help));
+            unknown_key(entry.key, table_name, entry.key_span).with_help(std::move(help));
         if (suggestion) {
             diagnostic = with_rename(std::move(diagnostic), source, entry, *suggestion,
                                      Applicability::Unsafe, names);
@@ -178,9 +176,7 @@ void Checker::unknown_keys(const document::Table& table, std::string_view table_
 
 void Checker::invalid_type(std::string_view key, std::string_view expected,
                            const document::Value& value) {
-    push(Diagnostic::error(
-        fmt::format("`{}` must be {}, found {}", key, expected, value_kind(value)), value.span,
-        Code::InvalidType));
+    push(wrong_type(key, expected, value));
 }
 
 void Checker::missing_key(std::string_view table_name, std::string_view key, Span span,
@@ -233,6 +229,18 @@ void Checker::requirement_array(std::string_view key, const document::Value& val
 
 void Checker::push(Diagnostic diagnostic) {
     diagnostics.push_back(std::move(diagnostic));
+}
+
+Diagnostic unknown_key(std::string_view key, std::string_view table_name, Span key_span) {
+    return Diagnostic::error(fmt::format("unknown key `{}` in {}", key, table_name), key_span,
+                             Code::UnknownKey);
+}
+
+Diagnostic wrong_type(std::string_view key, std::string_view expected,
+                      const document::Value& value) {
+    return Diagnostic::error(
+        fmt::format("`{}` must be {}, found {}", key, expected, value_kind(value)), value.span,
+        Code::InvalidType);
 }
 
 Diagnostic invalid_entry_type(std::string_view key, std::string_view expected,

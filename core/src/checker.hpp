@@ -120,6 +120,13 @@ struct Checker {
     void push(Diagnostic diagnostic);
 };
 
+// "unknown key `{key}` in {table_name}" at the key; the caller adds the help (and a fix).
+Diagnostic unknown_key(std::string_view key, std::string_view table_name, Span key_span);
+
+// "`{key}` must be {expected}, found {kind of value}" at the value.
+Diagnostic wrong_type(std::string_view key, std::string_view expected,
+                      const document::Value& value);
+
 // "entries of `{key}` must be {expected}, found {kind of element}" at the element, for an array
 // element of the wrong type; `expected` is plural, such as "strings" or "tables".
 Diagnostic invalid_entry_type(std::string_view key, std::string_view expected,

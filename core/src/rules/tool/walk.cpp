@@ -31,13 +31,10 @@ Diagnostic with_source_label(Diagnostic diagnostic, const Candidates& candidates
         .with_label(candidates.source_span->start, candidates.source_span->end, std::move(text));
 }
 
-// "{subject} must be {expected}, found {kind}", with what the tool does about it.
-void report_wrong_type(const Candidates& candidates, Checker& checker, std::string subject,
-                       std::string_view expected, const document::Value& value, Consequence code) {
-    Diagnostic diagnostic = Diagnostic::error(
-        fmt::format("{} must be {}, found {}", subject, expected, value_kind(value)), value.span,
-        Code::InvalidType);
-    checker.push(add_consequence(std::move(diagnostic), candidates.tool, code));
+// A value of the wrong type (the shared report), with what the tool does about it.
+void report_wrong_type(const Candidates& candidates, Checker& checker, Diagnostic wrong,
+                       Consequence code) {
+    checker.push(add_consequence(std::move(wrong), candidates.tool, code));
 }
 
 // Whether the type rules of an option accept one value, each rule judged at most once.
@@ -171,8 +168,10 @@ void check_value(const Candidates& candidates, Checker& checker, Extension& exte
     const document::Table* table = value.as_table();
     if (!table) {
         const Tool& tool = candidates.tool;
-        report_wrong_type(candidates, checker, fmt::format("`{}.{}`", tool.table, option.key),
-                          "a table", value, tool.invalid_value_consequence(option.key));
+        report_wrong_type(
+            candidates, checker,
+            wrong_type(fmt::format("{}.{}", tool.table, option.key), "a table", value),
+            tool.invalid_value_consequence(option.key));
         return;
     }
     for (const document::Entry& entry : table->entries)
@@ -254,9 +253,7 @@ class TableWalk {
         if (!suggestable_) suggestable_ = keys_at(tool_, prefix_, newest_);
         const std::optional<std::string_view> suggestion = closest_name(entry.key, *suggestable_);
         Diagnostic diagnostic =
-            Diagnostic::error(fmt::format("unknown key `{}` in {}", entry.key,
-                                          table_display_name(tool_, prefix_)),
-                              entry.key_span, Code::UnknownKey)
+            unknown_key(entry.key, table_display_name(tool_, prefix_), entry.key_span)
                 .with_help(suggestion
                                ? did_you_mean(*suggestion)
                                : fmt::format("no {} release from {} to {} has this option; see {}",
@@ -322,23 +319,23 @@ class TableWalk {
             if (const document::Table* table = value.as_table()) {
                 check_table(candidates_, checker_, extension_, *table, value.span, nested);
             } else {
-                report_wrong_type(candidates_, checker_, fmt::format("`{}`", setting), "a table",
-                                  value, code);
+                report_wrong_type(candidates_, checker_, wrong_type(setting, "a table", value),
+                                  code);
             }
             return;
         }
         const document::Array* array = value.as_array();
         if (!array) {
-            report_wrong_type(candidates_, checker_, fmt::format("`{}`", setting),
-                              "an array of tables", value, code);
+            report_wrong_type(candidates_, checker_,
+                              wrong_type(setting, "an array of tables", value), code);
             return;
         }
         for (const document::Value& element : *array) {
             if (const document::Table* table = element.as_table()) {
                 check_table(candidates_, checker_, extension_, *table, element.span, nested);
             } else {
-                report_wrong_type(candidates_, checker_, fmt::format("entries of `{}`", setting),
-                                  "tables", element, code);
+                report_wrong_type(candidates_, checker_,
+                                  invalid_entry_type(setting, "tables", element), code);
             }
         }
     }

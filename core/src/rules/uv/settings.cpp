@@ -335,9 +335,7 @@ class Settings {
             if (allows(kind, entry.key)) continue;
             const std::optional<std::string_view> suggestion = closest_name(entry.key, kind.keys);
             checker_.push(
-                Diagnostic::error(
-                    fmt::format("unknown key `{}` in the source for `{}`", entry.key, package),
-                    entry.key_span, Code::UnknownKey)
+                unknown_key(entry.key, fmt::format("the source for `{}`", package), entry.key_span)
                     .with_help(suggestion ? did_you_mean(*suggestion)
                                           : fmt::format("a `{}` source allows {}", kind.name,
                                                         quoted_list(kind.keys))));
