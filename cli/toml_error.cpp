@@ -1,5 +1,7 @@
 #include "toml_error.hpp"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 
 #include "render/quoted_line.hpp"
@@ -42,8 +44,7 @@ std::string toml_error_display(std::string_view text, const parse::ParseError& e
     const std::size_t column_width = sat_sub(TERMINAL_WIDTH, number.size() + 3);
     const QuotedLine quoted =
         quote_line(content, start - first, std::max(error.span.end, start) - first, column_width);
-    std::string out =
-        "TOML parse error at line " + number + ", column " + std::to_string(column + 1) + "\n";
+    std::string out = fmt::format("TOML parse error at line {}, column {}\n", number, column + 1);
     out += gutter + "|\n";
     out += number + " | " + quoted.text + "\n";
     out += gutter + "|" + std::string(quoted.mark_column + 1, ' ') +
