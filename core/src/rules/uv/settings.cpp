@@ -228,10 +228,9 @@ class Settings {
         KeyNames names(settings);
         for (const document::Entry& entry : settings.entries) {
             if (contains_normalized(context().groups, entry.key)) continue;
-            std::optional<std::string_view> suggestion;
-            Diagnostic diagnostic =
+            auto [diagnostic, suggestion] =
                 suggested({"dependency group", entry.key, entry.key_span}, context().groups,
-                          "uv fails when a group it has settings for does not exist", suggestion);
+                          "uv fails when a group it has settings for does not exist");
             if (suggestion) {
                 diagnostic = with_rename(std::move(diagnostic), checker_.source, entry, *suggestion,
                                          Applicability::Unsafe, names);
@@ -409,25 +408,30 @@ class Settings {
     // "undefined {kind} `{name}`", with the closest of `names` suggested while the budget lasts
     // and an unsafe fix that rewrites the value to it.
     Diagnostic undefined(const Reference& reference, const NameSet& names, std::string_view help) {
-        std::optional<std::string_view> suggestion;
-        Diagnostic diagnostic = suggested(reference, names, help, suggestion);
-        if (!suggestion) return diagnostic;
+        auto [diagnostic, suggestion] = suggested(reference, names, help);
+        if (!suggestion) return std::move(diagnostic);
         return std::move(diagnostic)
             .with_fix(Fix{{edit::rename(checker_.source, reference.span.start, reference.span.end,
                                         reference.name, *suggestion)},
                           Applicability::Unsafe});
     }
 
-    // The same finding without a fix; `suggestion` is set to the name its help suggests.
-    Diagnostic suggested(const Reference& reference, const NameSet& names, std::string_view help,
-                         std::optional<std::string_view>& suggestion) {
+    // The same finding without a fix, and the name its help suggests.
+    struct Suggested {
+        Diagnostic diagnostic;
+        std::optional<std::string_view> suggestion;
+    };
+
+    Suggested suggested(const Reference& reference, const NameSet& names, std::string_view help) {
         Diagnostic diagnostic =
             Diagnostic::error(fmt::format("undefined {} `{}`", reference.kind, reference.name),
                               reference.span, Code::InvalidValue);
-        suggestion = budget_.suggest(reference.name, names.names, names.bytes);
-        if (!suggestion) return std::move(diagnostic).with_help(std::string(help));
-        return std::move(diagnostic)
-            .with_help(fmt::format("did you mean `{}`? {}", *suggestion, help));
+        const std::optional<std::string_view> suggestion =
+            budget_.suggest(reference.name, names.names, names.bytes);
+        if (!suggestion) return {std::move(diagnostic).with_help(std::string(help)), suggestion};
+        return {std::move(diagnostic)
+                    .with_help(fmt::format("did you mean `{}`? {}", *suggestion, help)),
+                suggestion};
     }
 
     // Built when a section first needs it: most projects have none of these sections.
