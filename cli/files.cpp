@@ -113,8 +113,8 @@ void sync_directory(const fs::path& directory) {
 
 // Makes sure the file can take `size` bytes before one is written: the file size limit of the
 // process, which a write meets at that offset whatever the file's present size, and the disk's
-// blocks, which posix_fallocate allocates or fails to (a full disk, a quota) with nothing written.
-std::optional<std::string> reserve(int fd, std::size_t size) {
+// blocks, which `allocate` allocates or fails to (a full disk, a quota), maybe part-way.
+std::optional<std::string> reserve(int fd, std::size_t size, Allocate allocate) {
     rlimit limit{};
     if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
         size > limit.rlim_cur) {
@@ -123,19 +123,32 @@ std::optional<std::string> reserve(int fd, std::size_t size) {
     if (size == 0) return std::nullopt;
     int result = 0;
     do {
-        result = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
+        result = allocate(fd, 0, static_cast<off_t>(size));
     } while (result == EINTR);
     if (result != 0) return std::string(std::strerror(result));
     return std::nullopt;
 }
 
+// Puts the file back to its old length when nothing of the new text was written over it: a
+// reservation can fail part-way, the file keeping the blocks, and the length, it got. Its time
+// of change stays when its length did.
+void restore_length(int fd, off_t old_size) {
+    struct stat info {};
+    if (::lseek(fd, 0, SEEK_CUR) == 0 && ::fstat(fd, &info) == 0 && info.st_size != old_size) {
+        (void)::ftruncate(fd, old_size);
+    }
+}
+
 // Writes the text over the file's own bytes and cuts what is left of the old text: every link
-// to the file sees the new text, and its owner and mode stay. The space is reserved first, so
-// that running out of it leaves the file as it was; only an I/O error half-way can still leave
-// it partly written.
-std::optional<WriteError> write_in_place(Descriptor& file, std::string_view text) {
-    std::optional<std::string> error = reserve(file.fd(), text.size());
+// to the file sees the new text, and its owner, mode and extended attributes stay. The space is
+// reserved first, so that running out of it fails before the first byte is written, and the
+// file is then cut back to its old length (`old_size`), dropping what a reservation that failed
+// part-way added: it is as it was. Only an I/O error half-way can still leave it partly written.
+std::optional<WriteError> write_in_place(Descriptor& file, off_t old_size, std::string_view text,
+                                         Allocate allocate) {
+    std::optional<std::string> error = reserve(file.fd(), text.size(), allocate);
     if (!error) error = write_all(file.fd(), text);
+    if (error) restore_length(file.fd(), old_size);
     if (!error && ::ftruncate(file.fd(), static_cast<off_t>(text.size())) != 0) {
         error = last_error();
     }
@@ -321,8 +334,12 @@ std::variant<FileContent, ReadError> read_file(const fs::path& path) {
     return FileContent{std::move(std::get<std::string>(read)), identity_of(info)};
 }
 
+int allocate_space(int fd, off_t offset, off_t length) {
+    return ::posix_fallocate(fd, offset, length);
+}
+
 std::optional<WriteError> replace_file(const fs::path& path, std::string_view text,
-                                       const FileIdentity& read_as) {
+                                       const FileIdentity& read_as, Allocate allocate) {
     if (auto error = changed_since_read(path, read_as)) return error;
     std::error_code ec;
     fs::path target = fs::is_symlink(path, ec) ? fs::canonical(path, ec) : path;
@@ -337,8 +354,9 @@ std::optional<WriteError> replace_file(const fs::path& path, std::string_view te
     if (::fstat(file.fd(), &original) != 0) return write_error(last_error());
     // Another file may have been put in place since the path was looked at.
     if (identity_of(original) != read_as) return CHANGED;
+    auto in_place = [&] { return write_in_place(file, original.st_size, text, allocate); };
     // A rename would give only this name the new text and leave the other links with the old.
-    if (original.st_nlink > 1) return write_in_place(file, text);
+    if (original.st_nlink > 1) return in_place();
 
     fs::path directory = target.parent_path();
     std::string name = ".";
@@ -346,7 +364,7 @@ std::optional<WriteError> replace_file(const fs::path& path, std::string_view te
     name += ".tarnvik-XXXXXX";
     TempFile temp((directory.empty() ? fs::path(".") : directory) / name);
     // A directory that takes no new file (not ours to write, say) still lets the file be written.
-    if (!temp.opened()) return write_in_place(file, text);
+    if (!temp.opened()) return in_place();
     if (auto error = write_all(temp.fd(), text)) return write_error(std::move(*error));
     if (::fchmod(temp.fd(), original.st_mode & 07777) != 0) return write_error(last_error());
     // Keep the owner when we may (running as root); otherwise the file stays ours, as it was.
@@ -359,7 +377,7 @@ std::optional<WriteError> replace_file(const fs::path& path, std::string_view te
     // own): the temporary file goes, and the text is written over the file.
     if (::rename(temp.path().c_str(), target.c_str()) != 0) {
         temp.remove();
-        return write_in_place(file, text);
+        return in_place();
     }
     temp.commit();
     sync_directory(directory);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -74,6 +76,12 @@ struct WriteError {
     std::string description;  // the system's, when not `changed`
 };
 
+// How the space of a file written over in place is reserved: posix_fallocate, which on a full
+// disk can fail part-way, the file keeping the blocks, and the length, it got. A test passes a
+// stand-in that fails that way.
+using Allocate = int (*)(int fd, off_t offset, off_t length);
+int allocate_space(int fd, off_t offset, off_t length);
+
 // Replaces the content of the file at `path` (the file a symbolic link names, when it is one),
 // which must still be the file as it was read (`read_as`); when it is not, nothing is written.
 // Where it can, without ever leaving it half written: the text goes to a new file beside it,
@@ -81,9 +89,11 @@ struct WriteError {
 // that cannot work (the directory takes no new file or refuses the rename, or the file has
 // other hard links, which a rename would leave with the old text), the text is written over
 // the file itself, once the space it needs has been reserved: a full disk or the file size limit
-// then fails before the first byte is overwritten. A file that may not be written fails as a
-// plain write would, and then nothing on disk changes; no temporary file is ever left behind.
+// then fails before the first byte is overwritten, and the file keeps its length. A file that
+// may not be written fails as a plain write would, and then nothing on disk changes; no
+// temporary file is ever left behind.
 std::optional<WriteError> replace_file(const std::filesystem::path& path, std::string_view text,
-                                       const FileIdentity& read_as);
+                                       const FileIdentity& read_as,
+                                       Allocate allocate = allocate_space);
 
 }  // namespace tarnvik::cli

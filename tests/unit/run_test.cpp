@@ -396,12 +396,12 @@ TEST(ReplaceFile, FileSizeLimitLeavesTheFileAsItWas) {
     }
 }
 
-// Makes the fallocate system call fail as on a filesystem that has none, for this process.
-bool without_fallocate() {
+// Makes one system call fail with `error`, for this process.
+bool failing_system_call(unsigned call, unsigned error) {
     sock_filter filter[] = {
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fallocate, 0, 1),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, call, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | error),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
     };
     sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
@@ -416,9 +416,44 @@ TEST(ReplaceFile, InPlaceWithoutFallocate) {
     fs::path file = dir.write("pyproject.toml", std::string(5000, 'o'));
     fs::create_hard_link(file, dir.root() / "other.toml");
     for (const std::string& text : {std::string(20000, 'l'), std::string(100, 's')}) {
-        EXPECT_TRUE(in_child_process(
-            [&] { return without_fallocate() && replace(file, text) == "written"; }));
+        EXPECT_TRUE(in_child_process([&] {
+            return failing_system_call(__NR_fallocate, EOPNOTSUPP) &&
+                   replace(file, text) == "written";
+        }));
         EXPECT_TRUE(slurp(dir.root() / "other.toml") == text) << "after " << text.size();
+    }
+}
+
+// A full disk met before the first byte of the text is written over the file leaves it byte for
+// byte as it was, even when the reservation got part of the space and lengthened the file.
+TEST(ReplaceFile, FullDiskLeavesTheFileAsItWas) {
+    struct Case {
+        std::string_view name;
+        Allocate allocate;
+        long failing_call;  // or -1
+    };
+    const Case cases[] = {
+        {"the reservation fails part-way",
+         [](int fd, off_t offset, off_t length) {
+             (void)allocate_space(fd, offset, length / 2);
+             return ENOSPC;
+         },
+         -1},
+        {"the first write fails", allocate_space, __NR_write},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name));
+        TempDir dir;
+        const std::string old_text(5000, 'o');
+        fs::path file = dir.write("pyproject.toml", old_text);
+        fs::create_hard_link(file, dir.root() / "other.toml");
+        const FileIdentity read_as = identity_of(file);
+        EXPECT_TRUE(in_child_process([&] {
+            return (c.failing_call < 0 || failing_system_call(c.failing_call, ENOSPC)) &&
+                   outcome(replace_file(file, std::string(30000, 'n'), read_as, c.allocate)) ==
+                       "No space left on device";
+        }));
+        EXPECT_EQ(slurp(file), old_text);
     }
 }
 
