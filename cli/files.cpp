@@ -6,6 +6,9 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(__linux__) && __has_include(<sys/xattr.h>)
+#include <sys/xattr.h>
+#endif
 
 #include <array>
 #include <atomic>
@@ -167,6 +170,26 @@ std::optional<WriteError> changed_since_read(const fs::path& path, const FileIde
     if (::stat(path.c_str(), &info) != 0) return write_error(last_error());
     if (identity_of(info) != read_as) return CHANGED;
     return std::nullopt;
+}
+
+// Whether the file has extended attributes (an access control list, a security label), which a
+// new file put in its place would not have; where they cannot be listed, it has none.
+bool has_extended_attributes(int fd) {
+#if defined(__linux__) && __has_include(<sys/xattr.h>)
+    return ::flistxattr(fd, nullptr, 0) > 0;
+#else
+    (void)fd;
+    return false;
+#endif
+}
+
+// Whether the new file now has the original's owner and group: given them where we may (as root,
+// or as their owner in their group), or given them by the directory.
+bool takes_owner(int fd, const struct stat& original) {
+    (void)::fchown(fd, original.st_uid, original.st_gid);
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && info.st_uid == original.st_uid &&
+           info.st_gid == original.st_gid;
 }
 
 struct OpenedFile {
@@ -355,8 +378,9 @@ std::optional<WriteError> replace_file(const fs::path& path, std::string_view te
     // Another file may have been put in place since the path was looked at.
     if (identity_of(original) != read_as) return CHANGED;
     auto in_place = [&] { return write_in_place(file, original.st_size, text, allocate); };
-    // A rename would give only this name the new text and leave the other links with the old.
-    if (original.st_nlink > 1) return in_place();
+    // A rename would give only this name the new text and leave the other links with the old,
+    // and the new file would lack the original's extended attributes.
+    if (original.st_nlink > 1 || has_extended_attributes(file.fd())) return in_place();
 
     fs::path directory = target.parent_path();
     std::string name = ".";
@@ -365,10 +389,14 @@ std::optional<WriteError> replace_file(const fs::path& path, std::string_view te
     TempFile temp((directory.empty() ? fs::path(".") : directory) / name);
     // A directory that takes no new file (not ours to write, say) still lets the file be written.
     if (!temp.opened()) return in_place();
+    // A file of another owner or group than the one we could give the new file keeps them.
+    if (!takes_owner(temp.fd(), original)) {
+        temp.remove();
+        return in_place();
+    }
     if (auto error = write_all(temp.fd(), text)) return write_error(std::move(*error));
+    // After the owner, whose change clears the set-user-ID and set-group-ID bits.
     if (::fchmod(temp.fd(), original.st_mode & 07777) != 0) return write_error(last_error());
-    // Keep the owner when we may (running as root); otherwise the file stays ours, as it was.
-    (void)::fchown(temp.fd(), original.st_uid, original.st_gid);
     if (::fsync(temp.fd()) != 0) return write_error(last_error());
     if (temp.close() != 0) return write_error(last_error());
     // The flush can take a while: a file put in place or changed meanwhile is not replaced.

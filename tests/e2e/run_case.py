@@ -17,8 +17,9 @@ import tempfile
 import termios
 import time
 
-CONTROL_FILES = {"args", "cwd", "env", "readonly", "hardlinks", "fifos", "file_size_limit",
-                 "stdout", "expected.out", "expected.err", "expected.status", "expected.toml"}
+CONTROL_FILES = {"args", "cwd", "env", "readonly", "rootowned", "hardlinks", "fifos",
+                 "file_size_limit", "stdout", "expected.out", "expected.err",
+                 "expected.status", "expected.toml"}
 # Variables that would change colour or behaviour between machines.
 SCRUBBED_ENV = ("NO_COLOR", "CLICOLOR", "CLICOLOR_FORCE", "TERM", "CI")
 NOBODY = 65534
@@ -75,16 +76,21 @@ def make_fifos(case, root):
         os.mkfifo(root / name)
 
 
-def make_read_only(case, root):
-    """Files and directories listed in `readonly` lose their write bits; as root, the run drops
-    to an unprivileged user, since root may write any file."""
+def set_permissions(case, root):
+    """Files and directories listed in `readonly` lose their write bits, and files listed in
+    `rootowned` are made writable by anyone; as root, the run drops to an unprivileged user, since
+    root may write any file, who owns all but the `rootowned` files."""
     listed = read_lines(case / "readonly")
     for name in listed:
         (root / name).chmod(0o555 if (root / name).is_dir() else 0o444)
-    if not listed or os.geteuid() != 0:
+    kept = {root / name for name in read_lines(case / "rootowned")}
+    for path in kept:
+        path.chmod(0o666)
+    if not (listed or kept) or os.geteuid() != 0:
         return None
     for path in [root, *root.rglob("*")]:
-        os.lchown(path, NOBODY, NOBODY)
+        if path not in kept:
+            os.lchown(path, NOBODY, NOBODY)
     os.chown(root.parent, NOBODY, NOBODY)
 
     def drop():
@@ -134,10 +140,18 @@ def run_on_terminal(args, cwd, env, err, prepare):
     return b"".join(chunks), proc.wait()
 
 
-def run(binary, case, root):
+def ownership(case, root):
+    """The owner, group and mode of each file listed in `rootowned`, which the run must keep."""
+    owners = {}
+    for name in read_lines(case / "rootowned"):
+        status = (root / name).stat()
+        owners[name] = (status.st_uid, status.st_gid, oct(status.st_mode))
+    return owners
+
+
+def run(binary, case, root, drop):
     cwd = root / (read_lines(case / "cwd") or ["."])[0]
     stdout_mode = (read_lines(case / "stdout") or ["pipe"])[0]
-    drop = make_read_only(case, root)
     prepare = preparation(case, drop)
     if drop:
         # The unprivileged user may not reach the build tree; it gets its own copy.
@@ -175,14 +189,17 @@ def main():
         copy_tree(case, root)
         make_fifos(case, root)
         links = make_hard_links(case, root)
+        drop = set_permissions(case, root)
         before = snapshot(root)
+        owners = ownership(case, root)
         try:
-            out, err, status = run(binary, case, root)
+            out, err, status = run(binary, case, root, drop)
         finally:
             for directory in [root, *root.rglob("*")]:
                 if directory.is_dir() and not directory.is_symlink():
                     directory.chmod(directory.stat().st_mode | 0o200)
         after = snapshot(root)
+        owners_after = ownership(case, root)
         project = root / "pyproject.toml"
         fixed = project.read_bytes() if project.is_file() else None
 
@@ -217,6 +234,8 @@ def main():
         for name, target in links:
             if not os.path.samefile(root / name, root / target):
                 failures.append(f"{name} is no longer a link to {target}")
+        if owners_after != owners:
+            failures.append(f"owner, group or mode changed: {owners} before, {owners_after} after")
         unexpected = sorted(k for k in set(before) | set(after)
                             if before.get(k) != after.get(k) and k not in changed_ok)
         if unexpected:

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -336,8 +337,9 @@ TEST(ReplaceFile, ReadOnlyDirectoryWritesInPlace) {
     fs::permissions(dir.root() / "sub", fs::perms::owner_all);
 }
 
-// A file with other hard links keeps them: every name sees the new text.
-TEST(ReplaceFile, HardLinkedFileStaysOneFile) {
+// A file with other hard links keeps them: every name sees the new text. One with extended
+// attributes is written over in place too, and keeps them.
+TEST(ReplaceFile, HardLinksAndExtendedAttributesStay) {
     TempDir dir;
     fs::path file = dir.write("pyproject.toml", "old text");
     fs::create_hard_link(file, dir.root() / "other.toml");
@@ -345,6 +347,18 @@ TEST(ReplaceFile, HardLinkedFileStaysOneFile) {
     EXPECT_EQ(slurp(dir.root() / "other.toml"), "new");
     EXPECT_TRUE(fs::equivalent(file, dir.root() / "other.toml"));
     EXPECT_EQ(listing(dir.root()), (std::vector<std::string>{"other.toml", "pyproject.toml"}));
+
+    fs::path marked = dir.write("marked/pyproject.toml", "old text");
+    if (::setxattr(marked.c_str(), "user.tarnvik", "1", 1, 0) != 0) {
+        GTEST_SKIP() << "no extended attributes here";
+    }
+    const FileIdentity before = identity_of(marked);
+    EXPECT_EQ(replace(marked, "new"), "written");
+    EXPECT_EQ(slurp(marked), "new");
+    EXPECT_EQ(identity_of(marked).inode, before.inode);
+    char value = 0;
+    EXPECT_EQ(::getxattr(marked.c_str(), "user.tarnvik", &value, 1), 1);
+    EXPECT_EQ(listing(dir.root() / "marked"), std::vector<std::string>{"pyproject.toml"});
 }
 
 // Runs `body` in a child process, for what would change this one (its limits, its system call
