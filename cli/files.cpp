@@ -10,12 +10,14 @@
 #include <sys/xattr.h>
 #endif
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #include "streams.hpp"
 
@@ -58,7 +60,7 @@ ReadError not_regular(mode_t mode) {
     for (const FileType& type : NOT_REGULAR) {
         if ((mode & S_IFMT) == type.type) name = type.name;
     }
-    return ReadError{false, fmt::format("it is {}, not a regular file", name)};
+    return ReadError{false, fmt::format("it is {}, not a regular file", name), true};
 }
 
 // Closes the descriptor it holds when it goes, unless closed before (to learn whether that
@@ -197,22 +199,41 @@ struct OpenedFile {
     struct stat info;
 };
 
-// Opens a regular file for reading and gives its status. The path is looked at before it is
-// opened, so that a device or a named pipe is never opened (which can block, or do something of
-// its own), and the descriptor after, since by then the path may name another file: the open
-// itself waits for no writer of a named pipe put there meanwhile. The descriptor keeps
-// O_NONBLOCK, which means nothing to a regular file.
-std::variant<OpenedFile, ReadError> open_regular_file(const fs::path& path) {
+bool is_stream(mode_t mode) {
+    return S_ISFIFO(mode) || S_ISCHR(mode);
+}
+
+// Clears O_NONBLOCK, for a stream put in place of a regular file between a look and the open.
+bool make_blocking(int fd) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
+// Whether a read that takes `streams` takes a file of this type.
+bool taken(mode_t mode, Streams streams) {
+    return S_ISREG(mode) || (streams == Streams::Read && is_stream(mode));
+}
+
+// Opens a regular file, or a stream when `streams` says so, for reading and gives its status.
+// The path is looked at before it is opened, so that a device or a named pipe that is not taken
+// is never opened (which can block, or do something of its own), and the descriptor after, since
+// by then the path may name another file: the open of a regular file waits for no writer of a
+// named pipe put there meanwhile. A regular file's descriptor keeps O_NONBLOCK, which means
+// nothing to it; a stream's is blocking, so that a read waits for its writer.
+std::variant<OpenedFile, ReadError> open_file(const fs::path& path, Streams streams) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return ReadError{errno == ENOENT, last_error()};
-    if (!S_ISREG(info.st_mode)) return not_regular(info.st_mode);
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (!taken(info.st_mode, streams)) return not_regular(info.st_mode);
+    const int nonblocking = S_ISREG(info.st_mode) ? O_NONBLOCK : 0;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | nonblocking);
     if (fd < 0) return ReadError{errno == ENOENT, last_error()};
     std::optional<ReadError> error;
     if (::fstat(fd, &info) != 0) {
         error = ReadError{false, last_error()};
-    } else if (!S_ISREG(info.st_mode)) {
+    } else if (!taken(info.st_mode, streams)) {
         error = not_regular(info.st_mode);
+    } else if (is_stream(info.st_mode) && nonblocking != 0 && !make_blocking(fd)) {
+        error = ReadError{false, last_error()};
     }
     if (error) {
         ::close(fd);
@@ -225,14 +246,23 @@ std::size_t size_of(const struct stat& info) {
     return info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
 }
 
-// Reads the open file to its end, and closes it. The buffer is sized from `expected` up front, so
-// a large file is read without regrowing it; a file that changes meanwhile is still read to its
-// end.
-std::variant<std::string, ReadError> read_to_end(int fd, std::size_t expected) {
-    std::string bytes(expected + 1, '\0');
+// No bound on the read of a regular file, whose size is known (and far below this).
+constexpr std::size_t UNBOUNDED = std::numeric_limits<std::size_t>::max() / 4;
+
+// Reads the open file to its end, and closes it; more than `at_most` bytes is a failure. The
+// buffer is sized from `expected` up front, so a large file is read without regrowing it; a file
+// that changes meanwhile is still read to its end.
+std::variant<std::string, ReadError> read_to_end(int fd, std::size_t expected,
+                                                 std::size_t at_most) {
+    // One byte more than expected (or allowed) finds the end, or that there is more.
+    std::string bytes(std::min(expected, at_most) + 1, '\0');
     std::size_t size = 0;
     for (;;) {
-        if (size == bytes.size()) bytes.resize(bytes.size() * 2 + 4096);
+        if (size > at_most) {
+            ::close(fd);
+            return ReadError{false, fmt::format("it is larger than {} MiB", at_most >> 20)};
+        }
+        if (size == bytes.size()) bytes.resize(std::min(bytes.size() * 2 + 4096, at_most + 1));
         ssize_t n = ::read(fd, bytes.data() + size, bytes.size() - size);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
@@ -321,7 +351,7 @@ bool MappedFile::cut_short() const {
 }
 
 std::variant<MappedFile, ReadError> map_file(const fs::path& path) {
-    auto opened = open_regular_file(path);
+    auto opened = open_file(path, Streams::Refused);
     if (auto* error = std::get_if<ReadError>(&opened)) return std::move(*error);
     const auto [fd, info] = std::get<OpenedFile>(opened);
     const std::size_t size = size_of(info);
@@ -340,19 +370,20 @@ std::variant<MappedFile, ReadError> map_file(const fs::path& path) {
             return file;
         }
     }
-    auto read = read_to_end(fd, size);
+    auto read = read_to_end(fd, size, UNBOUNDED);
     if (auto* error = std::get_if<ReadError>(&read)) return std::move(*error);
     file.read_ = std::move(std::get<std::string>(read));
     file.bytes_ = file.read_;
     return file;
 }
 
-std::variant<FileContent, ReadError> read_file(const fs::path& path) {
-    auto opened = open_regular_file(path);
+std::variant<FileContent, ReadError> read_file(const fs::path& path, Streams streams) {
+    auto opened = open_file(path, streams);
     if (auto* error = std::get_if<ReadError>(&opened)) return std::move(*error);
     const auto [fd, info] = std::get<OpenedFile>(opened);
     // The status was taken before the first byte was read: a change made while reading shows.
-    auto read = read_to_end(fd, size_of(info));
+    auto read =
+        read_to_end(fd, size_of(info), S_ISREG(info.st_mode) ? UNBOUNDED : MAX_STREAM_BYTES);
     if (auto* error = std::get_if<ReadError>(&read)) return std::move(*error);
     return FileContent{std::move(std::get<std::string>(read)), identity_of(info)};
 }

@@ -16,6 +16,7 @@ struct ReadError {
     // The system's, or what the path names instead of a regular file ("it is a named pipe, not
     // a regular file").
     std::string description;
+    bool not_regular = false;  // the path names something the read does not take
 };
 
 // Which file a path named and what state it was in: the device and inode, the size and the time
@@ -35,10 +36,18 @@ struct FileContent {
     FileIdentity identity;  // as it was before the first byte was read
 };
 
-// The whole file's bytes. Only a regular file is read (symbolic links followed): anything else,
-// a device, a named pipe, a directory or a socket, is a ReadError without a byte read from it, so
-// that nothing can block the read or make it endless.
-std::variant<FileContent, ReadError> read_file(const std::filesystem::path& path);
+// What a read takes besides a regular file. A stream, a named pipe or a character device
+// (standard input, a shell's `<(command)`), is read to its end as `cat` reads it, waiting for its
+// writer, but no further than MAX_STREAM_BYTES, so that a device such as /dev/zero ends.
+enum class Streams { Refused, Read };
+inline constexpr std::size_t MAX_STREAM_BYTES = std::size_t{64} << 20;
+
+// The whole file's bytes. A regular file is read (symbolic links followed), and a stream when
+// `streams` says so; anything else, a block device, a directory, a socket, or a stream when
+// refused, is a ReadError without a byte read from it, so that nothing can block the read or make
+// it endless.
+std::variant<FileContent, ReadError> read_file(const std::filesystem::path& path,
+                                               Streams streams = Streams::Refused);
 
 // A file's bytes, mapped into memory read-only for as long as the object lives: nothing is
 // copied, and a page is read from the file when it is first looked at. An empty file, which

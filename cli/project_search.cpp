@@ -64,8 +64,9 @@ std::variant<ProjectFile, std::string> locate_project_file(const std::optional<s
     if (path) {
         fs::path io_path(*path);
         std::error_code ec;
-        if (fs::is_directory(io_path, ec)) io_path /= PROJECT_FILE;
-        return ProjectFile{io_path, display_text(io_path.native())};
+        const bool directory = fs::is_directory(io_path, ec);
+        if (directory) io_path /= PROJECT_FILE;
+        return ProjectFile{io_path, display_text(io_path.native()), !directory};
     }
     std::error_code ec;
     fs::path directory = fs::current_path(ec);

@@ -10,10 +10,12 @@
 
 namespace tarnvik::cli {
 
-// The project file: where to read and write it, and the name it is shown by.
+// The project file: where to read and write it, the name it is shown by, and whether `PATH` named
+// it itself (rather than its directory, or no `PATH` given).
 struct ProjectFile {
     std::filesystem::path io_path;
     std::string display;
+    bool named = false;
 };
 
 // `PATH` itself, or `PATH/pyproject.toml` for a directory; without `PATH`, the nearest

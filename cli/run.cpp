@@ -34,11 +34,19 @@ void warn(const std::string& message) {
     write_stderr("warning: " + message + "\n");
 }
 
-Outcome<FileContent> read_project(const ProjectFile& project) {
-    auto read = read_file(project.io_path);
+// A stream that `PATH` names (standard input, a shell's `<(command)`) is read, unless fixes are
+// to be written back, which only a regular file takes; one found in a directory is not, since a
+// named pipe there would block the run.
+Outcome<FileContent> read_project(const ProjectFile& project, bool fix) {
+    const bool streams = project.named && !fix;
+    auto read = read_file(project.io_path, streams ? Streams::Read : Streams::Refused);
     if (auto* content = std::get_if<FileContent>(&read)) return std::move(*content);
     const ReadError& error = std::get<ReadError>(read);
     if (error.not_found) return Fatal{fmt::format("`{}` does not exist", project.display)};
+    if (error.not_regular && project.named && fix) {
+        return Fatal{
+            fmt::format("cannot write fixes to `{}`: {}", project.display, error.description)};
+    }
     return Fatal{fmt::format("failed to read `{}`: {}", project.display, error.description)};
 }
 
@@ -144,7 +152,7 @@ Outcome<std::uint8_t> run(const std::optional<std::string>& path, bool fix, bool
     if (auto* message = std::get_if<std::string>(&located)) return Fatal{*message};
     const ProjectFile& project = std::get<ProjectFile>(located);
 
-    auto read = read_project(project);
+    auto read = read_project(project, fix);
     if (auto* fatal = std::get_if<Fatal>(&read)) return *fatal;
     FileContent& content = std::get<FileContent>(read);
     prepare_heap(content.bytes.size());

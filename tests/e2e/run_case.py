@@ -18,7 +18,7 @@ import termios
 import time
 
 CONTROL_FILES = {"args", "cwd", "env", "readonly", "rootowned", "hardlinks", "fifos",
-                 "file_size_limit", "stdout", "expected.out", "expected.err",
+                 "file_size_limit", "stdin", "stdout", "expected.out", "expected.err",
                  "expected.status", "expected.toml"}
 # Variables that would change colour or behaviour between machines.
 SCRUBBED_ENV = ("NO_COLOR", "CLICOLOR", "CLICOLOR_FORCE", "TERM", "CI")
@@ -152,6 +152,8 @@ def ownership(case, root):
 def run(binary, case, root, drop):
     cwd = root / (read_lines(case / "cwd") or ["."])[0]
     stdout_mode = (read_lines(case / "stdout") or ["pipe"])[0]
+    # Standard input is a pipe that holds the file `stdin`, when the case has one.
+    stdin = (case / "stdin").read_bytes() if (case / "stdin").exists() else None
     prepare = preparation(case, drop)
     if drop:
         # The unprivileged user may not reach the build tree; it gets its own copy.
@@ -163,7 +165,8 @@ def run(binary, case, root, drop):
             read_end, write_end = os.pipe()
             os.close(read_end)
             proc = subprocess.run(args, cwd=cwd, env=environment(case), stdout=write_end,
-                                  stderr=err, preexec_fn=prepare, timeout=TIMEOUT_SECONDS)
+                                  stderr=err, preexec_fn=prepare, timeout=TIMEOUT_SECONDS,
+                                  input=stdin)
             os.close(write_end)
             out = b""
         elif stdout_mode == "terminal":
@@ -172,7 +175,8 @@ def run(binary, case, root, drop):
             return out, err.read(), status
         else:
             proc = subprocess.run(args, cwd=cwd, env=environment(case), stdout=subprocess.PIPE,
-                                  stderr=err, preexec_fn=prepare, timeout=TIMEOUT_SECONDS)
+                                  stderr=err, preexec_fn=prepare, timeout=TIMEOUT_SECONDS,
+                                  input=stdin)
             out = proc.stdout
         err.seek(0)
         return out, err.read(), proc.returncode

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
@@ -18,6 +19,7 @@
 #include "command_line.hpp"
 #include "files.hpp"
 #include "project_search.hpp"
+#include "streams.hpp"
 #include "summary.hpp"
 
 namespace tarnvik::cli {
@@ -259,6 +261,44 @@ std::vector<std::string> listing(const fs::path& directory) {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// A stream is read to its end, MAX_STREAM_BYTES and not a byte more, when the read takes streams;
+// when it does not, it is refused before a byte is read.
+TEST(ReadFile, StreamsAreReadUpToTheirBound) {
+    for (std::size_t size : {MAX_STREAM_BYTES, MAX_STREAM_BYTES + 1}) {
+        int ends[2];
+        ASSERT_EQ(::pipe(ends), 0);
+        (void)::fcntl(ends[1], F_SETPIPE_SZ, 1 << 20);  // fewer, larger reads
+        const pid_t writer = ::fork();
+        ASSERT_GE(writer, 0);
+        if (writer == 0) {
+            const std::string chunk(std::size_t{1} << 20, 'x');
+            for (std::size_t left = size; left > 0; left -= std::min(left, chunk.size())) {
+                if (write_all(ends[1], std::string_view(chunk).substr(0, left))) ::_exit(1);
+            }
+            ::_exit(0);
+        }
+        ::close(ends[1]);
+        const std::string path = "/dev/fd/" + std::to_string(ends[0]);
+        auto refused = read_file(path);
+        ASSERT_TRUE(std::holds_alternative<ReadError>(refused));
+        EXPECT_TRUE(std::get<ReadError>(refused).not_regular);
+        EXPECT_EQ(std::get<ReadError>(refused).description,
+                  "it is a named pipe, not a regular file");
+        auto read = read_file(path, Streams::Read);
+        if (size == MAX_STREAM_BYTES) {
+            ASSERT_TRUE(std::holds_alternative<FileContent>(read));
+            const std::string& bytes = std::get<FileContent>(read).bytes;
+            EXPECT_EQ(bytes.size(), size);
+            EXPECT_EQ(bytes.find_first_not_of('x'), std::string::npos);
+        } else {
+            ASSERT_TRUE(std::holds_alternative<ReadError>(read));
+            EXPECT_EQ(std::get<ReadError>(read).description, "it is larger than 64 MiB");
+        }
+        ::close(ends[0]);
+        ::waitpid(writer, nullptr, 0);
+    }
 }
 
 // The fixed file replaces the old one whole, keeps its permission bits, leaves no temporary
@@ -532,6 +572,7 @@ TEST(ProjectSearch, DisplayNamesOfProjectAndLock) {
     ASSERT_TRUE(std::holds_alternative<ProjectFile>(found));
     const ProjectFile& project = std::get<ProjectFile>(found);
     EXPECT_EQ(project.display, "../../pyproject.toml");
+    EXPECT_FALSE(project.named);
     auto lock = find_lock_file(project);
     ASSERT_TRUE(lock.has_value());
     EXPECT_EQ(lock->display, "../../uv.lock");
@@ -574,14 +615,17 @@ TEST(ProjectSearch, PathArgument) {
     TempDir dir;
     fs::create_directories(dir.root() / "d");
     fs::current_path(dir.root());
-    const std::pair<std::string_view, std::string_view> cases[] = {
-        {"d", "d/pyproject.toml"}, {"d/", "d/pyproject.toml"},     {"missing", "missing"},
-        {"x.toml", "x.toml"},      {"caf\xff", "caf\xef\xbf\xbd"},
+    // The display name, and whether PATH named the file itself (which may then be a stream).
+    const std::tuple<std::string_view, std::string_view, bool> cases[] = {
+        {"d", "d/pyproject.toml", false},     {"d/", "d/pyproject.toml", false},
+        {"missing", "missing", true},         {"x.toml", "x.toml", true},
+        {"caf\xff", "caf\xef\xbf\xbd", true}, {"/dev/stdin", "/dev/stdin", true},
     };
-    for (const auto& [path, display] : cases) {
+    for (const auto& [path, display, named] : cases) {
         auto located = locate_project_file(std::string(path));
         ASSERT_TRUE(std::holds_alternative<ProjectFile>(located));
         EXPECT_EQ(std::get<ProjectFile>(located).display, display);
+        EXPECT_EQ(std::get<ProjectFile>(located).named, named);
     }
     fs::current_path(dir.root() / "d");
     auto none = locate_project_file(std::nullopt);
