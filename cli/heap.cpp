@@ -11,6 +11,7 @@
 #define TARNVIK_TUNE_HEAP 1
 #include <malloc.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <unistd.h>
 #endif
 
@@ -59,12 +60,26 @@ void advise_huge_pages() {
     std::free(block);
 }
 
+// Whether the memory the process may take is limited. The heap then grows only by what the
+// run asks for: a step ahead would spend on padding the room the run needs, and every growth
+// of the heap would fail once less than a step is left.
+constexpr int MEMORY_LIMITS[] = {RLIMIT_AS, RLIMIT_DATA};
+
+bool memory_limited() {
+    for (const int resource : MEMORY_LIMITS) {
+        rlimit limit{};
+        if (getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void prepare_heap(std::size_t input_bytes) {
     static bool prepared = false;
     if (prepared || input_bytes < TUNED_FROM) return;
     prepared = true;
+    if (memory_limited()) return;
     for (const Setting& setting : SETTINGS)
         (void)mallopt(setting.option, setting.value);
     advise_huge_pages();

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <new>
 #include <variant>
 
 #include "color.hpp"
@@ -81,12 +82,22 @@ std::variant<lock::Lock, LockProblem> load_lock_file(const LockFile& file) {
     return std::move(std::get<lock::Lock>(loaded));
 }
 
+// A lock too large for the memory the process may take is one that cannot be used: what its
+// load held is given back as the load unwinds, and the run goes on without it.
+std::variant<lock::Lock, LockProblem> load_lock_in_memory(const LockFile& file) {
+    try {
+        return load_lock_file(file);
+    } catch (const std::bad_alloc&) {
+        return LockProblem{"out of memory"};
+    }
+}
+
 // The lock that tool versions are taken from: the one the search found, when it loads, and,
 // when it lies in a parent directory, only when it lists the project as its own.
 std::optional<lock::Lock> load_project_lock(const ProjectFile& project, std::string_view bytes) {
     std::optional<LockFile> found = find_lock_file(project);
     if (!found) return std::nullopt;
-    auto loaded = load_lock_file(*found);
+    auto loaded = load_lock_in_memory(*found);
     if (auto* problem = std::get_if<LockProblem>(&loaded)) {
         // A parse error's display keeps its own closing line end before the warning's.
         warn(fmt::format("failed to read `{}`, so tool versions are not taken from it: {}",
@@ -147,10 +158,13 @@ Outcome<std::uint8_t> report(const Checked& checked, const ProjectFile& project,
     return static_cast<std::uint8_t>(any_error ? 1 : 0);
 }
 
-Outcome<std::uint8_t> run(const std::optional<std::string>& path, bool fix, bool unsafe_fixes) {
+// `checking` is given the project file's display name as soon as it is found.
+Outcome<std::uint8_t> run(const std::optional<std::string>& path, bool fix, bool unsafe_fixes,
+                          std::string& checking) {
     auto located = locate_project_file(path);
     if (auto* message = std::get_if<std::string>(&located)) return Fatal{*message};
     const ProjectFile& project = std::get<ProjectFile>(located);
+    checking = project.display;
 
     auto read = read_project(project, fix);
     if (auto* fatal = std::get_if<Fatal>(&read)) return *fatal;
@@ -167,7 +181,16 @@ Outcome<std::uint8_t> run(const std::optional<std::string>& path, bool fix, bool
 }  // namespace
 
 std::uint8_t run_check(std::optional<std::string> path, bool fix, bool unsafe_fixes) {
-    auto outcome = run(path, fix, unsafe_fixes);
+    // Until the search has found the project file, the file asked for.
+    std::string checking = path.value_or("pyproject.toml");
+    Outcome<std::uint8_t> outcome = std::uint8_t{0};
+    try {
+        outcome = run(path, fix, unsafe_fixes, checking);
+    } catch (const std::bad_alloc&) {
+        // Thrown from anywhere in a check that outgrows the memory the process may take; what
+        // the run held is given back as it unwinds, and what it printed stays.
+        outcome = Fatal{fmt::format("failed to check `{}`: out of memory", checking)};
+    }
     if (auto* fatal = std::get_if<Fatal>(&outcome)) {
         write_stderr("error: " + fatal->message + "\n");
         return 2;

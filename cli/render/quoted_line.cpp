@@ -55,9 +55,20 @@ QuotedLine quote_line(std::string_view line, std::size_t start, std::size_t end,
     if (trimmed.cut_right || to < line.size()) {
         buffer.puts(0, sat_sub(trimmed.chars, MARK.size()), MARK, Style::Plain);
     }
-    const std::size_t shown_right = trimmed.left + display_width(trimmed.code);
-    return {buffer.render(false), sat_sub(left, trimmed.left),
-            std::max<std::size_t>(sat_sub(std::min(right, shown_right), left), 1)};
+    std::string shown = buffer.render(false);
+    // The marks stand under the text as shown, measured there: "..." takes three columns
+    // whatever the characters it covers took. A byte of the line is found in it by the
+    // characters drawn before it, one a cell (a tab is drawn as four spaces).
+    const std::size_t kept_from = columns.at(columns.first_from(trimmed.left)).byte;
+    auto shown_column = [&](std::size_t at) {
+        const std::size_t in_part = std::max(at - from, kept_from);
+        const std::size_t cells =
+            text::scalar_count(normalize_whitespace(part.substr(kept_from, in_part - kept_from)));
+        return display_width(std::string_view(shown).substr(0, chars_on(shown, 0, cells)));
+    };
+    const std::size_t mark_start = shown_column(start);
+    const std::size_t mark_end = shown_column(std::min(end, to));
+    return {std::move(shown), mark_start, std::max<std::size_t>(sat_sub(mark_end, mark_start), 1)};
 }
 
 std::string shortened(std::string_view text, std::size_t limit) {

@@ -17,9 +17,11 @@ import tempfile
 import termios
 import time
 
-CONTROL_FILES = {"args", "cwd", "env", "readonly", "rootowned", "hardlinks", "fifos",
-                 "file_size_limit", "stdin", "stdout", "expected.out", "expected.err",
-                 "expected.status", "expected.toml"}
+CONTROL_FILES = {"args", "cwd", "env", "readonly", "rootowned", "hardlinks", "fifos", "grow",
+                 "file_size_limit", "memory_limit", "stdin", "stdout", "expected.out",
+                 "expected.err", "expected.status", "expected.toml"}
+# The limits a case may put on the program's process, in bytes.
+LIMITS = {"file_size_limit": resource.RLIMIT_FSIZE, "memory_limit": resource.RLIMIT_AS}
 # Variables that would change colour or behaviour between machines.
 SCRUBBED_ENV = ("NO_COLOR", "CLICOLOR", "CLICOLOR_FORCE", "TERM", "CI")
 NOBODY = 65534
@@ -76,6 +78,19 @@ def make_fifos(case, root):
         os.mkfifo(root / name)
 
 
+def grow_files(case, root):
+    """Each line of `grow`, `FILE LINE BYTES`, repeats line LINE (from 1) of FILE in place until
+    the file holds at least BYTES bytes: a large input is made for the run, not kept in git."""
+    for entry in read_lines(case / "grow"):
+        name, line, size = entry.rsplit(" ", 2)
+        path = root / name
+        lines = path.read_bytes().splitlines(keepends=True)
+        index = int(line) - 1
+        missing = max(0, int(size) - sum(map(len, lines)))
+        lines[index] *= 1 + -(-missing // len(lines[index]))
+        path.write_bytes(b"".join(lines))
+
+
 def set_permissions(case, root):
     """Files and directories listed in `readonly` lose their write bits, and files listed in
     `rootowned` are made writable by anyone; as root, the run drops to an unprivileged user, since
@@ -100,15 +115,16 @@ def set_permissions(case, root):
 
 
 def preparation(case, drop):
-    """What the child does before it runs the program: takes the file size limit of
-    `file_size_limit` (bytes), then drops to the unprivileged user when `drop` is given."""
-    limit = read_lines(case / "file_size_limit")
-    if not limit:
+    """What the child does before it runs the program: takes the limits of `file_size_limit` and
+    `memory_limit`, then drops to the unprivileged user when `drop` is given."""
+    limits = [(limit, int(lines[0])) for name, limit in LIMITS.items()
+              if (lines := read_lines(case / name))]
+    if not limits:
         return drop
 
     def prepare():
-        size = int(limit[0])
-        resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
+        for limit, size in limits:
+            resource.setrlimit(limit, (size, size))
         if drop:
             drop()
     return prepare
@@ -192,6 +208,7 @@ def main():
         root.mkdir()
         copy_tree(case, root)
         make_fifos(case, root)
+        grow_files(case, root)
         links = make_hard_links(case, root)
         drop = set_permissions(case, root)
         before = snapshot(root)

@@ -6,6 +6,9 @@
 
 #if defined(__GLIBC__) && defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
 #include <malloc.h>
+#include <sys/resource.h>
+
+#include <algorithm>
 
 namespace tarnvik::cli {
 namespace {
@@ -36,6 +39,19 @@ TEST(PrepareHeap, TunesGlibcsAllocatorForLargeInputs) {
 TEST(PrepareHeap, LeavesTheHeapAloneForSmallInputs) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(exit_with_tuning(40 << 10), ::testing::ExitedWithCode(1), "");
+}
+
+// Under a limit on the process's memory, however far off, a step ahead would take room.
+TEST(PrepareHeap, LeavesTheHeapAloneUnderAMemoryLimit) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto limited = [] {
+        rlimit limit{};
+        (void)getrlimit(RLIMIT_AS, &limit);
+        limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, rlim_t{1} << 40);
+        (void)setrlimit(RLIMIT_AS, &limit);
+        exit_with_tuning(MIB);
+    };
+    EXPECT_EXIT(limited(), ::testing::ExitedWithCode(1), "");
 }
 
 }  // namespace

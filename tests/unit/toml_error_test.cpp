@@ -69,6 +69,7 @@ TEST(TomlErrorDisplay, CutsLongLinesAroundTheError) {
         std::string expected;
     };
     const std::string key(5000, 'k');
+    const std::string WIDE = "\xe6\x97\xa5";  // two columns
     const Case cases[] = {
         {"zero bytes",
          std::string(100000, '\0'),
@@ -91,6 +92,22 @@ TEST(TomlErrorDisplay, CutsLongLinesAroundTheError) {
          "TOML parse error at line 2, column 1\n  |\n2 | " + std::string(133, 'k') + "...\n  | " +
              std::string(136, '^') + "\nduplicate key `" + std::string(30, 'k') + "..." +
              std::string(44, 'k') + "`\n"},
+        // "..." takes three columns whatever it covers: the marks stand under the text as it is
+        // shown, here where the cuts fall in wide characters, and in a mix of widths (a
+        // combining mark, a tab shown as four spaces).
+        {"wide characters",
+         "x = \"" + repeated(WIDE, 200) + "\" junk " + repeated(WIDE, 200) + "\n",
+         {"expected a newline", {607, 611}},
+         "TOML parse error at line 1, column 208\n  |\n1 | ..." + repeated(WIDE, 29) + "\" junk " +
+             repeated(WIDE, 27) + "...\n  |" + std::string(64, ' ') + "^^^^\nexpected a newline\n"},
+        {"mixed widths",
+         "x = \"" + repeated(WIDE + "a\xcc\x81\t" + WIDE, 50) + "\" @ " +
+             repeated(WIDE + "a\xcc\x81\t", 50) + "\n",
+         {"expected a newline", {507, 508}},
+         "TOML parse error at line 1, column 258\n  |\n1 | ...\xcc\x81    " +
+             repeated(WIDE + WIDE + "a\xcc\x81    ", 6) + WIDE + "\" @ " +
+             repeated(WIDE + "a\xcc\x81    ", 8) + "...\n  |" + std::string(66, ' ') +
+             "^\nexpected a newline\n"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(toml_error_display(c.text, c.error), c.expected) << c.name;
