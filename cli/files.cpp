@@ -174,14 +174,44 @@ std::optional<WriteError> changed_since_read(const fs::path& path, const FileIde
     return std::nullopt;
 }
 
-// Whether the file has extended attributes (an access control list, a security label), which a
-// new file put in its place would not have; where they cannot be listed, it has none.
-bool has_extended_attributes(int fd) {
+// Whether the new file holds every extended attribute of the original (an access control list,
+// a security label, a user's own), each with the original's value: what it was given by its
+// directory where that is the same, else a copy, where we may make one. Where attributes cannot
+// be listed there are none to lose.
+bool keeps_extended_attributes(int original, int replacement) {
 #if defined(__linux__) && __has_include(<sys/xattr.h>)
-    return ::flistxattr(fd, nullptr, 0) > 0;
+    auto read_all = [](auto get) -> std::optional<std::string> {
+        for (;;) {
+            const ssize_t size = get(nullptr, 0);
+            if (size < 0) return std::nullopt;
+            std::string bytes(static_cast<std::size_t>(size), '\0');
+            const ssize_t read = get(bytes.data(), bytes.size());
+            if (read >= 0 && read <= size) return bytes.substr(0, static_cast<std::size_t>(read));
+            if (read < 0 && errno != ERANGE) return std::nullopt;  // else it grew meanwhile
+        }
+    };
+    const std::optional<std::string> names =
+        read_all([&](char* to, std::size_t size) { return ::flistxattr(original, to, size); });
+    if (!names) return errno == ENOTSUP;
+    for (std::size_t at = 0, end = 0; at < names->size(); at = end + 1) {
+        end = std::min(names->find('\0', at), names->size());
+        const std::string name = names->substr(at, end - at);
+        auto value_in = [&](int fd) {
+            return read_all([&](char* to, std::size_t size) {
+                return ::fgetxattr(fd, name.c_str(), to, size);
+            });
+        };
+        const std::optional<std::string> value = value_in(original);
+        if (!value) return false;
+        if (value_in(replacement) == value) continue;
+        if (::fsetxattr(replacement, name.c_str(), value->data(), value->size(), 0) != 0)
+            return false;
+    }
+    return true;
 #else
-    (void)fd;
-    return false;
+    (void)original;
+    (void)replacement;
+    return true;
 #endif
 }
 
@@ -254,26 +284,21 @@ constexpr std::size_t UNBOUNDED = std::numeric_limits<std::size_t>::max() / 4;
 // that changes meanwhile is still read to its end.
 std::variant<std::string, ReadError> read_to_end(int fd, std::size_t expected,
                                                  std::size_t at_most) {
+    Descriptor file(fd);  // closed however the read ends, running out of memory included
     // One byte more than expected (or allowed) finds the end, or that there is more.
     std::string bytes(std::min(expected, at_most) + 1, '\0');
     std::size_t size = 0;
     for (;;) {
         if (size > at_most) {
-            ::close(fd);
             return ReadError{false, fmt::format("it is larger than {} MiB", at_most >> 20)};
         }
         if (size == bytes.size()) bytes.resize(std::min(bytes.size() * 2 + 4096, at_most + 1));
         ssize_t n = ::read(fd, bytes.data() + size, bytes.size() - size);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ReadError error{false, last_error()};
-            ::close(fd);
-            return error;
-        }
+        if (n < 0) return ReadError{false, last_error()};
         if (n == 0) break;
         size += static_cast<std::size_t>(n);
     }
-    ::close(fd);
     bytes.resize(size);
     return bytes;
 }
@@ -409,9 +434,8 @@ std::optional<WriteError> replace_file(const fs::path& path, std::string_view te
     // Another file may have been put in place since the path was looked at.
     if (identity_of(original) != read_as) return CHANGED;
     auto in_place = [&] { return write_in_place(file, original.st_size, text, allocate); };
-    // A rename would give only this name the new text and leave the other links with the old,
-    // and the new file would lack the original's extended attributes.
-    if (original.st_nlink > 1 || has_extended_attributes(file.fd())) return in_place();
+    // A rename would give only this name the new text and leave the other links with the old.
+    if (original.st_nlink > 1) return in_place();
 
     fs::path directory = target.parent_path();
     std::string name = ".";
@@ -420,8 +444,9 @@ std::optional<WriteError> replace_file(const fs::path& path, std::string_view te
     TempFile temp((directory.empty() ? fs::path(".") : directory) / name);
     // A directory that takes no new file (not ours to write, say) still lets the file be written.
     if (!temp.opened()) return in_place();
-    // A file of another owner or group than the one we could give the new file keeps them.
-    if (!takes_owner(temp.fd(), original)) {
+    // A file of another owner or group than the one we could give the new file keeps them, and
+    // one whose extended attributes the new file cannot be given keeps those.
+    if (!takes_owner(temp.fd(), original) || !keeps_extended_attributes(file.fd(), temp.fd())) {
         temp.remove();
         return in_place();
     }

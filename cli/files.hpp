@@ -94,14 +94,14 @@ int allocate_space(int fd, off_t offset, off_t length);
 // Replaces the content of the file at `path` (the file a symbolic link names, when it is one),
 // which must still be the file as it was read (`read_as`); when it is not, nothing is written.
 // Where it can, without ever leaving it half written: the text goes to a new file beside it,
-// which is flushed to disk, given the original's owner, group and permission bits and renamed
-// over it. Where that cannot work (the directory takes no new file or refuses the rename, the
-// file has other hard links, which a rename would leave with the old text, or extended
-// attributes, or an owner or group the new file cannot be given), the text is written over the
-// file itself, once the space it needs has been reserved: a full disk or the file size limit then
-// fails before the first byte is overwritten, and the file keeps its length. A file that may not
-// be written fails as a plain write would, and then nothing on disk changes; no temporary file is
-// ever left behind.
+// which is flushed to disk, given the original's owner, group, extended attributes and
+// permission bits, and renamed over it. Where that cannot work (the directory takes no new file
+// or refuses the rename, the file has other hard links, which a rename would leave with the old
+// text, or an owner, group or extended attribute the new file cannot be given), the text is
+// written over the file itself, once the space it needs has been reserved: a full disk or the
+// file size limit then fails before the first byte is overwritten, and the file keeps its
+// length. A file that may not be written fails as a plain write would, and then nothing on disk
+// changes; no temporary file is ever left behind.
 std::optional<WriteError> replace_file(const std::filesystem::path& path, std::string_view text,
                                        const FileIdentity& read_as,
                                        Allocate allocate = allocate_space);

@@ -182,7 +182,7 @@ Outcome<std::uint8_t> run(const std::optional<std::string>& path, bool fix, bool
 
 std::uint8_t run_check(std::optional<std::string> path, bool fix, bool unsafe_fixes) {
     // Until the search has found the project file, the file asked for.
-    std::string checking = path.value_or("pyproject.toml");
+    std::string checking = path ? display_text(*path) : std::string("pyproject.toml");
     Outcome<std::uint8_t> outcome = std::uint8_t{0};
     try {
         outcome = run(path, fix, unsafe_fixes, checking);
