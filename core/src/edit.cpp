@@ -40,24 +40,36 @@ std::size_t comment_end(std::string_view text, std::size_t from) {
     return lf > from && text[lf - 1] == '\r' ? lf - 1 : lf;
 }
 
-// What follows an element on its own line and goes with it: the comma right after it, and the
-// comment that ends the line.
+// Whether nothing but blanks, and the comma that separates the element from the one before,
+// stands on the element's line before it: no other element, bracket or key shares its start.
+bool starts_own_line(std::string_view text, std::size_t element_start) {
+    std::size_t i = skip_blanks_back(text, element_start);
+    if (i > 0 && text[i - 1] == ',') i = skip_blanks_back(text, i - 1);
+    return i == 0 || text[i - 1] == '\n';
+}
+
+// What follows an element on its line and goes with it: the comma right after it, and the
+// comment that ends the line when the element is alone on it. A comment on a line that other
+// elements share stays.
 struct Tail {
     std::optional<std::size_t> comma;
-    std::size_t end;  // past the comma and the comment; the element's end without either
-    bool ends_line;   // only blanks follow `end` on the line
+    std::size_t end;  // past the comma and the comment it takes; the element's end without either
+    bool ends_line;   // only blanks and a comment follow `end` on the line
 };
 
-Tail tail_of(std::string_view text, std::size_t element_end) {
-    Tail tail{std::nullopt, element_end, false};
-    std::size_t i = skip_blanks(text, element_end);
+Tail tail_of(std::string_view text, Span element) {
+    Tail tail{std::nullopt, element.end, false};
+    std::size_t i = skip_blanks(text, element.end);
     if (i < text.size() && text[i] == ',') {
         tail.comma = i;
         tail.end = i + 1;
         i = skip_blanks(text, tail.end);
     }
-    if (i < text.size() && text[i] == '#') tail.end = comment_end(text, i);
-    tail.ends_line = at_line_end(text, skip_blanks(text, tail.end));
+    if (i < text.size() && text[i] == '#') {
+        i = comment_end(text, i);
+        if (starts_own_line(text, element.start)) tail.end = i;
+    }
+    tail.ends_line = at_line_end(text, i);
     return tail;
 }
 
@@ -153,7 +165,7 @@ std::vector<Edit> remove_entry(std::string_view text, std::span<const Span> entr
     if (position >= entries.size()) return {};
     const std::size_t s = std::min(entries[position].start, text.size());
     const std::size_t e = std::clamp(entries[position].end, s, text.size());
-    const Tail tail = tail_of(text, e);
+    const Tail tail = tail_of(text, {s, e});
     if (tail.comma) return {deletion(text, {s, tail.end})};
 
     const std::optional<Separator> before =

@@ -41,10 +41,11 @@ Edit rename(std::string_view text, std::size_t start, std::size_t end, std::stri
             std::string_view new_name);
 
 // The edits that delete element `position` of an array whose elements have the spans `entries`
-// (source order): the element, the comment that ends its line, one separator (its own comma, or
-// for a last element without one the comma in front of it) and its line when nothing else is
-// left on it. Every other element and comment stays as it is. No edits for a position outside
-// the list.
+// (source order): the element, one separator (its own comma, or for a last element without one
+// the comma in front of it), and, when the element is alone on its line, the comment that ends
+// the line and the line itself. Every other element and comment stays as it is, a comment on a
+// line the element shares with another element or the opening bracket included. No edits for a
+// position outside the list.
 std::vector<Edit> remove_entry(std::string_view text, std::span<const Span> entries,
                                std::size_t position);
 
