@@ -1,5 +1,7 @@
 #include "tarnvik/edit.hpp"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <optional>
 #include <utility>
@@ -117,6 +119,43 @@ Edit deletion(std::string_view text, Span range) {
     return Edit{"", Span{range.start, to}};
 }
 
+// A kind of TOML string, told by its opening delimiter, and the characters other than control
+// characters that it holds only as escapes, or not at all.
+struct StringKind {
+    std::string_view delimiter;
+    std::string_view escaped;
+};
+
+// The multi-line kinds first: their delimiters begin with the others'.
+constexpr StringKind STRING_KINDS[] = {
+    {R"(""")", R"("\)"},
+    {"'''", "'"},
+    {R"(")", R"("\)"},
+    {"'", "'"},
+};
+
+bool holds_as_is(const StringKind& kind, std::string_view value) {
+    return value.find_first_of(kind.escaped) == std::string_view::npos &&
+           std::ranges::none_of(value, ascii::is_control);
+}
+
+// The value between double quotes, with what a basic string cannot hold escaped.
+std::string basic_string(std::string_view value) {
+    std::string quoted = "\"";
+    for (char c : value) {
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (ascii::is_control(c)) {
+            quoted += fmt::format("\\u{:04X}", static_cast<unsigned char>(c));
+        } else {
+            quoted += c;
+        }
+    }
+    quoted += '"';
+    return quoted;
+}
+
 }  // namespace
 
 std::string splice(std::string_view text, std::vector<const Edit*> edits) {
@@ -146,18 +185,19 @@ std::string splice(std::string_view text, std::span<const Edit> edits) {
     return splice(text, std::move(refs));
 }
 
-Edit rename(std::string_view text, std::size_t start, std::size_t end, std::string_view old_name,
-            std::string_view new_name) {
-    start = std::min(start, text.size());
-    end = std::clamp(end, start, text.size());
-    std::string content(text.substr(start, end - start));
-    const std::size_t at = old_name.empty() ? std::string::npos : content.find(old_name);
-    if (at == std::string::npos) {
-        content = new_name;
-    } else {
-        content.replace(at, old_name.size(), new_name);
+std::string toml_string(std::string_view value, std::string_view token) {
+    for (const StringKind& kind : STRING_KINDS) {
+        if (!token.starts_with(kind.delimiter)) continue;
+        if (holds_as_is(kind, value)) return fmt::format("{0}{1}{0}", kind.delimiter, value);
+        break;
     }
-    return Edit{std::move(content), Span{start, end}};
+    return basic_string(value);
+}
+
+Edit replace_string(std::string_view text, Span range, std::string_view value) {
+    const std::size_t start = std::min(range.start, text.size());
+    const std::size_t end = std::clamp(range.end, start, text.size());
+    return Edit{toml_string(value, text.substr(start, end - start)), Span{start, end}};
 }
 
 std::vector<Edit> remove_entry(std::string_view text, std::span<const Span> entries,

@@ -16,32 +16,44 @@
 namespace tarnvik {
 namespace {
 
-struct RenameCase {
-    std::string text;
-    std::string span_text;  // the first occurrence in `text` is the renamed span
-    std::string old_name;
-    std::string new_name;
-    std::string expected_content;
+struct StringCase {
+    std::string value;
+    std::string token;  // the string the value replaces
+    std::string expected;
 };
 
-TEST(EditRename, ReplacesFirstOccurrenceInsideSpanOrWholeSpan) {
-    const std::vector<RenameCase> cases = {
-        {R"(x = "a-b")", R"("a-b")", "a-b", "a_b", R"("a_b")"},
-        {R"(x = "c-d")", R"("c-d")", "a-b", "a_b", "a_b"},
-        {"a-b = 1", "a-b", "a-b", "a_b", "a_b"},
-        {R"("a-b" = 1)", R"("a-b")", "a-b", "a_b", R"("a_b")"},
-        {"'a-b' = 1", "'a-b'", "a-b", "a_b", "'a_b'"},
-        {"tool.a-b.c = 1", "tool.a-b.c", "a-b", "x", "tool.x.c"},
-        {R"("a-b.a-b" = 1)", R"("a-b.a-b")", "a-b", "x", R"("x.a-b")"},
-        {"k = 1", "k", "", "n", "n"},
+// A value is written in the kind of the string it replaces when that kind holds it without an
+// escape, else as a basic string with escapes; it never becomes a bare word.
+TEST(EditTomlString, KeepsTheKindOfTheTokenWhenItHoldsTheValueAsItIs) {
+    const std::vector<StringCase> cases = {
+        {"UP", R"("U")", R"("UP")"},
+        {"UP", R"("\U00000055")", R"("UP")"},
+        {"test", R"("t\u0073et")", R"("test")"},
+        {"a\"b\\c", R"("x")", R"("a\"b\\c")"},
+        {"UP", "'U'", "'UP'"},
+        {"it's", "'its'", R"("it's")"},
+        {"UP", R"("""U""")", R"("""UP""")"},
+        {"a\"b", R"("""U""")", R"("a\"b")"},
+        {"UP", "'''\nU'''", "'''UP'''"},
+        {"it's", "'''its'''", R"("it's")"},
+        // Control characters are escaped in every kind; other characters stay as they are.
+        {"a\tb\x7f\n", "'x'", R"("a\u0009b\u007F\u000A")"},
+        {"caf\u00e9", "'x'", "'caf\u00e9'"},
+        // What looks like another type is still a string; a bare key gives a basic string.
+        {"2024", "2025", R"("2024")"},
+        {"true", "tset", R"("true")"},
+        {"", "''", "''"},
+        {"x", "", R"("x")"},
     };
-    for (const auto& c : cases) {
-        const std::size_t start = c.text.find(c.span_text);
-        const std::size_t end = start + c.span_text.size();
-        const Edit edit = edit::rename(c.text, start, end, c.old_name, c.new_name);
-        EXPECT_EQ(edit.content, c.expected_content) << c.text;
-        EXPECT_EQ(edit.range, (Span{start, end})) << c.text;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(edit::toml_string(c.value, c.token), c.expected) << c.token;
+}
+
+TEST(EditReplaceString, ReplacesTheWholeTokenAndKeepsTheRangeInTheText) {
+    const std::string text = R"(x = ["\U00000055"])";
+    EXPECT_EQ(edit::replace_string(text, {5, 17}, "UP").content, R"("UP")");
+    EXPECT_EQ(edit::replace_string(text, {5, 17}, "UP").range, (Span{5, 17}));
+    EXPECT_EQ(edit::replace_string(text, {15, 99}, "UP").range, (Span{15, text.size()}));
 }
 
 struct RemoveCase {
