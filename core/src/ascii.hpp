@@ -28,6 +28,12 @@ constexpr bool is_blank(char c) {
     return c == ' ' || c == '\t';
 }
 
+// A control character: below space, or delete.
+constexpr bool is_control(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7f;
+}
+
 // The value of a hexadecimal digit of either case, or -1 for any other byte.
 constexpr int hex_digit_value(char c) {
     if (is_digit(c)) return c - '0';

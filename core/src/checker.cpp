@@ -70,41 +70,11 @@ bool is_bare_key(std::string_view text) {
     });
 }
 
-bool is_control(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7f;
-}
-
-// The name between double quotes, with what a basic string cannot hold escaped.
-std::string basic_quoted(std::string_view name) {
-    std::string quoted = "\"";
-    for (char c : name) {
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
-        } else if (is_control(c)) {
-            quoted += fmt::format("\\u{:04X}", static_cast<unsigned char>(c));
-        } else {
-            quoted += c;
-        }
-    }
-    quoted += '"';
-    return quoted;
-}
-
-// What replaces a key `old_name` written as `written`: the new name in the same quotes when the
-// old one stands in them as it is, else the new name as a key of its own, bare when it can be.
-// A key written with escapes is replaced whole: its text may hold the old name in an escape.
-std::string renamed_key(std::string_view written, std::string_view old_name,
-                        std::string_view new_name) {
-    const bool plainly_quoted = written.size() == old_name.size() + 2 &&
-                                written.substr(1, old_name.size()) == old_name &&
-                                (written.front() == '"' || written.front() == '\'');
-    const bool literal_holds =
-        new_name.find('\'') == std::string_view::npos && std::ranges::none_of(new_name, is_control);
-    if (plainly_quoted && written.front() == '"') return basic_quoted(new_name);
-    if (plainly_quoted && literal_holds) return fmt::format("'{}'", new_name);
-    return is_bare_key(new_name) ? std::string(new_name) : basic_quoted(new_name);
+// What replaces a key written as `written` when it is renamed to `name`: a string of the kind
+// it is written in, or a bare key when it is bare and the name can be one.
+std::string renamed_key(std::string_view written, std::string_view name) {
+    const bool bare = !written.starts_with('"') && !written.starts_with('\'');
+    return bare && is_bare_key(name) ? std::string(name) : edit::toml_string(name, written);
 }
 
 bool starts_identifier(char32_t c) {
@@ -141,8 +111,7 @@ std::optional<Fix> rename_key(std::string_view source, const document::Entry& en
     if (!names.claim(name)) return std::nullopt;
     Fix fix{{}, applicability};
     document::for_each_key_span(entry, [&](Span span) {
-        fix.edits.push_back(
-            Edit{renamed_key(source.substr(span.start, span.size()), entry.key, name), span});
+        fix.edits.push_back(Edit{renamed_key(source.substr(span.start, span.size()), name), span});
     });
     return fix;
 }

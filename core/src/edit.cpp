@@ -1,5 +1,7 @@
 #include "tarnvik/edit.hpp"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <optional>
 #include <utility>
@@ -40,24 +42,36 @@ std::size_t comment_end(std::string_view text, std::size_t from) {
     return lf > from && text[lf - 1] == '\r' ? lf - 1 : lf;
 }
 
-// What follows an element on its own line and goes with it: the comma right after it, and the
-// comment that ends the line.
+// Whether nothing but blanks, and the comma that separates the element from the one before,
+// stands on the element's line before it: no other element, bracket or key shares its start.
+bool starts_own_line(std::string_view text, std::size_t element_start) {
+    std::size_t i = skip_blanks_back(text, element_start);
+    if (i > 0 && text[i - 1] == ',') i = skip_blanks_back(text, i - 1);
+    return i == 0 || text[i - 1] == '\n';
+}
+
+// What follows an element on its line and goes with it: the comma right after it, and the
+// comment that ends the line when the element is alone on it. A comment on a line that other
+// elements share stays.
 struct Tail {
     std::optional<std::size_t> comma;
-    std::size_t end;  // past the comma and the comment; the element's end without either
-    bool ends_line;   // only blanks follow `end` on the line
+    std::size_t end;  // past the comma and the comment it takes; the element's end without either
+    bool ends_line;   // only blanks and a comment follow `end` on the line
 };
 
-Tail tail_of(std::string_view text, std::size_t element_end) {
-    Tail tail{std::nullopt, element_end, false};
-    std::size_t i = skip_blanks(text, element_end);
+Tail tail_of(std::string_view text, Span element) {
+    Tail tail{std::nullopt, element.end, false};
+    std::size_t i = skip_blanks(text, element.end);
     if (i < text.size() && text[i] == ',') {
         tail.comma = i;
         tail.end = i + 1;
         i = skip_blanks(text, tail.end);
     }
-    if (i < text.size() && text[i] == '#') tail.end = comment_end(text, i);
-    tail.ends_line = at_line_end(text, skip_blanks(text, tail.end));
+    if (i < text.size() && text[i] == '#') {
+        i = comment_end(text, i);
+        if (starts_own_line(text, element.start)) tail.end = i;
+    }
+    tail.ends_line = at_line_end(text, i);
     return tail;
 }
 
@@ -105,6 +119,43 @@ Edit deletion(std::string_view text, Span range) {
     return Edit{"", Span{range.start, to}};
 }
 
+// A kind of TOML string, told by its opening delimiter, and the characters other than control
+// characters that it holds only as escapes, or not at all.
+struct StringKind {
+    std::string_view delimiter;
+    std::string_view escaped;
+};
+
+// The multi-line kinds first: their delimiters begin with the others'.
+constexpr StringKind STRING_KINDS[] = {
+    {R"(""")", R"("\)"},
+    {"'''", "'"},
+    {R"(")", R"("\)"},
+    {"'", "'"},
+};
+
+bool holds_as_is(const StringKind& kind, std::string_view value) {
+    return value.find_first_of(kind.escaped) == std::string_view::npos &&
+           std::ranges::none_of(value, ascii::is_control);
+}
+
+// The value between double quotes, with what a basic string cannot hold escaped.
+std::string basic_string(std::string_view value) {
+    std::string quoted = "\"";
+    for (char c : value) {
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (ascii::is_control(c)) {
+            quoted += fmt::format("\\u{:04X}", static_cast<unsigned char>(c));
+        } else {
+            quoted += c;
+        }
+    }
+    quoted += '"';
+    return quoted;
+}
+
 }  // namespace
 
 std::string splice(std::string_view text, std::vector<const Edit*> edits) {
@@ -134,18 +185,19 @@ std::string splice(std::string_view text, std::span<const Edit> edits) {
     return splice(text, std::move(refs));
 }
 
-Edit rename(std::string_view text, std::size_t start, std::size_t end, std::string_view old_name,
-            std::string_view new_name) {
-    start = std::min(start, text.size());
-    end = std::clamp(end, start, text.size());
-    std::string content(text.substr(start, end - start));
-    const std::size_t at = old_name.empty() ? std::string::npos : content.find(old_name);
-    if (at == std::string::npos) {
-        content = new_name;
-    } else {
-        content.replace(at, old_name.size(), new_name);
+std::string toml_string(std::string_view value, std::string_view token) {
+    for (const StringKind& kind : STRING_KINDS) {
+        if (!token.starts_with(kind.delimiter)) continue;
+        if (holds_as_is(kind, value)) return fmt::format("{0}{1}{0}", kind.delimiter, value);
+        break;
     }
-    return Edit{std::move(content), Span{start, end}};
+    return basic_string(value);
+}
+
+Edit replace_string(std::string_view text, Span range, std::string_view value) {
+    const std::size_t start = std::min(range.start, text.size());
+    const std::size_t end = std::clamp(range.end, start, text.size());
+    return Edit{toml_string(value, text.substr(start, end - start)), Span{start, end}};
 }
 
 std::vector<Edit> remove_entry(std::string_view text, std::span<const Span> entries,
@@ -153,7 +205,7 @@ std::vector<Edit> remove_entry(std::string_view text, std::span<const Span> entr
     if (position >= entries.size()) return {};
     const std::size_t s = std::min(entries[position].start, text.size());
     const std::size_t e = std::clamp(entries[position].end, s, text.size());
-    const Tail tail = tail_of(text, e);
+    const Tail tail = tail_of(text, {s, e});
     if (tail.comma) return {deletion(text, {s, tail.end})};
 
     const std::optional<Separator> before =

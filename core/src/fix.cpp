@@ -1,6 +1,9 @@
 #include "tarnvik/fix.hpp"
 
 #include <algorithm>
+#include <cstddef>
+#include <optional>
+#include <vector>
 
 #include "tarnvik/parse.hpp"
 #include "tarnvik/text.hpp"
@@ -40,28 +43,30 @@ std::size_t smallest_start(const Fix& fix) {
     return smallest;
 }
 
-std::vector<const Fix*> candidates(const std::vector<Diagnostic>& diagnostics,
-                                   Applicability minimum) {
-    std::vector<const Fix*> fixes;
-    for (const Diagnostic& d : diagnostics) {
-        if (d.fix && d.fix->applicability >= minimum && !d.fix->edits.empty()) {
-            fixes.push_back(&*d.fix);
-        }
+// The positions of the diagnostics whose fixes are eligible, in the order they are tried.
+std::vector<std::size_t> candidates(const std::vector<Diagnostic>& diagnostics,
+                                    Applicability minimum) {
+    std::vector<std::size_t> positions;
+    for (std::size_t i = 0; i < diagnostics.size(); ++i) {
+        const std::optional<Fix>& fix = diagnostics[i].fix;
+        if (fix && fix->applicability >= minimum && !fix->edits.empty()) positions.push_back(i);
     }
-    std::ranges::stable_sort(fixes, {}, [](const Fix* f) { return smallest_start(*f); });
-    return fixes;
+    std::ranges::stable_sort(positions, {},
+                             [&](std::size_t i) { return smallest_start(*diagnostics[i].fix); });
+    return positions;
 }
 
 }  // namespace
 
 Applied apply(std::string_view text, const std::vector<Diagnostic>& diagnostics,
               Applicability minimum) {
-    Applied result{std::string(text), 0, 0};
+    Applied result{std::string(text), 0, {}};
     std::vector<const Edit*> accepted;
-    for (const Fix* candidate : candidates(diagnostics, minimum)) {
+    for (const std::size_t position : candidates(diagnostics, minimum)) {
+        const Fix* candidate = &*diagnostics[position].fix;
         if (collides_with_any(*candidate, accepted)) continue;  // waits for the next iteration
         if (!keeps_utf8(text, *candidate)) {
-            ++result.rejected;
+            result.rejected.push_back(position);
             continue;
         }
         std::vector<const Edit*> trial = accepted;
@@ -73,7 +78,7 @@ Applied apply(std::string_view text, const std::vector<Diagnostic>& diagnostics,
             result.text = std::move(trial_text);
             ++result.applied;
         } else {
-            ++result.rejected;
+            result.rejected.push_back(position);
         }
     }
     return result;

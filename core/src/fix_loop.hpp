@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "tarnvik/fix.hpp"
 
@@ -13,6 +14,13 @@ inline constexpr int MAX_ITERATIONS = 10;
 inline bool has_invalid_toml(const CheckResult& report) {
     return std::ranges::any_of(report.diagnostics,
                                [](const Diagnostic& d) { return d.code == Code::InvalidToml; });
+}
+
+// Takes the fixes at `positions` out of the report. The fixes the last iteration rejected were
+// tried against the final text itself, so the report offers none of them again.
+inline void drop_fixes(CheckResult& report, const std::vector<std::size_t>& positions) {
+    for (std::size_t position : positions)
+        report.diagnostics[position].fix.reset();
 }
 
 // The iterations of `fix::fix`, over any check of the same shape as `check_with_lock`, so the
@@ -27,8 +35,11 @@ FixResult fix_loop(std::string bytes, Applicability minimum, Check&& check) {
         for (int iteration = 0; iteration < MAX_ITERATIONS; ++iteration) {
             Applied step = apply(report.source, report.diagnostics, minimum);
             // A fix that keeps breaking the TOML is rejected in every iteration: count it once.
-            skipped = std::max(skipped, step.rejected);
-            if (step.applied == 0) break;
+            skipped = std::max(skipped, step.rejected.size());
+            if (step.applied == 0) {
+                drop_fixes(report, step.rejected);
+                break;
+            }
             report = check(std::move(step.text));
             fixed += step.applied;
         }

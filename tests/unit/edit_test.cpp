@@ -16,32 +16,44 @@
 namespace tarnvik {
 namespace {
 
-struct RenameCase {
-    std::string text;
-    std::string span_text;  // the first occurrence in `text` is the renamed span
-    std::string old_name;
-    std::string new_name;
-    std::string expected_content;
+struct StringCase {
+    std::string value;
+    std::string token;  // the string the value replaces
+    std::string expected;
 };
 
-TEST(EditRename, ReplacesFirstOccurrenceInsideSpanOrWholeSpan) {
-    const std::vector<RenameCase> cases = {
-        {R"(x = "a-b")", R"("a-b")", "a-b", "a_b", R"("a_b")"},
-        {R"(x = "c-d")", R"("c-d")", "a-b", "a_b", "a_b"},
-        {"a-b = 1", "a-b", "a-b", "a_b", "a_b"},
-        {R"("a-b" = 1)", R"("a-b")", "a-b", "a_b", R"("a_b")"},
-        {"'a-b' = 1", "'a-b'", "a-b", "a_b", "'a_b'"},
-        {"tool.a-b.c = 1", "tool.a-b.c", "a-b", "x", "tool.x.c"},
-        {R"("a-b.a-b" = 1)", R"("a-b.a-b")", "a-b", "x", R"("x.a-b")"},
-        {"k = 1", "k", "", "n", "n"},
+// A value is written in the kind of the string it replaces when that kind holds it without an
+// escape, else as a basic string with escapes; it never becomes a bare word.
+TEST(EditTomlString, KeepsTheKindOfTheTokenWhenItHoldsTheValueAsItIs) {
+    const std::vector<StringCase> cases = {
+        {"UP", R"("U")", R"("UP")"},
+        {"UP", R"("\U00000055")", R"("UP")"},
+        {"test", R"("t\u0073et")", R"("test")"},
+        {"a\"b\\c", R"("x")", R"("a\"b\\c")"},
+        {"UP", "'U'", "'UP'"},
+        {"it's", "'its'", R"("it's")"},
+        {"UP", R"("""U""")", R"("""UP""")"},
+        {"a\"b", R"("""U""")", R"("a\"b")"},
+        {"UP", "'''\nU'''", "'''UP'''"},
+        {"it's", "'''its'''", R"("it's")"},
+        // Control characters are escaped in every kind; other characters stay as they are.
+        {"a\tb\x7f\n", "'x'", R"("a\u0009b\u007F\u000A")"},
+        {"caf\u00e9", "'x'", "'caf\u00e9'"},
+        // What looks like another type is still a string; a bare key gives a basic string.
+        {"2024", "2025", R"("2024")"},
+        {"true", "tset", R"("true")"},
+        {"", "''", "''"},
+        {"x", "", R"("x")"},
     };
-    for (const auto& c : cases) {
-        const std::size_t start = c.text.find(c.span_text);
-        const std::size_t end = start + c.span_text.size();
-        const Edit edit = edit::rename(c.text, start, end, c.old_name, c.new_name);
-        EXPECT_EQ(edit.content, c.expected_content) << c.text;
-        EXPECT_EQ(edit.range, (Span{start, end})) << c.text;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(edit::toml_string(c.value, c.token), c.expected) << c.token;
+}
+
+TEST(EditReplaceString, ReplacesTheWholeTokenAndKeepsTheRangeInTheText) {
+    const std::string text = R"(x = ["\U00000055"])";
+    EXPECT_EQ(edit::replace_string(text, {5, 17}, "UP").content, R"("UP")");
+    EXPECT_EQ(edit::replace_string(text, {5, 17}, "UP").range, (Span{5, 17}));
+    EXPECT_EQ(edit::replace_string(text, {15, 99}, "UP").range, (Span{15, text.size()}));
 }
 
 struct RemoveCase {
@@ -103,8 +115,15 @@ TEST(EditRemoveEntry, DeletesElementWithSeparatorCommentAndLine) {
          "x = [\n  \"a\"\n  # why b\n]\n"},
         // The text ends right after the comma.
         {"x = [\"a\",", {R"("a")"}, 0, "x = ["},
-        {"x = [\"a\", # c", {R"("a")"}, 0, "x = ["},
         {"x = [\n\"a\", # c", {R"("a")"}, 0, "x = [\n"},
+        // A comment on a line that still holds another element, or the bracket, stays.
+        {"x = [\"E501\", \"ANN101\", # keep these two\n]\n",
+         {R"("E501")", R"("ANN101")"},
+         1,
+         "x = [\"E501\",  # keep these two\n]\n"},
+        {"x = [\"a\", \"b\"  # c\n]\n", {R"("a")", R"("b")"}, 1, "x = [\"a\"  # c\n]\n"},
+        {"x = [\"a\", # c", {R"("a")"}, 0, "x = [ # c"},
+        {"x = [ \"a\"  # c\n  , \"b\"]\n", {R"("a")", R"("b")"}, 0, "x = [   # c\n  \"b\"]\n"},
     };
     for (const auto& c : cases) {
         const std::vector<Span> spans = spans_of(c.text, c.elements);
@@ -119,14 +138,15 @@ TEST(EditRemoveEntry, PositionOutsideTheListChangesNothing) {
 }
 
 // Generated arrays: every layout with or without a trailing comma, comment lines before the
-// elements' lines, comments ending those lines, comments by the brackets, LF or CRLF.
-enum class Layout { OneLine, OnePerLine, TwoPerLine, LeadingCommas };
+// elements' lines, comments ending those lines, comments by the brackets, LF or CRLF. A comment
+// ending a line is an element's own only when the element is alone on that line.
+enum class Layout { OneLine, OnePerLine, TwoPerLine, LeadingCommas, AfterBracket };
 
 struct GeneratedArray {
     std::string text;
     std::vector<std::string> elements;
     std::vector<std::string> comments;            // in source order
-    std::vector<std::optional<std::string>> own;  // the comment ending each element's line
+    std::vector<std::optional<std::string>> own;  // the comment ending a line it is alone on
 };
 
 GeneratedArray generate(Layout layout, std::size_t count, unsigned options) {
@@ -137,22 +157,25 @@ GeneratedArray generate(Layout layout, std::size_t count, unsigned options) {
                                  : layout == Layout::TwoPerLine ? 2
                                                                 : 1;
     const bool leading = layout == Layout::LeadingCommas;
+    // The first element follows the opening bracket on its line, the others have one each.
+    const bool after_bracket = layout == Layout::AfterBracket;
     GeneratedArray out{"x = [", {}, {}, {}};
     auto comment = [&](const std::string& text) {
         out.text += "  " + text;
         out.comments.push_back(text);
     };
-    if (brackets) comment("# open");
-    if (layout != Layout::OneLine) out.text += newline;
+    if (brackets && !after_bracket) comment("# open");
+    if (layout != Layout::OneLine && !after_bracket) out.text += newline;
     for (std::size_t i = 0; i < count; ++i) {
         const bool first_on_line = i % per_line == 0, last = i + 1 == count;
         const bool last_on_line = last || (i + 1) % per_line == 0;
-        if (first_on_line && lines) comment("# before " + std::to_string(i));
-        if (first_on_line && lines) out.text += newline;
-        out.text += !first_on_line              ? ", "
-                    : layout == Layout::OneLine ? ""
-                    : leading && i > 0          ? "  , "
-                                                : "  ";
+        const bool starts_line = first_on_line && !(after_bracket && i == 0);
+        if (starts_line && lines) comment("# before " + std::to_string(i));
+        if (starts_line && lines) out.text += newline;
+        out.text += !first_on_line                              ? ", "
+                    : layout == Layout::OneLine || !starts_line ? ""
+                    : leading && i > 0                          ? "  , "
+                                                                : "  ";
         const std::string kinds[] = {"\"e#\"", "10#", "[\"n#\", #]", "{ k = \"t#\" }"};
         std::string element = kinds[i % 4];
         std::ranges::replace(element, '#', static_cast<char>('0' + i));
@@ -162,7 +185,7 @@ GeneratedArray generate(Layout layout, std::size_t count, unsigned options) {
         if ((last_on_line && !last && !leading) || (last && trailing && !leading)) out.text += ",";
         if (!last_on_line || layout == Layout::OneLine) continue;
         if (ends) comment("# after " + std::to_string(i));
-        if (ends) out.own.back() = out.comments.back();
+        if (ends && starts_line) out.own.back() = out.comments.back();
         out.text += newline;
     }
     if (leading && trailing) out.text += "  ," + newline;
@@ -192,8 +215,8 @@ std::vector<std::string> parsed_elements(const std::string& text) {
 }
 
 TEST(EditRemoveEntry, EveryLayoutKeepsWhatOtherElementsOwn) {
-    for (Layout layout :
-         {Layout::OneLine, Layout::OnePerLine, Layout::TwoPerLine, Layout::LeadingCommas}) {
+    for (Layout layout : {Layout::OneLine, Layout::OnePerLine, Layout::TwoPerLine,
+                          Layout::LeadingCommas, Layout::AfterBracket}) {
         // One line has no room for comments.
         for (unsigned options = 0; options < (layout == Layout::OneLine ? 4U : 32U); ++options) {
             for (std::size_t count = 1; count <= 5; ++count) {

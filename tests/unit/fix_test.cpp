@@ -22,7 +22,7 @@ struct ApplyCase {
     Applicability minimum;
     std::string expected;
     std::size_t applied;
-    std::size_t rejected;
+    std::vector<std::size_t> rejected;  // positions in the diagnostics
 };
 
 TEST(FixApply, PicksNonCollidingFixesThatKeepTheTomlValid) {
@@ -36,105 +36,112 @@ TEST(FixApply, PicksNonCollidingFixesThatKeepTheTomlValid) {
          safe,
          "x = 1\ny = 2\n",
          2,
-         0},
+         {}},
         {"identical range: the first in span order wins, the other waits",
          text,
          {with_fix(0, {{"x", {0, 1}}}), with_fix(0, {{"y", {0, 1}}})},
          safe,
          "x = 1\nb = 2\n",
          1,
-         0},
+         {}},
         {"overlapping ranges: the later one waits",
          text,
          {with_fix(0, {{"x = 3", {0, 5}}}), with_fix(4, {{"4", {4, 5}}})},
          safe,
          "x = 3\nb = 2\n",
          1,
-         0},
+         {}},
         {"two insertions at one offset collide",
          text,
          {with_fix(6, {{"c = 3\n", {6, 6}}}), with_fix(6, {{"d = 4\n", {6, 6}}})},
          safe,
          "a = 1\nc = 3\nb = 2\n",
          1,
-         0},
+         {}},
         {"an insertion at the end of a replaced range does not collide",
          text,
          {with_fix(0, {{"x", {0, 1}}}), with_fix(1, {{"x", {1, 1}}})},
          safe,
          "xx = 1\nb = 2\n",
          2,
-         0},
+         {}},
         {"candidates go by smallest edit start, not by list order",
          text,
          {with_fix(0, {{"y", {4, 5}}}), with_fix(1, {{"z = 7", {0, 5}}})},
          safe,
          "z = 7\nb = 2\n",
          1,
-         0},
+         {}},
         {"a fix that breaks the TOML is rejected and counted; the rest still apply",
          text,
          {with_fix(0, {{"= =", {0, 1}}}), with_fix(6, {{"y", {6, 7}}})},
          safe,
          "a = 1\ny = 2\n",
          1,
-         1},
+         {0}},
+        {"a rejected fix is named by its diagnostic's position, not by its turn",
+         text,
+         {with_fix(0, {{"y", {6, 7}}}), with_fix(6, {{"= =", {0, 1}}})},
+         safe,
+         "a = 1\ny = 2\n",
+         1,
+         {1}},
         {"a fix is judged together with those accepted before it",
          text,
          {with_fix(0, {{"z", {0, 1}}}), with_fix(6, {{"z", {6, 7}}})},
          safe,
          "z = 1\nb = 2\n",
          1,
-         1},
+         {1}},
         {"a duplicate key made by a fix is rejected",
          text,
          {with_fix(0, {{"b", {0, 1}}})},
          safe,
          text,
          0,
-         1},
+         {0}},
         {"an out-of-range integer made by a fix is rejected",
          text,
          {with_fix(4, {{"9223372036854775808", {4, 5}}})},
          safe,
          text,
          0,
-         1},
+         {0}},
         {"with minimum safe an unsafe fix is neither applied nor counted",
          text,
          {with_fix(0, {{"x", {0, 1}}}, unsafe), with_fix(6, {{"y", {6, 7}}})},
          safe,
          "a = 1\ny = 2\n",
          1,
-         0},
+         {}},
         {"with minimum unsafe both kinds apply",
          text,
          {with_fix(0, {{"x", {0, 1}}}, unsafe), with_fix(6, {{"y", {6, 7}}})},
          unsafe,
          "x = 1\ny = 2\n",
          2,
-         0},
+         {}},
         {"a fix without edits is passed over",
          text,
          {with_fix(0, {}), Diagnostic::error("no fix", Span{0, 1}, Code::InvalidValue)},
          unsafe,
          text,
          0,
-         0},
+         {}},
         {"all edits of one fix apply together",
          text,
          {with_fix(0, {{"x", {0, 1}}, {"y", {6, 7}}}), with_fix(6, {{"z", {6, 7}}})},
          safe,
          "x = 1\ny = 2\n",
          1,
-         0},
+         {}},
         {"an edit that cuts a character in two is rejected",
          "a = \"\xC3\xA9\"\n",
          {with_fix(5, {{"", {5, 6}}})},
          safe,
          "a = \"\xC3\xA9\"\n",
          0,
-         1},
+         {0}},
     };
     for (const auto& c : cases) {
         const fix::Applied result = fix::apply(c.text, c.diagnostics, c.minimum);
@@ -177,7 +184,8 @@ TEST(FixLoop, StopsAtTenIterationsAndChecksTheLastResult) {
     EXPECT_EQ(check.calls, 11);
     EXPECT_EQ(result.output, result.report.source);
     EXPECT_TRUE(result.output.ends_with("k10 = 1\n"));
-    EXPECT_EQ(result.report.diagnostics.size(), 1u);  // still fixable, returned as found
+    ASSERT_EQ(result.report.diagnostics.size(), 1u);  // still fixable, returned as found
+    EXPECT_TRUE(result.report.diagnostics[0].fix);
 }
 
 TEST(FixLoop, StopsWhenAnIterationAppliesNothing) {
@@ -187,6 +195,9 @@ TEST(FixLoop, StopsWhenAnIterationAppliesNothing) {
     EXPECT_EQ(check.calls, 3);
     EXPECT_EQ(result.output, "k1 = 1\nk2 = 1\n");
     EXPECT_EQ(result.skipped, 1u);  // rejected in three iterations: the most of one, not the sum
+    // Rejected against the final text itself, the fix is no longer offered.
+    ASSERT_EQ(result.report.diagnostics.size(), 1u);
+    EXPECT_FALSE(result.report.diagnostics[0].fix);
 }
 
 TEST(FixLoop, InvalidTomlInTheFirstCheckFixesNothing) {

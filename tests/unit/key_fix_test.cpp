@@ -1,3 +1,4 @@
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -90,21 +91,29 @@ std::vector<Scenario> scenarios() {
     };
 }
 
-// A configuration that writes the scenario's key in two to four places, in an order the seed
-// chooses: dotted keys in its table's section, its own header, headers of tables below it (or,
-// for an array, the headers of its tables with a table below some of them).
+// A key as one place writes it: bare, quoted with its last character escaped, or literal.
+std::string spelled(std::string_view key, std::size_t how) {
+    const std::string_view head = key.substr(0, key.size() - 1);
+    if (how == 1) return fmt::format("\"{}\\u{:04X}\"", head, key.back());
+    return how == 2 ? fmt::format("'{}'", key) : std::string(key);
+}
+
+// A configuration that writes the scenario's key in two to four places, in an order and
+// spellings the seed chooses: dotted keys in its table's section, its own header, headers of
+// tables below it (or, for an array, the headers of its tables with a table below some of them).
 std::string generate(const Scenario& s, unsigned seed) {
     std::mt19937 random(seed);
     const auto pick = [&](std::size_t below) { return std::size_t(random() % below); };
-    const std::string table = std::string(s.parent) + "." + std::string(s.key);
+    const auto key = [&] { return spelled(s.key, pick(3)); };
+    const auto table = [&] { return std::string(s.parent) + "." + key(); };
     std::string parent_section = "[" + std::string(s.parent) + "]\n" + std::string(s.parent_lines);
     std::vector<std::string> sections;
     const std::size_t places = 2 + pick(3);
     if (s.array) {
         for (std::size_t i = 0; i < places; ++i) {
-            std::string section = "[[" + table + "]]\n" + std::string(s.leaves[0]) + "\n";
+            std::string section = "[[" + table() + "]]\n" + std::string(s.leaves[0]) + "\n";
             if (i + 1 < places && pick(2) == 0) {
-                section += "[" + table + ".zq]\nx = 1\n";
+                section += "[" + table() + ".zq]\nx = 1\n";
                 ++i;
             }
             sections.push_back(std::move(section));
@@ -115,9 +124,9 @@ std::string generate(const Scenario& s, unsigned seed) {
         if (dotted) {
             const std::size_t lines = 1 + pick(std::min(s.leaves.size(), places - 1));
             for (; written < lines; ++written)
-                parent_section += std::string(s.key) + "." + std::string(s.leaves[written]) + "\n";
+                parent_section += key() + "." + std::string(s.leaves[written]) + "\n";
         } else {
-            std::string own = "[" + table + "]\n";
+            std::string own = "[" + table() + "]\n";
             const std::size_t lines = pick(s.leaves.size() + 1);
             for (std::size_t i = 0; i < lines; ++i)
                 own += std::string(s.leaves[i]) + "\n";
@@ -125,7 +134,7 @@ std::string generate(const Scenario& s, unsigned seed) {
             ++written;
         }
         for (std::size_t i = 0; written < places; ++i, ++written)
-            sections.push_back("[" + table + ".zq" + std::to_string(i) + "]\nx = 1\n");
+            sections.push_back("[" + table() + ".zq" + std::to_string(i) + "]\nx = 1\n");
     }
     sections.push_back(std::move(parent_section));
     // Tables of an array keep their order; what comes below one of them follows it.
@@ -250,6 +259,92 @@ TEST(KeyFix, OneRenamePerName) {
         }
         EXPECT_EQ(fixed, c.fixed_keys) << c.name;
         EXPECT_EQ(fix::fix(c.text, nullptr, Applicability::Unsafe).skipped, 0u) << c.name;
+    }
+}
+
+// `--fix` on a value that names something: whatever kind of string the old name is written in,
+// with or without escapes, the fix writes the new name as a string, never as another type.
+struct ValueScenario {
+    std::string_view name;
+    std::string text;  // `@` stands for the string
+    std::string_view old_value;
+    std::string_view new_value;
+};
+
+std::vector<ValueScenario> value_scenarios() {
+    const std::string project =
+        "[project]\nname = \"a\"\nversion = \"1\"\ndependencies = [\"foo\"]\n"
+        "[project.optional-dependencies]\ncli = []\ndocs = []\n"
+        "[dependency-groups]\ntest = []\nlint = []\n2024 = []\ntrue = []\n";
+    const std::string index =
+        "[[tool.uv.index]]\nname = \"torch\"\nurl = \"https://t\"\n"
+        "[[tool.uv.index]]\nname = \"it's\"\nurl = \"https://i\"\n";
+    return {
+        {"Ruff's remap", "[tool.ruff.lint]\nignore = [@]\n", "U", "UP"},
+        {"Ruff's remap in a per-file list",
+         "[tool.ruff.lint.per-file-ignores]\n\"a.py\" = [\"E501\", @]\n", "PLR1701", "SIM101"},
+        {"an unknown selector", "[tool.ruff.lint]\nextend-select = [@]\n", "E5011", "E501"},
+        {"a default group", project + "[tool.uv]\ndefault-groups = [@]\n", "tset", "test"},
+        {"a default group named like a boolean", project + "[tool.uv]\ndefault-groups = [@]\n",
+         "ture", "true"},
+        {"a source's group named like an integer",
+         project + "[tool.uv.sources]\nfoo = { path = \"x\", group = @ }\n", "2025", "2024"},
+        {"a source's extra", project + "[tool.uv.sources]\nfoo = { path = \"x\", extra = @ }\n",
+         "clii", "cli"},
+        {"a source's index", project + index + "[tool.uv.sources]\nfoo = { index = @ }\n", "Torch",
+         "torch"},
+        {"an index name a literal string cannot hold",
+         project + index + "[tool.uv.sources]\nfoo = { index = @ }\n", "its", "it's"},
+        {"a conflict's extra",
+         project + "[tool.uv]\nconflicts = [[{ extra = @ }, { extra = \"cli\" }]]\n", "doc",
+         "docs"},
+        {"a conflict's group",
+         project + "[tool.uv]\nconflicts = [[{ group = \"lint\" }, { group = @ }]]\n", "tset",
+         "test"},
+    };
+}
+
+// Every way the generator writes a string whose value is `value`: plain, with an escape at
+// either end, literal, and each multi-line kind, with a trimmed line break or a line-ending
+// backslash.
+std::vector<std::string> writings(std::string_view value) {
+    const std::string_view head = value.substr(0, value.size() - 1);
+    const std::string_view tail = value.substr(1);
+    const auto code = [](char c) { return static_cast<unsigned char>(c); };
+    return {
+        fmt::format("\"{}\"", value),
+        fmt::format("\"\\u{:04X}{}\"", code(value.front()), tail),
+        fmt::format("\"{}\\U{:08X}\"", head, code(value.back())),
+        fmt::format("'{}'", value),
+        fmt::format("\"\"\"{}\"\"\"", value),
+        fmt::format("\"\"\"\n{}\\\n  \"\"\"", value),
+        fmt::format("'''{}'''", value),
+        fmt::format("'''\n{}'''", value),
+    };
+}
+
+std::string with_string(std::string text, std::string_view written) {
+    return text.replace(text.find('@'), 1, written);
+}
+
+TEST(ValueFix, WritesTheNewNameAsAStringHoweverTheOldOneIsWritten) {
+    for (const ValueScenario& s : value_scenarios()) {
+        const std::string expected =
+            canonical(parse::parse(with_string(s.text, fmt::format("\"{}\"", s.new_value))).first);
+        for (const std::string& written : writings(s.old_value)) {
+            const std::string text = with_string(s.text, written);
+            const std::string context = std::string(s.name) + ":\n" + text;
+            const CheckResult before = check_with_lock(text, nullptr);
+            ASSERT_TRUE(std::ranges::any_of(before.diagnostics, [&](const Diagnostic& d) {
+                return d.fix && d.span.size() == written.size() &&
+                       text.compare(d.span.start, d.span.size(), written) == 0;
+            })) << context;
+            const fix::FixResult fixed = fix::fix(text, nullptr, Applicability::Unsafe);
+            EXPECT_EQ(fixed.fixed, 1u) << context;
+            EXPECT_EQ(fixed.skipped, 0u) << context;
+            EXPECT_EQ(canonical(parse::parse(fixed.output).first), expected)
+                << context << fixed.output;
+        }
     }
 }
 

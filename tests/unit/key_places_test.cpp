@@ -168,7 +168,7 @@ TEST(RenameKey, EditsEveryPlaceKeepingQuotesThatHoldTheNewName) {
          "[t]\n\"\\u0075\" = 1\n",
          "t.u",
          "n",
-         {"\"\\u0075\" -> n"}},
+         {"\"\\u0075\" -> \"n\""}},
         {"a name the table has", "[t]\nisrot = 1\nisort = 2\n", "t.isrot", "isort", {"no fix"}},
     };
     for (const Case& c : cases) {

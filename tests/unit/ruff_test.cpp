@@ -78,9 +78,10 @@ TEST(RuffPass, SelectorsOfRemovedAndRemappedRules) {
           "help: use `UP016`",
           "warning deprecated-setting `\"PLR1701\"`: Ruff remaps the rule code `PLR1701` to "
           "`SIM101` | help: use `SIM101` | fix safe: `\"PLR1701\"` -> `\"SIM101\"`"}},
-        {"[tool.ruff.lint]\nignore = [\"E501\", \"PLR1706\", # gone\n]\nselect = [\"PLR1706\"]\n",
+        // The comment stays on the line `E501` keeps.
+        {"[tool.ruff.lint]\nignore = [\"E501\", \"PLR1706\", # two\n]\nselect = [\"PLR1706\"]\n",
          {"warning ineffective-setting `\"PLR1706\"`: Ruff removed the rule `PLR1706` in 0.2.0, so "
-          "this has no effect | help: remove it | fix safe: ` \"PLR1706\", # gone` -> ``",
+          "this has no effect | help: remove it | fix safe: `\"PLR1706\",` -> ``",
           "error unsupported-feature `\"PLR1706\"`: no Ruff version the project allows supports "
           "the rule selector `PLR1706` | help: Ruff removed it in 0.2.0"}},
         // The removal keeps the comment of the element before, and its comma goes instead.

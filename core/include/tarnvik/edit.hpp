@@ -35,16 +35,22 @@ std::string splice(std::string_view text, std::span<const Edit> edits);
 // The same for edits held elsewhere.
 std::string splice(std::string_view text, std::vector<const Edit*> edits);
 
-// Replaces the first occurrence of `old_name` within [start, end) by `new_name`, keeping what
-// surrounds it (quotes, for one); the whole range becomes `new_name` when it does not hold it.
-Edit rename(std::string_view text, std::size_t start, std::size_t end, std::string_view old_name,
-            std::string_view new_name);
+// `value` as a TOML string: of the kind `token` is written in (basic, literal, or either of them
+// multi-line) when it holds `value` without an escape, else a basic string with the escapes
+// `value` needs. A `token` that is no string, such as a bare key, gives a basic string.
+std::string toml_string(std::string_view value, std::string_view token);
+
+// Replaces the whole string written at `range`, quotes and escapes included, by one whose value
+// is `value`, of the kind `toml_string` chooses: the edit never touches the inside of a string,
+// and never writes anything but a string.
+Edit replace_string(std::string_view text, Span range, std::string_view value);
 
 // The edits that delete element `position` of an array whose elements have the spans `entries`
-// (source order): the element, the comment that ends its line, one separator (its own comma, or
-// for a last element without one the comma in front of it) and its line when nothing else is
-// left on it. Every other element and comment stays as it is. No edits for a position outside
-// the list.
+// (source order): the element, one separator (its own comma, or for a last element without one
+// the comma in front of it), and, when the element is alone on its line, the comment that ends
+// the line and the line itself. Every other element and comment stays as it is, a comment on a
+// line the element shares with another element or the opening bracket included. No edits for a
+// position outside the list.
 std::vector<Edit> remove_entry(std::string_view text, std::span<const Span> entries,
                                std::size_t position);
 

@@ -31,18 +31,6 @@ std::optional<std::string_view> removal_of(const SelectorRow& row) {
     return RUFF.release(row.removed);
 }
 
-// The edit that writes another selector in place of the string at `span`: the selector as
-// written is replaced, or, when the literal does not spell it plainly (it is empty, or uses
-// escapes), the whole literal becomes a plain string.
-Edit replace_selector(std::string_view source, Span span, std::string_view old_selector,
-                      std::string_view new_selector) {
-    if (!old_selector.empty() &&
-        source.substr(span.start, span.size()).find(old_selector) != std::string_view::npos) {
-        return edit::rename(source, span.start, span.end, old_selector, new_selector);
-    }
-    return Edit{fmt::format("\"{}\"", new_selector), span};
-}
-
 }  // namespace
 
 void RuffChecks::option(Checker& checker, const tool::Candidates& candidates,
@@ -94,7 +82,7 @@ void RuffChecks::check_selector(Checker& checker, const tool::Candidates& candid
             // project that allows 0.7, `TC` would be unknown to that release.
             if (lacking(::tarnvik::ruff::selector(*remapped), candidates.releases).count == 0) {
                 diagnostic = std::move(diagnostic)
-                                 .with_fix(Fix{{replace_selector(checker.source, s, t, *remapped)},
+                                 .with_fix(Fix{{edit::replace_string(checker.source, s, *remapped)},
                                                Applicability::Safe});
             }
             checker.push(std::move(diagnostic));
@@ -187,7 +175,7 @@ void RuffChecks::check_unknown_selector(Checker& checker, const Selector& select
     if (const std::optional<std::string_view> suggestion = suggestions_.for_selector(t)) {
         diagnostic = std::move(diagnostic)
                          .with_help(did_you_mean(*suggestion))
-                         .with_fix(Fix{{replace_selector(checker.source, s, t, *suggestion)},
+                         .with_fix(Fix{{edit::replace_string(checker.source, s, *suggestion)},
                                        Applicability::Unsafe});
     }
     checker.push(std::move(diagnostic));

@@ -411,8 +411,7 @@ class Settings {
         auto [diagnostic, suggestion] = suggested(reference, names, help);
         if (!suggestion) return std::move(diagnostic);
         return std::move(diagnostic)
-            .with_fix(Fix{{edit::rename(checker_.source, reference.span.start, reference.span.end,
-                                        reference.name, *suggestion)},
+            .with_fix(Fix{{edit::replace_string(checker_.source, reference.span, *suggestion)},
                           Applicability::Unsafe});
     }
 
