@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tarnvik/parse.hpp"
+
 namespace tarnvik {
 namespace {
 
@@ -184,6 +186,45 @@ TEST(DistinctNames, ReportsInvalidNamesAndNamesEqualAfterNormalization) {
     EXPECT_EQ(duplicate.labels[0].message, "first defined here");
     EXPECT_EQ(duplicate.labels[0].span, (Span{0, 9}));
     EXPECT_EQ(duplicate.help, "group names are compared in normalized form, `dev-tools`");
+}
+
+// Safe offers settle before unsafe ones, each in the order offered; a name that a key of the
+// table or an offer settled before takes withholds the fix.
+TEST(KeyNames, SettlesSafeOffersFirstAndEachNameOnce) {
+    struct Offer {
+        Applicability applicability;
+        std::string_view name;
+    };
+    struct Case {
+        std::string_view name;
+        std::vector<Offer> offers;
+        std::vector<bool> fixed;
+    };
+    const Applicability safe = Applicability::Safe;
+    const Applicability unsafe = Applicability::Unsafe;
+    const std::vector<Case> cases = {
+        {"an unsafe offer before a safe one",
+         {{unsafe, "a"}, {safe, "a"}, {unsafe, "b"}, {unsafe, "b"}},
+         {false, true, true, false}},
+        {"a key of the table",
+         {{unsafe, "Dev_Tools"}, {safe, "lint"}, {unsafe, "c"}},
+         {false, false, true}},
+    };
+    const std::string source = "Dev_Tools = 1\nlint = 2\n";
+    const document::Table table = parse::parse(source).first;
+    for (const Case& c : cases) {
+        Checker checker{{}, source, nullptr};
+        KeyNames names(table);
+        for (const Offer& offer : c.offers) {
+            names.offer(checker, Diagnostic::error("x", Span{}, Code::UnknownKey),
+                        Fix{{Edit{"y", Span{}}}, offer.applicability}, offer.name);
+        }
+        names.settle(checker);
+        std::vector<bool> fixed;
+        for (const Diagnostic& d : checker.diagnostics)
+            fixed.push_back(d.fix.has_value());
+        EXPECT_EQ(fixed, c.fixed) << c.name;
+    }
 }
 
 TEST(MissingKey, NamesTheTableAndTheKey) {

@@ -229,6 +229,7 @@ class TableWalk {
             extension_.option(checker_, candidates_, *option, entry.value);
             check_shape(*option, entry.value, full_key);
         }
+        if (own_names_) own_names_->settle(checker_);
     }
 
   private:
@@ -259,12 +260,14 @@ class TableWalk {
                                : fmt::format("no {} release from {} to {} has this option; see {}",
                                              tool_.name, tool_.releases().front(),
                                              tool_.releases().back(), tool_.docs));
+        diagnostic =
+            add_consequence(std::move(diagnostic), tool_, tool_.unknown_key_consequence(name_));
         if (suggestion) {
-            diagnostic = with_rename(std::move(diagnostic), checker_.source, entry, *suggestion,
-                                     Applicability::Unsafe, names_);
+            names_.offer_rename(checker_, std::move(diagnostic), entry, *suggestion,
+                                Applicability::Unsafe);
+        } else {
+            checker_.push(std::move(diagnostic));
         }
-        checker_.push(
-            add_consequence(std::move(diagnostic), tool_, tool_.unknown_key_consequence(name_)));
     }
 
     // Reports the allowed releases that lack the option; false when none has it.
@@ -292,10 +295,11 @@ class TableWalk {
         const std::optional<std::string_view> new_name = tool_.new_name(option.key);
         if (new_name && known_in_every_release(option, *new_name)) {
             // An option's key is never dotted as written, so it is its last segment.
-            diagnostic = with_rename(std::move(diagnostic), checker_.source, entry, *new_name,
-                                     Applicability::Safe, names_);
+            names_.offer_rename(checker_, std::move(diagnostic), entry, *new_name,
+                                Applicability::Safe);
+        } else {
+            checker_.push(std::move(diagnostic));
         }
-        checker_.push(std::move(diagnostic));
     }
 
     // A safe rename must not break the releases that know only the old name.

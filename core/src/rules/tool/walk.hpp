@@ -43,8 +43,8 @@ class Extension {
 
 // Walks `table` (held by the value at `table_span`), the table at `prefix` ("" for the tool's
 // table, "lint." for `[tool.ruff.lint]`), against candidates with at least one release. The
-// renames the walk offers claim their names in `names` (the names of `table`), given by a caller
-// that claims names in the same table afterwards.
+// renames the walk offers for the keys of `table` go to `names` when a caller that offers fixes of
+// its own for them gives it, and the caller settles it; else the walk settles its own.
 void check_table(const Candidates& candidates, Checker& checker, Extension& extension,
                  const document::Table& table, Span table_span, std::string_view prefix,
                  KeyNames* names = nullptr);

@@ -232,11 +232,13 @@ class Settings {
                 suggested({"dependency group", entry.key, entry.key_span}, context().groups,
                           "uv fails when a group it has settings for does not exist");
             if (suggestion) {
-                diagnostic = with_rename(std::move(diagnostic), checker_.source, entry, *suggestion,
-                                         Applicability::Unsafe, names);
+                names.offer_rename(checker_, std::move(diagnostic), entry, *suggestion,
+                                   Applicability::Unsafe);
+            } else {
+                checker_.push(std::move(diagnostic));
             }
-            checker_.push(std::move(diagnostic));
         }
+        names.settle(checker_);
     }
 
     void conflicts(const document::Array& conflicts) {
