@@ -149,15 +149,21 @@ void KeyNames::offer_rename(Checker& checker, Diagnostic diagnostic, const docum
           name);
 }
 
+std::string KeyNames::compared(std::string_view name) const {
+    if (form_ == NameForm::AsWritten) return std::string(name);
+    // A name that is not valid is no normal form of a valid one: it stays as written.
+    return standards::normalized_name(name).value_or(std::string(name));
+}
+
 void KeyNames::settle(Checker& checker) {
     if (offers_.empty()) return;
-    std::unordered_set<std::string_view> taken(table_.entries.size() + offers_.size());
+    std::unordered_set<std::string> taken(table_.entries.size() + offers_.size());
     for (const document::Entry& entry : table_.entries)
-        taken.insert(entry.key);
+        taken.insert(compared(entry.key));
     const auto settle_all = [&](Applicability applicability) {
         for (Offer& offer : offers_) {
             if (offer.fix.applicability != applicability) continue;
-            if (!taken.insert(offer.name).second) continue;
+            if (!taken.insert(compared(offer.name)).second) continue;
             checker.diagnostics[offer.diagnostic].fix = std::move(offer.fix);
         }
     };

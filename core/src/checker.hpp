@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -97,6 +98,10 @@ struct Checker {
     void push(Diagnostic diagnostic);
 };
 
+// How the keys of a table compare: as written, or in the normal form of package, extra and
+// dependency group names (`standards::normalized_name`), in which `Dev` and `dev` are one name.
+enum class NameForm : std::uint8_t { AsWritten, Normalized };
+
 // The renames and moves of the keys of one table, which must never land two keys on one name.
 // They are offered while the table is checked and settled once it is done: first every safe
 // offer, then every unsafe one, each in the order offered. An offer whose name is taken, by a
@@ -106,7 +111,8 @@ struct Checker {
 // Offered names are borrowed and must outlive the settling.
 class KeyNames {
   public:
-    explicit KeyNames(const document::Table& table) : table_(table) {}
+    explicit KeyNames(const document::Table& table, NameForm form = NameForm::AsWritten)
+        : table_(table), form_(form) {}
 
     // Pushes the diagnostic, and offers its fix, which takes the key `name` of the table.
     void offer(Checker& checker, Diagnostic diagnostic, Fix fix, std::string_view name);
@@ -126,7 +132,10 @@ class KeyNames {
         std::string_view name;
     };
 
+    std::string compared(std::string_view name) const;
+
     const document::Table& table_;
+    NameForm form_;
     std::vector<Offer> offers_;
 };
 

@@ -189,7 +189,8 @@ TEST(DistinctNames, ReportsInvalidNamesAndNamesEqualAfterNormalization) {
 }
 
 // Safe offers settle before unsafe ones, each in the order offered; a name that a key of the
-// table or an offer settled before takes withholds the fix.
+// table or an offer settled before takes, compared in the table's form of names, withholds the
+// fix, and a withheld offer takes no name.
 TEST(KeyNames, SettlesSafeOffersFirstAndEachNameOnce) {
     struct Offer {
         Applicability applicability;
@@ -197,6 +198,7 @@ TEST(KeyNames, SettlesSafeOffersFirstAndEachNameOnce) {
     };
     struct Case {
         std::string_view name;
+        NameForm form;
         std::vector<Offer> offers;
         std::vector<bool> fixed;
     };
@@ -204,9 +206,16 @@ TEST(KeyNames, SettlesSafeOffersFirstAndEachNameOnce) {
     const Applicability unsafe = Applicability::Unsafe;
     const std::vector<Case> cases = {
         {"an unsafe offer before a safe one",
+         NameForm::AsWritten,
          {{unsafe, "a"}, {safe, "a"}, {unsafe, "b"}, {unsafe, "b"}},
          {false, true, true, false}},
+        {"names as written", NameForm::AsWritten, {{unsafe, "dev-tools"}}, {true}},
+        {"names in normal form",
+         NameForm::Normalized,
+         {{unsafe, "dev-tools"}, {unsafe, "a"}, {safe, "A"}, {unsafe, "-x-"}},
+         {false, false, true, true}},
         {"a key of the table",
+         NameForm::AsWritten,
          {{unsafe, "Dev_Tools"}, {safe, "lint"}, {unsafe, "c"}},
          {false, false, true}},
     };
@@ -214,7 +223,7 @@ TEST(KeyNames, SettlesSafeOffersFirstAndEachNameOnce) {
     const document::Table table = parse::parse(source).first;
     for (const Case& c : cases) {
         Checker checker{{}, source, nullptr};
-        KeyNames names(table);
+        KeyNames names(table, c.form);
         for (const Offer& offer : c.offers) {
             names.offer(checker, Diagnostic::error("x", Span{}, Code::UnknownKey),
                         Fix{{Edit{"y", Span{}}}, offer.applicability}, offer.name);

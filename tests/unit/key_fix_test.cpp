@@ -79,6 +79,17 @@ std::vector<Scenario> scenarios() {
          false,
          unsafe,
          "undefined dependency group `devv`"},
+        // `Dev` is the settings of `dev` already: `devv` keeps its finding without a fix.
+        {"the rename of a group's settings beside a group spelt another way",
+         "[project]\nname = \"a\"\nversion = \"1\"\n[dependency-groups]\ndev = []\ntest = []\n",
+         "tool.uv.dependency-groups",
+         "Dev = {}\ndevv = {}\n",
+         "tset",
+         "test",
+         {"requires-python = \">=3.9\""},
+         false,
+         unsafe,
+         "undefined dependency group `tset`"},
         {"the rename of an unknown `[project]` key",
          "",
          "project",
@@ -248,6 +259,11 @@ TEST(KeyFix, OneClaimPerName) {
          project +
              "[dependency-groups]\ndev = []\n[tool.uv.dependency-groups]\ndevv = {}\ndve = {}\n",
          {"devv"}},
+        // Group names compare in normal form, the keys of the table as well as the claims.
+        {"a group the settings have in another spelling",
+         project + "[dependency-groups]\ndev-tools = []\n[tool.uv.dependency-groups]\n"
+                   "dev-toolz = {}\nDev_Tools = {}\n",
+         {}},
         {"a standards table", project + "Url.a = \"https://a.example\"\nurl.b = \"c\"\n", {"Url"}},
         {"a name the table has", "[tool.ruff]\nline_length = 80\nline-length = 90\n", {}},
         // The safe rename of a deprecated key wins over an unsafe rename met before it.

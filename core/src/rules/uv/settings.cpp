@@ -225,7 +225,8 @@ class Settings {
     }
 
     void group_settings(const document::Table& settings) {
-        KeyNames names(settings);
+        // Group names compare in normal form: `Dev` already has the settings of `dev`.
+        KeyNames names(settings, NameForm::Normalized);
         for (const document::Entry& entry : settings.entries) {
             if (contains_normalized(context().groups, entry.key)) continue;
             auto [diagnostic, suggestion] =
