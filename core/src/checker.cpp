@@ -138,15 +138,17 @@ Fix rename_key(std::string_view source, const document::Entry& entry, std::strin
     return fix;
 }
 
-void KeyNames::offer(Checker& checker, Diagnostic diagnostic, Fix fix, std::string_view name) {
-    offers_.push_back(Offer{checker.diagnostics.size(), std::move(fix), name});
+void KeyNames::offer(Checker& checker, Diagnostic diagnostic, Fix fix, std::string_view name,
+                     std::optional<std::string_view> also) {
+    offers_.push_back(Offer{checker.diagnostics.size(), std::move(fix), name, also});
     checker.push(std::move(diagnostic));
 }
 
 void KeyNames::offer_rename(Checker& checker, Diagnostic diagnostic, const document::Entry& entry,
-                            std::string_view name, Applicability applicability) {
+                            std::string_view name, Applicability applicability,
+                            std::optional<std::string_view> also) {
     offer(checker, std::move(diagnostic), rename_key(checker.source, entry, name, applicability),
-          name);
+          name, also);
 }
 
 std::string KeyNames::compared(std::string_view name) const {
@@ -163,7 +165,12 @@ void KeyNames::settle(Checker& checker) {
     const auto settle_all = [&](Applicability applicability) {
         for (Offer& offer : offers_) {
             if (offer.fix.applicability != applicability) continue;
-            if (!taken.insert(compared(offer.name)).second) continue;
+            const std::string name = compared(offer.name);
+            const std::optional<std::string> also =
+                offer.also ? std::optional(compared(*offer.also)) : std::nullopt;
+            if (taken.contains(name) || (also && taken.contains(*also))) continue;
+            taken.insert(name);
+            if (also) taken.insert(*also);
             checker.diagnostics[offer.diagnostic].fix = std::move(offer.fix);
         }
     };

@@ -104,7 +104,7 @@ enum class NameForm : std::uint8_t { AsWritten, Normalized };
 
 // The renames and moves of the keys of one table, which must never land two keys on one name.
 // They are offered while the table is checked and settled once it is done: first every safe
-// offer, then every unsafe one, each in the order offered. An offer whose name is taken, by a
+// offer, then every unsafe one, each in the order offered. An offer whose names are taken, by a
 // key of the table or by an offer settled before it, keeps its diagnostic without the fix; the
 // others get their fix. So an unsafe rename, which `--fix` alone does not apply, never blocks a
 // safe fix, whatever the run's mode, and the fix hint counts only fixes that can be applied.
@@ -114,12 +114,15 @@ class KeyNames {
     explicit KeyNames(const document::Table& table, NameForm form = NameForm::AsWritten)
         : table_(table), form_(form) {}
 
-    // Pushes the diagnostic, and offers its fix, which takes the key `name` of the table.
-    void offer(Checker& checker, Diagnostic diagnostic, Fix fix, std::string_view name);
+    // Pushes the diagnostic, and offers its fix, which takes the key `name` of the table and, when
+    // given, the key `also`.
+    void offer(Checker& checker, Diagnostic diagnostic, Fix fix, std::string_view name,
+               std::optional<std::string_view> also = std::nullopt);
 
     // `offer` of the fix that renames the entry's key to `name` (`rename_key`).
     void offer_rename(Checker& checker, Diagnostic diagnostic, const document::Entry& entry,
-                      std::string_view name, Applicability applicability);
+                      std::string_view name, Applicability applicability,
+                      std::optional<std::string_view> also = std::nullopt);
 
     // Gives the fixes to the diagnostics of the offers that get their names. The diagnostics
     // pushed since the first offer must still be where they were pushed.
@@ -130,6 +133,7 @@ class KeyNames {
         std::size_t diagnostic;  // its position in the checker's list
         Fix fix;
         std::string_view name;
+        std::optional<std::string_view> also;
     };
 
     std::string compared(std::string_view name) const;

@@ -195,6 +195,7 @@ TEST(KeyNames, SettlesSafeOffersFirstAndEachNameOnce) {
     struct Offer {
         Applicability applicability;
         std::string_view name;
+        std::optional<std::string_view> also = std::nullopt;
     };
     struct Case {
         std::string_view name;
@@ -218,6 +219,10 @@ TEST(KeyNames, SettlesSafeOffersFirstAndEachNameOnce) {
          NameForm::AsWritten,
          {{unsafe, "Dev_Tools"}, {safe, "lint"}, {unsafe, "c"}},
          {false, false, true}},
+        {"two names",
+         NameForm::AsWritten,
+         {{unsafe, "a", "b"}, {safe, "b"}, {unsafe, "c", "lint"}, {unsafe, "a"}, {unsafe, "c"}},
+         {false, true, false, true, true}},
     };
     const std::string source = "Dev_Tools = 1\nlint = 2\n";
     const document::Table table = parse::parse(source).first;
@@ -226,7 +231,7 @@ TEST(KeyNames, SettlesSafeOffersFirstAndEachNameOnce) {
         KeyNames names(table, c.form);
         for (const Offer& offer : c.offers) {
             names.offer(checker, Diagnostic::error("x", Span{}, Code::UnknownKey),
-                        Fix{{Edit{"y", Span{}}}, offer.applicability}, offer.name);
+                        Fix{{Edit{"y", Span{}}}, offer.applicability}, offer.name, offer.also);
         }
         names.settle(checker);
         std::vector<bool> fixed;

@@ -37,12 +37,12 @@ std::vector<Scenario> scenarios() {
     const Applicability unsafe = Applicability::Unsafe;
     const std::string_view project = "[project]\nname = \"a\"\nversion = \"1\"\n";
     return {
-        // The move takes `lint` before the rename onto it, in whichever order the walk meets
-        // them and whatever the run's mode.
-        {"Ruff's move under `lint`, beside a rename onto `lint`",
+        // The move takes `lint`, and frees `isort` only by taking `lint`: neither rename may
+        // apply, in whichever order the walk meets them and whatever the run's mode.
+        {"Ruff's move under `lint`, beside renames onto `lint` and onto the setting it moves",
          "",
          "tool.ruff",
-         "line-length = 80\nlnt = {}\n",
+         "line-length = 80\nlnt = {}\nIsort = {}\n",
          "isort",
          "lint.isort",
          {"force-single-line = true", "known-first-party = [\"a\"]", "sections = { zq = [\"b\"] }"},
@@ -277,6 +277,23 @@ TEST(KeyFix, OneClaimPerName) {
         {"the move under `lint` before a rename onto `lint`",
          "[tool.ruff]\nselect = [\"E\"]\nlnt = {}\n",
          {"select"}},
+        // A rename onto a setting that belongs under `lint` takes `lint` too: the move frees the
+        // name by taking `lint`, and once `lint` is a key the setting could not move there.
+        {"a rename onto the setting the move frees",
+         "[tool.ruff]\nselect = [\"E\"]\nSelect = [\"F\"]\n",
+         {"select"}},
+        {"a rename onto a linter setting beside the move of another",
+         "[tool.ruff]\nignore = []\nSelect = [\"F\"]\n",
+         {"ignore"}},
+        {"a rename onto a linter setting while `lint` is a key",
+         "[tool.ruff]\nSelect = [\"F\"]\n[tool.ruff.lint]\n",
+         {}},
+        {"a rename onto a linter setting alone", "[tool.ruff]\nSelect = [\"F\"]\n", {"Select"}},
+        // Before 0.2.0 the top level is the place for linter settings: nothing moves them.
+        {"a rename onto a linter setting where it belongs",
+         "[tool.ruff]\nSelect = [\"F\"]\n[tool.ruff.lint]\n[dependency-groups]\n"
+         "dev = [\"ruff>=0.1.5,<0.2\"]\n",
+         {"Select"}},
     };
     for (const Case& c : cases) {
         const CheckResult result = check_with_lock(c.text, nullptr);

@@ -16,6 +16,9 @@ namespace {
 
 using ::tarnvik::ruff::RUFF;
 
+// The table the linter settings belong in.
+constexpr std::string_view LINT = "lint";
+
 std::optional<bool> boolean_at(const document::Table& table, std::string_view key) {
     const document::Entry* entry = document::get(table, key);
     const bool* value = entry ? entry->value.as_bool() : nullptr;
@@ -46,7 +49,7 @@ void report_linter_settings(Checker& checker, KeyNames& names,
                 Edit{fmt::format("lint.{}", checker.source.substr(key.start, key.size())), key});
         });
     }
-    names.offer(checker, std::move(diagnostic), std::move(fix), "lint");
+    names.offer(checker, std::move(diagnostic), std::move(fix), LINT);
 }
 
 std::string ruff_target(std::uint64_t minor) {
@@ -116,9 +119,15 @@ Release release_named(std::string_view text) {
 }
 
 bool RuffChecks::deprecated(std::string_view prefix, const document::Entry& entry) {
-    if (!prefix.empty() || !RUFF.option(fmt::format("lint.{}", entry.key))) return false;
+    if (!moves_into(prefix, entry.key)) return false;
     linter_settings_.push_back(&entry);
     return true;
+}
+
+std::optional<std::string_view> RuffChecks::moves_into(std::string_view prefix,
+                                                       std::string_view key) {
+    if (!prefix.empty() || !RUFF.option(fmt::format("{}.{}", LINT, key))) return std::nullopt;
+    return LINT;
 }
 
 void RuffChecks::accepted(Checker& checker, const tool::Candidates& candidates,

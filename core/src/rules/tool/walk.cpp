@@ -263,11 +263,24 @@ class TableWalk {
         diagnostic =
             add_consequence(std::move(diagnostic), tool_, tool_.unknown_key_consequence(name_));
         if (suggestion) {
-            names_.offer_rename(checker_, std::move(diagnostic), entry, *suggestion,
-                                Applicability::Unsafe);
+            offer_rename(std::move(diagnostic), entry, *suggestion, Applicability::Unsafe);
         } else {
             checker_.push(std::move(diagnostic));
         }
+    }
+
+    // A rename of the entry's key to `name`, which also takes the key that a deprecated setting
+    // `name` moves into: the move frees `name` by taking that key, so the two cannot both apply.
+    void offer_rename(Diagnostic diagnostic, const document::Entry& entry, std::string_view name,
+                      Applicability applicability) {
+        std::optional<std::string_view> also = extension_.moves_into(prefix_, name);
+        if (also && !deprecated_in_newest(name)) also.reset();
+        names_.offer_rename(checker_, std::move(diagnostic), entry, name, applicability, also);
+    }
+
+    bool deprecated_in_newest(std::string_view key) const {
+        const std::optional<ToolOption> option = tool_.option(fmt::format("{}{}", prefix_, key));
+        return option && ::tarnvik::tool::range_holding(option->deprecated, newest_) != nullptr;
     }
 
     // Reports the allowed releases that lack the option; false when none has it.
@@ -295,8 +308,7 @@ class TableWalk {
         const std::optional<std::string_view> new_name = tool_.new_name(option.key);
         if (new_name && known_in_every_release(option, *new_name)) {
             // An option's key is never dotted as written, so it is its last segment.
-            names_.offer_rename(checker_, std::move(diagnostic), entry, *new_name,
-                                Applicability::Safe);
+            offer_rename(std::move(diagnostic), entry, *new_name, Applicability::Safe);
         } else {
             checker_.push(std::move(diagnostic));
         }
@@ -366,6 +378,11 @@ bool Extension::skips(std::string_view /*key*/) {
 
 bool Extension::deprecated(std::string_view /*prefix*/, const document::Entry& /*entry*/) {
     return false;
+}
+
+std::optional<std::string_view> Extension::moves_into(std::string_view /*prefix*/,
+                                                      std::string_view /*key*/) {
+    return std::nullopt;
 }
 
 void Extension::accepted(Checker& /*checker*/, const Candidates& /*candidates*/,

@@ -31,6 +31,12 @@ class Extension {
     // deprecates. True: the extension has taken the finding over and the walk reports nothing.
     virtual bool deprecated(std::string_view prefix, const document::Entry& entry);
 
+    // The key of the table at `prefix` that the extension moves a deprecated key `key` into, as
+    // it takes over with `deprecated`; nothing when it moves no such key. A rename onto `key` then
+    // takes that name too.
+    virtual std::optional<std::string_view> moves_into(std::string_view prefix,
+                                                       std::string_view key);
+
     // Called for every value that every allowed release accepts.
     virtual void accepted(Checker& checker, const Candidates& candidates, const ToolOption& option,
                           const document::Value& value);
