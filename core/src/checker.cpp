@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "ascii.hpp"
 #include "knowledge/unicode.hpp"
@@ -97,18 +98,8 @@ std::string_view value_kind(const document::Value& value) {
     return value_kind(value.kind());
 }
 
-bool KeyNames::claim(std::string_view name) {
-    if (!names_) {
-        names_.emplace(table_.entries.size());
-        for (const document::Entry& entry : table_.entries)
-            names_->insert(entry.key);
-    }
-    return names_->insert(name).second;
-}
-
-std::optional<Fix> rename_key(std::string_view source, const document::Entry& entry,
-                              std::string_view name, Applicability applicability, KeyNames& names) {
-    if (!names.claim(name)) return std::nullopt;
+Fix rename_key(std::string_view source, const document::Entry& entry, std::string_view name,
+               Applicability applicability) {
     Fix fix{{}, applicability};
     document::for_each_key_span(entry, [&](Span span) {
         fix.edits.push_back(Edit{renamed_key(source.substr(span.start, span.size()), name), span});
@@ -116,11 +107,45 @@ std::optional<Fix> rename_key(std::string_view source, const document::Entry& en
     return fix;
 }
 
-Diagnostic with_rename(Diagnostic diagnostic, std::string_view source, const document::Entry& entry,
-                       std::string_view name, Applicability applicability, KeyNames& names) {
-    std::optional<Fix> fix = rename_key(source, entry, name, applicability, names);
-    if (!fix) return diagnostic;
-    return std::move(diagnostic).with_fix(std::move(*fix));
+void KeyNames::offer(Checker& checker, Diagnostic diagnostic, Fix fix, std::string_view name,
+                     std::optional<std::string_view> also) {
+    offers_.push_back(Offer{checker.diagnostics.size(), std::move(fix), name, also});
+    checker.push(std::move(diagnostic));
+}
+
+void KeyNames::offer_rename(Checker& checker, Diagnostic diagnostic, const document::Entry& entry,
+                            std::string_view name, Applicability applicability,
+                            std::optional<std::string_view> also) {
+    offer(checker, std::move(diagnostic), rename_key(checker.source, entry, name, applicability),
+          name, also);
+}
+
+std::string KeyNames::compared(std::string_view name) const {
+    if (form_ == NameForm::AsWritten) return std::string(name);
+    // A name that is not valid is no normal form of a valid one: it stays as written.
+    return standards::normalized_name(name).value_or(std::string(name));
+}
+
+void KeyNames::settle(Checker& checker) {
+    if (offers_.empty()) return;
+    std::unordered_set<std::string> taken(table_.entries.size() + offers_.size());
+    for (const document::Entry& entry : table_.entries)
+        taken.insert(compared(entry.key));
+    const auto settle_all = [&](Applicability applicability) {
+        for (Offer& offer : offers_) {
+            if (offer.fix.applicability != applicability) continue;
+            const std::string name = compared(offer.name);
+            const std::optional<std::string> also =
+                offer.also ? std::optional(compared(*offer.also)) : std::nullopt;
+            if (taken.contains(name) || (also && taken.contains(*also))) continue;
+            taken.insert(name);
+            if (also) taken.insert(*also);
+            checker.diagnostics[offer.diagnostic].fix = std::move(offer.fix);
+        }
+    };
+    settle_all(Applicability::Safe);
+    settle_all(Applicability::Unsafe);
+    offers_.clear();
 }
 
 void Checker::unknown_keys(const document::Table& table, std::string_view table_name,
@@ -136,11 +161,13 @@ void Checker::unknown_keys(const document::Table& table, std::string_view table_
         Diagnostic diagnostic =
             unknown_key(entry.key, table_name, entry.key_span).with_help(std::move(help));
         if (suggestion) {
-            diagnostic = with_rename(std::move(diagnostic), source, entry, *suggestion,
-                                     Applicability::Unsafe, names);
+            names.offer_rename(*this, std::move(diagnostic), entry, *suggestion,
+                               Applicability::Unsafe);
+        } else {
+            push(std::move(diagnostic));
         }
-        push(std::move(diagnostic));
     }
+    names.settle(*this);
 }
 
 void Checker::invalid_type(std::string_view key, std::string_view expected,

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "tarnvik/diagnostic.hpp"
@@ -46,32 +46,10 @@ void for_each_requirement_string(const document::Table& root, Visit&& visit) {
     }
 }
 
-// The names the keys of one table take, and the names that renames of its keys have claimed:
-// a rename onto a taken name would define a key twice. The set is built at the first question,
-// so that a table with thousands of misspelt keys is read once, not once per key. Claimed names
-// are borrowed and must outlive it.
-class KeyNames {
-  public:
-    explicit KeyNames(const document::Table& table) : table_(table) {}
-
-    // False when the table has a key `name` or a rename has claimed it; else true, and the
-    // name is claimed from now on.
-    bool claim(std::string_view name);
-
-  private:
-    const document::Table& table_;
-    std::optional<std::unordered_set<std::string_view>> names_;
-};
-
 // A fix that renames the entry's key to `name` in every place it is written, keeping quotes
-// that can hold the new name. Nothing when `name` is taken in the entry's table (`names`), so
-// that only the first key that wants a name gets the rename.
-std::optional<Fix> rename_key(std::string_view source, const document::Entry& entry,
-                              std::string_view name, Applicability applicability, KeyNames& names);
-
-// The diagnostic with that fix, when there is one.
-Diagnostic with_rename(Diagnostic diagnostic, std::string_view source, const document::Entry& entry,
-                       std::string_view name, Applicability applicability, KeyNames& names);
+// that can hold the new name.
+Fix rename_key(std::string_view source, const document::Entry& entry, std::string_view name,
+               Applicability applicability);
 
 // What a valid package, extra or dependency group name looks like.
 inline constexpr std::string_view NAME_RULES_HELP =
@@ -118,6 +96,51 @@ struct Checker {
     void requirement_array(std::string_view key, const document::Value& value);
 
     void push(Diagnostic diagnostic);
+};
+
+// How the keys of a table compare: as written, or in the normal form of package, extra and
+// dependency group names (`standards::normalized_name`), in which `Dev` and `dev` are one name.
+enum class NameForm : std::uint8_t { AsWritten, Normalized };
+
+// The renames and moves of the keys of one table, which must never land two keys on one name.
+// They are offered while the table is checked and settled once it is done: first every safe
+// offer, then every unsafe one, each in the order offered. An offer whose names are taken, by a
+// key of the table or by an offer settled before it, keeps its diagnostic without the fix; the
+// others get their fix. So an unsafe rename, which `--fix` alone does not apply, never blocks a
+// safe fix, whatever the run's mode, and the fix hint counts only fixes that can be applied.
+// Offered names are borrowed and must outlive the settling.
+class KeyNames {
+  public:
+    explicit KeyNames(const document::Table& table, NameForm form = NameForm::AsWritten)
+        : table_(table), form_(form) {}
+
+    // Pushes the diagnostic, and offers its fix, which takes the key `name` of the table and, when
+    // given, the key `also`.
+    void offer(Checker& checker, Diagnostic diagnostic, Fix fix, std::string_view name,
+               std::optional<std::string_view> also = std::nullopt);
+
+    // `offer` of the fix that renames the entry's key to `name` (`rename_key`).
+    void offer_rename(Checker& checker, Diagnostic diagnostic, const document::Entry& entry,
+                      std::string_view name, Applicability applicability,
+                      std::optional<std::string_view> also = std::nullopt);
+
+    // Gives the fixes to the diagnostics of the offers that get their names. The diagnostics
+    // pushed since the first offer must still be where they were pushed.
+    void settle(Checker& checker);
+
+  private:
+    struct Offer {
+        std::size_t diagnostic;  // its position in the checker's list
+        Fix fix;
+        std::string_view name;
+        std::optional<std::string_view> also;
+    };
+
+    std::string compared(std::string_view name) const;
+
+    const document::Table& table_;
+    NameForm form_;
+    std::vector<Offer> offers_;
 };
 
 // "unknown key `{key}` in {table_name}" at the key; the caller adds the help (and a fix).

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tarnvik/parse.hpp"
+
 namespace tarnvik {
 namespace {
 
@@ -184,6 +186,59 @@ TEST(DistinctNames, ReportsInvalidNamesAndNamesEqualAfterNormalization) {
     EXPECT_EQ(duplicate.labels[0].message, "first defined here");
     EXPECT_EQ(duplicate.labels[0].span, (Span{0, 9}));
     EXPECT_EQ(duplicate.help, "group names are compared in normalized form, `dev-tools`");
+}
+
+// Safe offers settle before unsafe ones, each in the order offered; a name that a key of the
+// table or an offer settled before takes, compared in the table's form of names, withholds the
+// fix, and a withheld offer takes no name.
+TEST(KeyNames, SettlesSafeOffersFirstAndEachNameOnce) {
+    struct Offer {
+        Applicability applicability;
+        std::string_view name;
+        std::optional<std::string_view> also = std::nullopt;
+    };
+    struct Case {
+        std::string_view name;
+        NameForm form;
+        std::vector<Offer> offers;
+        std::vector<bool> fixed;
+    };
+    const Applicability safe = Applicability::Safe;
+    const Applicability unsafe = Applicability::Unsafe;
+    const std::vector<Case> cases = {
+        {"an unsafe offer before a safe one",
+         NameForm::AsWritten,
+         {{unsafe, "a"}, {safe, "a"}, {unsafe, "b"}, {unsafe, "b"}},
+         {false, true, true, false}},
+        {"names as written", NameForm::AsWritten, {{unsafe, "dev-tools"}}, {true}},
+        {"names in normal form",
+         NameForm::Normalized,
+         {{unsafe, "dev-tools"}, {unsafe, "a"}, {safe, "A"}, {unsafe, "-x-"}},
+         {false, false, true, true}},
+        {"a key of the table",
+         NameForm::AsWritten,
+         {{unsafe, "Dev_Tools"}, {safe, "lint"}, {unsafe, "c"}},
+         {false, false, true}},
+        {"two names",
+         NameForm::AsWritten,
+         {{unsafe, "a", "b"}, {safe, "b"}, {unsafe, "c", "lint"}, {unsafe, "a"}, {unsafe, "c"}},
+         {false, true, false, true, true}},
+    };
+    const std::string source = "Dev_Tools = 1\nlint = 2\n";
+    const document::Table table = parse::parse(source).first;
+    for (const Case& c : cases) {
+        Checker checker{{}, source, nullptr};
+        KeyNames names(table, c.form);
+        for (const Offer& offer : c.offers) {
+            names.offer(checker, Diagnostic::error("x", Span{}, Code::UnknownKey),
+                        Fix{{Edit{"y", Span{}}}, offer.applicability}, offer.name, offer.also);
+        }
+        names.settle(checker);
+        std::vector<bool> fixed;
+        for (const Diagnostic& d : checker.diagnostics)
+            fixed.push_back(d.fix.has_value());
+        EXPECT_EQ(fixed, c.fixed) << c.name;
+    }
 }
 
 TEST(MissingKey, NamesTheTableAndTheKey) {

@@ -38,10 +38,12 @@ std::vector<Scenario> scenarios() {
     const Applicability unsafe = Applicability::Unsafe;
     const std::string_view project = "[project]\nname = \"a\"\nversion = \"1\"\n";
     return {
-        {"Ruff's move under `lint`",
+        // The move takes `lint`, and frees `isort` only by taking `lint`: neither rename may
+        // apply, in whichever order the walk meets them and whatever the run's mode.
+        {"Ruff's move under `lint`, beside renames onto `lint` and onto the setting it moves",
          "",
          "tool.ruff",
-         "line-length = 80\n",
+         "line-length = 80\nlnt = {}\nIsort = {}\n",
          "isort",
          "lint.isort",
          {"force-single-line = true", "known-first-party = [\"a\"]", "sections = { zq = [\"b\"] }"},
@@ -78,6 +80,17 @@ std::vector<Scenario> scenarios() {
          false,
          unsafe,
          "undefined dependency group `devv`"},
+        // `Dev` is the settings of `dev` already: `devv` keeps its finding without a fix.
+        {"the rename of a group's settings beside a group spelt another way",
+         "[project]\nname = \"a\"\nversion = \"1\"\n[dependency-groups]\ndev = []\ntest = []\n",
+         "tool.uv.dependency-groups",
+         "Dev = {}\ndevv = {}\n",
+         "tset",
+         "test",
+         {"requires-python = \">=3.9\""},
+         false,
+         unsafe,
+         "undefined dependency group `tset`"},
         {"the rename of an unknown `[project]` key",
          "",
          "project",
@@ -199,6 +212,20 @@ bool reports(const CheckResult& result, std::string_view finding) {
     });
 }
 
+// `--fix` at `minimum`, which must leave no fix it would apply and nothing that a second run
+// changes, and never break the file.
+fix::FixResult fixed_for_good(const std::string& text, Applicability minimum,
+                              const std::string& context) {
+    fix::FixResult fixed = fix::fix(text, nullptr, minimum);
+    EXPECT_EQ(fixed.skipped, 0u) << context;
+    EXPECT_TRUE(std::ranges::none_of(
+        fixed.report.diagnostics,
+        [&](const Diagnostic& d) { return d.fix && d.fix->applicability >= minimum; }))
+        << context << fixed.output;
+    EXPECT_EQ(fix::fix(fixed.output, nullptr, minimum).output, fixed.output) << context;
+    return fixed;
+}
+
 TEST(KeyFix, EditsEveryPlaceTheKeyIsWritten) {
     for (const Scenario& s : scenarios()) {
         std::vector<Applicability> minimums = {Applicability::Unsafe};
@@ -212,27 +239,25 @@ TEST(KeyFix, EditsEveryPlaceTheKeyIsWritten) {
                 return d.message.find(s.finding) != std::string::npos && d.fix;
             })) << context;
             for (const Applicability minimum : minimums) {
-                const fix::FixResult fixed = fix::fix(text, nullptr, minimum);
-                EXPECT_EQ(fixed.skipped, 0u) << context;
+                const fix::FixResult fixed = fixed_for_good(text, minimum, context);
                 EXPECT_FALSE(reports(fixed.report, s.finding)) << context << fixed.output;
                 EXPECT_EQ(canonical(parse::parse(fixed.output).first), expected_after(s, text))
                     << context << fixed.output;
-                const fix::FixResult again = fix::fix(fixed.output, nullptr, minimum);
-                EXPECT_EQ(again.output, fixed.output) << context;
             }
         }
     }
 }
 
-// Keys that want the same name: the first in source order gets the rename, the others keep
-// their finding and help without a fix, and no fix ever breaks the file.
-TEST(KeyFix, OneRenamePerName) {
+// Keys that want the same name: the safe fixes get it first, then the unsafe ones, each in source
+// order; the others keep their finding and help without a fix, and no fix ever breaks the file.
+TEST(KeyFix, OneClaimPerName) {
     struct Case {
         std::string_view name;
         std::string text;
         std::vector<std::string_view> fixed_keys;  // the keys whose findings have a fix
     };
     const std::string project = "[project]\nname = \"a\"\nversion = \"1\"\n";
+    const std::string metadata = "[[tool.uv.dependency-metadata]]\nname = \"a\"\n";
     const std::vector<Case> cases = {
         {"Ruff", "[tool.ruff]\nline_length = 80\nline-lenght = 90\n", {"line_length"}},
         {"ty rules",
@@ -243,12 +268,41 @@ TEST(KeyFix, OneRenamePerName) {
          project +
              "[dependency-groups]\ndev = []\n[tool.uv.dependency-groups]\ndevv = {}\ndve = {}\n",
          {"devv"}},
+        // Group names compare in normal form, the keys of the table as well as the claims.
+        {"a group the settings have in another spelling",
+         project + "[dependency-groups]\ndev-tools = []\n[tool.uv.dependency-groups]\n"
+                   "dev-toolz = {}\nDev_Tools = {}\n",
+         {}},
         {"a standards table", project + "Url.a = \"https://a.example\"\nurl.b = \"c\"\n", {"Url"}},
         {"a name the table has", "[tool.ruff]\nline_length = 80\nline-length = 90\n", {}},
-        // The rename onto `lint` comes first in the walk; the move then has no name to go to.
-        {"the move under `lint` and a rename onto `lint`",
+        // The safe rename of a deprecated key wins over an unsafe rename met before it.
+        {"a deprecated key's new name",
+         metadata + "provides_extra = []\nprovides-extras = []\n",
+         {"provides-extras"}},
+        // The safe move under `lint` takes the name first, wherever the rename comes.
+        {"the move under `lint` after a rename onto `lint`",
          "[tool.ruff]\nlnit = {}\nselect = [\"E\"]\n",
-         {"lnit"}},
+         {"select"}},
+        {"the move under `lint` before a rename onto `lint`",
+         "[tool.ruff]\nselect = [\"E\"]\nlnt = {}\n",
+         {"select"}},
+        // A rename onto a setting that belongs under `lint` takes `lint` too: the move frees the
+        // name by taking `lint`, and once `lint` is a key the setting could not move there.
+        {"a rename onto the setting the move frees",
+         "[tool.ruff]\nselect = [\"E\"]\nSelect = [\"F\"]\n",
+         {"select"}},
+        {"a rename onto a linter setting beside the move of another",
+         "[tool.ruff]\nignore = []\nSelect = [\"F\"]\n",
+         {"ignore"}},
+        {"a rename onto a linter setting while `lint` is a key",
+         "[tool.ruff]\nSelect = [\"F\"]\n[tool.ruff.lint]\n",
+         {}},
+        {"a rename onto a linter setting alone", "[tool.ruff]\nSelect = [\"F\"]\n", {"Select"}},
+        // Before 0.2.0 the top level is the place for linter settings: nothing moves them.
+        {"a rename onto a linter setting where it belongs",
+         "[tool.ruff]\nSelect = [\"F\"]\n[tool.ruff.lint]\n[dependency-groups]\n"
+         "dev = [\"ruff>=0.1.5,<0.2\"]\n",
+         {"Select"}},
     };
     for (const Case& c : cases) {
         const CheckResult result = check_with_lock(c.text, nullptr);
@@ -258,7 +312,8 @@ TEST(KeyFix, OneRenamePerName) {
             if (d.fix) fixed.push_back(source.substr(d.span.start, d.span.size()));
         }
         EXPECT_EQ(fixed, c.fixed_keys) << c.name;
-        EXPECT_EQ(fix::fix(c.text, nullptr, Applicability::Unsafe).skipped, 0u) << c.name;
+        for (const Applicability minimum : {Applicability::Safe, Applicability::Unsafe})
+            fixed_for_good(c.text, minimum, std::string(c.name));
     }
 }
 

@@ -114,7 +114,11 @@ std::vector<std::string> renamed(std::string_view text, std::string_view path,
     const std::string_view table_path = path.substr(0, path.rfind('.'));
     const document::Entry* table_entry = entry_at(root, table_path);
     KeyNames names(table_entry != nullptr ? *table_entry->value.as_table() : root);
-    const std::optional<Fix> fix = rename_key(text, *entry, name, Applicability::Unsafe, names);
+    Checker checker{{}, text, nullptr};
+    names.offer_rename(checker, unknown_key(entry->key, "t", entry->key_span), *entry, name,
+                       Applicability::Unsafe);
+    names.settle(checker);
+    const std::optional<Fix>& fix = checker.diagnostics.front().fix;
     if (!fix) return {"no fix"};
     std::vector<std::string> edits;
     for (const Edit& edit : fix->edits) {

@@ -61,6 +61,16 @@ TEST(RuffPass, TopLevelLinterSettingsMoveUnderLint) {
         // A `lint` key, even an empty table, would clash with the moved keys.
         {"[tool.ruff]\nselect = [\"E\"]\n[tool.ruff.lint]\n",
          {"warning deprecated-setting `select`: " + MOVE + MOVE_HELP}},
+        // The move frees `select` by taking `lint`: a rename onto `select` would leave a linter
+        // setting at the top level again, and once `lint` is a key it could not move.
+        {"[tool.ruff]\nselect = [\"E\"]\nSelect = [\"F\"]\n",
+         {"warning deprecated-setting `select`: " + MOVE + MOVE_HELP +
+              " | fix safe: `select` -> `lint.select`",
+          "error unknown-key `Select`: unknown key `Select` in `[tool.ruff]` | help: did you mean "
+          "`select`?"}},
+        {"[tool.ruff]\nSelect = [\"F\"]\n[tool.ruff.lint]\n",
+         {"error unknown-key `Select`: unknown key `Select` in `[tool.ruff]` | help: did you mean "
+          "`select`?"}},
         // Before 0.2.0 the top level is the place for them.
         {"[tool.ruff]\nselect = [\"E\"]\n" + requiring("ruff<0.2"), {}},
     });

@@ -133,6 +133,10 @@ TEST(UvGroups, DefaultGroupsAndGroupSettings) {
                           "fails when a group it has settings for does not exist"),
                 ::testing::Not(HasSubstr("fix"))),
           EndsWith("fix unsafe: `lnt` -> `lint`")}},
+        // Nor onto one whose settings are spelt another way: group names compare normalized.
+        {groups + "dependency-groups = { Test = {}, tset = {} }\n",
+         {AllOf(HasSubstr("undefined dependency group `tset` | help: did you mean `test`?"),
+                ::testing::Not(HasSubstr("fix")))}},
         // A setting the newest allowed release lacks is the walk's to report, not looked into.
         {groups + "required-version = \">=0.6,<0.7.14\"\ndependency-groups = { tset = {} }\n",
          {StartsWith("warning unsupported-feature `dependency-groups`: no uv version")}},

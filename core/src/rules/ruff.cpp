@@ -16,14 +16,18 @@ namespace {
 
 using ::tarnvik::ruff::RUFF;
 
+// The table the linter settings belong in.
+constexpr std::string_view LINT = "lint";
+
 std::optional<bool> boolean_at(const document::Table& table, std::string_view key) {
     const document::Entry* entry = document::get(table, key);
     const bool* value = entry ? entry->value.as_bool() : nullptr;
     return value ? std::optional<bool>(*value) : std::nullopt;
 }
 
-// The linter settings written at the top level, reported together; moved under `lint` when no
-// key of the table takes that name (`names`: the walk may have offered a rename onto it).
+// The linter settings written at the top level, reported together, with a safe fix that moves
+// them under `lint` when that name is free (`names`: no key of the table takes it, nor a rename
+// the walk offered).
 void report_linter_settings(Checker& checker, KeyNames& names,
                             const std::vector<const document::Entry*>& settings) {
     if (settings.empty()) return;
@@ -36,19 +40,16 @@ void report_linter_settings(Checker& checker, KeyNames& names,
         const Span key = settings[i]->key_span;
         diagnostic = std::move(diagnostic).with_label(key.start, key.end, "also a linter setting");
     }
-    if (names.claim("lint")) {
-        Fix fix{{}, Applicability::Safe};
-        for (const document::Entry* setting : settings) {
-            // Every place the key is written moves, or the setting would be split in two. A
-            // quoted key keeps its quotes; a table header's key moves the whole table.
-            document::for_each_key_span(*setting, [&](Span key) {
-                fix.edits.push_back(Edit{
-                    fmt::format("lint.{}", checker.source.substr(key.start, key.size())), key});
-            });
-        }
-        diagnostic = std::move(diagnostic).with_fix(std::move(fix));
+    Fix fix{{}, Applicability::Safe};
+    for (const document::Entry* setting : settings) {
+        // Every place the key is written moves, or the setting would be split in two. A quoted
+        // key keeps its quotes; a table header's key moves the whole table.
+        document::for_each_key_span(*setting, [&](Span key) {
+            fix.edits.push_back(
+                Edit{fmt::format("lint.{}", checker.source.substr(key.start, key.size())), key});
+        });
     }
-    checker.push(std::move(diagnostic));
+    names.offer(checker, std::move(diagnostic), std::move(fix), LINT);
 }
 
 std::string ruff_target(std::uint64_t minor) {
@@ -118,9 +119,15 @@ Release release_named(std::string_view text) {
 }
 
 bool RuffChecks::deprecated(std::string_view prefix, const document::Entry& entry) {
-    if (!prefix.empty() || !RUFF.option(fmt::format("lint.{}", entry.key))) return false;
+    if (!moves_into(prefix, entry.key)) return false;
     linter_settings_.push_back(&entry);
     return true;
+}
+
+std::optional<std::string_view> RuffChecks::moves_into(std::string_view prefix,
+                                                       std::string_view key) {
+    if (!prefix.empty() || !RUFF.option(fmt::format("{}.{}", LINT, key))) return std::nullopt;
+    return LINT;
 }
 
 void RuffChecks::accepted(Checker& checker, const tool::Candidates& candidates,
@@ -151,6 +158,7 @@ void check_ruff(Checker& checker, const document::Table& root) {
     KeyNames names(*ruff_table);
     tool::check_table(candidates, checker, checks, *ruff_table, ruff->value.span, "", &names);
     report_linter_settings(checker, names, checks.linter_settings());
+    names.settle(checker);
     check_target_version(checker, root, *ruff_table, candidates);
     tool::checked_against_note(candidates, checker.diagnostics, first);
 }

@@ -70,6 +70,8 @@ class RuffChecks final : public tool::Extension {
     RuffChecks(Preview preview, Release newest) : preview_(preview), suggestions_(newest) {}
 
     bool deprecated(std::string_view prefix, const document::Entry& entry) override;
+    std::optional<std::string_view> moves_into(std::string_view prefix,
+                                               std::string_view key) override;
     void accepted(Checker& checker, const tool::Candidates& candidates,
                   const tool::ToolOption& option, const document::Value& value) override;
     void option(Checker& checker, const tool::Candidates& candidates,

@@ -32,6 +32,7 @@ class TyChecks final : public tool::Extension {
         KeyNames names(*rules);
         for (const document::Entry& entry : rules->entries)
             check_rule(checker, candidates, names, entry);
+        names.settle(checker);
     }
 
   private:
@@ -65,10 +66,11 @@ class TyChecks final : public tool::Extension {
                                       : fmt::format("ty ignores rules it does not know; see {}",
                                                     ::tarnvik::ty::RULE_DOCS));
         if (suggestion) {
-            diagnostic = with_rename(std::move(diagnostic), checker.source, entry, *suggestion,
-                                     Applicability::Unsafe, names);
+            names.offer_rename(checker, std::move(diagnostic), entry, *suggestion,
+                               Applicability::Unsafe);
+        } else {
+            checker.push(std::move(diagnostic));
         }
-        checker.push(std::move(diagnostic));
     }
 
     // The rules the release knows, in table order; listed once.

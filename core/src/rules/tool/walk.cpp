@@ -229,6 +229,7 @@ class TableWalk {
             extension_.option(checker_, candidates_, *option, entry.value);
             check_shape(*option, entry.value, full_key);
         }
+        if (own_names_) own_names_->settle(checker_);
     }
 
   private:
@@ -259,12 +260,27 @@ class TableWalk {
                                : fmt::format("no {} release from {} to {} has this option; see {}",
                                              tool_.name, tool_.releases().front(),
                                              tool_.releases().back(), tool_.docs));
+        diagnostic =
+            add_consequence(std::move(diagnostic), tool_, tool_.unknown_key_consequence(name_));
         if (suggestion) {
-            diagnostic = with_rename(std::move(diagnostic), checker_.source, entry, *suggestion,
-                                     Applicability::Unsafe, names_);
+            offer_rename(std::move(diagnostic), entry, *suggestion, Applicability::Unsafe);
+        } else {
+            checker_.push(std::move(diagnostic));
         }
-        checker_.push(
-            add_consequence(std::move(diagnostic), tool_, tool_.unknown_key_consequence(name_)));
+    }
+
+    // A rename of the entry's key to `name`, which also takes the key that a deprecated setting
+    // `name` moves into: the move frees `name` by taking that key, so the two cannot both apply.
+    void offer_rename(Diagnostic diagnostic, const document::Entry& entry, std::string_view name,
+                      Applicability applicability) {
+        std::optional<std::string_view> also = extension_.moves_into(prefix_, name);
+        if (also && !deprecated_in_newest(name)) also.reset();
+        names_.offer_rename(checker_, std::move(diagnostic), entry, name, applicability, also);
+    }
+
+    bool deprecated_in_newest(std::string_view key) const {
+        const std::optional<ToolOption> option = tool_.option(fmt::format("{}{}", prefix_, key));
+        return option && ::tarnvik::tool::range_holding(option->deprecated, newest_) != nullptr;
     }
 
     // Reports the allowed releases that lack the option; false when none has it.
@@ -292,10 +308,10 @@ class TableWalk {
         const std::optional<std::string_view> new_name = tool_.new_name(option.key);
         if (new_name && known_in_every_release(option, *new_name)) {
             // An option's key is never dotted as written, so it is its last segment.
-            diagnostic = with_rename(std::move(diagnostic), checker_.source, entry, *new_name,
-                                     Applicability::Safe, names_);
+            offer_rename(std::move(diagnostic), entry, *new_name, Applicability::Safe);
+        } else {
+            checker_.push(std::move(diagnostic));
         }
-        checker_.push(std::move(diagnostic));
     }
 
     // A safe rename must not break the releases that know only the old name.
@@ -362,6 +378,11 @@ bool Extension::skips(std::string_view /*key*/) {
 
 bool Extension::deprecated(std::string_view /*prefix*/, const document::Entry& /*entry*/) {
     return false;
+}
+
+std::optional<std::string_view> Extension::moves_into(std::string_view /*prefix*/,
+                                                      std::string_view /*key*/) {
+    return std::nullopt;
 }
 
 void Extension::accepted(Checker& /*checker*/, const Candidates& /*candidates*/,

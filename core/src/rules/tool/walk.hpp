@@ -31,6 +31,12 @@ class Extension {
     // deprecates. True: the extension has taken the finding over and the walk reports nothing.
     virtual bool deprecated(std::string_view prefix, const document::Entry& entry);
 
+    // The key of the table at `prefix` that the extension moves a deprecated key `key` into, as
+    // it takes over with `deprecated`; nothing when it moves no such key. A rename onto `key` then
+    // takes that name too.
+    virtual std::optional<std::string_view> moves_into(std::string_view prefix,
+                                                       std::string_view key);
+
     // Called for every value that every allowed release accepts.
     virtual void accepted(Checker& checker, const Candidates& candidates, const ToolOption& option,
                           const document::Value& value);
@@ -43,8 +49,8 @@ class Extension {
 
 // Walks `table` (held by the value at `table_span`), the table at `prefix` ("" for the tool's
 // table, "lint." for `[tool.ruff.lint]`), against candidates with at least one release. The
-// renames the walk offers claim their names in `names` (the names of `table`), given by a caller
-// that claims names in the same table afterwards.
+// renames the walk offers for the keys of `table` go to `names` when a caller that offers fixes of
+// its own for them gives it, and the caller settles it; else the walk settles its own.
 void check_table(const Candidates& candidates, Checker& checker, Extension& extension,
                  const document::Table& table, Span table_span, std::string_view prefix,
                  KeyNames* names = nullptr);

@@ -225,18 +225,21 @@ class Settings {
     }
 
     void group_settings(const document::Table& settings) {
-        KeyNames names(settings);
+        // Group names compare in normal form: `Dev` already has the settings of `dev`.
+        KeyNames names(settings, NameForm::Normalized);
         for (const document::Entry& entry : settings.entries) {
             if (contains_normalized(context().groups, entry.key)) continue;
             auto [diagnostic, suggestion] =
                 suggested({"dependency group", entry.key, entry.key_span}, context().groups,
                           "uv fails when a group it has settings for does not exist");
             if (suggestion) {
-                diagnostic = with_rename(std::move(diagnostic), checker_.source, entry, *suggestion,
-                                         Applicability::Unsafe, names);
+                names.offer_rename(checker_, std::move(diagnostic), entry, *suggestion,
+                                   Applicability::Unsafe);
+            } else {
+                checker_.push(std::move(diagnostic));
             }
-            checker_.push(std::move(diagnostic));
         }
+        names.settle(checker_);
     }
 
     void conflicts(const document::Array& conflicts) {
