@@ -114,10 +114,11 @@ void KeyNames::offer(Checker& checker, Diagnostic diagnostic, Fix fix, std::stri
 }
 
 void KeyNames::offer_rename(Checker& checker, Diagnostic diagnostic, const document::Entry& entry,
-                            std::string_view name, Applicability applicability,
+                            std::optional<std::string_view> name, Applicability applicability,
                             std::optional<std::string_view> also) {
-    offer(checker, std::move(diagnostic), rename_key(checker.source, entry, name, applicability),
-          name, also);
+    if (!name) return checker.push(std::move(diagnostic));
+    offer(checker, std::move(diagnostic), rename_key(checker.source, entry, *name, applicability),
+          *name, also);
 }
 
 std::string KeyNames::compared(std::string_view name) const {
@@ -160,12 +161,7 @@ void Checker::unknown_keys(const document::Table& table, std::string_view table_
                                       : fmt::format("expected one of {}", quoted_list(known_keys));
         Diagnostic diagnostic =
             unknown_key(entry.key, table_name, entry.key_span).with_help(std::move(help));
-        if (suggestion) {
-            names.offer_rename(*this, std::move(diagnostic), entry, *suggestion,
-                               Applicability::Unsafe);
-        } else {
-            push(std::move(diagnostic));
-        }
+        names.offer_rename(*this, std::move(diagnostic), entry, suggestion, Applicability::Unsafe);
     }
     names.settle(*this);
 }

@@ -119,9 +119,10 @@ class KeyNames {
     void offer(Checker& checker, Diagnostic diagnostic, Fix fix, std::string_view name,
                std::optional<std::string_view> also = std::nullopt);
 
-    // `offer` of the fix that renames the entry's key to `name` (`rename_key`).
+    // `offer` of the fix that renames the entry's key to `name` (`rename_key`); without a name,
+    // only pushes the diagnostic.
     void offer_rename(Checker& checker, Diagnostic diagnostic, const document::Entry& entry,
-                      std::string_view name, Applicability applicability,
+                      std::optional<std::string_view> name, Applicability applicability,
                       std::optional<std::string_view> also = std::nullopt);
 
     // Gives the fixes to the diagnostics of the offers that get their names. The diagnostics

@@ -65,12 +65,8 @@ class TyChecks final : public tool::Extension {
                 .with_help(suggestion ? did_you_mean(*suggestion)
                                       : fmt::format("ty ignores rules it does not know; see {}",
                                                     ::tarnvik::ty::RULE_DOCS));
-        if (suggestion) {
-            names.offer_rename(checker, std::move(diagnostic), entry, *suggestion,
-                               Applicability::Unsafe);
-        } else {
-            checker.push(std::move(diagnostic));
-        }
+        names.offer_rename(checker, std::move(diagnostic), entry, suggestion,
+                           Applicability::Unsafe);
     }
 
     // The rules the release knows, in table order; listed once.

@@ -262,19 +262,17 @@ class TableWalk {
                                              tool_.releases().back(), tool_.docs));
         diagnostic =
             add_consequence(std::move(diagnostic), tool_, tool_.unknown_key_consequence(name_));
-        if (suggestion) {
-            offer_rename(std::move(diagnostic), entry, *suggestion, Applicability::Unsafe);
-        } else {
-            checker_.push(std::move(diagnostic));
-        }
+        offer_rename(std::move(diagnostic), entry, suggestion, Applicability::Unsafe);
     }
 
-    // A rename of the entry's key to `name`, which also takes the key that a deprecated setting
-    // `name` moves into: the move frees `name` by taking that key, so the two cannot both apply.
-    void offer_rename(Diagnostic diagnostic, const document::Entry& entry, std::string_view name,
-                      Applicability applicability) {
-        std::optional<std::string_view> also = extension_.moves_into(prefix_, name);
-        if (also && !deprecated_in_newest(name)) also.reset();
+    // The diagnostic, with a rename of the entry's key to `name` when there is one, which also
+    // takes the key that a deprecated setting `name` moves into: the move frees `name` by taking
+    // that key, so the two cannot both apply.
+    void offer_rename(Diagnostic diagnostic, const document::Entry& entry,
+                      std::optional<std::string_view> name, Applicability applicability) {
+        std::optional<std::string_view> also =
+            name ? extension_.moves_into(prefix_, *name) : std::nullopt;
+        if (also && !deprecated_in_newest(*name)) also.reset();
         names_.offer_rename(checker_, std::move(diagnostic), entry, name, applicability, also);
     }
 
@@ -305,13 +303,10 @@ class TableWalk {
                                             option.key, tool_.name, tool_.release(range->first)),
                                 entry.key_span, Code::DeprecatedSetting);
         if (option.note) diagnostic = std::move(diagnostic).with_help(std::string(*option.note));
-        const std::optional<std::string_view> new_name = tool_.new_name(option.key);
-        if (new_name && known_in_every_release(option, *new_name)) {
-            // An option's key is never dotted as written, so it is its last segment.
-            offer_rename(std::move(diagnostic), entry, *new_name, Applicability::Safe);
-        } else {
-            checker_.push(std::move(diagnostic));
-        }
+        // An option's key is never dotted as written, so the new name is its last segment.
+        std::optional<std::string_view> new_name = tool_.new_name(option.key);
+        if (new_name && !known_in_every_release(option, *new_name)) new_name.reset();
+        offer_rename(std::move(diagnostic), entry, new_name, Applicability::Safe);
     }
 
     // A safe rename must not break the releases that know only the old name.

@@ -232,12 +232,8 @@ class Settings {
             auto [diagnostic, suggestion] =
                 suggested({"dependency group", entry.key, entry.key_span}, context().groups,
                           "uv fails when a group it has settings for does not exist");
-            if (suggestion) {
-                names.offer_rename(checker_, std::move(diagnostic), entry, *suggestion,
-                                   Applicability::Unsafe);
-            } else {
-                checker_.push(std::move(diagnostic));
-            }
+            names.offer_rename(checker_, std::move(diagnostic), entry, suggestion,
+                               Applicability::Unsafe);
         }
         names.settle(checker_);
     }
