@@ -14,11 +14,15 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <climits>
 #include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <random>
 
+#include "interrupts.hpp"
 #include "streams.hpp"
 
 namespace tarnvik::cli {
@@ -36,10 +40,13 @@ WriteError write_error(std::string description) {
 }
 
 FileIdentity identity_of(const struct stat& info) {
-    return FileIdentity{
-        static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-        static_cast<std::int64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec),
-        static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
+                        static_cast<std::uint64_t>(info.st_ino),
+                        static_cast<std::int64_t>(info.st_size),
+                        static_cast<std::int64_t>(info.st_mtim.tv_sec),
+                        static_cast<std::int64_t>(info.st_mtim.tv_nsec),
+                        static_cast<std::int64_t>(info.st_ctim.tv_sec),
+                        static_cast<std::int64_t>(info.st_ctim.tv_nsec)};
 }
 
 struct FileType {
@@ -77,35 +84,114 @@ class Descriptor {
         fd_ = -1;
         return result;
     }
+    void reset(int fd) {
+        close();
+        fd_ = fd;
+    }
 
   private:
     int fd_;
 };
 
-// Closes the descriptor and removes the temporary file unless the rename took it over.
-class TempFile {
+// The name of the new file beside `file_name` until it is renamed over it: the file's own name
+// with a random ending, or only the ending where the file's name leaves no room for it.
+std::string temporary_name(std::string_view file_name, std::size_t name_max) {
+    constexpr std::string_view ENDING = ".tarnvik-XXXXXX";
+    std::string name = ".";
+    if (1 + file_name.size() + ENDING.size() <= name_max) name += file_name;
+    name += ENDING;
+    return name;
+}
+
+std::size_t name_max_in(const fs::path& directory) {
+    const long max = ::pathconf(directory.c_str(), _PC_NAME_MAX);
+    return max > 0 ? static_cast<std::size_t>(max) : std::size_t{NAME_MAX};
+}
+
+// The new file that takes the original's place. Where the file system allows it, it has no name
+// until just before the rename, so that nothing is left behind however the process ends;
+// elsewhere it is named from the start and removed when the replacement fails, and on an
+// interrupt, before the interrupt ends the process.
+class NewFile {
   public:
-    explicit TempFile(std::string pattern)
-        : path_(std::move(pattern)), file_(::mkstemp(path_.data())), created_(file_.fd() >= 0) {}
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    ~TempFile() { remove(); }
-    bool opened() const { return created_; }
-    int fd() const { return file_.fd(); }
-    const std::string& path() const { return path_; }
-    int close() { return file_.close(); }
-    void commit() { committed_ = true; }
+    NewFile(const fs::path& directory, std::string_view file_name)
+        : path_(directory / temporary_name(file_name, name_max_in(directory))) {
+#ifdef O_TMPFILE
+        file_.reset(::open(directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+        if (file_.fd() >= 0) return;
+#endif
+        HeldInterrupts held;  // so that the file is not made without its removal
+        file_.reset(::mkstemp(path_.data()));
+        if (file_.fd() < 0) return;
+        named_ = true;
+        removed_on_interrupt_.emplace(path_.c_str());
+    }
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+    ~NewFile() {
+        remove();
+    }
+
+    bool opened() const {
+        return file_.fd() >= 0;
+    }
+    int fd() const {
+        return file_.fd();
+    }
+
+    // Names the file, if it has no name yet, and renames it over `target`, interrupts held
+    // meanwhile; false, and the file gone, where either is refused. The file is flushed to disk
+    // by then, so closing it can fail no more.
+    bool rename_over(const fs::path& target) {
+        HeldInterrupts held;
+        if (!named_ && !link()) return false;
+        if (::rename(path_.c_str(), target.c_str()) != 0) {
+            remove();
+            return false;
+        }
+        named_ = false;
+        remove();
+        return true;
+    }
+
     void remove() {
-        close();
-        if (created_ && !committed_) ::unlink(path_.c_str());
-        created_ = false;
+        file_.close();
+        if (named_) ::unlink(path_.c_str());
+        named_ = false;
+        removed_on_interrupt_.reset();
     }
 
   private:
+    // Gives the file a name beside the original, through the link the system keeps of each
+    // open file or, without one, as a process that may link any file.
+    bool link() {
+        const std::string open_file = "/proc/self/fd/" + std::to_string(file_.fd());
+        // A name taken already is only tried again: any source of variety will do.
+        std::minstd_rand random(static_cast<std::uint_fast32_t>(
+            std::chrono::steady_clock::now().time_since_epoch().count() ^ ::getpid()));
+        constexpr std::string_view LETTERS =
+            "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            for (std::size_t i = path_.size() - 6; i < path_.size(); ++i)
+                path_[i] = LETTERS[random() % LETTERS.size()];
+            int linked =
+                ::linkat(AT_FDCWD, open_file.c_str(), AT_FDCWD, path_.c_str(), AT_SYMLINK_FOLLOW);
+            if (linked != 0 && errno != EEXIST) {
+                linked = ::linkat(file_.fd(), "", AT_FDCWD, path_.c_str(), AT_EMPTY_PATH);
+            }
+            if (linked == 0) {
+                named_ = true;
+                return true;
+            }
+            if (errno != EEXIST) return false;
+        }
+        return false;
+    }
+
     std::string path_;
-    Descriptor file_;
-    bool created_;
-    bool committed_ = false;
+    Descriptor file_{-1};
+    bool named_ = false;
+    std::optional<RemovedOnInterrupt> removed_on_interrupt_;
 };
 
 // Flushes the directory entry of the rename; losing it is no corruption, so failures pass.
@@ -134,28 +220,39 @@ std::optional<std::string> reserve(int fd, std::size_t size, Allocate allocate) 
     return std::nullopt;
 }
 
-// Puts the file back to its old length when nothing of the new text was written over it: a
-// reservation can fail part-way, the file keeping the blocks, and the length, it got. Its time
-// of change stays when its length did.
-void restore_length(int fd, off_t old_size) {
+// Puts the file back as it was when nothing of the new text was written over it: its old length,
+// since a reservation can fail part-way, the file keeping the blocks, and the length, it got; and
+// its time of last change, so that a failed run does not look like an edit to build tools (as its
+// owner only: no one else may set it).
+void put_back(int fd, const struct stat& original) {
+    if (::lseek(fd, 0, SEEK_CUR) != 0) return;
     struct stat info {};
-    if (::lseek(fd, 0, SEEK_CUR) == 0 && ::fstat(fd, &info) == 0 && info.st_size != old_size) {
-        (void)::ftruncate(fd, old_size);
+    if (::fstat(fd, &info) == 0 && info.st_size != original.st_size) {
+        (void)::ftruncate(fd, original.st_size);
     }
+    const std::array<timespec, 2> times = {timespec{0, UTIME_OMIT}, original.st_mtim};
+    (void)::futimens(fd, times.data());
 }
 
 // Writes the text over the file's own bytes and cuts what is left of the old text: every link
 // to the file sees the new text, and its owner, mode and extended attributes stay. The space is
 // reserved first, so that running out of it fails before the first byte is written, and the
-// file is then cut back to its old length (`old_size`), dropping what a reservation that failed
-// part-way added: it is as it was. Only an I/O error half-way can still leave it partly written.
-std::optional<WriteError> write_in_place(Descriptor& file, off_t old_size, std::string_view text,
-                                         Allocate allocate) {
-    std::optional<std::string> error = reserve(file.fd(), text.size(), allocate);
-    if (!error) error = write_all(file.fd(), text);
-    if (error) restore_length(file.fd(), old_size);
-    if (!error && ::ftruncate(file.fd(), static_cast<off_t>(text.size())) != 0) {
-        error = last_error();
+// file is then put back as it was. Interrupts wait from the reservation to the cut, so that the
+// file holds the old text or the new, never a mix of them. Only an I/O error half-way, or a
+// signal that cannot wait, can still leave it partly written.
+std::optional<WriteError> write_in_place(Descriptor& file, const struct stat& original,
+                                         std::string_view text, WriteSteps steps) {
+    std::optional<std::string> error;
+    {
+        HeldInterrupts held;
+        error = reserve(file.fd(), text.size(), steps.allocate);
+        if (!error) error = write_all(file.fd(), text);
+        if (!error && steps.written) steps.written();
+        if (error) {
+            put_back(file.fd(), original);
+        } else if (::ftruncate(file.fd(), static_cast<off_t>(text.size())) != 0) {
+            error = last_error();
+        }
     }
     if (!error && ::fsync(file.fd()) != 0) error = last_error();
     if (file.close() != 0 && !error) error = last_error();
@@ -174,28 +271,46 @@ std::optional<WriteError> changed_since_read(const fs::path& path, const FileIde
     return std::nullopt;
 }
 
-// Whether the new file holds every extended attribute of the original (an access control list,
-// a security label, a user's own), each with the original's value: what it was given by its
-// directory where that is the same, else a copy, where we may make one. Where attributes cannot
-// be listed there are none to lose.
-bool keeps_extended_attributes(int original, int replacement) {
 #if defined(__linux__) && __has_include(<sys/xattr.h>)
-    auto read_all = [](auto get) -> std::optional<std::string> {
-        for (;;) {
-            const ssize_t size = get(nullptr, 0);
-            if (size < 0) return std::nullopt;
-            std::string bytes(static_cast<std::size_t>(size), '\0');
-            const ssize_t read = get(bytes.data(), bytes.size());
-            if (read >= 0 && read <= size) return bytes.substr(0, static_cast<std::size_t>(read));
-            if (read < 0 && errno != ERANGE) return std::nullopt;  // else it grew meanwhile
-        }
-    };
-    const std::optional<std::string> names =
-        read_all([&](char* to, std::size_t size) { return ::flistxattr(original, to, size); });
-    if (!names) return errno == ENOTSUP;
-    for (std::size_t at = 0, end = 0; at < names->size(); at = end + 1) {
-        end = std::min(names->find('\0', at), names->size());
-        const std::string name = names->substr(at, end - at);
+// All that `get` gives, which first tells its size; nothing when it fails.
+std::optional<std::string> read_all(auto get) {
+    for (;;) {
+        const ssize_t size = get(nullptr, 0);
+        if (size < 0) return std::nullopt;
+        std::string bytes(static_cast<std::size_t>(size), '\0');
+        const ssize_t read = get(bytes.data(), bytes.size());
+        if (read >= 0 && read <= size) return bytes.substr(0, static_cast<std::size_t>(read));
+        if (read < 0 && errno != ERANGE) return std::nullopt;  // else it grew meanwhile
+    }
+}
+
+// The names of a file's extended attributes; none where the file system has no such thing.
+std::optional<std::vector<std::string>> attribute_names(int fd) {
+    const std::optional<std::string> list =
+        read_all([&](char* to, std::size_t size) { return ::flistxattr(fd, to, size); });
+    if (!list) {
+        if (errno == ENOTSUP) return std::vector<std::string>{};
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    for (std::size_t at = 0, end = 0; at < list->size(); at = end + 1) {
+        end = std::min(list->find('\0', at), list->size());
+        names.push_back(list->substr(at, end - at));
+    }
+    return names;
+}
+#endif
+
+// Whether the new file now holds exactly the extended attributes of the original (an access
+// control list, a security label, a user's own), each with the original's value: what it was
+// given by its directory where that is the same, else a copy; and none that the original lacks,
+// such as the access list a directory's default one gives every new file in it, which would let
+// in someone the original kept out. False where we may not make it so.
+bool takes_extended_attributes(int original, int replacement) {
+#if defined(__linux__) && __has_include(<sys/xattr.h>)
+    const std::optional<std::vector<std::string>> names = attribute_names(original);
+    if (!names) return false;
+    for (const std::string& name : *names) {
         auto value_in = [&](int fd) {
             return read_all([&](char* to, std::size_t size) {
                 return ::fgetxattr(fd, name.c_str(), to, size);
@@ -207,7 +322,12 @@ bool keeps_extended_attributes(int original, int replacement) {
         if (::fsetxattr(replacement, name.c_str(), value->data(), value->size(), 0) != 0)
             return false;
     }
-    return true;
+    const std::optional<std::vector<std::string>> added = attribute_names(replacement);
+    if (!added) return false;
+    return std::ranges::all_of(*added, [&](const std::string& name) {
+        return std::ranges::find(*names, name) != names->end() ||
+               ::fremovexattr(replacement, name.c_str()) == 0;
+    });
 #else
     (void)original;
     (void)replacement;
@@ -276,8 +396,13 @@ std::size_t size_of(const struct stat& info) {
     return info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
 }
 
-// No bound on the read of a regular file, whose size is known (and far below this).
+// No bound on the read of a lock file that could not be mapped, whose size is known (and far below
+// this).
 constexpr std::size_t UNBOUNDED = std::numeric_limits<std::size_t>::max() / 4;
+
+ReadError larger_than(std::size_t bound) {
+    return ReadError{false, fmt::format("it is larger than {} MiB", bound >> 20)};
+}
 
 // Reads the open file to its end, and closes it; more than `at_most` bytes is a failure. The
 // buffer is sized from `expected` up front, so a large file is read without regrowing it; a file
@@ -289,9 +414,7 @@ std::variant<std::string, ReadError> read_to_end(int fd, std::size_t expected,
     std::string bytes(std::min(expected, at_most) + 1, '\0');
     std::size_t size = 0;
     for (;;) {
-        if (size > at_most) {
-            return ReadError{false, fmt::format("it is larger than {} MiB", at_most >> 20)};
-        }
+        if (size > at_most) return larger_than(at_most);
         if (size == bytes.size()) bytes.resize(std::min(bytes.size() * 2 + 4096, at_most + 1));
         ssize_t n = ::read(fd, bytes.data() + size, bytes.size() - size);
         if (n < 0 && errno == EINTR) continue;
@@ -406,9 +529,12 @@ std::variant<FileContent, ReadError> read_file(const fs::path& path, Streams str
     auto opened = open_file(path, streams);
     if (auto* error = std::get_if<ReadError>(&opened)) return std::move(*error);
     const auto [fd, info] = std::get<OpenedFile>(opened);
+    if (size_of(info) > MAX_READ_BYTES) {
+        ::close(fd);
+        return larger_than(MAX_READ_BYTES);
+    }
     // The status was taken before the first byte was read: a change made while reading shows.
-    auto read =
-        read_to_end(fd, size_of(info), S_ISREG(info.st_mode) ? UNBOUNDED : MAX_STREAM_BYTES);
+    auto read = read_to_end(fd, size_of(info), MAX_READ_BYTES);
     if (auto* error = std::get_if<ReadError>(&read)) return std::move(*error);
     return FileContent{std::move(std::get<std::string>(read)), identity_of(info)};
 }
@@ -418,7 +544,7 @@ int allocate_space(int fd, off_t offset, off_t length) {
 }
 
 std::optional<WriteError> replace_file(const fs::path& path, std::string_view text,
-                                       const FileIdentity& read_as, Allocate allocate) {
+                                       const FileIdentity& read_as, WriteSteps steps) {
     if (auto error = changed_since_read(path, read_as)) return error;
     std::error_code ec;
     fs::path target = fs::is_symlink(path, ec) ? fs::canonical(path, ec) : path;
@@ -433,37 +559,33 @@ std::optional<WriteError> replace_file(const fs::path& path, std::string_view te
     if (::fstat(file.fd(), &original) != 0) return write_error(last_error());
     // Another file may have been put in place since the path was looked at.
     if (identity_of(original) != read_as) return CHANGED;
-    auto in_place = [&] { return write_in_place(file, original.st_size, text, allocate); };
+    auto in_place = [&] { return write_in_place(file, original, text, steps); };
     // A rename would give only this name the new text and leave the other links with the old.
     if (original.st_nlink > 1) return in_place();
 
-    fs::path directory = target.parent_path();
-    std::string name = ".";
-    name += target.filename().string();
-    name += ".tarnvik-XXXXXX";
-    TempFile temp((directory.empty() ? fs::path(".") : directory) / name);
+    const fs::path directory = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    NewFile replacement(directory, target.filename().native());
     // A directory that takes no new file (not ours to write, say) still lets the file be written.
-    if (!temp.opened()) return in_place();
+    if (!replacement.opened()) return in_place();
     // A file of another owner or group than the one we could give the new file keeps them, and
     // one whose extended attributes the new file cannot be given keeps those.
-    if (!takes_owner(temp.fd(), original) || !keeps_extended_attributes(file.fd(), temp.fd())) {
-        temp.remove();
+    if (!takes_owner(replacement.fd(), original) ||
+        !takes_extended_attributes(file.fd(), replacement.fd())) {
+        replacement.remove();
         return in_place();
     }
-    if (auto error = write_all(temp.fd(), text)) return write_error(std::move(*error));
+    if (auto error = write_all(replacement.fd(), text)) return write_error(std::move(*error));
     // After the owner, whose change clears the set-user-ID and set-group-ID bits.
-    if (::fchmod(temp.fd(), original.st_mode & 07777) != 0) return write_error(last_error());
-    if (::fsync(temp.fd()) != 0) return write_error(last_error());
-    if (temp.close() != 0) return write_error(last_error());
+    if (::fchmod(replacement.fd(), original.st_mode & 07777) != 0) {
+        return write_error(last_error());
+    }
+    if (::fsync(replacement.fd()) != 0) return write_error(last_error());
+    if (steps.written) steps.written();
     // The flush can take a while: a file put in place or changed meanwhile is not replaced.
     if (auto error = changed_since_read(target, read_as)) return error;
     // A rename can be refused where a write is not (a sticky directory, a file mounted on its
-    // own): the temporary file goes, and the text is written over the file.
-    if (::rename(temp.path().c_str(), target.c_str()) != 0) {
-        temp.remove();
-        return in_place();
-    }
-    temp.commit();
+    // own): the new file goes, and the text is written over the file.
+    if (!replacement.rename_over(target)) return in_place();
     sync_directory(directory);
     return std::nullopt;
 }

@@ -19,15 +19,18 @@ struct ReadError {
     bool not_regular = false;  // the path names something the read does not take
 };
 
-// Which file a path named and what state it was in: the device and inode, the size and the time
-// of its last change. Another program that rewrites the file, or puts another file in its place,
-// changes one of them.
+// Which file a path named and what state it was in: the device and inode, the size, the time of
+// its last change and that of its status. Another program that rewrites the file, or puts another
+// file in its place, changes one of them: the status time even when the change keeps the size
+// and puts the modification time back (`cp -p`, `touch -r`), since no one can set it.
 struct FileIdentity {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::int64_t size = -1;
     std::int64_t modified_seconds = 0;
     std::int64_t modified_nanoseconds = 0;
+    std::int64_t status_changed_seconds = 0;
+    std::int64_t status_changed_nanoseconds = 0;
     bool operator==(const FileIdentity&) const = default;
 };
 
@@ -38,14 +41,16 @@ struct FileContent {
 
 // What a read takes besides a regular file. A stream, a named pipe or a character device
 // (standard input, a shell's `<(command)`), is read to its end as `cat` reads it, waiting for its
-// writer, but no further than MAX_STREAM_BYTES, so that a device such as /dev/zero ends.
+// writer, but no further than MAX_READ_BYTES, so that a device such as /dev/zero ends.
 enum class Streams { Refused, Read };
-inline constexpr std::size_t MAX_STREAM_BYTES = std::size_t{64} << 20;
+// A project file is far smaller: a larger one, file or stream, is refused rather than read into
+// memory, the size of a regular file before a byte is read.
+inline constexpr std::size_t MAX_READ_BYTES = std::size_t{64} << 20;
 
-// The whole file's bytes. A regular file is read (symbolic links followed), and a stream when
-// `streams` says so; anything else, a block device, a directory, a socket, or a stream when
-// refused, is a ReadError without a byte read from it, so that nothing can block the read or make
-// it endless.
+// The whole file's bytes, up to MAX_READ_BYTES. A regular file is read (symbolic links followed),
+// and a stream when `streams` says so; anything else, a block device, a directory, a socket, or a
+// stream when refused, is a ReadError without a byte read from it, so that nothing can block the
+// read or make it endless.
 std::variant<FileContent, ReadError> read_file(const std::filesystem::path& path,
                                                Streams streams = Streams::Refused);
 
@@ -86,24 +91,34 @@ struct WriteError {
 };
 
 // How the space of a file written over in place is reserved: posix_fallocate, which on a full
-// disk can fail part-way, the file keeping the blocks, and the length, it got. A test passes a
-// stand-in that fails that way.
+// disk can fail part-way, the file keeping the blocks, and the length, it got.
 using Allocate = int (*)(int fd, off_t offset, off_t length);
 int allocate_space(int fd, off_t offset, off_t length);
+
+// Steps of a write that a test replaces: a reservation that fails part-way, an interrupt that
+// comes once the text is written but before the new file takes the original's place, or before
+// the file written over is cut to the text's length.
+struct WriteSteps {
+    Allocate allocate = allocate_space;
+    void (*written)() = nullptr;
+};
 
 // Replaces the content of the file at `path` (the file a symbolic link names, when it is one),
 // which must still be the file as it was read (`read_as`); when it is not, nothing is written.
 // Where it can, without ever leaving it half written: the text goes to a new file beside it,
-// which is flushed to disk, given the original's owner, group, extended attributes and
-// permission bits, and renamed over it. Where that cannot work (the directory takes no new file
-// or refuses the rename, the file has other hard links, which a rename would leave with the old
-// text, or an owner, group or extended attribute the new file cannot be given), the text is
-// written over the file itself, once the space it needs has been reserved: a full disk or the
-// file size limit then fails before the first byte is overwritten, and the file keeps its
-// length. A file that may not be written fails as a plain write would, and then nothing on disk
-// changes; no temporary file is ever left behind.
+// which is flushed to disk, given the original's owner, group, permission bits and exactly its
+// extended attributes (none that the directory's default access list would add), and renamed
+// over it. Where that cannot work (the directory takes no new file or refuses the rename, the
+// file has other hard links, which a rename would leave with the old text, or an owner, group
+// or extended attributes the new file cannot be given), the text is written over the file
+// itself, once the space it needs has been reserved: a full disk or the file size limit then
+// fails before the first byte is overwritten, and the file keeps its length and its time. A file
+// that may not be written fails as a plain write would, and then nothing on disk changes.
+// No temporary file is ever left behind, nor a file of old and new text mixed, when the process
+// is interrupted (INTERRUPTS): the new file has no name until just before the rename where the
+// file system allows it, and is removed on an interrupt where it does not; a write in place holds
+// interrupts until it is done.
 std::optional<WriteError> replace_file(const std::filesystem::path& path, std::string_view text,
-                                       const FileIdentity& read_as,
-                                       Allocate allocate = allocate_space);
+                                       const FileIdentity& read_as, WriteSteps steps = {});
 
 }  // namespace tarnvik::cli

@@ -11,10 +11,13 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <climits>
 #include <csignal>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "command_line.hpp"
 #include "files.hpp"
@@ -254,6 +257,11 @@ std::string replace(const fs::path& file, std::string_view text) {
     return outcome(replace_file(file, text, identity_of(file)));
 }
 
+ino_t inode(const fs::path& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
 std::vector<std::string> listing(const fs::path& directory) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(directory)) {
@@ -263,10 +271,10 @@ std::vector<std::string> listing(const fs::path& directory) {
     return names;
 }
 
-// A stream is read to its end, MAX_STREAM_BYTES and not a byte more, when the read takes streams;
+// A stream is read to its end, MAX_READ_BYTES and not a byte more, when the read takes streams;
 // when it does not, it is refused before a byte is read.
 TEST(ReadFile, StreamsAreReadUpToTheirBound) {
-    for (std::size_t size : {MAX_STREAM_BYTES, MAX_STREAM_BYTES + 1}) {
+    for (std::size_t size : {MAX_READ_BYTES, MAX_READ_BYTES + 1}) {
         int ends[2];
         ASSERT_EQ(::pipe(ends), 0);
         (void)::fcntl(ends[1], F_SETPIPE_SZ, 1 << 20);  // fewer, larger reads
@@ -287,7 +295,7 @@ TEST(ReadFile, StreamsAreReadUpToTheirBound) {
         EXPECT_EQ(std::get<ReadError>(refused).description,
                   "it is a named pipe, not a regular file");
         auto read = read_file(path, Streams::Read);
-        if (size == MAX_STREAM_BYTES) {
+        if (size == MAX_READ_BYTES) {
             ASSERT_TRUE(std::holds_alternative<FileContent>(read));
             const std::string& bytes = std::get<FileContent>(read).bytes;
             EXPECT_EQ(bytes.size(), size);
@@ -301,8 +309,27 @@ TEST(ReadFile, StreamsAreReadUpToTheirBound) {
     }
 }
 
+// A regular file has the same bound, and one larger is refused from its size, unread: a sparse
+// file of any size costs nothing.
+TEST(ReadFile, RegularFilesHaveTheSameBound) {
+    TempDir dir;
+    const fs::path file = dir.write("pyproject.toml", "");
+    for (std::size_t size : {MAX_READ_BYTES, MAX_READ_BYTES + 1, std::size_t{1} << 42}) {
+        fs::resize_file(file, size);
+        auto read = read_file(file);
+        if (size == MAX_READ_BYTES) {
+            ASSERT_TRUE(std::holds_alternative<FileContent>(read));
+            EXPECT_EQ(std::get<FileContent>(read).bytes.size(), size);
+        } else {
+            ASSERT_TRUE(std::holds_alternative<ReadError>(read));
+            EXPECT_EQ(std::get<ReadError>(read).description, "it is larger than 64 MiB");
+        }
+    }
+}
+
 // The fixed file replaces the old one whole, keeps its permission bits, leaves no temporary
-// file behind, and through a symbolic link changes the file the link names.
+// file behind, and through a symbolic link changes the file the link names. A name too long to
+// take an ending of its own is replaced all the same.
 TEST(ReplaceFile, ReplacesWholeFileKeepingMode) {
     TempDir dir;
     fs::path file = dir.write("pyproject.toml", "old text that is longer than the new");
@@ -320,6 +347,14 @@ TEST(ReplaceFile, ReplacesWholeFileKeepingMode) {
     EXPECT_EQ(slurp(real), "b");
     EXPECT_TRUE(fs::is_symlink(dir.root() / "link" / "pyproject.toml"));
     EXPECT_EQ(listing(dir.root() / "real"), std::vector<std::string>{"pyproject.toml"});
+
+    const std::string long_name(NAME_MAX, 'n');
+    fs::path named = dir.write("long/" + long_name, "old");
+    const ino_t old_inode = inode(named);
+    EXPECT_EQ(replace(named, "new"), "written");
+    EXPECT_EQ(slurp(named), "new");
+    EXPECT_NE(inode(named), old_inode);  // a new file, not the old one written over
+    EXPECT_EQ(listing(dir.root() / "long"), std::vector<std::string>{long_name});
 }
 
 // Runs `body` in a child process as an unprivileged user when we are root, so that file
@@ -377,8 +412,25 @@ TEST(ReplaceFile, ReadOnlyDirectoryWritesInPlace) {
     fs::permissions(dir.root() / "sub", fs::perms::owner_all);
 }
 
+// The access list a directory gives each new file in it, in the system's binary form: read and
+// write for its owner and for user `nobody`.
+std::string default_access_list() {
+    struct Entry {
+        std::uint16_t tag, permissions;
+        std::uint32_t id;
+    };
+    constexpr std::uint32_t VERSION = 2;
+    constexpr std::uint32_t NO_ID = ~0u;
+    const Entry entries[] = {
+        {0x01, 6, NO_ID}, {0x02, 6, 65534}, {0x04, 4, NO_ID}, {0x10, 6, NO_ID}, {0x20, 0, NO_ID}};
+    std::string bytes(reinterpret_cast<const char*>(&VERSION), sizeof VERSION);
+    bytes.append(reinterpret_cast<const char*>(entries), sizeof entries);
+    return bytes;
+}
+
 // A file with other hard links keeps them: every name sees the new text. One with extended
-// attributes keeps them, each with its value.
+// attributes keeps them, each with its value, and gets no others: a directory's default access
+// list, set after the file was made, lets no one more in.
 TEST(ReplaceFile, HardLinksAndExtendedAttributesStay) {
     TempDir dir;
     fs::path file = dir.write("pyproject.toml", "old text");
@@ -387,6 +439,19 @@ TEST(ReplaceFile, HardLinksAndExtendedAttributesStay) {
     EXPECT_EQ(slurp(dir.root() / "other.toml"), "new");
     EXPECT_TRUE(fs::equivalent(file, dir.root() / "other.toml"));
     EXPECT_EQ(listing(dir.root()), (std::vector<std::string>{"other.toml", "pyproject.toml"}));
+
+    fs::path shared = dir.write("shared/pyproject.toml", "old text");
+    fs::permissions(shared, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const std::string list = default_access_list();
+    if (::setxattr(shared.parent_path().c_str(), "system.posix_acl_default", list.data(),
+                   list.size(), 0) == 0) {
+        EXPECT_EQ(replace(shared, "new"), "written");
+        EXPECT_EQ(slurp(shared), "new");
+        EXPECT_EQ(::getxattr(shared.c_str(), "system.posix_acl_access", nullptr, 0), -1);
+        EXPECT_EQ(fs::status(shared).permissions(),
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+        EXPECT_EQ(listing(shared.parent_path()), std::vector<std::string>{"pyproject.toml"});
+    }
 
     fs::path marked = dir.write("marked/pyproject.toml", "old text");
     if (::setxattr(marked.c_str(), "user.tarnvik", "1", 1, 0) != 0) {
@@ -449,11 +514,14 @@ TEST(ReplaceFile, FileSizeLimitLeavesTheFileAsItWas) {
     }
 }
 
-// Makes one system call fail with `error`, for this process.
-bool failing_system_call(unsigned call, unsigned error) {
+// Makes one system call fail with `error`, for this process; with `flags`, only a call whose
+// third argument has one of them.
+bool failing_system_call(unsigned call, unsigned error, std::uint32_t flags = ~0u) {
     sock_filter filter[] = {
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, call, 0, 1),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, call, 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args) + 2 * sizeof(__u64)),
+        BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, flags, 0, 1),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | error),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
     };
@@ -500,13 +568,62 @@ TEST(ReplaceFile, FullDiskLeavesTheFileAsItWas) {
         const std::string old_text(5000, 'o');
         fs::path file = dir.write("pyproject.toml", old_text);
         fs::create_hard_link(file, dir.root() / "other.toml");
+        const auto old_time = fs::last_write_time(file) - std::chrono::hours(1);
+        fs::last_write_time(file, old_time);
         const FileIdentity read_as = identity_of(file);
         EXPECT_TRUE(in_child_process([&] {
             return (c.failing_call < 0 || failing_system_call(c.failing_call, ENOSPC)) &&
-                   outcome(replace_file(file, std::string(30000, 'n'), read_as, c.allocate)) ==
+                   outcome(replace_file(file, std::string(30000, 'n'), read_as, {c.allocate})) ==
                        "No space left on device";
         }));
         EXPECT_EQ(slurp(file), old_text);
+        EXPECT_EQ(fs::last_write_time(file), old_time);
+    }
+}
+
+int interrupt_to_raise = 0;
+
+// An interrupt once the text is written ends the process as it asks, and leaves neither a
+// temporary file nor one of old and new text mixed: a new file without a name goes with the
+// process, one with a name is removed first, and a write in place takes the interrupt once the
+// file holds the new text whole.
+TEST(ReplaceFile, InterruptLeavesTheOldTextOrTheNew) {
+    struct Case {
+        std::string_view name;
+        bool hard_linked;
+        bool unnamed_refused;
+        int signal;
+    };
+    const Case cases[] = {
+        {"new file without a name", false, false, SIGINT},
+        {"named new file", false, true, SIGTERM},
+        {"in place", true, false, SIGHUP},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name));
+        TempDir dir;
+        const std::string old_text(5000, 'o');
+        const std::string new_text(100, 'n');
+        fs::path file = dir.write("pyproject.toml", old_text);
+        if (c.hard_linked) fs::create_hard_link(file, dir.root() / "other.toml");
+        const FileIdentity read_as = identity_of(file);
+        interrupt_to_raise = c.signal;
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (c.unnamed_refused &&
+                !failing_system_call(__NR_openat, EOPNOTSUPP, O_TMPFILE & ~O_DIRECTORY)) {
+                ::_exit(3);
+            }
+            (void)replace_file(file, new_text, read_as,
+                               {allocate_space, [] { ::raise(interrupt_to_raise); }});
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << "status " << status;
+        EXPECT_EQ(slurp(file), c.hard_linked ? new_text : old_text);
+        EXPECT_EQ(listing(dir.root()).size(), c.hard_linked ? 2u : 1u);
     }
 }
 
@@ -528,6 +645,13 @@ TEST(ReplaceFile, FileChangedSinceReadIsNotWritten) {
          [](const fs::path&, const fs::path& file) {
              std::ofstream(file, std::ios::binary) << "OLD";
              fs::last_write_time(file, fs::last_write_time(file) + std::chrono::seconds(1));
+         }},
+        {"same size, time put back", false,
+         [](const fs::path&, const fs::path& file) {
+             const auto time = fs::last_write_time(file);
+             std::this_thread::sleep_for(std::chrono::milliseconds(20));  // a tick of the clock
+             std::ofstream(file, std::ios::binary) << "OLD";
+             fs::last_write_time(file, time);
          }},
         {"another file renamed over it", false,
          [](const fs::path& root, const fs::path& file) {
