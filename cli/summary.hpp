@@ -20,7 +20,8 @@ std::string fixable_hint(std::size_t count, std::string_view flags);
 std::string summary_line(const std::vector<Diagnostic>& diagnostics);
 
 // How many of the diagnostics `--fix` (with or without `--unsafe-fixes`) would repair; none
-// when nothing is fixable.
+// when nothing is fixable, or when the file is not valid TOML (an `invalid-toml` diagnostic),
+// which `--fix` leaves as it is.
 std::optional<std::string> fix_hint_line(const std::vector<Diagnostic>& diagnostics,
                                          bool unsafe_fixes);
 

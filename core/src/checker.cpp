@@ -3,7 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "ascii.hpp"
 #include "knowledge/unicode.hpp"
@@ -107,9 +107,13 @@ Fix rename_key(std::string_view source, const document::Entry& entry, std::strin
     return fix;
 }
 
+void KeyNames::same_option(std::string_view old_name, std::string_view new_name) {
+    same_options_.push_back(SameOption{old_name, new_name});
+}
+
 void KeyNames::offer(Checker& checker, Diagnostic diagnostic, Fix fix, std::string_view name,
                      std::optional<std::string_view> also) {
-    offers_.push_back(Offer{checker.diagnostics.size(), std::move(fix), name, also});
+    offers_.push_back(Offer{checker.diagnostics.size(), std::move(fix), name, also, std::nullopt});
     checker.push(std::move(diagnostic));
 }
 
@@ -117,30 +121,47 @@ void KeyNames::offer_rename(Checker& checker, Diagnostic diagnostic, const docum
                             std::optional<std::string_view> name, Applicability applicability,
                             std::optional<std::string_view> also) {
     if (!name) return checker.push(std::move(diagnostic));
-    offer(checker, std::move(diagnostic), rename_key(checker.source, entry, *name, applicability),
-          *name, also);
+    offers_.push_back(Offer{checker.diagnostics.size(),
+                            rename_key(checker.source, entry, *name, applicability), *name, also,
+                            entry.key});
+    checker.push(std::move(diagnostic));
 }
 
 std::string KeyNames::compared(std::string_view name) const {
-    if (form_ == NameForm::AsWritten) return std::string(name);
     // A name that is not valid is no normal form of a valid one: it stays as written.
-    return standards::normalized_name(name).value_or(std::string(name));
+    std::string form = form_ == NameForm::AsWritten
+                           ? std::string(name)
+                           : standards::normalized_name(name).value_or(std::string(name));
+    for (const SameOption& same : same_options_) {
+        if (form == same.old_name) return std::string(same.new_name);
+    }
+    return form;
 }
 
 void KeyNames::settle(Checker& checker) {
     if (offers_.empty()) return;
-    std::unordered_set<std::string> taken(table_.entries.size() + offers_.size());
+    // How many keys of the table, and offers settled so far, hold each name.
+    std::unordered_map<std::string, std::size_t> holders(table_.entries.size() + offers_.size());
     for (const document::Entry& entry : table_.entries)
-        taken.insert(compared(entry.key));
+        ++holders[compared(entry.key)];
     const auto settle_all = [&](Applicability applicability) {
         for (Offer& offer : offers_) {
             if (offer.fix.applicability != applicability) continue;
+            // The key a rename takes away does not keep the name from it: a deprecated name
+            // renamed to the new name of its own option.
+            const std::optional<std::string> own =
+                offer.renamed ? std::optional(compared(*offer.renamed)) : std::nullopt;
+            const auto taken = [&](const std::string& name) {
+                const auto found = holders.find(name);
+                const std::size_t held = found == holders.end() ? 0 : found->second;
+                return held > (own == name ? 1U : 0U);
+            };
             const std::string name = compared(offer.name);
             const std::optional<std::string> also =
                 offer.also ? std::optional(compared(*offer.also)) : std::nullopt;
-            if (taken.contains(name) || (also && taken.contains(*also))) continue;
-            taken.insert(name);
-            if (also) taken.insert(*also);
+            if (taken(name) || (also && taken(*also))) continue;
+            ++holders[name];
+            if (also) ++holders[*also];
             checker.diagnostics[offer.diagnostic].fix = std::move(offer.fix);
         }
     };

@@ -105,22 +105,29 @@ enum class NameForm : std::uint8_t { AsWritten, Normalized };
 // The renames and moves of the keys of one table, which must never land two keys on one name.
 // They are offered while the table is checked and settled once it is done: first every safe
 // offer, then every unsafe one, each in the order offered. An offer whose names are taken, by a
-// key of the table or by an offer settled before it, keeps its diagnostic without the fix; the
-// others get their fix. So an unsafe rename, which `--fix` alone does not apply, never blocks a
-// safe fix, whatever the run's mode, and the fix hint counts only fixes that can be applied.
-// Offered names are borrowed and must outlive the settling.
+// key of the table other than the one it renames or by an offer settled before it, keeps its
+// diagnostic without the fix; the others get their fix. So an unsafe rename, which `--fix` alone
+// does not apply, never blocks a safe fix, whatever the run's mode, and the fix hint counts only
+// fixes that can be applied. Names compare as written, or normalized for group names, and the two
+// names of an option a tool renamed (`same_option`) are one name, so that no rename writes a
+// setting the table already has under its other name. Names are borrowed and must outlive the
+// settling.
 class KeyNames {
   public:
     explicit KeyNames(const document::Table& table, NameForm form = NameForm::AsWritten)
         : table_(table), form_(form) {}
+
+    // From now on `old_name` compares as `new_name`: the tool reads both as one option. Both are
+    // in the form the table's names compare in.
+    void same_option(std::string_view old_name, std::string_view new_name);
 
     // Pushes the diagnostic, and offers its fix, which takes the key `name` of the table and, when
     // given, the key `also`.
     void offer(Checker& checker, Diagnostic diagnostic, Fix fix, std::string_view name,
                std::optional<std::string_view> also = std::nullopt);
 
-    // `offer` of the fix that renames the entry's key to `name` (`rename_key`); without a name,
-    // only pushes the diagnostic.
+    // `offer` of the fix that renames the entry's key to `name` (`rename_key`), a fix the entry's
+    // own key never blocks; without a name, only pushes the diagnostic.
     void offer_rename(Checker& checker, Diagnostic diagnostic, const document::Entry& entry,
                       std::optional<std::string_view> name, Applicability applicability,
                       std::optional<std::string_view> also = std::nullopt);
@@ -135,12 +142,19 @@ class KeyNames {
         Fix fix;
         std::string_view name;
         std::optional<std::string_view> also;
+        std::optional<std::string_view> renamed;  // the key the fix renames, which leaves its name
+    };
+
+    struct SameOption {
+        std::string_view old_name;
+        std::string_view new_name;
     };
 
     std::string compared(std::string_view name) const;
 
     const document::Table& table_;
     NameForm form_;
+    std::vector<SameOption> same_options_;
     std::vector<Offer> offers_;
 };
 

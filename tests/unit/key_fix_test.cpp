@@ -255,9 +255,14 @@ TEST(KeyFix, OneClaimPerName) {
         std::string_view name;
         std::string text;
         std::vector<std::string_view> fixed_keys;  // the keys whose findings have a fix
+        // Two names of one option: the fixed file never writes both, and keeps no fix to count.
+        std::vector<std::string_view> one_option = {};
     };
     const std::string project = "[project]\nname = \"a\"\nversion = \"1\"\n";
     const std::string metadata = "[[tool.uv.dependency-metadata]]\nname = \"a\"\n";
+    const std::string analysis = project + "[tool.ty.analysis]\n";
+    const std::vector<std::string_view> equality = {"strict-equality-semantics",
+                                                    "strict-literal-narrowing"};
     const std::vector<Case> cases = {
         {"Ruff", "[tool.ruff]\nline_length = 80\nline-lenght = 90\n", {"line_length"}},
         {"ty rules",
@@ -279,6 +284,23 @@ TEST(KeyFix, OneClaimPerName) {
         {"a deprecated key's new name",
          metadata + "provides_extra = []\nprovides-extras = []\n",
          {"provides-extras"}},
+        {"a deprecated key alone",
+         analysis + "strict-literal-narrowing = true\n",
+         {"strict-literal-narrowing"}},
+        // The old name of an option is the option's name: no rename writes it beside the new
+        // one, nor beside a deprecated key whose rename claims the new name.
+        {"a rename onto the old name of a setting the table has",
+         analysis + "strict-equality-semantics = false\nstrict_literal_narrowing = true\n",
+         {},
+         equality},
+        {"a rename onto a deprecated key's name",
+         analysis + "strict-literal-narrowing = true\nstrict_literal_narrowing = false\n",
+         {"strict-literal-narrowing"},
+         equality},
+        {"a rename onto the old name of a setting of an array's table",
+         metadata + "provides-extra = []\nprovides_extras = []\n",
+         {},
+         {"provides-extra", "provides-extras"}},
         // The safe move under `lint` takes the name first, wherever the rename comes.
         {"the move under `lint` after a rename onto `lint`",
          "[tool.ruff]\nlnit = {}\nselect = [\"E\"]\n",
@@ -312,8 +334,18 @@ TEST(KeyFix, OneClaimPerName) {
             if (d.fix) fixed.push_back(source.substr(d.span.start, d.span.size()));
         }
         EXPECT_EQ(fixed, c.fixed_keys) << c.name;
-        for (const Applicability minimum : {Applicability::Safe, Applicability::Unsafe})
-            fixed_for_good(c.text, minimum, std::string(c.name));
+        for (const Applicability minimum : {Applicability::Safe, Applicability::Unsafe}) {
+            const fix::FixResult result = fixed_for_good(c.text, minimum, std::string(c.name));
+            if (c.one_option.empty()) continue;
+            const auto writes = [&](std::string_view name) {
+                return result.output.find(fmt::format("\n{} =", name)) != std::string::npos;
+            };
+            EXPECT_FALSE(std::ranges::all_of(c.one_option, writes)) << c.name << ":\n"
+                                                                    << result.output;
+            EXPECT_TRUE(std::ranges::none_of(result.report.diagnostics, [](const Diagnostic& d) {
+                return d.fix.has_value();
+            })) << c.name;
+        }
     }
 }
 

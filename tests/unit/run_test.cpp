@@ -67,6 +67,7 @@ TEST(Summary, FixHintNamesTheFlagsNeeded) {
         std::vector<std::optional<Applicability>> fixes;
         bool unsafe_fixes;
         std::optional<std::string_view> expected;
+        bool invalid_toml = false;  // the last finding is `invalid-toml`
     };
     const Case cases[] = {
         {{}, false, std::nullopt},
@@ -77,12 +78,16 @@ TEST(Summary, FixHintNamesTheFlagsNeeded) {
         {{S, U, U}, true, "3 problems are fixable with `--fix --unsafe-fixes`."},
         {{U}, false, "1 problem is fixable with `--fix --unsafe-fixes`."},
         {{U, U}, true, "2 problems are fixable with `--fix --unsafe-fixes`."},
+        // `--fix` leaves a file that is not valid TOML as it is.
+        {{S, std::nullopt}, false, std::nullopt, true},
+        {{S, U, std::nullopt}, true, std::nullopt, true},
     };
     for (const Case& c : cases) {
         std::vector<Diagnostic> diagnostics;
         for (std::size_t i = 0; i < c.fixes.size(); ++i) {
             diagnostics.push_back(finding(i % 2 ? Severity::Warning : Severity::Error, c.fixes[i]));
         }
+        if (c.invalid_toml) diagnostics.back().code = Code::InvalidToml;
         EXPECT_EQ(fix_hint_line(diagnostics, c.unsafe_fixes), c.expected);
     }
 }

@@ -193,6 +193,10 @@ ToolOption view_of(const stored::Family& family, const stored::Option& option) {
     };
 }
 
+RenamedOption view_of(const stored::Family& family, const stored::Rename& rename) {
+    return {.old_key = rename.old_key.in(family.text), .new_name = rename.new_name.in(family.text)};
+}
+
 std::optional<std::size_t> ToolOption::rule_in(Release release) const {
     for (std::size_t i = 0; i < type_rules.size(); ++i) {
         if (type_rules[i].first <= release && release <= type_rules[i].last) return i;

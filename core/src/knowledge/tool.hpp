@@ -210,9 +210,16 @@ inline std::string_view parent_key(std::string_view key) {
     return dot == std::string_view::npos ? std::string_view{} : key.substr(0, dot);
 }
 
+// A renamed option: its old dotted key and the new last segment of that key.
+struct RenamedOption {
+    std::string_view old_key;
+    std::string_view new_name;
+};
+
 // Stored rows as views.
 std::string_view view_of(const stored::Family& family, const stored::Text& text);
 ToolOption view_of(const stored::Family& family, const stored::Option& option);
+RenamedOption view_of(const stored::Family& family, const stored::Rename& rename);
 
 // A list of stored rows, read as views on access.
 template <typename View, typename Row>
@@ -262,6 +269,7 @@ class Rows {
 
 using Texts = Rows<std::string_view, stored::Text>;
 using Options = Rows<ToolOption, stored::Option>;
+using Renames = Rows<RenamedOption, stored::Rename>;
 
 // One outside tool: its names and hints, and its tables (which descriptors may share).
 struct Tool {
@@ -285,6 +293,8 @@ struct Tool {
     Options options() const { return {*family, family->options}; }
     // Keys that every entry of an array of tables must set ("index.url").
     Texts required() const { return {*family, family->required}; }
+    // Every renamed option, in ascending byte order of old key.
+    Renames renames() const { return {*family, family->renames}; }
 
     std::optional<ToolOption> option(std::string_view key) const;
     // The new last key segment of a renamed option.

@@ -12,6 +12,7 @@ namespace tarnvik::rules::tool {
 
 namespace {
 
+using ::tarnvik::tool::last_segment;
 using ::tarnvik::tool::OptionKind;
 using ::tarnvik::tool::parent_key;
 using ::tarnvik::tool::ValueType;
@@ -207,6 +208,13 @@ class TableWalk {
           names_(names != nullptr ? *names : own_names_.emplace(table)) {}
 
     void run() {
+        // The old and new names of an option the tool renamed are one name for the table's
+        // claims: no rename may write a setting that the table has under its other name.
+        for (const ::tarnvik::tool::RenamedOption renamed : tool_.renames()) {
+            if (parent_key(renamed.old_key) == name_) {
+                names_.same_option(last_segment(renamed.old_key), renamed.new_name);
+            }
+        }
         report_missing_keys();
         std::string full_key;
         for (const document::Entry& entry : table_.entries) {
