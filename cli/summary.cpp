@@ -45,11 +45,7 @@ std::string summary_line(const std::vector<Diagnostic>& diagnostics) {
 
 std::optional<std::string> fix_hint_line(const std::vector<Diagnostic>& diagnostics,
                                          bool unsafe_fixes) {
-    // `--fix` never changes a file that is not valid TOML.
-    if (std::ranges::any_of(diagnostics,
-                            [](const Diagnostic& d) { return d.code == Code::InvalidToml; })) {
-        return std::nullopt;
-    }
+    if (has_invalid_toml(diagnostics)) return std::nullopt;  // which `--fix` never changes
     std::size_t safe = fixable(diagnostics, Applicability::Safe);
     std::size_t unsafe = fixable(diagnostics, Applicability::Unsafe);
     if (safe == 0 && unsafe == 0) return std::nullopt;

@@ -61,4 +61,9 @@ void sort_by_span(std::vector<Diagnostic>& diagnostics) {
                      });
 }
 
+bool has_invalid_toml(const std::vector<Diagnostic>& diagnostics) {
+    return std::ranges::any_of(diagnostics,
+                               [](const Diagnostic& d) { return d.code == Code::InvalidToml; });
+}
+
 }  // namespace tarnvik

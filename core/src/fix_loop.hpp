@@ -11,11 +11,6 @@ namespace tarnvik::fix::detail {
 
 inline constexpr int MAX_ITERATIONS = 10;
 
-inline bool has_invalid_toml(const CheckResult& report) {
-    return std::ranges::any_of(report.diagnostics,
-                               [](const Diagnostic& d) { return d.code == Code::InvalidToml; });
-}
-
 // Takes the fixes at `positions` out of the report. The fixes the last iteration rejected were
 // tried against the final text itself, so the report offers none of them again.
 inline void drop_fixes(CheckResult& report, const std::vector<std::size_t>& positions) {
@@ -31,7 +26,7 @@ FixResult fix_loop(std::string bytes, Applicability minimum, Check&& check) {
     std::size_t fixed = 0;
     std::size_t skipped = 0;
     // A file that is not UTF-8 or not valid TOML is never changed.
-    if (!has_invalid_toml(report)) {
+    if (!has_invalid_toml(report.diagnostics)) {
         for (int iteration = 0; iteration < MAX_ITERATIONS; ++iteration) {
             Applied step = apply(report.source, report.diagnostics, minimum);
             // A fix that keeps breaking the TOML is rejected in every iteration: count it once.

@@ -60,4 +60,8 @@ struct Diagnostic {
 // Stable sort by (span start, span end); equal spans keep their order.
 void sort_by_span(std::vector<Diagnostic>& diagnostics);
 
+// Whether the checked bytes were not UTF-8 or not valid TOML: an `invalid-toml` finding, after
+// which no fix is ever applied.
+bool has_invalid_toml(const std::vector<Diagnostic>& diagnostics);
+
 }  // namespace tarnvik
