@@ -149,7 +149,7 @@ class NewFile {
             remove();
             return false;
         }
-        named_ = false;
+        named_ = false;  // the name is the original's now: only the descriptor goes
         remove();
         return true;
     }

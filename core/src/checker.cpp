@@ -121,10 +121,9 @@ void KeyNames::offer_rename(Checker& checker, Diagnostic diagnostic, const docum
                             std::optional<std::string_view> name, Applicability applicability,
                             std::optional<std::string_view> also) {
     if (!name) return checker.push(std::move(diagnostic));
-    offers_.push_back(Offer{checker.diagnostics.size(),
-                            rename_key(checker.source, entry, *name, applicability), *name, also,
-                            entry.key});
-    checker.push(std::move(diagnostic));
+    offer(checker, std::move(diagnostic), rename_key(checker.source, entry, *name, applicability),
+          *name, also);
+    offers_.back().renamed = entry.key;
 }
 
 std::string KeyNames::compared(std::string_view name) const {
