@@ -262,11 +262,6 @@ std::string replace(const fs::path& file, std::string_view text) {
     return outcome(replace_file(file, text, identity_of(file)));
 }
 
-ino_t inode(const fs::path& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
-}
-
 std::vector<std::string> listing(const fs::path& directory) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(directory)) {
@@ -355,10 +350,10 @@ TEST(ReplaceFile, ReplacesWholeFileKeepingMode) {
 
     const std::string long_name(NAME_MAX, 'n');
     fs::path named = dir.write("long/" + long_name, "old");
-    const ino_t old_inode = inode(named);
+    const std::uint64_t old_inode = identity_of(named).inode;
     EXPECT_EQ(replace(named, "new"), "written");
     EXPECT_EQ(slurp(named), "new");
-    EXPECT_NE(inode(named), old_inode);  // a new file, not the old one written over
+    EXPECT_NE(identity_of(named).inode, old_inode);  // a new file, not the old one written over
     EXPECT_EQ(listing(dir.root() / "long"), std::vector<std::string>{long_name});
 }
 
