@@ -2,12 +2,16 @@
 
 #include <fcntl.h>
 #include <fmt/format.h>
+#include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #if defined(__linux__) && __has_include(<sys/xattr.h>)
 #include <sys/xattr.h>
+#endif
+#if defined(__linux__) && __has_include(<linux/fs.h>)
+#include <linux/fs.h>
 #endif
 
 #include <algorithm>
@@ -47,6 +51,10 @@ FileIdentity identity_of(const struct stat& info) {
                         static_cast<std::int64_t>(info.st_mtim.tv_nsec),
                         static_cast<std::int64_t>(info.st_ctim.tv_sec),
                         static_cast<std::int64_t>(info.st_ctim.tv_nsec)};
+}
+
+std::size_t size_of(const struct stat& info) {
+    return info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
 }
 
 struct FileType {
@@ -108,6 +116,29 @@ std::size_t name_max_in(const fs::path& directory) {
     return max > 0 ? static_cast<std::size_t>(max) : std::size_t{NAME_MAX};
 }
 
+// From a destructor too: a message that cannot be made for want of memory is dropped.
+void warn_left_over(const std::string& path) noexcept {
+    try {
+        write_stderr(fmt::format("warning: failed to remove the temporary file `{}`: {}\n", path,
+                                 last_error()));
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+// Whether the directory keeps every name made in it, being append-only or immutable, where its
+// file system tells: the new file could be neither renamed over the original nor removed.
+bool keeps_every_name(const fs::path& directory) {
+#if defined(FS_IOC_GETFLAGS)
+    const Descriptor opened(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    int flags = 0;
+    return opened.fd() >= 0 && ::ioctl(opened.fd(), FS_IOC_GETFLAGS, &flags) == 0 &&
+           (flags & (FS_APPEND_FL | FS_IMMUTABLE_FL)) != 0;
+#else
+    (void)directory;
+    return false;
+#endif
+}
+
 // The new file that takes the original's place. Where the file system allows it, it has no name
 // until just before the rename, so that nothing is left behind however the process ends;
 // elsewhere it is named from the start and removed when the replacement fails, and on an
@@ -154,9 +185,10 @@ class NewFile {
         return true;
     }
 
+    // Closes and removes the file; a name that cannot be removed is named on standard error.
     void remove() {
         file_.close();
-        if (named_) ::unlink(path_.c_str());
+        if (named_ && ::unlink(path_.c_str()) != 0 && errno != ENOENT) warn_left_over(path_);
         named_ = false;
         removed_on_interrupt_.reset();
     }
@@ -220,36 +252,91 @@ std::optional<std::string> reserve(int fd, std::size_t size, Allocate allocate) 
     return std::nullopt;
 }
 
-// Puts the file back as it was when nothing of the new text was written over it: its old length,
-// since a reservation can fail part-way, the file keeping the blocks, and the length, it got; and
-// its time of last change, so that a failed run does not look like an edit to build tools (as its
-// owner only: no one else may set it).
-void put_back(int fd, const struct stat& original) {
-    if (::lseek(fd, 0, SEEK_CUR) != 0) return;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_size != original.st_size) {
-        (void)::ftruncate(fd, original.st_size);
+// Reads the open file from `from` to its end a piece at a time, handing each piece and its
+// offset to `take` until it returns false; false when a read fails.
+template <typename Take>
+bool read_pieces(int fd, std::size_t from, Take take) {
+    std::array<char, std::size_t{1} << 16> piece;
+    for (std::size_t at = from;;) {
+        const ssize_t n = ::pread(fd, piece.data(), piece.size(), static_cast<off_t>(at));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return n == 0;
+        if (!take(at, std::string_view(piece.data(), static_cast<std::size_t>(n)))) return true;
+        at += static_cast<std::size_t>(n);
     }
-    const std::array<timespec, 2> times = {timespec{0, UTIME_OMIT}, original.st_mtim};
+}
+
+// Whether the open file holds `text` and after it only zero bytes, `size` bytes in all: the text
+// it was read with, and the zeros that a reservation of space adds past its end.
+bool holds(int fd, std::string_view text, std::size_t size) {
+    bool same = true;
+    std::size_t end = 0;
+    const bool read = read_pieces(fd, 0, [&](std::size_t at, std::string_view piece) {
+        const std::string_view expected = text.substr(std::min(at, text.size()), piece.size());
+        same = at + piece.size() <= size && piece.starts_with(expected) &&
+               piece.find_first_not_of('\0', expected.size()) == std::string_view::npos;
+        end = at + piece.size();
+        return same;
+    });
+    return read && same && end == size;
+}
+
+// Where the open file's bytes from `from` on end, but for the zero bytes at its end; nothing when
+// it cannot be read to its end.
+std::optional<std::size_t> end_but_zeros(int fd, std::size_t from) {
+    std::size_t end = from;
+    const bool read = read_pieces(fd, from, [&](std::size_t at, std::string_view piece) {
+        const std::size_t last = piece.find_last_not_of('\0');
+        if (last != std::string_view::npos) end = at + last + 1;
+        return true;
+    });
+    return read ? std::optional(end) : std::nullopt;
+}
+
+// Puts the file back as it was before the reservation (`before`) when nothing of the new text was
+// written over it: its length, since a reservation can fail part-way, the file keeping the blocks,
+// and the length, it got (where another program edited the file meanwhile, only the zero bytes
+// past the old end are cut, so that the edit stays whole); and its time of last change, which the
+// reservation can move, so that the run does not look like an edit to build tools (as its owner
+// only: no one else may set it).
+void put_back(int fd, const struct stat& before, bool edited) {
+    if (::lseek(fd, 0, SEEK_CUR) != 0) return;
+    const std::optional<std::size_t> end =
+        edited ? end_but_zeros(fd, size_of(before)) : size_of(before);
+    struct stat now {};
+    if (end && ::fstat(fd, &now) == 0 && *end < size_of(now)) {
+        (void)::ftruncate(fd, static_cast<off_t>(*end));
+    }
+    const std::array<timespec, 2> times = {timespec{0, UTIME_OMIT}, before.st_mtim};
     (void)::futimens(fd, times.data());
 }
+
+const WriteError CHANGED{true, {}};
 
 // Writes the text over the file's own bytes and cuts what is left of the old text: every link
 // to the file sees the new text, and its owner, mode and extended attributes stay. The space is
 // reserved first, so that running out of it fails before the first byte is written, and the
-// file is then put back as it was. Interrupts wait from the reservation to the cut, so that the
-// file holds the old text or the new, never a mix of them. Only an I/O error half-way, or a
-// signal that cannot wait, can still leave it partly written.
-std::optional<WriteError> write_in_place(Descriptor& file, const struct stat& original,
+// file is then put back as it was; so is a file that no longer holds `read_text` once the space
+// is reserved, which can take a while, and the edit made meanwhile stays. Interrupts wait from
+// the reservation to the cut, so that the file holds the old text or the new, never a mix of
+// them. Only an I/O error half-way, or a signal that cannot wait, can still leave it partly
+// written.
+std::optional<WriteError> write_in_place(Descriptor& file, std::string_view read_text,
                                          std::string_view text, WriteSteps steps) {
     std::optional<std::string> error;
     {
         HeldInterrupts held;
+        struct stat before {};
+        if (::fstat(file.fd(), &before) != 0) return write_error(last_error());
         error = reserve(file.fd(), text.size(), steps.allocate);
+        if (!error && !holds(file.fd(), read_text, std::max(read_text.size(), text.size()))) {
+            put_back(file.fd(), before, true);
+            return CHANGED;
+        }
         if (!error) error = write_all(file.fd(), text);
         if (!error && steps.written) steps.written();
         if (error) {
-            put_back(file.fd(), original);
+            put_back(file.fd(), before, false);
         } else if (::ftruncate(file.fd(), static_cast<off_t>(text.size())) != 0) {
             error = last_error();
         }
@@ -260,15 +347,23 @@ std::optional<WriteError> write_in_place(Descriptor& file, const struct stat& or
     return std::nullopt;
 }
 
-const WriteError CHANGED{true, {}};
+// Whether two statuses of one file differ at most in the status-change time, which also moves
+// when nobody edits the file: a copy up to an overlay mount's upper layer, a mode change, a new
+// link, a file system that caches the status.
+bool same_but_status_time(FileIdentity seen, const FileIdentity& read_as) {
+    seen.status_changed_seconds = read_as.status_changed_seconds;
+    seen.status_changed_nanoseconds = read_as.status_changed_nanoseconds;
+    return seen == read_as;
+}
 
-// The failure when `path` no longer names the file as it was read: CHANGED, or the system's
-// when it names nothing.
-std::optional<WriteError> changed_since_read(const fs::path& path, const FileIdentity& read_as) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return write_error(last_error());
-    if (identity_of(info) != read_as) return CHANGED;
-    return std::nullopt;
+// Whether the open file, whose status is now `seen`, is the file as it was read: the same status,
+// or one whose status-change time alone moved and which holds the same bytes (`read`). Then
+// `read_as` becomes the status seen, for the checks that follow.
+bool still_as_read(int fd, const FileIdentity& seen, std::string_view read, FileIdentity& read_as) {
+    if (seen == read_as) return true;
+    if (!same_but_status_time(seen, read_as) || !holds(fd, read, read.size())) return false;
+    read_as = seen;
+    return true;
 }
 
 #if defined(__linux__) && __has_include(<sys/xattr.h>)
@@ -344,6 +439,15 @@ bool takes_owner(int fd, const struct stat& original) {
            info.st_gid == original.st_gid;
 }
 
+// Whether the new file now has the original's owner, group, extended attributes and permission
+// bits, as the original has them (`original`, the status of `original_fd`).
+bool takes_status(int original_fd, int replacement_fd, const struct stat& original) {
+    return takes_owner(replacement_fd, original) &&
+           takes_extended_attributes(original_fd, replacement_fd) &&
+           // After the owner, whose change clears the set-user-ID and set-group-ID bits.
+           ::fchmod(replacement_fd, original.st_mode & 07777) == 0;
+}
+
 struct OpenedFile {
     int fd;
     struct stat info;
@@ -390,10 +494,6 @@ std::variant<OpenedFile, ReadError> open_file(const fs::path& path, Streams stre
         return *error;
     }
     return OpenedFile{fd, info};
-}
-
-std::size_t size_of(const struct stat& info) {
-    return info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
 }
 
 // No bound on the read of a lock file that could not be mapped, whose size is known (and far below
@@ -544,8 +644,13 @@ int allocate_space(int fd, off_t offset, off_t length) {
 }
 
 std::optional<WriteError> replace_file(const fs::path& path, std::string_view text,
-                                       const FileIdentity& read_as, WriteSteps steps) {
-    if (auto error = changed_since_read(path, read_as)) return error;
+                                       const FileContent& read, WriteSteps steps) {
+    FileIdentity read_as = read.identity;
+    // A first look, so that another file put in its place is not opened for writing; the bytes
+    // of one whose status-change time alone moved are compared once it is open.
+    struct stat seen {};
+    if (::stat(path.c_str(), &seen) != 0) return write_error(last_error());
+    if (!same_but_status_time(identity_of(seen), read_as)) return CHANGED;
     std::error_code ec;
     fs::path target = fs::is_symlink(path, ec) ? fs::canonical(path, ec) : path;
     if (ec) return write_error(ec.message());
@@ -558,31 +663,37 @@ std::optional<WriteError> replace_file(const fs::path& path, std::string_view te
     struct stat original {};
     if (::fstat(file.fd(), &original) != 0) return write_error(last_error());
     // Another file may have been put in place since the path was looked at.
-    if (identity_of(original) != read_as) return CHANGED;
-    auto in_place = [&] { return write_in_place(file, original, text, steps); };
+    if (!still_as_read(file.fd(), identity_of(original), read.bytes, read_as)) return CHANGED;
+    auto in_place = [&] { return write_in_place(file, read.bytes, text, steps); };
     // A rename would give only this name the new text and leave the other links with the old.
     if (original.st_nlink > 1) return in_place();
 
     const fs::path directory = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    // A directory that keeps every name would keep the new file's too, besides the original.
+    if (keeps_every_name(directory)) return in_place();
     NewFile replacement(directory, target.filename().native());
     // A directory that takes no new file (not ours to write, say) still lets the file be written.
     if (!replacement.opened()) return in_place();
     // A file of another owner or group than the one we could give the new file keeps them, and
     // one whose extended attributes the new file cannot be given keeps those.
-    if (!takes_owner(replacement.fd(), original) ||
-        !takes_extended_attributes(file.fd(), replacement.fd())) {
+    if (!takes_status(file.fd(), replacement.fd(), original)) {
         replacement.remove();
         return in_place();
     }
     if (auto error = write_all(replacement.fd(), text)) return write_error(std::move(*error));
-    // After the owner, whose change clears the set-user-ID and set-group-ID bits.
-    if (::fchmod(replacement.fd(), original.st_mode & 07777) != 0) {
-        return write_error(last_error());
-    }
     if (::fsync(replacement.fd()) != 0) return write_error(last_error());
     if (steps.written) steps.written();
-    // The flush can take a while: a file put in place or changed meanwhile is not replaced.
-    if (auto error = changed_since_read(target, read_as)) return error;
+    // The flush can take a while: a file put in place or changed meanwhile is not replaced, and
+    // the new file takes the status of one whose status alone changed (its mode, say).
+    if (::stat(target.c_str(), &seen) != 0) return write_error(last_error());
+    if (identity_of(seen) != read_as) {
+        if (!still_as_read(file.fd(), identity_of(seen), read.bytes, read_as)) return CHANGED;
+        if (::fstat(file.fd(), &original) != 0 ||
+            !takes_status(file.fd(), replacement.fd(), original)) {
+            replacement.remove();
+            return in_place();
+        }
+    }
     // A rename can be refused where a write is not (a sticky directory, a file mounted on its
     // own): the new file goes, and the text is written over the file.
     if (!replacement.rename_over(target)) return in_place();

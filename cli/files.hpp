@@ -22,7 +22,9 @@ struct ReadError {
 // Which file a path named and what state it was in: the device and inode, the size, the time of
 // its last change and that of its status. Another program that rewrites the file, or puts another
 // file in its place, changes one of them: the status time even when the change keeps the size
-// and puts the modification time back (`cp -p`, `touch -r`), since no one can set it.
+// and puts the modification time back (`cp -p`, `touch -r`), since no one can set it. That one
+// also moves when nobody edits the file (an overlay mount copying it up, a mode change), so where
+// it alone moved, the write compares the file's bytes instead.
 struct FileIdentity {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
@@ -104,7 +106,9 @@ struct WriteSteps {
 };
 
 // Replaces the content of the file at `path` (the file a symbolic link names, when it is one),
-// which must still be the file as it was read (`read_as`); when it is not, nothing is written.
+// which must still be the file as it was read (`read`: its identity, or, where only its status
+// time moved, its bytes); when it is not, nothing is written. A write in place checks so again
+// once the space is reserved, just before its first byte.
 // Where it can, without ever leaving it half written: the text goes to a new file beside it,
 // which is flushed to disk, given the original's owner, group, permission bits and exactly its
 // extended attributes (none that the directory's default access list would add), and renamed
@@ -117,8 +121,9 @@ struct WriteSteps {
 // No temporary file is ever left behind, nor a file of old and new text mixed, when the process
 // is interrupted (INTERRUPTS): the new file has no name until just before the rename where the
 // file system allows it, and is removed on an interrupt where it does not; a write in place holds
-// interrupts until it is done.
+// interrupts until it is done. A directory that keeps every name (append-only) is written in
+// place, and a name that still cannot be removed is named on standard error.
 std::optional<WriteError> replace_file(const std::filesystem::path& path, std::string_view text,
-                                       const FileIdentity& read_as, WriteSteps steps = {});
+                                       const FileContent& read, WriteSteps steps = {});
 
 }  // namespace tarnvik::cli

@@ -53,8 +53,8 @@ Outcome<FileContent> read_project(const ProjectFile& project, bool fix) {
 
 // Writes the fixed text over the project file, unless it has changed since it was read.
 std::optional<Fatal> write_project(const ProjectFile& project, std::string_view text,
-                                   const FileIdentity& read_as) {
-    std::optional<WriteError> error = replace_file(project.io_path, text, read_as);
+                                   const FileContent& read) {
+    std::optional<WriteError> error = replace_file(project.io_path, text, read);
     if (!error) return std::nullopt;
     if (error->changed) {
         return Fatal{fmt::format(
@@ -119,10 +119,11 @@ struct Checked {
 Outcome<Checked> check_or_fix(const ProjectFile& project, FileContent content,
                               const lock::Lock* lock, bool fix, bool unsafe_fixes) {
     if (!fix) return Checked{check_with_lock(std::move(content.bytes), lock), 0};
-    fix::FixResult result = fix::fix(std::move(content.bytes), lock,
-                                     unsafe_fixes ? Applicability::Unsafe : Applicability::Safe);
+    // A copy: the write compares the file with the bytes read.
+    fix::FixResult result =
+        fix::fix(content.bytes, lock, unsafe_fixes ? Applicability::Unsafe : Applicability::Safe);
     if (result.fixed > 0) {
-        if (auto fatal = write_project(project, result.output, content.identity)) return *fatal;
+        if (auto fatal = write_project(project, result.output, content)) return *fatal;
     }
     if (result.skipped > 0) {
         warn(fmt::format("skipped {} that would have made `{}` invalid TOML; please report this",

@@ -1,7 +1,11 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/filter.h>
+#include <linux/fs.h>
 #include <linux/seccomp.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -10,6 +14,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <climits>
 #include <csignal>
@@ -239,16 +244,19 @@ class TempDir {
     fs::path previous_;
 };
 
-std::string slurp(const fs::path& path) {
+// The file as the run reads it: its bytes, "<error>" when it cannot be read, and its identity.
+FileContent content_of(const fs::path& path) {
     auto read = read_file(path);
-    return std::holds_alternative<FileContent>(read) ? std::get<FileContent>(read).bytes
-                                                     : "<error>";
+    return std::holds_alternative<FileContent>(read) ? std::get<FileContent>(read)
+                                                     : FileContent{"<error>", {}};
+}
+
+std::string slurp(const fs::path& path) {
+    return content_of(path).bytes;
 }
 
 FileIdentity identity_of(const fs::path& path) {
-    auto read = read_file(path);
-    return std::holds_alternative<FileContent>(read) ? std::get<FileContent>(read).identity
-                                                     : FileIdentity{};
+    return content_of(path).identity;
 }
 
 // "written", "changed", or the system's description of the failure.
@@ -259,7 +267,7 @@ std::string outcome(const std::optional<WriteError>& error) {
 
 // The file replaced as the run does it: read first, written after.
 std::string replace(const fs::path& file, std::string_view text) {
-    return outcome(replace_file(file, text, identity_of(file)));
+    return outcome(replace_file(file, text, content_of(file)));
 }
 
 std::vector<std::string> listing(const fs::path& directory) {
@@ -502,7 +510,7 @@ TEST(ReplaceFile, FileSizeLimitLeavesTheFileAsItWas) {
         const std::string new_text(c.new_size, 'n');
         fs::path file = dir.write("pyproject.toml", old_text);
         if (c.hard_linked) fs::create_hard_link(file, dir.root() / "other.toml");
-        const FileIdentity read_as = identity_of(file);
+        const FileContent read_as = content_of(file);
         EXPECT_TRUE(in_child_process([&] {
             std::signal(SIGXFSZ, SIG_IGN);
             rlimit limit{LIMIT, LIMIT};
@@ -570,7 +578,7 @@ TEST(ReplaceFile, FullDiskLeavesTheFileAsItWas) {
         fs::create_hard_link(file, dir.root() / "other.toml");
         const auto old_time = fs::last_write_time(file) - std::chrono::hours(1);
         fs::last_write_time(file, old_time);
-        const FileIdentity read_as = identity_of(file);
+        const FileContent read_as = content_of(file);
         EXPECT_TRUE(in_child_process([&] {
             return (c.failing_call < 0 || failing_system_call(c.failing_call, ENOSPC)) &&
                    outcome(replace_file(file, std::string(30000, 'n'), read_as, {c.allocate})) ==
@@ -606,7 +614,7 @@ TEST(ReplaceFile, InterruptLeavesTheOldTextOrTheNew) {
         const std::string new_text(100, 'n');
         fs::path file = dir.write("pyproject.toml", old_text);
         if (c.hard_linked) fs::create_hard_link(file, dir.root() / "other.toml");
-        const FileIdentity read_as = identity_of(file);
+        const FileContent read_as = content_of(file);
         interrupt_to_raise = c.signal;
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
@@ -627,56 +635,194 @@ TEST(ReplaceFile, InterruptLeavesTheOldTextOrTheNew) {
     }
 }
 
+// Edits the file through the reservation's own descriptor before the space is reserved, as
+// another program could while a reservation takes its time, and puts its time back.
+template <off_t AT>
+int edited_during_reservation(int fd, off_t offset, off_t length) {
+    struct stat before {};
+    const std::string_view edit = "EDITED";
+    if (::fstat(fd, &before) != 0 ||
+        ::pwrite(fd, edit.data(), edit.size(), AT < 0 ? before.st_size : AT) < 0) {
+        return errno;
+    }
+    const std::array<timespec, 2> times = {timespec{0, UTIME_OMIT}, before.st_mtim};
+    (void)::futimens(fd, times.data());
+    return allocate_space(fd, offset, length);
+}
+
 // When the path no longer names the file as it was read, because another program rewrote it or
-// put another file in its place, nothing is written, whichever way the write would have gone.
+// put another file in its place, nothing is written, whichever way the write would have gone,
+// even when the edit comes while the space of a write in place is reserved; the edit stays byte
+// for byte, and so does the file's time.
 TEST(ReplaceFile, FileChangedSinceReadIsNotWritten) {
     using Change = void (*)(const fs::path& root, const fs::path& file);
     struct Case {
         std::string_view name;
         bool hard_linked;
         Change change;
+        std::string_view left;
+        Allocate allocate = allocate_space;
     };
+    const Change none = [](const fs::path&, const fs::path&) {};
     const Case cases[] = {
         {"appended to", false,
          [](const fs::path&, const fs::path& file) {
              std::ofstream(file, std::ios::binary | std::ios::app) << "more";
-         }},
+         },
+         "old textmore"},
         {"same size, later time", true,
          [](const fs::path&, const fs::path& file) {
-             std::ofstream(file, std::ios::binary) << "OLD";
+             std::ofstream(file, std::ios::binary) << "OLD TEXT";
              fs::last_write_time(file, fs::last_write_time(file) + std::chrono::seconds(1));
-         }},
+         },
+         "OLD TEXT"},
         {"same size, time put back", false,
          [](const fs::path&, const fs::path& file) {
              const auto time = fs::last_write_time(file);
              std::this_thread::sleep_for(std::chrono::milliseconds(20));  // a tick of the clock
-             std::ofstream(file, std::ios::binary) << "OLD";
+             std::ofstream(file, std::ios::binary) << "OLD TEXT";
              fs::last_write_time(file, time);
-         }},
+         },
+         "OLD TEXT"},
         {"another file renamed over it", false,
          [](const fs::path& root, const fs::path& file) {
-             std::ofstream(root / "new", std::ios::binary) << "old";
+             std::ofstream(root / "new", std::ios::binary) << "old text";
              fs::rename(root / "new", file);
-         }},
+         },
+         "old text"},
+        {"edited in place while the space is reserved", true, none, "EDITEDxt",
+         edited_during_reservation<0>},
+        {"appended to while the reservation lengthens it", true, none, "old textEDITED",
+         edited_during_reservation<-1>},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name));
         TempDir dir;
-        fs::path file = dir.write("pyproject.toml", "old");
+        fs::path file = dir.write("pyproject.toml", "old text");
         if (c.hard_linked) fs::create_hard_link(file, dir.root() / "other.toml");
-        const FileIdentity read_as = identity_of(file);
+        const FileContent read_as = content_of(file);
         c.change(dir.root(), file);
-        const std::string changed = slurp(file);
-        EXPECT_EQ(outcome(replace_file(file, "fixed", read_as)), "changed");
-        EXPECT_EQ(slurp(file), changed);
+        const auto time = fs::last_write_time(file);
+        const std::string longer(100, 'f');
+        EXPECT_EQ(outcome(replace_file(file, longer, read_as, {c.allocate})), "changed");
+        EXPECT_EQ(slurp(file), c.left);
+        EXPECT_EQ(fs::last_write_time(file), time);
         EXPECT_EQ(listing(dir.root()).size(), c.hard_linked ? 2u : 1u);
+    }
+}
+
+fs::path changed_while_flushed;
+
+// A change of the file's status alone (its mode, its links) moves its status-change time but is
+// no edit: the file is fixed all the same, either way, and takes the mode it has by then.
+TEST(ReplaceFile, StatusChangeAloneIsNoEdit) {
+    struct Case {
+        std::string_view name;
+        bool hard_linked;
+        void (*written)();
+    };
+    const Case cases[] = {
+        {"new file", false, nullptr},
+        {"in place", true, nullptr},
+        {"while the new file is flushed", false,
+         [] { fs::permissions(changed_while_flushed, fs::perms::owner_read); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name));
+        TempDir dir;
+        const fs::path file = dir.write("pyproject.toml", "old text");
+        const FileContent read_as = content_of(file);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));  // a tick of the clock
+        fs::create_hard_link(file, dir.root() / "other.toml");
+        if (!c.hard_linked) fs::remove(dir.root() / "other.toml");
+        fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+        changed_while_flushed = file;
+        EXPECT_EQ(outcome(replace_file(file, "new", read_as, {allocate_space, c.written})),
+                  "written");
+        EXPECT_EQ(slurp(file), "new");
+        EXPECT_EQ(
+            fs::status(file).permissions(),
+            c.written ? fs::perms::owner_read : fs::perms::owner_read | fs::perms::owner_write);
+    }
+}
+
+// On an overlay mount (a container whose image holds the project), opening the file for writing
+// copies it up to the upper layer, which moves its status-change time alone.
+TEST(ReplaceFile, OverlayCopyUpIsNoEdit) {
+    TempDir dir;
+    for (const char* layer : {"lower", "upper", "work", "merged"}) {
+        fs::create_directories(dir.root() / layer);
+    }
+    dir.write("lower/pyproject.toml", "old text");
+    const std::string options = "lowerdir=" + (dir.root() / "lower").string() +
+                                ",upperdir=" + (dir.root() / "upper").string() +
+                                ",workdir=" + (dir.root() / "work").string();
+    const fs::path file = dir.root() / "merged" / "pyproject.toml";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // In a mount namespace of its own, so that the mount goes with the child.
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("overlay", file.parent_path().c_str(), "overlay", 0, options.c_str()) != 0) {
+            ::_exit(2);
+        }
+        ::_exit(replace(file, "new") == "written" ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 2) GTEST_SKIP() << "no overlay mounts here";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_EQ(slurp(dir.root() / "upper" / "pyproject.toml"), "new");
+    EXPECT_EQ(slurp(dir.root() / "lower" / "pyproject.toml"), "old text");
+}
+
+// Sets or clears a directory's append-only flag; false where its file system or our privileges
+// do not allow it.
+bool set_append_only(const fs::path& directory, bool on) {
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    bool set = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_APPEND_FL : flags & ~FS_APPEND_FL;
+    set = set && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0) ::close(fd);
+    return set;
+}
+
+// A directory that keeps every name made in it (append-only) is given none: the file is written
+// in place. Where its file system does not tell, the new file's name is left, and named on
+// standard error.
+TEST(ReplaceFile, AppendOnlyDirectoryKeepsNoName) {
+    for (bool flags_hidden : {false, true}) {
+        SCOPED_TRACE(flags_hidden ? "flags hidden" : "flags told");
+        TempDir dir;
+        TempDir output;
+        const fs::path file = dir.write("pyproject.toml", "old text");
+        const std::uint64_t inode = identity_of(file).inode;
+        const fs::path errors = output.write("stderr", "");
+        if (!set_append_only(dir.root(), true)) GTEST_SKIP() << "no append-only directories here";
+        EXPECT_TRUE(in_child_process([&] {
+            const int fd = ::open(errors.c_str(), O_WRONLY);
+            return fd >= 0 && ::dup2(fd, STDERR_FILENO) >= 0 &&
+                   (!flags_hidden || failing_system_call(__NR_ioctl, ENOTTY)) &&
+                   replace(file, "new") == "written";
+        }));
+        const std::vector<std::string> names = listing(dir.root());
+        ASSERT_TRUE(set_append_only(dir.root(), false));
+        EXPECT_EQ(slurp(file), "new");
+        EXPECT_EQ(identity_of(file).inode, inode);
+        ASSERT_EQ(names.size(), flags_hidden ? 2u : 1u);
+        EXPECT_EQ(slurp(errors), flags_hidden ? "warning: failed to remove the temporary file `" +
+                                                    (dir.root() / names[0]).string() +
+                                                    "`: Operation not permitted\n"
+                                              : "");
     }
 }
 
 TEST(ReplaceFile, DirectoryOrMissingFails) {
     TempDir dir;
     fs::create_directories(dir.root() / "pyproject.toml");
-    const FileIdentity none;
+    const FileContent none;
     EXPECT_NE(outcome(replace_file(dir.root() / "pyproject.toml", "x", none)), "written");
     EXPECT_EQ(outcome(replace_file(dir.root() / "missing" / "pyproject.toml", "x", none)),
               "No such file or directory");
