@@ -295,17 +295,16 @@ std::optional<std::size_t> end_but_zeros(int fd, std::size_t from) {
 
 // Puts the file back as it was before the reservation (`before`) when nothing of the new text was
 // written over it: its length, since a reservation can fail part-way, the file keeping the blocks,
-// and the length, it got (where another program edited the file meanwhile, only the zero bytes
-// past the old end are cut, so that the edit stays whole); and its time of last change, which the
-// reservation can move, so that the run does not look like an edit to build tools (as its owner
-// only: no one else may set it).
-void put_back(int fd, const struct stat& before, bool edited) {
+// and the length, it got (only the zero bytes past the old end are cut, so that whatever another
+// program wrote meanwhile stays whole); and its time of last change, which the reservation can
+// move, so that the run does not look like an edit to build tools (as its owner only: no one else
+// may set it).
+void put_back(int fd, const struct stat& before) {
     if (::lseek(fd, 0, SEEK_CUR) != 0) return;
-    const std::optional<std::size_t> end =
-        edited ? end_but_zeros(fd, size_of(before)) : size_of(before);
+    const std::size_t end = end_but_zeros(fd, size_of(before)).value_or(size_of(before));
     struct stat now {};
-    if (end && ::fstat(fd, &now) == 0 && *end < size_of(now)) {
-        (void)::ftruncate(fd, static_cast<off_t>(*end));
+    if (::fstat(fd, &now) == 0 && end < size_of(now)) {
+        (void)::ftruncate(fd, static_cast<off_t>(end));
     }
     const std::array<timespec, 2> times = {timespec{0, UTIME_OMIT}, before.st_mtim};
     (void)::futimens(fd, times.data());
@@ -330,13 +329,13 @@ std::optional<WriteError> write_in_place(Descriptor& file, std::string_view read
         if (::fstat(file.fd(), &before) != 0) return write_error(last_error());
         error = reserve(file.fd(), text.size(), steps.allocate);
         if (!error && !holds(file.fd(), read_text, std::max(read_text.size(), text.size()))) {
-            put_back(file.fd(), before, true);
+            put_back(file.fd(), before);
             return CHANGED;
         }
         if (!error) error = write_all(file.fd(), text);
         if (!error && steps.written) steps.written();
         if (error) {
-            put_back(file.fd(), before, false);
+            put_back(file.fd(), before);
         } else if (::ftruncate(file.fd(), static_cast<off_t>(text.size())) != 0) {
             error = last_error();
         }
@@ -674,12 +673,14 @@ std::optional<WriteError> replace_file(const fs::path& path, std::string_view te
     NewFile replacement(directory, target.filename().native());
     // A directory that takes no new file (not ours to write, say) still lets the file be written.
     if (!replacement.opened()) return in_place();
-    // A file of another owner or group than the one we could give the new file keeps them, and
-    // one whose extended attributes the new file cannot be given keeps those.
-    if (!takes_status(file.fd(), replacement.fd(), original)) {
+    // The new file goes before the text is written over the original, which may need its space.
+    auto in_place_instead = [&] {
         replacement.remove();
         return in_place();
-    }
+    };
+    // A file of another owner or group than the one we could give the new file keeps them, and
+    // one whose extended attributes the new file cannot be given keeps those.
+    if (!takes_status(file.fd(), replacement.fd(), original)) return in_place_instead();
     if (auto error = write_all(replacement.fd(), text)) return write_error(std::move(*error));
     if (::fsync(replacement.fd()) != 0) return write_error(last_error());
     if (steps.written) steps.written();
@@ -690,8 +691,7 @@ std::optional<WriteError> replace_file(const fs::path& path, std::string_view te
         if (!still_as_read(file.fd(), identity_of(seen), read.bytes, read_as)) return CHANGED;
         if (::fstat(file.fd(), &original) != 0 ||
             !takes_status(file.fd(), replacement.fd(), original)) {
-            replacement.remove();
-            return in_place();
+            return in_place_instead();
         }
     }
     // A rename can be refused where a write is not (a sticky directory, a file mounted on its

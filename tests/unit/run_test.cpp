@@ -554,12 +554,14 @@ TEST(ReplaceFile, InPlaceWithoutFallocate) {
 }
 
 // A full disk met before the first byte of the text is written over the file leaves it byte for
-// byte as it was, even when the reservation got part of the space and lengthened the file.
+// byte as it was, even when the reservation got part of the space and lengthened the file, or as
+// another program left it meanwhile.
 TEST(ReplaceFile, FullDiskLeavesTheFileAsItWas) {
     struct Case {
         std::string_view name;
         Allocate allocate;
         long failing_call;  // or -1
+        std::string_view appended = "";
     };
     const Case cases[] = {
         {"the reservation fails part-way",
@@ -569,6 +571,13 @@ TEST(ReplaceFile, FullDiskLeavesTheFileAsItWas) {
          },
          -1},
         {"the first write fails", allocate_space, __NR_write},
+        {"appended to while the reservation fails part-way",
+         [](int fd, off_t offset, off_t length) {
+             (void)::pwrite(fd, "EDITED", 6, 5000);
+             (void)allocate_space(fd, offset, length / 2);
+             return ENOSPC;
+         },
+         -1, "EDITED"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name));
@@ -584,7 +593,7 @@ TEST(ReplaceFile, FullDiskLeavesTheFileAsItWas) {
                    outcome(replace_file(file, std::string(30000, 'n'), read_as, {c.allocate})) ==
                        "No space left on device";
         }));
-        EXPECT_EQ(slurp(file), old_text);
+        EXPECT_EQ(slurp(file), old_text + std::string(c.appended));
         EXPECT_EQ(fs::last_write_time(file), old_time);
     }
 }
